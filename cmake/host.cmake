@@ -1,0 +1,48 @@
+# Host tree: the build tools, native unit tests under ASan/UBSan, and the
+# bounded fuzz runs.
+find_package(GTest REQUIRED)
+
+add_library(szdd_codec STATIC tools/szdd/szdd_codec.cpp)
+target_include_directories(szdd_codec PUBLIC tools/szdd)
+target_compile_options(szdd_codec PRIVATE -Wall -Wextra -Werror -O2)
+
+add_executable(szdd tools/szdd/main.cpp)
+target_link_libraries(szdd PRIVATE szdd_codec)
+target_compile_options(szdd PRIVATE -Wall -Wextra -Werror -O2)
+set_target_properties(szdd PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+
+foreach(tool mktables mkicon)
+    add_executable(${tool} tools/${tool}/main.cpp)
+    target_compile_options(${tool} PRIVATE -Wall -Wextra -Werror -O2)
+    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endforeach()
+
+# Tests build their own sanitized copies of the sources under test.
+set(QLX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_executable(host_tests
+    tests/host/pathtext_test.cpp
+    tests/host/rules_test.cpp
+    tests/host/szdd_codec_test.cpp
+    tests/host/tiling_test.cpp
+    tests/host/version_rule_test.cpp
+    tools/szdd/szdd_codec.cpp
+    ${QLX_PURE_SOURCES})
+target_include_directories(host_tests PRIVATE ${CMAKE_SOURCE_DIR} tools/szdd)
+target_compile_options(host_tests PRIVATE -Wall -Wextra -Werror -g ${QLX_SANITIZE})
+target_link_options(host_tests PRIVATE ${QLX_SANITIZE})
+target_link_libraries(host_tests PRIVATE GTest::gtest_main)
+include(GoogleTest)
+gtest_discover_tests(host_tests DISCOVERY_TIMEOUT 60)
+
+# The szdd command line against an independent decoder (msexpand).
+add_test(NAME szdd_tool_against_msexpand
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/szdd_tool_test.sh
+            $<TARGET_FILE:szdd> ${CMAKE_BINARY_DIR}/szdd_tool_test)
+
+# Fuzzing with clang's libFuzzer, a few seconds per target from the seeds.
+find_program(QLX_CLANGXX clang++)
+if(QLX_CLANGXX)
+    include(${CMAKE_SOURCE_DIR}/cmake/fuzz.cmake)
+else()
+    message(WARNING "clang++ not found: fuzz targets are not built")
+endif()

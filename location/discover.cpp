@@ -1,0 +1,113 @@
+// Location discovery: the Windows, temp and program files folders, and the
+// folder proposed to the user.
+#include "location/location.h"
+
+#include "registration/registry.h"
+#include "setup/errors.h"
+#include "setup/pathtext.h"
+#include "setup/product.h"
+#include "setup/report.h"
+#include "setup/state.h"
+#include "setup/syscalls.h"
+
+#include <cstring>
+
+void FindWindowsFolder()
+{
+    char *folder = g_setup.windowsFolder;
+    UINT cch = sys.GetWindowsDirectoryA(folder, kCbPath);
+    // A result of the buffer's size or more is the size the system needed.
+    if (cch == 0 || cch >= kCbPath) {
+        folder[0] = '\0';
+        ReportError("Unable to locate Windows directory", errcode::kNoWindowsFolder);
+        return;
+    }
+    folder[cch] = '\0';
+    if (folder[cch - 1] == '\\')
+        folder[cch - 1] = '\0';
+}
+
+void FindTempFolder()
+{
+    char *folder = g_setup.tempFolder;
+    DWORD cch = sys.GetTempPathA(kCbPath, folder);
+    if (cch == 0 || cch >= kCbPath) {
+        folder[0] = '\0';
+        ReportError("Unable to locate temp path.", errcode::kNoTempFolder);
+        return;
+    }
+    folder[cch] = '\0';
+}
+
+// Reads ProgramFilesDir from the first of the two CurrentVersion keys that
+// opens. True when it gave a usable folder (longer than 2 characters, with
+// room left for "\Quillarix").
+static bool ReadProgramFilesDir(char *folder)
+{
+    HKEY key;
+    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                        KEY_READ, &key) != ERROR_SUCCESS &&
+        CreateOrOpenKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion",
+                        KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool found = false;
+    if (ReadStringValue(key, "ProgramFilesDir", folder, kCbPath) == ERROR_SUCCESS) {
+        std::size_t cch = std::strlen(folder);
+        if (cch > 2) {
+            if (folder[cch - 1] == '\\')
+                folder[--cch] = '\0';
+            found = cch + (sizeof kProductFolder - 1) < kCbPath;
+        }
+    }
+    CloseKey(key);
+    return found;
+}
+
+void FindProgramFilesFolder()
+{
+    char *folder = g_setup.programFilesFolder;
+    if (ReadProgramFilesDir(folder))
+        return;
+    CopyText(folder, kCbPath, "C:\\Program Files");
+    char root[] = "C:\\";
+    DWORD drives = sys.GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i)))
+            continue;
+        folder[0] = root[0] = static_cast<char>('A' + i);
+        if (sys.GetDriveTypeA(root) == DRIVE_FIXED)
+            return;
+    }
+    folder[0] = 'C';
+}
+
+bool ProbeMainExecutable(const char *folder)
+{
+    char path[kCbPath];
+    if (!JoinPath(path, sizeof path, folder, kMainExeName))
+        return false;
+    HANDLE hfile = sys.CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hfile != INVALID_HANDLE_VALUE) {
+        sys.CloseHandle(hfile);
+        return true;
+    }
+    return sys.GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
+bool ProposeLocation(char *proposed)
+{
+    HKEY key;
+    if (OpenSettingsKey(&key) == ERROR_SUCCESS) {
+        LONG status = ReadStringValue(key, "Path", proposed, kCbPath);
+        CloseKey(key);
+        if (status == ERROR_SUCCESS && proposed[0] != ':') {
+            if (!ValidateLocation(proposed, false))
+                return false;
+            return ProbeMainExecutable(proposed);
+        }
+    }
+    CopyText(proposed, kCbPath, g_setup.programFilesFolder);
+    AppendText(proposed, kCbPath, kProductFolder);
+    return false;
+}

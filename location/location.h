@@ -1,0 +1,29 @@
+// Install location: finding the system folders, proposing an install folder
+// and deciding whether a folder may receive the installation.
+#pragma once
+
+// Fills the Windows folder (no trailing backslash). Reports code "2" and
+// leaves it empty when the system cannot tell or it does not fit.
+void FindWindowsFolder();
+
+// Fills the temp folder as the system gives it. Reports code "3" and leaves
+// it empty when the system cannot tell or it does not fit.
+void FindTempFolder();
+
+// Fills the program files folder from the registry, else "C:\Program Files"
+// on the first fixed drive. Never fails.
+void FindProgramFilesFolder();
+
+// Fills proposed (260 bytes) with the recorded folder of an earlier
+// installation, else the program files folder + "\Quillarix". Returns true
+// only when the recorded folder passes silent validation and holds the
+// main executable.
+bool ProposeLocation(char *proposed);
+
+// True when folder\Quillarix.exe exists or is held open by another process.
+bool ProbeMainExecutable(const char *folder);
+
+// Applies the location rules in order; trims trailing backslashes of folder
+// in place; makes an existing folder current, creates a missing last level.
+// With report set, a refusal shows its message and code.
+bool ValidateLocation(char *folder, bool report);

@@ -1,0 +1,18 @@
+// The system-free rules of location validation: drive form, trimming of
+// trailing backslashes and the length limit.
+#pragma once
+#include <cstddef>
+
+// Room kept after the folder: the main executable's name plus 20 characters
+// must still fit within the 260-byte path limit.
+inline constexpr std::size_t kFolderLengthAllowance = 20;
+
+// True when the text begins with a letter A-Z or a-z, ":" and "\".
+bool HasDriveForm(const char *folder);
+
+// Removes every backslash at the end of the text, in place.
+void TrimTrailingBackslashes(char *folder);
+
+// True when a folder of cchFolder characters leaves room for the main
+// executable's name and the allowance (227 characters at most).
+bool FolderLengthFits(std::size_t cchFolder);

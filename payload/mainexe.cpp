@@ -1,0 +1,76 @@
+// Replacing Quillarix.exe in the install folder.
+#include "payload/mainexe.h"
+
+#include "payload/store.h"
+#include "payload/version_rule.h"
+#include "resources/resource.h"
+#include "setup/errors.h"
+#include "setup/pathtext.h"
+#include "setup/product.h"
+#include "setup/report.h"
+#include "setup/state.h"
+#include "setup/syscalls.h"
+
+void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t *low)
+{
+    *major = 0;
+    *low = 0;
+    DWORD handle = 0;
+    DWORD cb = sys.GetFileVersionInfoSizeA(path, &handle);
+    if (cb == 0)
+        return;
+    void *block = sys.malloc(cb);
+    if (!block)
+        return;
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT cbFixed = 0;
+    if (sys.GetFileVersionInfoA(path, 0, cb, block) &&
+        sys.VerQueryValueA(block, "\\", reinterpret_cast<void **>(&fixed), &cbFixed) && fixed &&
+        cbFixed >= sizeof *fixed) {
+        *major = HIWORD(fixed->dwFileVersionMS);
+        *low = fixed->dwFileVersionLS;
+    }
+    sys.free(block);
+}
+
+MainExeOutcome ReplaceMainExecutable()
+{
+    HANDLE hfile = sys.CreateFileA(g_setup.mainExePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hfile == INVALID_HANDLE_VALUE) {
+        if (sys.GetLastError() == ERROR_SHARING_VIOLATION)
+            return MainExeOutcome::kRunning;
+    } else {
+        sys.CloseHandle(hfile);
+        std::uint32_t major, low;
+        ReadInstalledVersion(g_setup.mainExePath, &major, &low);
+        switch (DecideInstalledVersion(major, low)) {
+        case InstalledVersionVerdict::kNewerPresent:
+            return MainExeOutcome::kNewerPresent;
+        case InstalledVersionVerdict::kUnidentifiedReplace:
+            ReportError("The installed copy of Quillarix could not be identified.  "
+                        "It will be replaced.",
+                        errcode::kMainExeUnidentified);
+            break;
+        case InstalledVersionVerdict::kReplace:
+            break;
+        }
+    }
+
+    DWORD error = 0;
+    if (!ExpandPayload(IDF_MAIN_EXE, g_setup.installFolder, kStagingImageName, &error)) {
+        ReportSystemError(error, errcode::kMainExeExpandFailed);
+        return MainExeOutcome::kFailed;
+    }
+    char staged[kCbPath];
+    if (!JoinPath(staged, sizeof staged, g_setup.installFolder, kStagingImageName)) {
+        ReportSystemError(ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
+        return MainExeOutcome::kFailed;
+    }
+    sys.DeleteFileA(g_setup.mainExePath);
+    if (!sys.MoveFileA(staged, g_setup.mainExePath)) {
+        ReportSystemError(sys.GetLastError(), errcode::kMainExeMoveFailed);
+        return MainExeOutcome::kFailed;
+    }
+    return MainExeOutcome::kInstalled;
+}

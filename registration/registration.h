@@ -1,0 +1,20 @@
+// System registration: the App Paths entry, the uninstall entry and the
+// Start-menu and desktop shortcuts.
+#pragma once
+#include "setup/win.h"
+
+// Records App Paths\Quillarix.exe (default value and Path), then the install
+// folder in the settings key. False when any of it failed.
+bool RecordApplicationPaths();
+
+// Records Uninstall\Quillarix (DisplayName, UninstallString). True exactly
+// when both values were written.
+bool RecordUninstallEntry();
+
+// Places \Quillarix.lnk in the Start menu folder and the desktop folder.
+// OLE32 is loaded by name for this alone. Failures only mean a missing link.
+void CreateShortcuts();
+
+// Saves one shell link at shortcutPath; returns the COM result.
+HRESULT CreateOneShortcut(const char *installFolder, const char *mainExePath,
+                          const char *shortcutPath, const char *description);

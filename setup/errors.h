@@ -1,0 +1,27 @@
+// Error codes: the short texts shown in a message box's caption that name the
+// exact place of a failure. Codes are only shown, never computed with.
+#pragma once
+
+namespace errcode {
+inline constexpr char kSettingsKeyStartup[] = "1";
+inline constexpr char kCannotProceed[] = "1A";
+inline constexpr char kNoWindowsFolder[] = "2";
+inline constexpr char kNoTempFolder[] = "3";
+inline constexpr char kMainExeRunning[] = "4";
+inline constexpr char kMainExeNewer[] = "5";
+inline constexpr char kAppPathsFailed[] = "8";
+inline constexpr char kUninstallFailed[] = "9";
+inline constexpr char kSettingsKeyInstallFolder[] = "10";
+inline constexpr char kInvalidDrive[] = "11";
+inline constexpr char kRemovableDrive[] = "12";
+inline constexpr char kNotAFolder[] = "13";
+inline constexpr char kFolderReadOnly[] = "14";
+inline constexpr char kInvalidFolder[] = "15";
+inline constexpr char kCannotCreateFolder[] = "16";
+inline constexpr char kMainExeUnidentified[] = "17";
+inline constexpr char kSettingsKeySetupPath[] = "22";
+inline constexpr char kFolderTooLong[] = "27";
+inline constexpr char kMainExeExpandFailed[] = "34";
+inline constexpr char kMainExeMoveFailed[] = "37";
+inline constexpr char kCannotInitialize[] = "43";
+}  // namespace errcode

@@ -1,0 +1,64 @@
+// Bounded path text operations. Every one either produces the whole result
+// or fails with an empty (or, for AppendText, unchanged) buffer.
+#include "setup/pathtext.h"
+
+#include <cstring>
+
+bool CopyText(char *dst, std::size_t cbDst, const char *src)
+{
+    if (cbDst == 0)
+        return false;
+    std::size_t cch = std::strlen(src);
+    if (cch >= cbDst) {
+        dst[0] = '\0';
+        return false;
+    }
+    std::memmove(dst, src, cch + 1);
+    return true;
+}
+
+bool AppendText(char *dst, std::size_t cbDst, const char *src)
+{
+    std::size_t cchDst = strnlen(dst, cbDst);
+    std::size_t cchSrc = std::strlen(src);
+    if (cchDst >= cbDst || cchSrc >= cbDst - cchDst)
+        return false;
+    std::memmove(dst + cchDst, src, cchSrc + 1);
+    return true;
+}
+
+bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name)
+{
+    std::size_t cchFolder = std::strlen(folder);
+    std::size_t cchName = std::strlen(name);
+    bool separator = cchFolder != 0 && folder[cchFolder - 1] != '\\';
+    std::size_t cchTotal = cchFolder + (separator ? 1 : 0) + cchName;
+    if (cbDst == 0)
+        return false;
+    if (cchTotal >= cbDst) {
+        dst[0] = '\0';
+        return false;
+    }
+    // The name may not overlap dst; the folder may be dst itself.
+    std::memmove(dst, folder, cchFolder);
+    if (separator)
+        dst[cchFolder++] = '\\';
+    std::memcpy(dst + cchFolder, name, cchName + 1);
+    return true;
+}
+
+bool PathRoot(char *dst, std::size_t cbDst, const char *path)
+{
+    const char *slash = std::strchr(path, '\\');
+    std::size_t cch = slash ? static_cast<std::size_t>(slash - path) : std::strlen(path);
+    if (cbDst == 0)
+        return false;
+    if (cch + 1 >= cbDst) {
+        dst[0] = '\0';
+        return false;
+    }
+    std::memmove(dst, path, cch);
+    dst[cch] = '\\';
+    dst[cch + 1] = '\0';
+    return true;
+}

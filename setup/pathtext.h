@@ -1,0 +1,26 @@
+// Bounded path text: the 260-byte buffers that every path of the setup lives
+// in, and the few operations on them. No windows.h here, so the rules also
+// compile natively for tests and fuzzing.
+#pragma once
+#include <cstddef>
+
+inline constexpr std::size_t kCbPath = 260;
+
+// Copies src into dst (cbDst bytes). Returns false, leaving dst empty, when
+// src with its terminating zero does not fit.
+bool CopyText(char *dst, std::size_t cbDst, const char *src);
+
+// Appends src to the text in dst. Returns false, leaving dst unchanged, when
+// the result with its terminating zero does not fit.
+bool AppendText(char *dst, std::size_t cbDst, const char *src);
+
+// dst = folder, a backslash unless the folder is empty or already ends in
+// one, then name. dst may be the same buffer as folder. Returns false, with
+// dst left empty, when the result does not fit: a join never truncates into
+// a different path.
+bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name);
+
+// dst = the text of path up to its first backslash, then a backslash
+// ("C:\Program Files" gives "C:\"; a path without one gives itself and a
+// backslash). Returns false, with dst empty, when that does not fit.
+bool PathRoot(char *dst, std::size_t cbDst, const char *path);

@@ -1,0 +1,11 @@
+// Error reporting: every failure the user is told about is a message box
+// whose caption names its error code ("ERROR 12").
+#pragma once
+#include <cstdint>
+
+// Shows text in an error box captioned "ERROR " + code, with no owner.
+void ReportError(const char *text, const char *code);
+
+// Shows the system's text for number with ReportError; nothing for 0. When
+// the system has no text for the number, says "System error N." instead.
+void ReportSystemError(std::uint32_t number, const char *code);

@@ -1,0 +1,23 @@
+// Process-wide state of the setup, declared once. Set during start-up and the
+// location dialogs, read everywhere else.
+#pragma once
+#include "setup/pathtext.h"
+#include "setup/win.h"
+
+struct SetupState {
+    char installFolder[kCbPath];
+    char mainExePath[kCbPath];      // install folder joined with the main executable's name
+    char windowsFolder[kCbPath];    // no trailing backslash; empty when unknown
+    char tempFolder[kCbPath];       // keeps the system's trailing backslash
+    char programFilesFolder[kCbPath];
+    char settingsKeyPath[kCbPath];  // composed once at start-up
+    char browsePath[kCbPath];       // the folder browser's display-name and path buffer
+    bool existingInstall;           // the proposed folder already holds the main executable
+    HINSTANCE instance;             // module holding templates, icon and payload
+    HWND backdrop;                  // may be null
+};
+
+extern SetupState g_setup;
+
+// Empties the whole state; the sequence starts from here.
+void ResetSetupState(HINSTANCE instance);

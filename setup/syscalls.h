@@ -1,0 +1,57 @@
+// The one door to the system. Every Win32 call of the program goes through
+// `sys`, a table of named function pointers initialised with the real
+// functions. Tests replace single entries (to fail a call or record it) and
+// put the real ones back with RestoreSysCalls().
+#pragma once
+#include "setup/win.h"
+
+#include <cstdlib>
+
+// One line per call: X(name). The member has the call's name and exact type.
+#define QLX_SYSCALLS(X)                                                       \
+    /* files */                                                               \
+    X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileA)    \
+    X(GetLastError)                                                           \
+    /* folders, drives */                                                     \
+    X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
+    X(GetWindowsDirectoryA) X(GetTempPathA) X(GetModuleFileNameA)             \
+    X(GetLogicalDrives) X(GetDriveTypeA)                                      \
+    /* registry */                                                            \
+    X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
+    X(lstrlenA)                                                               \
+    /* resources */                                                           \
+    X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
+    /* LZ expansion */                                                        \
+    X(_lopen) X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)            \
+    /* version information */                                                 \
+    X(GetFileVersionInfoSizeA) X(GetFileVersionInfoA) X(VerQueryValueA)       \
+    /* messages */                                                            \
+    X(MessageBoxA) X(FormatMessageA) X(LocalFree)                             \
+    /* windows, dialogs */                                                    \
+    X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)      \
+    X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA)     \
+    X(LoadCursorA) X(DialogBoxParamA) X(CreateDialogParamA) X(DestroyWindow)  \
+    X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextA)             \
+    X(GetDlgItemTextA) X(SendDlgItemMessageA)                                 \
+    /* painting */                                                            \
+    X(CreateSolidBrush) X(SelectObject) X(Rectangle) X(SetBkMode)             \
+    X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
+    X(SetTextAlign) X(DeleteObject)                                           \
+    /* shell */                                                               \
+    X(SHBrowseForFolderA) X(SHGetPathFromIDListA)                             \
+    X(SHGetSpecialFolderLocation) X(ILFree) X(ShellExecuteA)                  \
+    /* run-time linking, text conversion */                                   \
+    X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(MultiByteToWideChar)   \
+    /* heap */                                                                \
+    X(malloc) X(free)
+
+struct SysCalls {
+#define QLX_SYSCALL_MEMBER(name) decltype(&::name) name;
+    QLX_SYSCALLS(QLX_SYSCALL_MEMBER)
+#undef QLX_SYSCALL_MEMBER
+};
+
+extern SysCalls sys;
+
+// Puts every entry back to the real function.
+void RestoreSysCalls();

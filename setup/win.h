@@ -1,0 +1,10 @@
+// The Windows headers, included the same way everywhere.
+#pragma once
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <lzexpand.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <winver.h>

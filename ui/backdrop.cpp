@@ -1,0 +1,128 @@
+// The full-screen backdrop: a dark blue field tiled with the product name in
+// a darker blue italic, and the product name and "Screenwriting Software" in
+// white at the top left. Everything is drawn when the background is erased.
+#include "ui/ui.h"
+
+#include "resources/resource.h"
+#include "setup/pathtext.h"
+#include "setup/product.h"
+#include "setup/syscalls.h"
+#include "ui/tiling.h"
+
+#include <cstring>
+
+static constexpr COLORREF kFieldColour = 0x800000;
+static constexpr COLORREF kTileColour = 0x600000;
+static constexpr COLORREF kTitleColour = 0xFFFFFF;
+
+static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return 0;
+    case WM_DESTROY:
+        sys.PostQuitMessage(0);
+        return 0;
+    case WM_ERASEBKGND:
+        PaintBackdrop(reinterpret_cast<HDC>(wParam));
+        return 1;
+    }
+    return sys.DefWindowProcA(window, msg, wParam, lParam);
+}
+
+HWND CreateBackdropWindow(HINSTANCE instance)
+{
+    WNDCLASSEXA wc;
+    std::memset(&wc, 0, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = BackdropWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = sys.LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLARIX));
+    wc.hCursor = sys.LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kProductName;
+    wc.hIconSm = sys.LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLARIX));
+    if (!sys.RegisterClassExA(&wc))
+        return nullptr;
+    HWND window = sys.CreateWindowExA(0, kProductName, "", WS_POPUP | WS_DLGFRAME, 0, 0,
+                                      sys.GetSystemMetrics(SM_CXSCREEN),
+                                      sys.GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                      instance, nullptr);
+    if (!window)
+        return nullptr;
+    sys.ShowWindow(window, SW_SHOWMAXIMIZED);
+    sys.UpdateWindow(window);
+    return window;
+}
+
+static HFONT CreateFaceFont(const char *face, LONG height, bool italic)
+{
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    font.lfHeight = height;
+    font.lfItalic = italic ? TRUE : FALSE;
+    CopyText(font.lfFaceName, sizeof font.lfFaceName, face);
+    return sys.CreateFontIndirectA(&font);
+}
+
+// Selects font into dc; remembers dc's own font the first time.
+static void SelectFont(HDC dc, HFONT font, HGDIOBJ *original)
+{
+    HGDIOBJ previous = sys.SelectObject(dc, font);
+    if (!*original)
+        *original = previous;
+}
+
+void PaintBackdrop(HDC dc)
+{
+    int width = sys.GetSystemMetrics(SM_CXSCREEN);
+    int height = sys.GetSystemMetrics(SM_CYSCREEN);
+    HGDIOBJ originalBrush = nullptr;
+    HGDIOBJ originalFont = nullptr;
+
+    HBRUSH brush = sys.CreateSolidBrush(kFieldColour);
+    if (brush)
+        originalBrush = sys.SelectObject(dc, brush);
+    sys.Rectangle(dc, 0, 0, width, height);
+    sys.SetBkMode(dc, TRANSPARENT);
+
+    HFONT tileFont = CreateFaceFont("Symbol", -18, true);
+    if (tileFont) {
+        sys.SetTextColor(dc, kTileColour);
+        SelectFont(dc, tileFont, &originalFont);
+        const int cch = static_cast<int>(sizeof kProductNameUpper - 1);
+        SIZE extent = {0, 0};
+        if (sys.GetTextExtentPointA(dc, kProductNameUpper, cch, &extent)) {
+            LayOutTiles(width, height, extent.cx, [&](int x, int y) {
+                sys.TextOutA(dc, x, y, kProductNameUpper, cch);
+            });
+        }
+    }
+
+    sys.SetTextColor(dc, kTitleColour);
+    HFONT titleFont = CreateFaceFont("Times New Roman", -48, false);
+    if (titleFont)
+        SelectFont(dc, titleFont, &originalFont);
+    sys.SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+    sys.TextOutA(dc, 12, 60, kProductName, static_cast<int>(sizeof kProductName - 1));
+
+    HFONT subtitleFont = CreateFaceFont("Times New Roman", -36, false);
+    if (subtitleFont)
+        SelectFont(dc, subtitleFont, &originalFont);
+    sys.SetTextAlign(dc, TA_LEFT | TA_TOP);
+    static const char kSubtitle[] = "Screenwriting Software";
+    sys.TextOutA(dc, 12, 60, kSubtitle, static_cast<int>(sizeof kSubtitle - 1));
+
+    if (originalBrush)
+        sys.SelectObject(dc, originalBrush);
+    if (originalFont)
+        sys.SelectObject(dc, originalFont);
+    if (brush)
+        sys.DeleteObject(brush);
+    if (tileFont)
+        sys.DeleteObject(tileFont);
+    if (titleFont)
+        sys.DeleteObject(titleFont);
+    if (subtitleFont)
+        sys.DeleteObject(subtitleFont);
+}

@@ -1,0 +1,149 @@
+// The location, folder, licence and progress dialogs. Their templates live
+// in the resource script; the procedures below give them their behaviour.
+#include "ui/ui.h"
+
+#include "payload/store.h"
+#include "resources/resource.h"
+#include "setup/pathtext.h"
+#include "setup/product.h"
+#include "setup/state.h"
+#include "setup/syscalls.h"
+
+#include <cstring>
+
+static INT_PTR RunFolderDialog(HWND owner)
+{
+    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_FOLDER), owner,
+                               FolderDialogProc, 0);
+}
+
+INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG: {
+        sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        HWND change = sys.GetDlgItem(dialog, IDC_CHANGE);
+        if (change)
+            sys.EnableWindow(change, !g_setup.existingInstall);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            sys.EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL:
+            sys.EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        case IDC_CHANGE:
+            if (RunFolderDialog(dialog) == IDOK)
+                sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+            return FALSE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// Browse...: the shell's folder browser, then the chosen folder joined with
+// "Quillarix" into the edit control. The install folder is not touched.
+static void BrowseForFolder(HWND dialog)
+{
+    BROWSEINFOA info;
+    std::memset(&info, 0, sizeof info);
+    info.hwndOwner = dialog;
+    info.pszDisplayName = g_setup.browsePath;
+    info.lpszTitle = "Chose the folder where you wish to install Quillarix";
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST items = sys.SHBrowseForFolderA(&info);
+    if (!items)
+        return;
+    BOOL havePath = sys.SHGetPathFromIDListA(items, g_setup.browsePath);
+    sys.ILFree(items);
+    // An item without a file-system path, or one too long to take the
+    // product folder, leaves the edit text as it was.
+    char composed[kCbPath];
+    if (!havePath || !JoinPath(composed, sizeof composed, g_setup.browsePath, kProductName))
+        return;
+    sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, composed);
+}
+
+INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCbPath - 2, 0);
+        sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            sys.GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder, kCbPath);
+            sys.EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL:
+            sys.EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        case IDC_BROWSE:
+            BrowseForFolder(dialog);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+// Puts the licence text (resource 159, not zero-terminated) into the text
+// control through a terminated heap copy. Without the text, or without
+// memory for the copy, the control stays empty.
+static void ShowLicenceText(HWND dialog)
+{
+    PayloadBytes bytes;
+    if (!FindPayload(IDF_LICENSE, &bytes))
+        return;
+    char *text = static_cast<char *>(sys.malloc(bytes.cb + 1));
+    if (!text)
+        return;
+    std::memcpy(text, bytes.data, bytes.cb);
+    text[bytes.cb] = '\0';
+    sys.SetDlgItemTextA(dialog, IDC_LICENSE_TEXT, text);
+    sys.free(text);
+}
+
+INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        ShowLicenceText(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            sys.EndDialog(dialog, IDOK);
+            return TRUE;
+        case IDCANCEL:
+            sys.EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+INT_PTR RunLocationDialog(HWND owner)
+{
+    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_LOCATION), owner,
+                               LocationDialogProc, 0);
+}
+
+INT_PTR RunLicenceDialog(HWND owner)
+{
+    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_LICENSE), owner,
+                               LicenceDialogProc, 0);
+}
+
+HWND CreateProgressDialog(HWND owner)
+{
+    return sys.CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
+                                  LocationDialogProc, 0);
+}

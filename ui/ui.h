@@ -1,0 +1,23 @@
+// User interface: the full-screen backdrop and the four dialogs.
+#pragma once
+#include "setup/win.h"
+
+// Registers the backdrop class and creates, shows and paints the window.
+// Null when either step fails.
+HWND CreateBackdropWindow(HINSTANCE instance);
+
+// Paints the whole backdrop on dc and gives dc back its brush and font.
+void PaintBackdrop(HDC dc);
+
+// Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when
+// the dialog could not be created.
+INT_PTR RunLocationDialog(HWND owner);
+INT_PTR RunLicenceDialog(HWND owner);
+
+// The modeless progress dialog, or null. The caller destroys it.
+HWND CreateProgressDialog(HWND owner);
+
+// Exposed for tests that create the dialogs themselves.
+INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
