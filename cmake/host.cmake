@@ -11,7 +11,7 @@ target_link_libraries(szdd PRIVATE szdd_codec)
 target_compile_options(szdd PRIVATE -Wall -Wextra -Werror -O2)
 set_target_properties(szdd PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 
-foreach(tool mktables mkicon)
+foreach(tool mktables mkicon mktestdata)
     add_executable(${tool} tools/${tool}/main.cpp)
     target_compile_options(${tool} PRIVATE -Wall -Wextra -Werror -O2)
     set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)

@@ -12,6 +12,7 @@ for tree in win32 win64; do
     [ -f build/$tree/CMakeCache.txt ] ||
         cmake -S . -B build/$tree -DCMAKE_BUILD_TYPE=MinSizeRel \
             -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$tree.cmake" \
-            -DQLX_HOST_TOOLS="$PWD/build/host/tools"
+            -DQLX_HOST_TOOLS="$PWD/build/host/tools" \
+            -DQLX_WINE_TESTS=$([ $tree = win64 ] && echo ON || echo OFF)
     cmake --build build/$tree -j"$jobs"
 done

@@ -1,0 +1,56 @@
+# Sourced by the test and run scripts: a private Xvfb display and a scratch
+# Wine prefix. Wine runs as an unprivileged user, because as root it lets
+# writes through to read-only files where Windows refuses them.
+#   rig_start SCRATCH   sets QLX_SCRATCH, QLX_WINE_USER, DISPLAY, starts both
+#   rig_wine ARGS...    runs a command in the prefix's environment, as the user
+#   rig_stop            ends the wineserver and the display
+
+QLX_TEST_USER=${QLX_TEST_USER:-qlxtest}
+
+rig_as_user() {
+    if [ -n "$QLX_WINE_USER" ]; then
+        runuser -u "$QLX_WINE_USER" -- "$@"
+    else
+        "$@"
+    fi
+}
+
+rig_wine() {
+    rig_as_user env WINEPREFIX="$QLX_SCRATCH/prefix" HOME="$QLX_SCRATCH/home" \
+        WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+        DISPLAY="$DISPLAY" "$@"
+}
+
+rig_start_display() {
+    n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 &
+    QLX_XVFB_PID=$!
+    export DISPLAY=":$n"
+    i=0
+    while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+}
+
+rig_start() {
+    QLX_SCRATCH="$1"
+    QLX_WINE_USER=""
+    if [ "$(id -u)" = 0 ]; then
+        id "$QLX_TEST_USER" >/dev/null 2>&1 || useradd -m -s /bin/sh "$QLX_TEST_USER"
+        QLX_WINE_USER="$QLX_TEST_USER"
+    fi
+    mkdir -p "$QLX_SCRATCH/home" "$QLX_SCRATCH/bin" "$QLX_SCRATCH/work"
+    [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH"
+    chmod 755 "$QLX_SCRATCH"
+    export QLX_SCRATCH QLX_WINE_USER
+    rig_start_display
+    echo "wine rig: prefix $QLX_SCRATCH/prefix, display $DISPLAY, user ${QLX_WINE_USER:-$(id -un)}"
+    # A persistent wineserver makes each later process start in ~0.1 s.
+    (cd "$QLX_SCRATCH" && rig_wine wineserver -p)
+    (cd "$QLX_SCRATCH" && rig_wine wineboot --init >/dev/null 2>&1)
+}
+
+rig_stop() {
+    [ -n "${QLX_SCRATCH:-}" ] && (cd "$QLX_SCRATCH" && rig_wine wineserver -k >/dev/null 2>&1)
+    [ -n "${QLX_XVFB_PID:-}" ] && kill "$QLX_XVFB_PID" 2>/dev/null
+    return 0
+}

@@ -1,0 +1,61 @@
+// Error reporting: the caption names the code, the style is fixed, the box
+// has no owner, and a system number of 0 shows nothing.
+#include "winhelpers.h"
+
+#include "setup/report.h"
+
+namespace {
+
+class Reporting : public WineTest {};
+
+TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
+{
+    ReportError("Unable to proceed with installation", "1A");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(nullptr, g_boxes[0].owner);
+    EXPECT_EQ("ERROR 1A", g_boxes[0].caption);
+    EXPECT_EQ("Unable to proceed with installation", g_boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), g_boxes[0].style);
+}
+
+TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
+{
+    static int s_freed;
+    s_freed = 0;
+    sys.LocalFree = [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); };
+    ReportSystemError(ERROR_ACCESS_DENIED, "22");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ("ERROR 22", g_boxes[0].caption);
+    EXPECT_FALSE(SystemText(ERROR_ACCESS_DENIED).empty());
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
+    EXPECT_EQ(1, s_freed);
+}
+
+TEST_F(Reporting, SystemNumberZeroShowsNothing)
+{
+    static int s_asked;
+    s_asked = 0;
+    sys.FormatMessageA = [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+        ++s_asked;
+        return 0;
+    };
+    ReportSystemError(0, "34");
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(0, s_asked);
+}
+
+TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
+{
+    sys.FormatMessageA = [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+        SetLastError(ERROR_MR_MID_NOT_FOUND);
+        return 0;
+    };
+    ReportSystemError(1234, "37");
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ("ERROR 37", g_boxes[0].caption);
+    EXPECT_EQ("System error 1234.", g_boxes[0].text);
+    ReportSystemError(4294967295u, "1");
+    EXPECT_EQ("System error 4294967295.", g_boxes[1].text);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+// The setup sequence end to end in-process: dialogs and message boxes are
+// replaced through the call table, everything else is the real system of
+// the scratch prefix.
+#include "winhelpers.h"
+
+#include "resources/resource.h"
+#include "setup/sequence.h"
+#include "setup/state.h"
+
+#include <functional>
+
+namespace {
+
+const char kSettingsKey[] = "Software\\Orvanta\\Quillarix\\Settings";
+
+// What each modal dialog does when the sequence runs it.
+struct DialogScript {
+    std::function<INT_PTR()> location;
+    std::function<INT_PTR()> licence;
+    int locationRuns = 0;
+    int licenceRuns = 0;
+    int otherRuns = 0;
+};
+DialogScript *s_script;
+
+INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
+{
+    switch (reinterpret_cast<ULONG_PTR>(name)) {
+    case IDD_LOCATION:
+        ++s_script->locationRuns;
+        return s_script->location ? s_script->location() : IDCANCEL;
+    case IDD_LICENSE:
+        ++s_script->licenceRuns;
+        return s_script->licence ? s_script->licence() : IDCANCEL;
+    }
+    ++s_script->otherRuns;
+    return -1;
+}
+
+int s_launches;
+HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)
+{
+    ++s_launches;
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+bool SettingsValueExists(const char *name)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return exists;
+}
+
+class Sequence : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        s_script = &script_;
+        s_launches = 0;
+        sys.DialogBoxParamA = FakeDialogBox;
+        sys.ShellExecuteA = FakeShellExecute;
+        // No backdrop window in these tests; its own tests cover it.
+        sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+    }
+    void TearDown() override
+    {
+        WineTest::TearDown();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+    }
+
+    // Chooses folder in the location dialog and presses result.
+    std::function<INT_PTR()> Choose(const std::string &folder, INT_PTR result)
+    {
+        return [folder, result] {
+            CopyText(g_setup.installFolder, kCbPath, folder.c_str());
+            return result;
+        };
+    }
+
+    DialogScript script_;
+};
+
+TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
+{
+    sys.RegCreateKeyExA = [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; };
+    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
+    EXPECT_EQ("Unable to proceed with installation", g_boxes[1].text);
+    EXPECT_EQ(0, script_.locationRuns + script_.licenceRuns + script_.otherRuns);
+    EXPECT_EQ(0, s_launches);
+}
+
+TEST_F(Sequence, LocationDialogThatCannotBeCreatedEnds)
+{
+    script_.location = [] { return INT_PTR(-1); };
+    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    ASSERT_EQ("ERROR 43", BoxCaptions());
+    EXPECT_EQ("Unable to initialize", g_boxes[0].text);
+    EXPECT_EQ(1, script_.locationRuns);
+    EXPECT_EQ(0, script_.licenceRuns);
+}
+
+TEST_F(Sequence, CancelledLocationWritesNothing)
+{
+    std::string folder = Scratch("Quillarix");
+    script_.location = Choose(folder, IDCANCEL);
+    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(1, script_.locationRuns);
+    EXPECT_EQ(0, script_.licenceRuns);
+    EXPECT_FALSE(FileExists(folder));
+    EXPECT_FALSE(SettingsValueExists("Path"));
+    EXPECT_FALSE(SettingsValueExists("Installed"));
+    EXPECT_EQ(0, s_launches);
+}
+
+TEST_F(Sequence, StartUpCreatesTheSettingsKeyWithoutValues)
+{
+    script_.location = [] { return INT_PTR(IDCANCEL); };
+    RunSetup(GetModuleHandleA(nullptr));
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key));
+    DWORD values = 99;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                              nullptr, &values, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(0u, values);
+    RegCloseKey(key);
+}
+
+TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
+{
+    std::string folder = Scratch("Quillarix");
+    script_.location = Choose(folder, IDOK);
+    script_.licence = [] { return INT_PTR(IDCANCEL); };
+    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+    EXPECT_EQ(1, script_.licenceRuns);
+    // Validation created the folder; no payload file was written into it.
+    ASSERT_TRUE(FileExists(folder));
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &found);
+    int entries = 0;
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.cFileName[0] != '.')
+                ++entries;
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    EXPECT_EQ(0, entries);
+    EXPECT_FALSE(SettingsValueExists("Installed"));
+    EXPECT_FALSE(SettingsValueExists("Path"));
+    EXPECT_EQ(0, s_launches);
+}
+
+TEST_F(Sequence, ExitCodeIsZeroWhicheverWayItEnds)
+{
+    int passes = 0;
+    script_.location = [&passes]() -> INT_PTR {
+        // First pass: a refused folder; second pass: cancel.
+        if (passes++ == 0) {
+            CopyText(g_setup.installFolder, kCbPath, "not a folder");
+            return IDOK;
+        }
+        return IDCANCEL;
+    };
+    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ("ERROR 11", BoxCaptions());
+    EXPECT_EQ(2, script_.locationRuns);
+}
+
+}  // namespace

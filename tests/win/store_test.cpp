@@ -1,0 +1,199 @@
+// Payload store: resources become files raw or expanded through "data.tmp",
+// with the platform's LZ expansion, for every path that fits.
+#include "winhelpers.h"
+
+#include "payload/store.h"
+#include "setup/state.h"
+
+namespace {
+
+// Test payload ids (see cmake/wintests.cmake): plain at even ids, the same
+// input SZDD-compressed at the next id.
+enum : WORD {
+    kText = 900, kBinary = 902, kEmpty = 904, kOne = 906, kSeventeen = 908,
+    kBlanks = 910, kLong = 912, kRuns = 914, kMissing = 999
+};
+const WORD kInputs[] = {kText, kBinary, kOne, kSeventeen, kBlanks, kLong, kRuns};
+
+class PayloadStore : public WineTest {
+protected:
+    std::string Staging() const { return std::string(g_setup.tempFolder) + "data.tmp"; }
+};
+
+TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
+{
+    for (WORD id : kInputs) {
+        std::string name = "expanded" + std::to_string(id);
+        ASSERT_TRUE(ExpandPayload(id + 1, Scratch().c_str(), name.c_str())) << id;
+        std::string expected = ResourceBytes(id);
+        ASSERT_FALSE(expected.empty());
+        EXPECT_EQ(expected, ReadFileBytes(Scratch(name))) << "resource " << id + 1;
+        EXPECT_FALSE(FileExists(Staging())) << "data.tmp left behind";
+    }
+}
+
+TEST_F(PayloadStore, EmptyInputExpandsToAnEmptyFile)
+{
+    ASSERT_TRUE(ExpandPayload(kEmpty + 1, Scratch().c_str(), "empty.txt"));
+    EXPECT_TRUE(FileExists(Scratch("empty.txt")));
+    EXPECT_EQ("", ReadFileBytes(Scratch("empty.txt")));
+}
+
+TEST_F(PayloadStore, PlatformLzOpenFileExpandsOurSzddToo)
+{
+    // LZOpenFileA/LZCopy directly, the platform's own path through LZ32.
+    for (WORD id : kInputs) {
+        std::string source = Scratch("in.szdd");
+        std::string target = Scratch("out.bin");
+        ASSERT_TRUE(WriteFileBytes(source, ResourceBytes(id + 1)));
+        OFSTRUCT ofsSource, ofsTarget;
+        INT hSource = LZOpenFileA(const_cast<char *>(source.c_str()), &ofsSource, OF_READ);
+        INT hTarget = LZOpenFileA(const_cast<char *>(target.c_str()), &ofsTarget, OF_CREATE);
+        ASSERT_GE(hSource, 0);
+        ASSERT_GE(hTarget, 0);
+        LONG cb = LZCopy(hSource, hTarget);
+        LZClose(hSource);
+        LZClose(hTarget);
+        EXPECT_EQ(static_cast<LONG>(ResourceBytes(id).size()), cb);
+        EXPECT_EQ(ResourceBytes(id), ReadFileBytes(target)) << "resource " << id + 1;
+    }
+}
+
+TEST_F(PayloadStore, WriteRawWritesTheStoredBytesAndTheReadOnlyFlag)
+{
+    ASSERT_TRUE(WriteRaw(kBinary, Scratch().c_str(), "plain.bin", false));
+    EXPECT_EQ(ResourceBytes(kBinary), ReadFileBytes(Scratch("plain.bin")));
+    EXPECT_FALSE(GetFileAttributesA(Scratch("plain.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_TRUE(WriteRaw(kText, Scratch().c_str(), "locked.txt", true));
+    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("locked.txt")));
+    EXPECT_TRUE(GetFileAttributesA(Scratch("locked.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+}
+
+TEST_F(PayloadStore, PlainDataGivenToExpandIsCopiedUnchanged)
+{
+    ASSERT_TRUE(ExpandPayload(kText, Scratch().c_str(), "copied.txt"));
+    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("copied.txt")));
+    ASSERT_TRUE(ExpandPayload(kOne, Scratch().c_str(), "one.txt"));
+    EXPECT_EQ("Q", ReadFileBytes(Scratch("one.txt")));
+}
+
+TEST_F(PayloadStore, MissingOrEmptyResourceCreatesNothing)
+{
+    PayloadBytes bytes;
+    EXPECT_FALSE(FindPayload(kMissing, &bytes));
+    EXPECT_FALSE(FindPayload(kEmpty, &bytes));  // zero length counts as missing
+    EXPECT_EQ(nullptr, bytes.data);
+    for (WORD id : {kMissing, kEmpty}) {
+        EXPECT_FALSE(WriteRaw(id, Scratch().c_str(), "raw.bin", false));
+        EXPECT_FALSE(ExpandPayload(id, Scratch().c_str(), "expanded.bin"));
+        EXPECT_FALSE(FileExists(Scratch("raw.bin")));
+        EXPECT_FALSE(FileExists(Scratch("expanded.bin")));
+    }
+}
+
+TEST_F(PayloadStore, ReadOnlyTargetIsLeftAsItWas)
+{
+    std::string target = Scratch("style.stp");
+    ASSERT_TRUE(WriteFileBytes(target, "first installation"));
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(WriteRaw(kText, Scratch().c_str(), "style.stp", true));
+    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "style.stp"));
+    EXPECT_EQ("first installation", ReadFileBytes(target));
+    EXPECT_FALSE(FileExists(Staging()));
+}
+
+TEST_F(PayloadStore, ExpandIntoMissingFolderFailsAndRemovesStaging)
+{
+    DWORD error = 0;
+    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch("no\\such").c_str(), "x.txt", &error));
+    EXPECT_NE(0u, error);
+    EXPECT_FALSE(FileExists(Staging()));
+    EXPECT_FALSE(FileExists(Scratch("no")));
+}
+
+TEST_F(PayloadStore, ExpandWorksIntoA227CharacterFolder)
+{
+    // The longest install folder that validation accepts. LZOpenFileA
+    // would fail here: its OFSTRUCT holds 128 bytes.
+    std::string folder = Scratch();
+    while (folder.size() < 227) {
+        std::size_t room = 227 - folder.size() - 1;
+        folder += "\\" + std::string(room < 40 ? room : 40, 'd');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || folder.size() > 227) << folder;
+    }
+    ASSERT_EQ(227u, folder.size());
+    ASSERT_TRUE(ExpandPayload(kLong + 1, folder.c_str(), "Quillarix.exe"));
+    EXPECT_EQ(ResourceBytes(kLong), ReadFileBytes(folder + "\\Quillarix.exe"));
+    ASSERT_TRUE(WriteRaw(kText, folder.c_str(), "license.txt", false));
+    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(folder + "\\license.txt"));
+    EXPECT_FALSE(FileExists(Staging()));
+}
+
+TEST_F(PayloadStore, PathBeyondTheLimitFailsWithoutWriting)
+{
+    std::string folder = "C:\\" + std::string(250, 'x');
+    DWORD error = 0;
+    EXPECT_FALSE(WriteRaw(kText, folder.c_str(), "long-name.txt", false, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), error);
+    EXPECT_FALSE(ExpandPayload(kText + 1, folder.c_str(), "long-name.txt", &error));
+    EXPECT_FALSE(FileExists(Staging()));
+}
+
+TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
+{
+    CopyText(g_setup.tempFolder, kCbPath, (Scratch("missing-temp") + "\\").c_str());
+    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "never.txt"));
+    EXPECT_FALSE(FileExists(Scratch("never.txt")));
+}
+
+TEST_F(PayloadStore, EveryHandleIsClosedAfterExpanding)
+{
+    int opened = 0, closed = 0;
+    static int *s_opened, *s_closed;
+    s_opened = &opened;
+    s_closed = &closed;
+    sys._lopen = [](LPCSTR path, int mode) -> HFILE { ++*s_opened; return _lopen(path, mode); };
+    sys._lcreat = [](LPCSTR path, int attr) -> HFILE { ++*s_opened; return _lcreat(path, attr); };
+    sys.LZClose = [](INT h) { ++*s_closed; LZClose(h); };
+    sys._lclose = [](HFILE h) -> HFILE { ++*s_closed; return _lclose(h); };
+    ASSERT_TRUE(ExpandPayload(kRuns + 1, Scratch().c_str(), "runs.bin"));
+    EXPECT_EQ(2, opened);
+    EXPECT_EQ(2, closed);
+    // Nothing holds the result: an unshared open succeeds.
+    HANDLE file = CreateFileA(Scratch("runs.bin").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+}
+
+TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
+{
+    static int s_closed;
+    s_closed = 0;
+    sys.LZCopy = [](INT, INT) -> LONG { return LZERROR_READ; };
+    sys.LZClose = [](INT h) { ++s_closed; LZClose(h); };
+    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "failed.txt"));
+    EXPECT_EQ(2, s_closed);
+    EXPECT_FALSE(FileExists(Staging()));
+}
+
+TEST_F(PayloadStore, WriteThatReportsSuccessButWritesLessFails)
+{
+    sys.WriteFile = [](HANDLE h, LPCVOID data, DWORD, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+        return WriteFile(h, data, 1, written, o);
+    };
+    EXPECT_FALSE(WriteRaw(kText, Scratch().c_str(), "short.txt", false));
+}
+
+TEST_F(PayloadStore, DeleteInFolderInsertsTheBackslash)
+{
+    ASSERT_TRUE(WriteFileBytes(Scratch("a.tmp"), "x"));
+    DeleteInFolder(Scratch().c_str(), "a.tmp");
+    EXPECT_FALSE(FileExists(Scratch("a.tmp")));
+    ASSERT_TRUE(WriteFileBytes(Scratch("b.tmp"), "x"));
+    DeleteInFolder((Scratch() + "\\").c_str(), "b.tmp");  // "folder\\b.tmp" is one separator
+    EXPECT_FALSE(FileExists(Scratch("b.tmp")));
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+// Test helpers: the fixture, recorded message boxes, files and resources.
+#include "winhelpers.h"
+
+#include "setup/state.h"
+
+#include <cstring>
+
+std::vector<RecordedBox> g_boxes;
+
+static int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    g_boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    return IDOK;
+}
+
+std::string BoxCaptions()
+{
+    std::string all;
+    for (const RecordedBox &box : g_boxes)
+        all += (all.empty() ? "" : "|") + box.caption;
+    return all;
+}
+
+void WineTest::SetUp()
+{
+    RestoreSysCalls();
+    g_boxes.clear();
+    sys.MessageBoxA = RecordMessageBox;
+    ResetSetupState(GetModuleHandleA(nullptr));
+    DWORD cch = GetTempPathA(sizeof g_setup.tempFolder, g_setup.tempFolder);
+    ASSERT_GT(cch, 0u);
+    ASSERT_LT(cch, sizeof g_setup.tempFolder);
+    CreateDirectoryA("C:\\qlxtests", nullptr);
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    scratch_ = std::string("C:\\qlxtests\\") + info->test_suite_name() + "." + info->name();
+    RemoveTree(scratch_);
+    ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+}
+
+void WineTest::TearDown()
+{
+    RestoreSysCalls();
+    SetCurrentDirectoryA("C:\\");
+    RemoveTree(scratch_);
+}
+
+std::string WineTest::Scratch(const std::string &name) const
+{
+    return name.empty() ? scratch_ : scratch_ + "\\" + name;
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    std::string bytes;
+    char buffer[65536];
+    DWORD cb = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &cb, nullptr) && cb > 0)
+        bytes.append(buffer, cb);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD cb = 0;
+    BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &cb, nullptr);
+    CloseHandle(file);
+    return ok && cb == bytes.size();
+}
+
+void RemoveTree(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            if (std::strcmp(found.cFileName, ".") && std::strcmp(found.cFileName, ".."))
+                RemoveTree(path + "\\" + found.cFileName);
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string ResourceBytes(WORD id)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), "FILE");
+    if (!found)
+        return "";
+    DWORD cb = SizeofResource(module, found);
+    const char *data = static_cast<const char *>(LockResource(LoadResource(module, found)));
+    return data ? std::string(data, cb) : "";
+}
+
+std::string SystemText(DWORD number)
+{
+    char *text = nullptr;
+    if (!FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                        number, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                        reinterpret_cast<char *>(&text), 0, nullptr))
+        return "";
+    std::string copy = text;
+    LocalFree(text);
+    return copy;
+}
+
+void DeleteRegistryTree(HKEY root, const char *path)
+{
+    RegDeleteTreeA(root, path);
+    RegDeleteKeyA(root, path);
+}
