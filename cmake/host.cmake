@@ -39,6 +39,10 @@ add_test(NAME szdd_tool_against_msexpand
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/szdd_tool_test.sh
             $<TARGET_FILE:szdd> ${CMAKE_BINARY_DIR}/szdd_tool_test)
 
+add_test(NAME license_text_format
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/license_text_test.sh
+            ${CMAKE_SOURCE_DIR}/resources/payload/license.txt)
+
 # Fuzzing with clang's libFuzzer, a few seconds per target from the seeds.
 find_program(QLX_CLANGXX clang++)
 if(QLX_CLANGXX)

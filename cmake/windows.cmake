@@ -49,6 +49,10 @@ add_test(NAME setup_exe_imports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
             $<TARGET_FILE:QuillarixSetup>)
 
+add_test(NAME setup_exe_payload
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>
+            ${CMAKE_SOURCE_DIR}/resources/payload ${QLX_GEN_DIR} ${QLX_SZDD})
+
 option(QLX_WINE_TESTS "Build the Windows unit tests (run under wine64)" OFF)
 if(QLX_WINE_TESTS)
     include(${CMAKE_SOURCE_DIR}/cmake/wintests.cmake)

@@ -43,6 +43,9 @@ add_executable(wintests
     tests/win/store_test.cpp
     tests/win/report_test.cpp
     tests/win/sequence_test.cpp
+    tests/win/manifest_test.cpp
+    tests/win/registry_test.cpp
+    tests/win/location_test.cpp
     resources/setup.rc
     ${QLX_TEST_PAYLOAD}/testres.rc)
 add_dependencies(wintests test_payload payload)

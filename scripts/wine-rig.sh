@@ -18,7 +18,7 @@ rig_as_user() {
 rig_wine() {
     rig_as_user env WINEPREFIX="$QLX_SCRATCH/prefix" HOME="$QLX_SCRATCH/home" \
         WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-        DISPLAY="$DISPLAY" "$@"
+        DISPLAY="$DISPLAY" QLX_SCRATCH="$QLX_SCRATCH" "$@"
 }
 
 rig_start_display() {
@@ -38,15 +38,33 @@ rig_start() {
         id "$QLX_TEST_USER" >/dev/null 2>&1 || useradd -m -s /bin/sh "$QLX_TEST_USER"
         QLX_WINE_USER="$QLX_TEST_USER"
     fi
-    mkdir -p "$QLX_SCRATCH/home" "$QLX_SCRATCH/bin" "$QLX_SCRATCH/work"
+    mkdir -p "$QLX_SCRATCH/home" "$QLX_SCRATCH/bin" "$QLX_SCRATCH/work" "$QLX_SCRATCH/payload-src"
+    # The payload sources, where the Windows tests can compare against them.
+    cp resources/payload/* build/win64/payload/* "$QLX_SCRATCH/payload-src/" 2>/dev/null
     [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH"
     chmod 755 "$QLX_SCRATCH"
     export QLX_SCRATCH QLX_WINE_USER
     rig_start_display
     echo "wine rig: prefix $QLX_SCRATCH/prefix, display $DISPLAY, user ${QLX_WINE_USER:-$(id -un)}"
-    # A persistent wineserver makes each later process start in ~0.1 s.
-    (cd "$QLX_SCRATCH" && rig_wine wineserver -p)
     (cd "$QLX_SCRATCH" && rig_wine wineboot --init >/dev/null 2>&1)
+    rig_prepare_prefix
+    # Let the first wineserver end by itself (it saves the registry then),
+    # and keep a persistent one: each later process starts in ~0.1 s.
+    (cd "$QLX_SCRATCH" || exit 1
+        rig_wine wineserver -w
+        rig_wine wineserver -p
+        rig_wine wine cmd /c exit >/dev/null 2>&1)
+}
+
+# What the location tests need and cannot make from inside Wine: a removable
+# drive D: (Wine's drive table, read when wineserver starts) and a folder
+# whose Linux permissions make Wine report it read-only.
+rig_prepare_prefix() {
+    rig_as_user mkdir -p "$QLX_SCRATCH/floppy" "$QLX_SCRATCH/prefix/drive_c/qlx-readonly"
+    rig_as_user chmod 555 "$QLX_SCRATCH/prefix/drive_c/qlx-readonly"
+    rig_as_user ln -sfn "$QLX_SCRATCH/floppy" "$QLX_SCRATCH/prefix/dosdevices/d:"
+    (cd "$QLX_SCRATCH" &&
+        rig_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d floppy /f >/dev/null 2>&1)
 }
 
 rig_stop() {

@@ -177,3 +177,35 @@ TEST_F(Sequence, ExitCodeIsZeroWhicheverWayItEnds)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
+{
+    std::vector<std::string> shown;
+    script_.location = [&shown]() -> INT_PTR {
+        shown.push_back(g_setup.installFolder);
+        if (shown.size() == 1) {
+            CopyText(g_setup.installFolder, kCbPath, "Quillarix");  // no drive: refused
+            return IDOK;
+        }
+        return IDCANCEL;
+    };
+    RunSetup(GetModuleHandleA(nullptr));
+    ASSERT_EQ(2u, shown.size());
+    EXPECT_EQ("C:\\Program Files\\Quillarix", shown[0]);
+    EXPECT_EQ(shown[0], shown[1]);
+    ASSERT_EQ("ERROR 11", BoxCaptions());
+    EXPECT_EQ("Invalid drive specification", g_boxes[0].text);
+}
+
+TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)
+{
+    sys.GetTempPathA = [](DWORD, LPSTR) -> DWORD { return 0; };
+    script_.location = [] { return INT_PTR(IDCANCEL); };
+    RunSetup(GetModuleHandleA(nullptr));
+    EXPECT_EQ("ERROR 3", BoxCaptions());
+    EXPECT_STREQ("C:\\", g_setup.tempFolder);
+}
+
+}  // namespace

@@ -1,0 +1,192 @@
+// Registry operations and the settings key, against the prefix's registry.
+#include "winhelpers.h"
+
+#include "registration/registry.h"
+#include "setup/state.h"
+
+#include <cstring>
+
+namespace {
+
+const char kScratchKey[] = "Software\\QlxTests";
+const char kSettingsKey[] = "Software\\Orvanta\\Quillarix\\Settings";
+
+class Registry : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        DeleteRegistryTree(HKEY_CURRENT_USER, kScratchKey);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kScratchKey, &key_));
+        ComposeSettingsKeyPath();
+    }
+    void TearDown() override
+    {
+        RegCloseKey(key_);
+        DeleteRegistryTree(HKEY_CURRENT_USER, kScratchKey);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        WineTest::TearDown();
+    }
+    void Store(const char *name, DWORD type, const std::string &bytes)
+    {
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())));
+    }
+    // The value as stored: type and exact bytes.
+    std::string Stored(const char *path, const char *name, DWORD *type)
+    {
+        HKEY key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return "<no key>";
+        char data[1024];
+        DWORD cb = sizeof data;
+        LONG status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE *>(data), &cb);
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS ? std::string(data, cb) : "<no value>";
+    }
+
+    HKEY key_ = nullptr;
+};
+
+TEST_F(Registry, SettingsKeyIsCreatedWithItsParentsAndNoValues)
+{
+    EXPECT_STREQ(kSettingsKey, g_setup.settingsKeyPath);
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
+    CloseKey(key);
+    for (const char *path : {"Software\\Orvanta", "Software\\Orvanta\\Quillarix", kSettingsKey}) {
+        HKEY opened;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &opened)) << path;
+        RegCloseKey(opened);
+    }
+    DWORD type;
+    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Path", &type));
+    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Installed", &type));
+}
+
+TEST_F(Registry, CreateOrOpenPassesTheDocumentedParameters)
+{
+    struct Seen {
+        bool classIsEmptyText;
+        DWORD options;
+        REGSAM access;
+    };
+    static Seen s_seen;
+    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD reserved, LPSTR cls, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
+                             LPDWORD disposition) -> LONG {
+        s_seen = {cls != nullptr && cls[0] == '\0', options, access};
+        return RegCreateKeyExA(parent, subkey, reserved, cls, options, access, security, key,
+                               disposition);
+    };
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
+    CloseKey(key);
+    EXPECT_TRUE(s_seen.classIsEmptyText);
+    EXPECT_EQ(static_cast<DWORD>(REG_OPTION_NON_VOLATILE), s_seen.options);
+    EXPECT_EQ(static_cast<REGSAM>(0x2001F), s_seen.access);
+}
+
+TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
+{
+    CopyText(g_setup.installFolder, kCbPath, "C:\\Apps\\Quillarix123");  // 20 characters
+    ASSERT_TRUE(RecordSetupPath());
+    ASSERT_TRUE(RecordInstallFolder());
+    DWORD type = 0;
+    std::string path = Stored(kSettingsKey, "Path", &type);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(21u, path.size());
+    EXPECT_EQ(std::string("C:\\Apps\\Quillarix123", 21), path);
+
+    char module[MAX_PATH];
+    DWORD cch = GetModuleFileNameA(nullptr, module, sizeof module);
+    std::string installed = Stored(kSettingsKey, "Installed", &type);
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(std::string(module, cch + 1), installed);
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
+{
+    sys.RegCreateKeyExA = [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; };
+    EXPECT_FALSE(RecordSetupPath());
+    EXPECT_FALSE(RecordInstallFolder());
+    ASSERT_EQ("ERROR 22|ERROR 10", BoxCaptions());
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[1].text);
+}
+
+TEST_F(Registry, TruncatedModulePathIsNeverRecorded)
+{
+    sys.GetModuleFileNameA = [](HMODULE, LPSTR buffer, DWORD cb) -> DWORD {
+        std::memset(buffer, 'x', cb);  // filled to the last byte, as on truncation
+        return cb;
+    };
+    EXPECT_FALSE(RecordSetupPath());
+    DWORD type;
+    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Installed", &type));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)
+{
+    Store("plain", REG_SZ, std::string("C:\\Work\0", 8));
+    Store("unterminated", REG_SZ, "C:\\Work");
+    Store("empty", REG_SZ, std::string("\0", 1));
+    Store("nothing", REG_SZ, "");
+    Store("dword", REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+    Store("expand", REG_EXPAND_SZ, std::string("%TEMP%\0", 7));
+    Store("binary", REG_BINARY, "C:\\Work");
+    Store("s259", REG_SZ, std::string(259, 'a') + '\0');
+    Store("s260", REG_SZ, std::string(260, 'a') + '\0');
+    Store("u259", REG_SZ, std::string(259, 'a'));
+    Store("u260", REG_SZ, std::string(260, 'a'));
+    Store("s300", REG_SZ, std::string(300, 'a') + '\0');
+
+    struct Case {
+        const char *name;
+        bool ok;
+        std::string text;
+    } cases[] = {
+        {"plain", true, "C:\\Work"},
+        {"unterminated", true, "C:\\Work"},
+        {"empty", true, ""},
+        {"nothing", true, ""},
+        {"dword", false, ""},
+        {"expand", false, ""},
+        {"binary", false, ""},
+        {"s259", true, std::string(259, 'a')},
+        {"s260", false, ""},
+        {"u259", true, std::string(259, 'a')},
+        {"u260", false, ""},
+        {"s300", false, ""},
+        {"missing", false, ""},
+    };
+    for (const Case &c : cases) {
+        char buffer[kCbPath + 8];
+        std::memset(buffer, 0xA5, sizeof buffer);
+        LONG status = ReadStringValue(key_, c.name, buffer, kCbPath);
+        EXPECT_EQ(c.ok, status == ERROR_SUCCESS) << c.name << " status " << status;
+        if (c.ok)
+            EXPECT_EQ(c.text, std::string(buffer)) << c.name;
+        else
+            EXPECT_NE(ERROR_SUCCESS, status) << c.name;
+        for (std::size_t i = kCbPath; i < sizeof buffer; ++i)
+            EXPECT_EQ(static_cast<char>(0xA5), buffer[i]) << c.name << ": written past the buffer";
+    }
+}
+
+TEST_F(Registry, WriteStringValueStoresTheZeroAndTheDefaultValue)
+{
+    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, nullptr, "C:\\Q\\Quillarix.exe"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, "Path", "C:\\Q"));
+    DWORD type;
+    EXPECT_EQ(std::string("C:\\Q\\Quillarix.exe", 19), Stored(kScratchKey, nullptr, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(std::string("C:\\Q", 5), Stored(kScratchKey, "Path", &type));
+}
+
+}  // namespace
