@@ -60,3 +60,18 @@ set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
 include(GoogleTest)
 gtest_add_tests(TARGET wintests TEST_LIST QLX_WINTESTS)
 set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 120)
+
+# End-to-end: the driver runs the real setup in a fresh prefix per scenario.
+add_executable(e2e_driver tests/e2e/driver.cpp)
+target_compile_options(e2e_driver PRIVATE ${QLX_WARNINGS})
+target_link_options(e2e_driver PRIVATE -static)
+set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
+file(GLOB QLX_SCENARIOS ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/*.txt)
+foreach(scenario ${QLX_SCENARIOS})
+    get_filename_component(name ${scenario} NAME_WE)
+    add_test(NAME e2e.${name}
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenario.sh ${scenario}
+                $<TARGET_FILE:QuillarixSetup> $<TARGET_FILE:e2e_driver>
+                ${CMAKE_BINARY_DIR}/../screenshots)
+    set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 300)
+endforeach()

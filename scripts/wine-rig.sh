@@ -50,8 +50,10 @@ rig_start() {
     rig_prepare_prefix
     # Let the first wineserver end by itself (it saves the registry then),
     # and keep a persistent one: each later process starts in ~0.1 s.
+    # The end-to-end scenarios start from copies of the prefix as it is now.
     (cd "$QLX_SCRATCH" || exit 1
         rig_wine wineserver -w
+        rig_as_user cp -a "$QLX_SCRATCH/prefix" "$QLX_SCRATCH/prefix-pristine"
         rig_wine wineserver -p
         rig_wine wine cmd /c exit >/dev/null 2>&1)
 }

@@ -1,0 +1,498 @@
+// End-to-end driver: starts the setup, recognises each of its dialogs and
+// message boxes by their controls and captions, acts on them as a person
+// would, and checks what the setup left behind. Runs in the same Wine
+// prefix as the setup.
+//   driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER
+// A scenario is a text file, one step a line (see tests/e2e/README.md).
+// The first step that does not hold ends the run with exit code 1; the
+// transcript says what was seen up to there.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::FILE *g_transcript;
+PROCESS_INFORMATION g_setup;
+HWND g_current;          // the dialog or box the last "expect" found
+HWND g_hidden;           // the window a "hide" step took away
+std::string g_shots;
+std::string g_setupPath;
+
+void Note(const char *format, const std::string &a = "", const std::string &b = "")
+{
+    std::fprintf(g_transcript, format, a.c_str(), b.c_str());
+    std::fputc('\n', g_transcript);
+    std::fflush(g_transcript);
+}
+
+[[noreturn]] void Fail(int line, const std::string &what)
+{
+    Note("FAILED at scenario line %s: %s", std::to_string(line), what);
+    std::fclose(g_transcript);
+    if (g_setup.hProcess)
+        TerminateProcess(g_setup.hProcess, 99);
+    std::exit(1);
+}
+
+// WM_GETTEXT, not GetWindowText: the latter does not read another
+// process's edit controls.
+std::string WindowText(HWND window)
+{
+    char text[4096];
+    DWORD_PTR cch = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &cch))
+        return "";
+    return std::string(text, cch < sizeof text ? cch : 0);
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[256];
+    int cch = GetClassNameA(window, name, sizeof name);
+    return std::string(name, cch > 0 ? cch : 0);
+}
+
+std::vector<HWND> Children(HWND parent)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND> *>(list)->push_back(child);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+HWND Child(HWND parent, int id)
+{
+    for (HWND child : Children(parent))
+        if (GetDlgCtrlID(child) == id && GetParent(child) == parent)
+            return child;
+    return nullptr;
+}
+
+std::vector<HWND> TopWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(
+        [](HWND window, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+bool OwnedBySetup(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    return pid == g_setup.dwProcessId;
+}
+
+// Which of the setup's windows this is, by its controls and caption.
+std::string KindOf(HWND window)
+{
+    if (!IsWindowVisible(window))
+        return "";
+    std::string cls = ClassOf(window);
+    std::string title = WindowText(window);
+    if (cls == "QuillarixMain")
+        return "app";
+    if (!OwnedBySetup(window))
+        return "";
+    if (cls == "Quillarix")
+        return "backdrop";
+    if (title.rfind("ERROR ", 0) == 0)
+        return "error " + title.substr(6);
+    HWND ok = Child(window, IDOK);
+    if (Child(window, 1002) && ok && WindowText(ok) == "Install")
+        return "location";
+    if (Child(window, 1001) && ok && WindowText(ok) == "OK")
+        return "folder";
+    if (ok && WindowText(ok) == "Accept")
+        return "licence";
+    for (HWND child : Children(window)) {
+        if (ClassOf(child) == "SysTreeView32")
+            return "browser";
+        if (WindowText(child) == "A moment please...")
+            return "progress";
+    }
+    return "";
+}
+
+HWND FindKind(const std::string &kind)
+{
+    for (HWND window : TopWindows())
+        if (KindOf(window) == kind)
+            return window;
+    return nullptr;
+}
+
+void Describe(HWND window, const std::string &kind)
+{
+    Note("== %s \"%s\"", kind, WindowText(window));
+    for (HWND child : Children(window)) {
+        char line[64];
+        std::snprintf(line, sizeof line, "   [%d] %s", GetDlgCtrlID(child),
+                      IsWindowEnabled(child) ? "" : "(disabled) ");
+        Note("%s%s", line, ClassOf(child) + " \"" + WindowText(child) + "\"");
+    }
+}
+
+// The text of a message box: its longest static text.
+std::string MessageText(HWND box)
+{
+    std::string text;
+    for (HWND child : Children(box))
+        if (ClassOf(child) == "Static" && WindowText(child).size() > text.size())
+            text = WindowText(child);
+    return text;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus)
+        return info.hwndFocus;
+    return window;
+}
+
+bool SaveScreen(const std::string &path)
+{
+    HDC screen = GetDC(nullptr);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    DWORD cbRow = ((width * 3 + 3) / 4) * 4;
+    std::vector<char> pixels(cbRow * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO *>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    std::fwrite(&file, sizeof file, 1, f);
+    std::fwrite(&header, sizeof header, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    return std::fclose(f) == 0;
+}
+
+bool SplitRegistryPath(const std::string &path, HKEY *root, std::string *subkey)
+{
+    std::size_t slash = path.find('\\');
+    std::string head = path.substr(0, slash);
+    *subkey = slash == std::string::npos ? "" : path.substr(slash + 1);
+    if (head == "HKCU")
+        *root = HKEY_CURRENT_USER;
+    else if (head == "HKLM")
+        *root = HKEY_LOCAL_MACHINE;
+    else
+        return false;
+    return true;
+}
+
+// Reads a REG_SZ value; "@" names the default value. False when missing.
+bool ReadRegistry(const std::string &path, const std::string &name, std::string *data, DWORD *type)
+{
+    HKEY root, key;
+    std::string subkey;
+    if (!SplitRegistryPath(path, &root, &subkey) ||
+        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    char buffer[4096];
+    DWORD cb = sizeof buffer;
+    LONG status = RegQueryValueExA(key, name == "@" ? nullptr : name.c_str(), nullptr, type,
+                                   reinterpret_cast<BYTE *>(buffer), &cb);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return false;
+    *data = std::string(buffer, cb);
+    return true;
+}
+
+bool KeyExists(const std::string &path)
+{
+    HKEY root, key;
+    std::string subkey;
+    if (!SplitRegistryPath(path, &root, &subkey) ||
+        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+void StartSetup()
+{
+    std::string command = "\"" + g_setupPath + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &g_setup))
+        Fail(0, "cannot start the setup");
+    Note("== started %s", g_setupPath);
+}
+
+// The backdrop as the screen shows it, the dialogs hidden: the dark blue
+// field, the darker tiles along every row, white only in the title's box.
+void CheckBackdrop(int line)
+{
+    HDC screen = GetDC(nullptr);
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    if (width != 1024 || height != 768)
+        Fail(line, "the screen is not 1024 x 768");
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    const COLORREF field = RGB(0, 0, 128), tile = RGB(0, 0, 96), white = RGB(255, 255, 255);
+    long fieldCount = 0, whiteOutside = 0, titleWhite = 0, rowsWithTiles = 0;
+    const int kTitleRight = 420, kTitleBottom = 110;  // "Quillarix" and the subtitle
+    for (int row = 0; row * 19 < height; ++row) {
+        long tiles = 0;
+        for (int y = row * 19; y < row * 19 + 19 && y < height; ++y)
+            for (int x = 2; x < width - 2; x += 1) {
+                COLORREF c = GetPixel(memory, x, y);
+                bool inTitle = x < kTitleRight && y < kTitleBottom;
+                if (c == field)
+                    ++fieldCount;
+                else if (c == tile)
+                    ++tiles;
+                else if (c == white)
+                    ++(inTitle ? titleWhite : whiteOutside);
+            }
+        if (tiles > 50 && row * 19 >= kTitleBottom)
+            ++rowsWithTiles;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    Note("-> backdrop: field %s pixels, rows with tiles %s", std::to_string(fieldCount),
+         std::to_string(rowsWithTiles));
+    if (fieldCount < long(width) * height / 2)
+        Fail(line, "the field colour (0, 0, 128) does not dominate");
+    if (rowsWithTiles < (height - kTitleBottom) / 19 - 1)
+        Fail(line, "tile colour (0, 0, 96) missing along the rows");
+    if (titleWhite < 500)
+        Fail(line, "no white title");
+    if (whiteOutside != 0)
+        Fail(line, std::to_string(whiteOutside) + " white pixels outside the title");
+}
+
+// "word rest of line": splits off the first word.
+std::string Word(std::string *rest)
+{
+    std::size_t start = rest->find_first_not_of(' ');
+    if (start == std::string::npos) {
+        rest->clear();
+        return "";
+    }
+    std::size_t end = rest->find(' ', start);
+    std::string word = rest->substr(start, end == std::string::npos ? std::string::npos : end - start);
+    *rest = end == std::string::npos ? "" : rest->substr(end + 1);
+    return word;
+}
+
+void RunStep(int line, std::string rest)
+{
+    std::string verb = Word(&rest);
+    if (verb == "expect") {
+        std::string kind = Word(&rest);
+        if (kind == "error")
+            kind += " " + Word(&rest);
+        if (kind == "exit") {
+            DWORD expected = std::strtoul(rest.c_str(), nullptr, 10);
+            if (WaitForSingleObject(g_setup.hProcess, 60000) != WAIT_OBJECT_0)
+                Fail(line, "the setup did not end");
+            DWORD code = 0;
+            GetExitCodeProcess(g_setup.hProcess, &code);
+            Note("== setup ended with exit code %s", std::to_string(code));
+            if (code != expected)
+                Fail(line, "exit code " + std::to_string(code));
+            return;
+        }
+        for (int waited = 0; waited < 30000; waited += 50) {
+            if (HWND window = FindKind(kind)) {
+                Sleep(300);  // let it finish painting and initialising
+                g_current = window;
+                Describe(window, kind);
+                if (kind.rfind("error ", 0) == 0)
+                    Note("   message \"%s\"", MessageText(window));
+                return;
+            }
+            Sleep(50);
+        }
+        std::string seen;
+        for (HWND window : TopWindows())
+            if (!KindOf(window).empty())
+                seen += " " + KindOf(window);
+        Fail(line, "no " + kind + " appeared (visible:" + seen + ")");
+    } else if (verb == "gone") {
+        std::string kind = Word(&rest);
+        for (int waited = 0; waited < 10000; waited += 50) {
+            if (!FindKind(kind))
+                return;
+            Sleep(50);
+        }
+        Fail(line, kind + " is still there");
+    } else if (verb == "text" || verb == "textstarts" || verb == "enabled" || verb == "click" ||
+               verb == "type") {
+        int id = std::atoi(Word(&rest).c_str());
+        HWND control = g_current ? Child(g_current, id) : nullptr;
+        if (!control)
+            Fail(line, "no control " + std::to_string(id));
+        std::string shown = WindowText(control);
+        if ((verb == "text" && shown != rest) ||
+            (verb == "textstarts" && shown.compare(0, rest.size(), rest) != 0))
+            Fail(line, "control " + std::to_string(id) + " shows \"" + shown.substr(0, 200) + "\"");
+        if (verb == "enabled" && (IsWindowEnabled(control) != 0) != (rest == "yes"))
+            Fail(line, "control " + std::to_string(id) + " enabled state differs");
+        if (verb == "type") {
+            SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(rest.c_str()));
+            Note("-> typed \"%s\" into %s", rest, std::to_string(id));
+        }
+        if (verb == "click") {
+            Note("-> pressed \"%s\"", WindowText(control));
+            PostMessageA(control, BM_CLICK, 0, 0);
+            g_current = nullptr;
+        }
+    } else if (verb == "message") {
+        if (!g_current || MessageText(g_current) != rest)
+            Fail(line, "message is \"" + (g_current ? MessageText(g_current) : "") + "\"");
+    } else if (verb == "title") {
+        if (!g_current || WindowText(g_current) != rest)
+            Fail(line, "title is \"" + (g_current ? WindowText(g_current) : "") + "\"");
+    } else if (verb == "key") {
+        if (!g_current)
+            Fail(line, "no window to type into");
+        WPARAM key = rest == "esc" ? VK_ESCAPE : rest == "enter" ? VK_RETURN : 0;
+        if (!key)
+            Fail(line, "unknown key " + rest);
+        HWND focus = FocusOf(g_current);
+        Note("-> key %s", rest);
+        PostMessageA(focus, WM_KEYDOWN, key, 1);
+        PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        g_current = nullptr;
+    } else if (verb == "screenshot") {
+        Sleep(500);
+        std::string path = g_shots + "\\" + rest + ".bmp";
+        if (!SaveScreen(path))
+            Fail(line, "cannot save " + path);
+        Note("-> screenshot %s", rest);
+    } else if (verb == "file" || verb == "nofile") {
+        bool exists = GetFileAttributesA(rest.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (exists != (verb == "file"))
+            Fail(line, rest + (exists ? " exists" : " is missing"));
+    } else if (verb == "readonly") {
+        DWORD attributes = GetFileAttributesA(rest.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+            Fail(line, rest + " is not read-only");
+    } else if (verb == "reg" || verb == "noreg") {
+        // KEY | VALUE | DATA: keys and data may hold blanks.
+        std::string key = rest.substr(0, rest.find(" | "));
+        rest = key.size() < rest.size() ? rest.substr(key.size() + 3) : "";
+        std::string name = rest.substr(0, rest.find(" | "));
+        rest = name.size() < rest.size() ? rest.substr(name.size() + 3) : "";
+        std::string data;
+        DWORD type = 0;
+        bool found = ReadRegistry(key, name, &data, &type);
+        if (verb == "noreg") {
+            if (name.empty() ? KeyExists(key) : found)
+                Fail(line, key + " " + name + " exists");
+        } else if (!found || type != REG_SZ || data != rest + '\0') {
+            Fail(line, key + " " + name + " is \"" + data + "\"");
+        }
+    } else if (verb == "hide" || verb == "show") {
+        HWND window = FindKind(Word(&rest));
+        if (!window && verb == "hide")
+            Fail(line, "nothing to hide");
+        if (window)
+            ShowWindow(window, verb == "hide" ? SW_HIDE : SW_SHOWNA);
+        if (verb == "hide")
+            g_hidden = window;
+        else if (g_hidden)
+            ShowWindow(g_hidden, SW_SHOWNA);
+        Sleep(500);
+    } else if (verb == "hold") {
+        // Stands in for a running copy: Wine does not lock a running
+        // program's file, an explicit open does.
+        HANDLE file = CreateFileA(rest.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            Fail(line, "cannot hold " + rest);
+        Note("-> holding %s open", rest);
+    } else if (verb == "restart") {
+        CloseHandle(g_setup.hThread);
+        CloseHandle(g_setup.hProcess);
+        StartSetup();
+    } else if (verb == "backdrop") {
+        CheckBackdrop(line);
+    } else if (verb == "sleep") {
+        Sleep(std::atoi(rest.c_str()));
+    } else {
+        Fail(line, "unknown step " + verb);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER\n");
+        return 2;
+    }
+    g_transcript = std::fopen(argv[3], "w");
+    std::FILE *scenario = std::fopen(argv[1], "r");
+    if (!g_transcript || !scenario) {
+        std::fprintf(stderr, "driver: cannot open the scenario or the transcript\n");
+        return 2;
+    }
+    g_shots = argv[4];
+    std::vector<std::string> steps;
+    char buffer[2048];
+    while (std::fgets(buffer, sizeof buffer, scenario)) {
+        buffer[std::strcspn(buffer, "\r\n")] = '\0';
+        steps.push_back(buffer);
+    }
+    std::fclose(scenario);
+
+    g_setupPath = argv[2];
+    StartSetup();
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        std::string step = steps[i];
+        std::size_t start = step.find_first_not_of(' ');
+        if (start == std::string::npos || step[start] == '#')
+            continue;
+        RunStep(static_cast<int>(i + 1), step.substr(start));
+    }
+    Note("== scenario passed");
+    std::fclose(g_transcript);
+    return 0;
+}

@@ -1,0 +1,43 @@
+#!/bin/sh
+# Runs one end-to-end scenario: a fresh copy of the rig's pristine prefix,
+# the driver starting the setup and following the scenario, then the
+# scenario's host-side checks (NAME.check, if any). The transcript is shown
+# on failure; screenshots land in build/screenshots as PNG.
+#   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR
+set -u
+scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"
+name=$(basename "$scenario" .txt)
+if [ -z "${QLX_SCRATCH:-}" ]; then
+    echo "run the end-to-end scenarios through 'make test'" >&2
+    exit 1
+fi
+. "$(dirname "$0")/../../scripts/wine-rig.sh"
+dir="$QLX_SCRATCH/e2e/$name"
+rm -rf "$dir"
+mkdir -p "$dir/home" "$dir/shots"
+cp "$setup" "$driver" "$scenario" "$dir/"
+[ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH/e2e"
+rig_as_user cp -a "$QLX_SCRATCH/prefix-pristine" "$dir/prefix"
+
+winpath() { echo "Z:$1" | tr / '\\'; }
+run_in_prefix() {
+    (cd "$dir" && rig_as_user env WINEPREFIX="$dir/prefix" HOME="$dir/home" WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" DISPLAY="$DISPLAY" "$@")
+}
+run_in_prefix wine "$dir/$(basename "$driver")" "$(winpath "$dir/$(basename "$scenario")")" \
+    "$(winpath "$dir/$(basename "$setup")")" "$(winpath "$dir/transcript.txt")" \
+    "$(winpath "$dir/shots")"
+status=$?
+cat "$dir/transcript.txt" 2>/dev/null
+run_in_prefix wineserver -k >/dev/null 2>&1
+run_in_prefix wineserver -w >/dev/null 2>&1
+
+check="${scenario%.txt}.check"
+if [ $status = 0 ] && [ -f "$check" ]; then
+    PREFIX="$dir/prefix" HOME_DIR="$dir/home" sh "$check" || status=1
+fi
+mkdir -p "$shots_out"
+for bmp in "$dir"/shots/*.bmp; do
+    [ -e "$bmp" ] && convert "$bmp" "$shots_out/$(basename "$bmp" .bmp).png"
+done
+exit $status
