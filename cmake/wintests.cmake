@@ -46,6 +46,9 @@ add_executable(wintests
     tests/win/manifest_test.cpp
     tests/win/registry_test.cpp
     tests/win/location_test.cpp
+    tests/win/templates_test.cpp
+    tests/win/dialogs_test.cpp
+    tests/win/backdrop_test.cpp
     resources/setup.rc
     ${QLX_TEST_PAYLOAD}/testres.rc)
 add_dependencies(wintests test_payload payload)

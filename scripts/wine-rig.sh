@@ -41,6 +41,11 @@ rig_start() {
     mkdir -p "$QLX_SCRATCH/home" "$QLX_SCRATCH/bin" "$QLX_SCRATCH/work" "$QLX_SCRATCH/payload-src"
     # The payload sources, where the Windows tests can compare against them.
     cp resources/payload/* build/win64/payload/* "$QLX_SCRATCH/payload-src/" 2>/dev/null
+    # The built setups, whose resources the Windows tests read back.
+    for tree in win32 win64; do
+        mkdir -p "$QLX_SCRATCH/setups/$tree"
+        cp "build/$tree/QuillarixSetup.exe" "$QLX_SCRATCH/setups/$tree/" 2>/dev/null
+    done
     [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH"
     chmod 755 "$QLX_SCRATCH"
     export QLX_SCRATCH QLX_WINE_USER

@@ -1,0 +1,207 @@
+// Dialog procedures on the real templates: what WM_INITDIALOG shows, what OK
+// stores, and Browse... with the shell's browser replaced by a scripted one.
+#include "winhelpers.h"
+
+#include "resources/resource.h"
+#include "setup/state.h"
+#include "ui/ui.h"
+
+#include <cstring>
+
+namespace {
+
+class Dialogs : public WineTest {
+protected:
+    HWND Create(int id, DLGPROC proc)
+    {
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr,
+                                         proc, 0);
+        EXPECT_NE(nullptr, dialog);
+        dialogs_.push_back(dialog);
+        return dialog;
+    }
+    static std::string Text(HWND dialog, int id)
+    {
+        char text[1024] = "";
+        GetDlgItemTextA(dialog, id, text, sizeof text);
+        return text;
+    }
+    void TearDown() override
+    {
+        for (HWND dialog : dialogs_)
+            DestroyWindow(dialog);
+        WineTest::TearDown();
+    }
+    std::vector<HWND> dialogs_;
+};
+
+TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
+{
+    CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+    g_setup.existingInstall = false;
+    HWND dialog = Create(IDD_LOCATION, LocationDialogProc);
+    EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_CHANGE)));
+    EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus());
+
+    g_setup.existingInstall = true;
+    HWND installed = Create(IDD_LOCATION, LocationDialogProc);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(installed, IDC_CHANGE)));
+}
+
+TEST_F(Dialogs, FolderDialogLimitsTypingAndStoresAtMost259Characters)
+{
+    CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+    HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
+    EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
+    EXPECT_EQ(258, SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0));
+
+    // Text placed by a program (as Browse... does) may be longer than the limit.
+    std::string longText = "C:\\" + std::string(297, 'x');
+    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, longText.c_str());
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(longText.substr(0, 259), g_setup.installFolder);
+}
+
+TEST_F(Dialogs, FolderDialogCancelKeepsTheInstallFolder)
+{
+    CopyText(g_setup.installFolder, kCbPath, "C:\\Keep");
+    HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
+    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "C:\\Other");
+    SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_STREQ("C:\\Keep", g_setup.installFolder);
+    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "");
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_STREQ("", g_setup.installFolder);  // any text is taken; validation judges it
+}
+
+// The scripted folder browser.
+struct BrowseScript {
+    bool choose = true;
+    bool havePath = true;
+    std::string path;
+    BROWSEINFOA seen = {};
+    std::string seenTitle;
+    int freed = 0;
+};
+BrowseScript *s_browse;
+ITEMIDLIST s_item;
+
+LPITEMIDLIST WINAPI FakeBrowse(LPBROWSEINFOA info)
+{
+    s_browse->seen = *info;
+    s_browse->seenTitle = info->lpszTitle ? info->lpszTitle : "";
+    if (info->pszDisplayName)
+        CopyText(info->pszDisplayName, kCbPath, "Display Name");
+    return s_browse->choose ? &s_item : nullptr;
+}
+
+BOOL WINAPI FakePathFromItems(PCIDLIST_ABSOLUTE, LPSTR path)
+{
+    if (!s_browse->havePath)
+        return FALSE;
+    CopyText(path, kCbPath, s_browse->path.c_str());
+    return TRUE;
+}
+
+void WINAPI FakeFree(PIDLIST_RELATIVE items)
+{
+    if (items == &s_item)
+        ++s_browse->freed;
+}
+
+class Browse : public Dialogs {
+protected:
+    void SetUp() override
+    {
+        Dialogs::SetUp();
+        s_browse = &script_;
+        sys.SHBrowseForFolderA = FakeBrowse;
+        sys.SHGetPathFromIDListA = FakePathFromItems;
+        sys.ILFree = FakeFree;
+        CopyText(g_setup.installFolder, kCbPath, "C:\\Start");
+        dialog_ = Create(IDD_FOLDER, FolderDialogProc);
+        SetDlgItemTextA(dialog_, IDC_FOLDER_EDIT, "C:\\Typed");
+    }
+    std::string BrowseTo(const std::string &path)
+    {
+        script_.path = path;
+        SendMessageA(dialog_, WM_COMMAND, IDC_BROWSE, 0);
+        return Text(dialog_, IDC_FOLDER_EDIT);
+    }
+    BrowseScript script_;
+    HWND dialog_ = nullptr;
+};
+
+TEST_F(Browse, ChosenFolderIsJoinedWithTheProductName)
+{
+    EXPECT_EQ("D:\\Apps\\Quillarix", BrowseTo("D:\\Apps"));
+    EXPECT_EQ("D:\\Quillarix", BrowseTo("D:\\"));
+    EXPECT_STREQ("C:\\Start", g_setup.installFolder);  // only OK takes the text
+    EXPECT_EQ(2, script_.freed);
+    EXPECT_EQ(dialog_, script_.seen.hwndOwner);
+    EXPECT_EQ(nullptr, script_.seen.pidlRoot);
+    EXPECT_EQ(g_setup.browsePath, script_.seen.pszDisplayName);
+    EXPECT_EQ("Chose the folder where you wish to install Quillarix", script_.seenTitle);
+    EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), script_.seen.ulFlags);
+    EXPECT_EQ(nullptr, script_.seen.lpfn);
+    SendMessageA(dialog_, WM_COMMAND, IDOK, 0);
+    EXPECT_STREQ("D:\\Quillarix", g_setup.installFolder);
+}
+
+TEST_F(Browse, CancelledOrPathlessOrOverlongChoiceLeavesTheText)
+{
+    script_.choose = false;
+    EXPECT_EQ("C:\\Typed", BrowseTo("D:\\Apps"));
+    script_.choose = true;
+    script_.havePath = false;
+    EXPECT_EQ("C:\\Typed", BrowseTo("D:\\Apps"));
+    EXPECT_EQ(1, script_.freed);  // released even without a path
+    script_.havePath = true;
+    std::string longest = "D:\\" + std::string(246, 'p');  // + "\Quillarix" = 259
+    EXPECT_EQ(longest + "\\Quillarix", BrowseTo(longest));
+    EXPECT_EQ(longest + "\\Quillarix", BrowseTo(longest + "q"));  // 260: unchanged
+}
+
+TEST_F(Dialogs, LicenceShowsTheResourceBytesExactly)
+{
+    HWND dialog = Create(IDD_LICENSE, LicenceDialogProc);
+    std::string licence = ResourceBytes(IDF_LICENSE);
+    ASSERT_FALSE(licence.empty());
+    char text[8192] = "";
+    GetDlgItemTextA(dialog, IDC_LICENSE_TEXT, text, sizeof text);
+    EXPECT_EQ(licence, text);
+    EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus());
+}
+
+TEST_F(Dialogs, LicenceStaysEmptyWithoutTextOrMemory)
+{
+    sys.FindResourceA = [](HMODULE, LPCSTR, LPCSTR) -> HRSRC { return nullptr; };
+    EXPECT_EQ("", Text(Create(IDD_LICENSE, LicenceDialogProc), IDC_LICENSE_TEXT));
+    RestoreSysCalls();
+    sys.malloc = [](size_t) -> void * { return nullptr; };
+    EXPECT_EQ("", Text(Create(IDD_LICENSE, LicenceDialogProc), IDC_LICENSE_TEXT));
+}
+
+TEST_F(Dialogs, ProgressDialogIsVisibleWithNothingToOperate)
+{
+    CopyText(g_setup.installFolder, kCbPath, "C:\\Anything");
+    HWND progress = CreateProgressDialog(nullptr);
+    ASSERT_NE(nullptr, progress);
+    dialogs_.push_back(progress);
+    EXPECT_TRUE(IsWindowVisible(progress));
+    EXPECT_EQ(nullptr, GetDlgItem(progress, IDOK));
+    EXPECT_EQ(nullptr, GetDlgItem(progress, IDC_FOLDER_EDIT));
+    EXPECT_FALSE(GetWindowLongA(progress, GWL_STYLE) & WS_CAPTION);
+}
+
+TEST_F(Dialogs, CommandsAreToldApartByTheirIdAlone)
+{
+    HWND dialog = Create(IDD_LICENSE, LicenceDialogProc);
+    // A notification code in the high word does not matter.
+    EXPECT_EQ(TRUE, LicenceDialogProc(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0));
+    EXPECT_EQ(FALSE, LicenceDialogProc(dialog, WM_COMMAND, MAKEWPARAM(1234, 0), 0));
+    EXPECT_EQ(FALSE, LicenceDialogProc(dialog, WM_TIMER, 0, 0));
+}
+
+}  // namespace
