@@ -33,8 +33,25 @@ foreach(name text.txt binary.bin empty.bin one.bin seventeen.bin blanks.txt long
     list(APPEND files ${src} ${QLX_TEST_PAYLOAD}/${name}.szdd)
     math(EXPR id "${id} + 2")
 endforeach()
+# Stand-ins for installed main executables of several versions (ids 950+).
+set(id 950)
+set(versioned_targets)
+foreach(version "1,0,0,0" "1,5,0,0" "1,0,0,1" "1,0,1,0" "2,0,0,0" "none")
+    string(REPLACE "," "_" name "v${version}")
+    add_executable(${name} tests/win/versioned/main.cpp tests/win/versioned/version.rc)
+    if(NOT version STREQUAL "none")
+        target_compile_definitions(${name} PRIVATE QLX_VERSION=${version})
+    endif()
+    target_link_options(${name} PRIVATE -static)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${QLX_TEST_PAYLOAD})
+    string(APPEND rc "${id} FILE \"${QLX_TEST_PAYLOAD}/${name}.exe\"\n")
+    list(APPEND versioned_targets ${name})
+    math(EXPR id "${id} + 1")
+endforeach()
+
 file(CONFIGURE OUTPUT ${QLX_TEST_PAYLOAD}/testres.rc CONTENT "${rc}" @ONLY)
 add_custom_target(test_payload DEPENDS ${files})
+add_dependencies(test_payload ${versioned_targets})
 
 add_executable(wintests
     tests/win/main.cpp
@@ -49,6 +66,9 @@ add_executable(wintests
     tests/win/templates_test.cpp
     tests/win/dialogs_test.cpp
     tests/win/backdrop_test.cpp
+    tests/win/mainexe_test.cpp
+    tests/win/registration_test.cpp
+    tests/win/shortcuts_test.cpp
     resources/setup.rc
     ${QLX_TEST_PAYLOAD}/testres.rc)
 add_dependencies(wintests test_payload payload)
@@ -56,7 +76,7 @@ target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win
     ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
 target_compile_options(wintests PRIVATE ${QLX_WARNINGS})
 target_link_options(wintests PRIVATE -static)
-target_link_libraries(wintests PRIVATE qlx_core gtest)
+target_link_libraries(wintests PRIVATE qlx_core gtest ole32 uuid)
 set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 

@@ -429,7 +429,10 @@ void RunStep(int line, std::string rest)
             Fail(line, key + " " + name + " is \"" + data + "\"");
         }
     } else if (verb == "hide" || verb == "show") {
-        HWND window = FindKind(Word(&rest));
+        std::string kind = Word(&rest);
+        if (kind == "error")
+            kind += " " + Word(&rest);
+        HWND window = FindKind(kind);
         if (!window && verb == "hide")
             Fail(line, "nothing to hide");
         if (window)

@@ -18,6 +18,12 @@ mkdir -p "$dir/home" "$dir/shots"
 cp "$setup" "$driver" "$scenario" "$dir/"
 [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH/e2e"
 rig_as_user cp -a "$QLX_SCRATCH/prefix-pristine" "$dir/prefix"
+# Wine links the profile's Desktop (and Documents, ...) to $HOME: point the
+# copy's links at this scenario's own home.
+for link in "$dir"/prefix/drive_c/users/*/*; do
+    [ -L "$link" ] && [ "$(readlink "$link")" = "$QLX_SCRATCH/home" ] &&
+        rig_as_user ln -sfn "$dir/home" "$link"
+done
 
 winpath() { echo "Z:$1" | tr / '\\'; }
 run_in_prefix() {

@@ -5,23 +5,8 @@
 
 #include "payload/manifest.h"
 
-#include <cstdlib>
 
 namespace {
-
-// The payload sources as the rig staged them ("make test" copies
-// resources/payload and the generated payload into the scratch folder).
-std::string SourcePath(const char *name)
-{
-    const char *scratch = std::getenv("QLX_SCRATCH");
-    if (!scratch)
-        return "";
-    std::string path = std::string("Z:") + scratch + "/payload-src/" + name;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 int CountFiles(const std::string &folder)
 {
@@ -47,7 +32,7 @@ TEST_F(Manifest, InstallsTheTwentyNineFilesByteExact)
     for (int row = 0; row < 29; ++row) {
         const ManifestRow &r = kManifest[row];
         std::string installed = ReadFileBytes(Scratch(r.fileName));
-        std::string source = ReadFileBytes(SourcePath(r.fileName));
+        std::string source = ReadFileBytes(PayloadSource(r.fileName));
         ASSERT_FALSE(source.empty()) << "source of " << r.fileName << " not found";
         EXPECT_EQ(source.size(), installed.size()) << r.fileName;
         EXPECT_TRUE(source == installed) << r.fileName << " differs from its source";
@@ -74,7 +59,7 @@ TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
         const ManifestRow &r = kManifest[row];
         std::string installed = ReadFileBytes(Scratch(r.fileName));
         if (row < 12)
-            EXPECT_EQ(ReadFileBytes(SourcePath(r.fileName)), installed) << r.fileName;
+            EXPECT_EQ(ReadFileBytes(PayloadSource(r.fileName)), installed) << r.fileName;
         else
             EXPECT_EQ(std::string("earlier ") + r.fileName, installed) << r.fileName;
     }

@@ -3,6 +3,7 @@
 
 #include "setup/state.h"
 
+#include <cstdlib>
 #include <cstring>
 
 std::vector<RecordedBox> g_boxes;
@@ -129,4 +130,16 @@ void DeleteRegistryTree(HKEY root, const char *path)
 {
     RegDeleteTreeA(root, path);
     RegDeleteKeyA(root, path);
+}
+
+std::string PayloadSource(const char *name)
+{
+    const char *scratch = std::getenv("QLX_SCRATCH");
+    if (!scratch)
+        return "";
+    std::string path = std::string("Z:") + scratch + "/payload-src/" + name;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
 }

@@ -40,3 +40,7 @@ void RemoveTree(const std::string &path);  // clears read-only attributes first
 std::string ResourceBytes(WORD id);          // a "FILE" resource of this module
 std::string SystemText(DWORD number);        // FormatMessageA's text, as the setup asks it
 void DeleteRegistryTree(HKEY root, const char *path);
+
+// A payload source file as the rig staged it: "make test" copies
+// resources/payload and the generated payload into the scratch folder.
+std::string PayloadSource(const char *name);

@@ -1,0 +1,146 @@
+// Main executable replacement: the installed version decides, a running copy
+// is refused, and the old file is only removed once the new one is there.
+#include "winhelpers.h"
+
+#include "payload/mainexe.h"
+#include "setup/pathtext.h"
+#include "setup/state.h"
+
+namespace {
+
+// Stand-ins with version resources (see cmake/wintests.cmake).
+enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion };
+
+class MainExe : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        CopyText(g_setup.installFolder, kCbPath, Scratch().c_str());
+        JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, "Quillarix.exe");
+        newExe_ = ReadFileBytes(PayloadSource("Quillarix.exe"));
+        ASSERT_FALSE(newExe_.empty());
+    }
+    void InstallOld(WORD id)
+    {
+        old_ = ResourceBytes(id);
+        ASSERT_FALSE(old_.empty());
+        ASSERT_TRUE(WriteFileBytes(g_setup.mainExePath, old_));
+    }
+    std::string Installed() { return ReadFileBytes(g_setup.mainExePath); }
+
+    std::string newExe_, old_;
+};
+
+TEST_F(MainExe, VersionsAreReadFromTheFixedRecord)
+{
+    struct Case {
+        WORD id;
+        unsigned major, low;
+    } cases[] = {{kV1000, 1, 0}, {kV1500, 1, 0}, {kV1001, 1, 1}, {kV1010, 1, 0x10000},
+                 {kV2000, 2, 0}, {kNoVersion, 0, 0}};
+    for (const Case &c : cases) {
+        InstallOld(c.id);
+        std::uint32_t major = 99, low = 99;
+        ReadInstalledVersion(g_setup.mainExePath, &major, &low);
+        EXPECT_EQ(c.major, major) << c.id;
+        EXPECT_EQ(c.low, low) << c.id;
+    }
+}
+
+TEST_F(MainExe, SameOrMinorVersionIsReplacedSilently)
+{
+    for (WORD id : {kV1000, kV1500}) {
+        InstallOld(id);
+        EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable()) << id;
+        EXPECT_TRUE(Installed() == newExe_) << id;
+        EXPECT_FALSE(FileExists(Scratch("image.tmp")));
+    }
+    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+}
+
+TEST_F(MainExe, NewerVersionIsLeftAlone)
+{
+    for (WORD id : {kV1001, kV1010}) {
+        InstallOld(id);
+        EXPECT_EQ(MainExeOutcome::kNewerPresent, ReplaceMainExecutable()) << id;
+        EXPECT_TRUE(Installed() == old_) << id;
+        EXPECT_FALSE(FileExists(Scratch("image.tmp")));
+    }
+    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+}
+
+TEST_F(MainExe, UnidentifiedCopyIsReportedThenReplaced)
+{
+    for (WORD id : {kV2000, kNoVersion}) {
+        g_boxes.clear();
+        InstallOld(id);
+        EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable()) << id;
+        ASSERT_EQ("ERROR 17", BoxCaptions()) << id;
+        EXPECT_EQ("The installed copy of Quillarix could not be identified.  It will be replaced.",
+                  g_boxes[0].text);
+        EXPECT_TRUE(Installed() == newExe_) << id;
+    }
+}
+
+TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
+{
+    static int s_asked;
+    s_asked = 0;
+    sys.GetFileVersionInfoSizeA = [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; };
+    EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable());
+    EXPECT_EQ(0, s_asked);
+    EXPECT_TRUE(Installed() == newExe_);
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
+{
+    InstallOld(kV1000);
+    HANDLE held = CreateFileA(g_setup.mainExePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_EQ(MainExeOutcome::kRunning, ReplaceMainExecutable());
+    CloseHandle(held);
+    EXPECT_TRUE(Installed() == old_);
+    EXPECT_FALSE(FileExists(Scratch("image.tmp")));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
+{
+    InstallOld(kV1000);
+    ASSERT_TRUE(SetFileAttributesA(g_setup.mainExePath, FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable());
+    ASSERT_EQ("ERROR 37", BoxCaptions());
+    EXPECT_FALSE(g_boxes[0].text.empty());
+    EXPECT_TRUE(Installed() == old_);
+    EXPECT_TRUE(FileExists(Scratch("image.tmp")));  // the caller removes it
+}
+
+TEST_F(MainExe, FailedExpansionReportsTheSystemError)
+{
+    sys._lcreat = [](LPCSTR, int) -> HFILE {
+        SetLastError(ERROR_DISK_FULL);
+        return HFILE_ERROR;
+    };
+    InstallOld(kV1000);
+    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable());
+    ASSERT_EQ("ERROR 34", BoxCaptions());
+    EXPECT_EQ(SystemText(ERROR_DISK_FULL), g_boxes[0].text);
+    EXPECT_TRUE(Installed() == old_);  // the old copy stays until the new one is complete
+}
+
+TEST_F(MainExe, VersionBlockIsReleased)
+{
+    static int s_taken, s_released;
+    s_taken = s_released = 0;
+    sys.malloc = [](size_t cb) -> void * { ++s_taken; return malloc(cb); };
+    sys.free = [](void *p) { ++s_released; free(p); };
+    InstallOld(kV1001);
+    ReplaceMainExecutable();
+    EXPECT_EQ(1, s_taken);
+    EXPECT_EQ(1, s_released);
+}
+
+}  // namespace

@@ -1,0 +1,290 @@
+// Application and uninstall registration, and the end of the sequence:
+// registry records, the uninstaller's folder, messages 8, 9 and 10, the
+// main executable outcomes and the launch.
+#include "winhelpers.h"
+
+#include "registration/registration.h"
+#include "registration/registry.h"
+#include "resources/resource.h"
+#include "setup/sequence.h"
+#include "setup/state.h"
+
+#include <cstring>
+#include <functional>
+
+namespace {
+
+const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillarix.exe";
+const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix";
+const char kSettings[] = "Software\\Orvanta\\Quillarix\\Settings";
+
+std::string Stored(HKEY root, const char *path, const char *name, DWORD *type = nullptr)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[1024];
+    DWORD cb = sizeof data, t = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE *>(data), &cb);
+    RegCloseKey(key);
+    if (type)
+        *type = t;
+    return status == ERROR_SUCCESS ? std::string(data, cb) : "<no value>";
+}
+
+std::string Z(const std::string &text)  // with its terminating zero, as stored
+{
+    return text + '\0';
+}
+
+void ForgetInstallation()
+{
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPaths);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstall);
+    DeleteFileA("C:\\windows\\qlxuins1.exe");
+    char path[MAX_PATH];
+    for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY})
+        if (SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE))
+            DeleteFileA((std::string(path) + "\\Quillarix.lnk").c_str());
+}
+
+bool ShortcutExists(int csidl)
+{
+    char path[MAX_PATH];
+    return SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) &&
+           FileExists(std::string(path) + "\\Quillarix.lnk");
+}
+
+class Registration : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        ForgetInstallation();
+        ComposeSettingsKeyPath();
+        CopyText(g_setup.windowsFolder, kCbPath, "C:\\windows");
+        CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+        CopyText(g_setup.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
+    }
+    void TearDown() override
+    {
+        ForgetInstallation();
+        WineTest::TearDown();
+    }
+};
+
+TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
+{
+    ASSERT_TRUE(RecordApplicationPaths());
+    ASSERT_TRUE(RecordUninstallEntry());
+    DWORD type = 0;
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
+              Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr, &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, "Path", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(Z("Quillarix Version 1.0   (Remove Only)"),
+              Stored(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
+              Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
+{
+    g_setup.windowsFolder[0] = '\0';
+    ASSERT_TRUE(RecordUninstallEntry());
+    EXPECT_EQ(Z("qlxuins1.exe"), Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+}
+
+TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
+{
+    sys.RegSetValueExA = [](HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+                            DWORD cb) -> LONG {
+        if (name && std::strcmp(name, "DisplayName") == 0)
+            return ERROR_ACCESS_DENIED;
+        return RegSetValueExA(key, name, reserved, type, data, cb);
+    };
+    EXPECT_FALSE(RecordUninstallEntry());
+    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+}
+
+TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
+{
+    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
+        if (parent == HKEY_LOCAL_MACHINE)
+            return ERROR_ACCESS_DENIED;
+        return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
+    };
+    EXPECT_FALSE(RecordApplicationPaths());
+    EXPECT_FALSE(RecordUninstallEntry());
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ("<no key>", Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_TRUE(g_boxes.empty());
+}
+
+// The whole sequence with Install and Accept pressed by fakes.
+struct Launch {
+    int count = 0;
+    HWND window;
+    std::string verb, file, parameters, folder, currentFolder;
+    INT show;
+};
+Launch *s_launch;
+std::string s_folder;
+
+INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
+{
+    if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION)
+        CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
+    return IDOK;
+}
+
+HINSTANCE WINAPI RecordLaunch(HWND window, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                              LPCSTR folder, INT show)
+{
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    *s_launch = {s_launch->count + 1, window, verb, file, parameters, folder, current, show};
+    return reinterpret_cast<HINSTANCE>(33);
+}
+
+class Installation : public Registration {
+protected:
+    void SetUp() override
+    {
+        Registration::SetUp();
+        s_launch = &launch_;
+        s_folder = Scratch("Quillarix");
+        sys.DialogBoxParamA = InstallAndAccept;
+        sys.ShellExecuteA = RecordLaunch;
+        sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+    }
+    void Run() { EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr))); }
+    int CountFiles(const std::string &folder)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+        int count = 0;
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+            } while (FindNextFileA(find, &found));
+            FindClose(find);
+        }
+        return count;
+    }
+    Launch launch_;
+};
+
+TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
+{
+    Run();
+    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+    EXPECT_EQ(30, CountFiles(s_folder));  // 29 manifest files and the main executable
+    EXPECT_TRUE(ReadFileBytes(s_folder + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
+    EXPECT_TRUE(ReadFileBytes("C:\\windows\\qlxuins1.exe") == ReadFileBytes(PayloadSource("qlxuins1.exe")));
+    EXPECT_EQ(Z(s_folder), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    char module[MAX_PATH];
+    GetModuleFileNameA(nullptr, module, sizeof module);
+    EXPECT_EQ(Z(module), Stored(HKEY_CURRENT_USER, kSettings, "Installed"));
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
+    EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
+    ASSERT_EQ(1, launch_.count);
+    EXPECT_EQ("open", launch_.verb);
+    EXPECT_EQ("Quillarix.exe", launch_.file);
+    EXPECT_EQ("", launch_.parameters);
+    EXPECT_EQ(s_folder, launch_.folder);
+    EXPECT_EQ(s_folder, launch_.currentFolder);
+    EXPECT_EQ(SW_SHOWDEFAULT, launch_.show);
+}
+
+TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLocal)
+{
+    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
+        if (parent == HKEY_LOCAL_MACHINE && (access & KEY_WRITE) == KEY_WRITE)
+            return ERROR_ACCESS_DENIED;
+        return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
+    };
+    Run();
+    ASSERT_EQ("ERROR 8|ERROR 9", BoxCaptions());
+    EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
+    EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
+    EXPECT_EQ(Z(s_folder), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_TRUE(FileExists(s_folder + "\\qlxuins1.exe"));
+    EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
+    EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
+    EXPECT_EQ(1, launch_.count);
+}
+
+TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
+{
+    static int s_opens;
+    s_opens = 0;
+    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
+        // Start-up, proposal and the setup path open it; the fourth fails.
+        if (parent == HKEY_CURRENT_USER && ++s_opens >= 4)
+            return ERROR_ACCESS_DENIED;
+        return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
+    };
+    Run();
+    ASSERT_EQ("ERROR 10|ERROR 8", BoxCaptions());
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_TRUE(FileExists("C:\\windows\\qlxuins1.exe"));
+}
+
+TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
+{
+    CreateDirectoryA(s_folder.c_str(), nullptr);
+    std::string exe = s_folder + "\\Quillarix.exe";
+    ASSERT_TRUE(WriteFileBytes(exe, ResourceBytes(950)));
+    HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    Run();
+    CloseHandle(held);
+    ASSERT_EQ("ERROR 4", BoxCaptions());
+    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
+    EXPECT_EQ(1, CountFiles(s_folder));
+    EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
+    EXPECT_EQ("<no value>", Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(0, launch_.count);
+}
+
+TEST_F(Installation, NewerCopyStopsWithCode5)
+{
+    CreateDirectoryA(s_folder.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(s_folder + "\\Quillarix.exe", ResourceBytes(952)));  // 1.0.0.1
+    Run();
+    ASSERT_EQ("ERROR 5", BoxCaptions());
+    EXPECT_EQ("A more recent version of Quillarix already exists at the install location.  "
+              "Installation aborted.",
+              g_boxes[0].text);
+    EXPECT_EQ(1, CountFiles(s_folder));
+    EXPECT_EQ(0, launch_.count);
+}
+
+TEST_F(Installation, ReadOnlyOldCopyGivesCode37AndTheStagingFileIsRemoved)
+{
+    CreateDirectoryA(s_folder.c_str(), nullptr);
+    std::string exe = s_folder + "\\Quillarix.exe";
+    ASSERT_TRUE(WriteFileBytes(exe, ResourceBytes(950)));
+    SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY);
+    Run();
+    ASSERT_EQ("ERROR 37", BoxCaptions());
+    EXPECT_TRUE(ReadFileBytes(exe) == ResourceBytes(950));
+    EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
+    EXPECT_EQ(1, CountFiles(s_folder));
+    EXPECT_EQ(0, launch_.count);
+}
+
+}  // namespace
