@@ -2,7 +2,7 @@
 # `make test` builds everything and runs every test. Both install missing
 # Debian packages first.
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench clean
 
 all: build
 
@@ -20,3 +20,6 @@ test: build
 
 clean:
 	rm -rf build
+
+bench: build
+	@sh scripts/bench.sh

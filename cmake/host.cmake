@@ -23,6 +23,7 @@ add_executable(host_tests
     tests/host/pathtext_test.cpp
     tests/host/rules_test.cpp
     tests/host/szdd_codec_test.cpp
+    tests/host/szdd_optimal_test.cpp
     tests/host/tiling_test.cpp
     tests/host/version_rule_test.cpp
     tools/szdd/szdd_codec.cpp

@@ -7,8 +7,10 @@ endif()
 set(QLX_SZDD ${QLX_HOST_TOOLS}/szdd)
 
 set(QLX_WARNINGS -Wall -Wextra -Werror)
-set(QLX_PRODUCT_FLAGS ${QLX_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections
-    -fdata-sections -fno-asynchronous-unwind-tables -fno-unwind-tables)
+# No -fdata-sections: on PE it would put zero-initialised globals (the setup
+# state) into .data, stored in the file, instead of .bss.
+set(QLX_PRODUCT_FLAGS ${QLX_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fno-ident
+    -fno-asynchronous-unwind-tables -fno-unwind-tables)
 set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 
 # Everything of the setup but its entry point, for the executable and tests.
@@ -34,15 +36,26 @@ target_link_libraries(qlx_core PUBLIC kernel32 user32 gdi32 advapi32 shell32 lz3
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
-add_executable(QuillarixSetup WIN32 setup/main.cpp resources/setup.rc)
+# The resource script (templates, icon, payload), compiled once for the
+# setup and the Windows tests.
+add_library(qlx_resources OBJECT resources/setup.rc)
+target_include_directories(qlx_resources PRIVATE ${CMAKE_SOURCE_DIR}
+    ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
+add_dependencies(qlx_resources payload)
+set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS "${QLX_PAYLOAD_STORED}")
+
+add_executable(QuillarixSetup WIN32 setup/main.cpp $<TARGET_OBJECTS:qlx_resources>)
+# The setup enters at SetupEntry, without the C runtime's start-up files.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(QLX_ENTRY _SetupEntry@0)
+else()
+    set(QLX_ENTRY SetupEntry)
+endif()
+target_link_options(QuillarixSetup PRIVATE -nostartfiles -Wl,-e,${QLX_ENTRY})
 target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
 target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
 target_link_libraries(QuillarixSetup PRIVATE qlx_core)
-target_include_directories(QuillarixSetup PRIVATE ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
-add_dependencies(QuillarixSetup payload)
-set_source_files_properties(resources/setup.rc PROPERTIES
-    OBJECT_DEPENDS "${QLX_PAYLOAD_STORED}")
 
 # Static checks of the built executable.
 add_test(NAME setup_exe_imports
@@ -52,6 +65,12 @@ add_test(NAME setup_exe_imports
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>
             ${CMAKE_SOURCE_DIR}/resources/payload ${QLX_GEN_DIR} ${QLX_SZDD})
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME setup_exe_footprint
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
+                $<TARGET_FILE:QuillarixSetup> 32768)
+endif()
 
 option(QLX_WINE_TESTS "Build the Windows unit tests (run under wine64)" OFF)
 if(QLX_WINE_TESTS)

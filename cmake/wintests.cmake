@@ -38,8 +38,9 @@ set(id 950)
 set(versioned_targets)
 foreach(version "1,0,0,0" "1,5,0,0" "1,0,0,1" "1,0,1,0" "2,0,0,0" "none")
     string(REPLACE "," "_" name "v${version}")
-    add_executable(${name} tests/win/versioned/main.cpp tests/win/versioned/version.rc)
+    add_executable(${name} tests/win/versioned/main.cpp)
     if(NOT version STREQUAL "none")
+        target_sources(${name} PRIVATE tests/win/versioned/version.rc)
         target_compile_definitions(${name} PRIVATE QLX_VERSION=${version})
     endif()
     target_link_options(${name} PRIVATE -static)
@@ -53,7 +54,7 @@ file(CONFIGURE OUTPUT ${QLX_TEST_PAYLOAD}/testres.rc CONTENT "${rc}" @ONLY)
 add_custom_target(test_payload DEPENDS ${files})
 add_dependencies(test_payload ${versioned_targets})
 
-add_executable(wintests
+set(QLX_WINTEST_SOURCES
     tests/win/main.cpp
     tests/win/winhelpers.cpp
     tests/win/rig_test.cpp
@@ -68,12 +69,12 @@ add_executable(wintests
     tests/win/backdrop_test.cpp
     tests/win/mainexe_test.cpp
     tests/win/registration_test.cpp
-    tests/win/shortcuts_test.cpp
-    resources/setup.rc
+    tests/win/shortcuts_test.cpp)
+add_executable(wintests ${QLX_WINTEST_SOURCES}
+    $<TARGET_OBJECTS:qlx_resources>
     ${QLX_TEST_PAYLOAD}/testres.rc)
-add_dependencies(wintests test_payload payload)
-target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win
-    ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
+add_dependencies(wintests test_payload)
+target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(wintests PRIVATE ${QLX_WARNINGS})
 target_link_options(wintests PRIVATE -static)
 target_link_libraries(wintests PRIVATE qlx_core gtest ole32 uuid)
@@ -81,7 +82,7 @@ set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 
 include(GoogleTest)
-gtest_add_tests(TARGET wintests TEST_LIST QLX_WINTESTS)
+gtest_add_tests(TARGET wintests SOURCES ${QLX_WINTEST_SOURCES} TEST_LIST QLX_WINTESTS)
 set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 120)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.

@@ -5,11 +5,11 @@
 set -e
 cd "$(dirname "$0")/.."
 jobs=$(nproc 2>/dev/null || echo 2)
-[ -f build/host/CMakeCache.txt ] ||
+[ -f build/host/Makefile ] ||
     cmake -S . -B build/host -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build/host -j"$jobs"
 for tree in win32 win64; do
-    [ -f build/$tree/CMakeCache.txt ] ||
+    [ -f build/$tree/Makefile ] ||
         cmake -S . -B build/$tree -DCMAKE_BUILD_TYPE=MinSizeRel \
             -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/toolchain-$tree.cmake" \
             -DQLX_HOST_TOOLS="$PWD/build/host/tools" \

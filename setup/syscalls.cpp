@@ -1,13 +1,15 @@
 // The call table's one definition, filled with the real functions at load.
 #include "setup/syscalls.h"
 
-static const SysCalls kRealSysCalls = {
+// constexpr: the table is complete before any code runs, without the C
+// runtime's start-up (the setup executable is linked without it).
+static constexpr SysCalls kRealSysCalls = {
 #define QLX_SYSCALL_REAL(name) &::name,
     QLX_SYSCALLS(QLX_SYSCALL_REAL)
 #undef QLX_SYSCALL_REAL
 };
 
-SysCalls sys = kRealSysCalls;
+constinit SysCalls sys = kRealSysCalls;
 
 void RestoreSysCalls()
 {

@@ -43,7 +43,9 @@
     /* run-time linking, text conversion */                                   \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(MultiByteToWideChar)   \
     /* heap */                                                                \
-    X(malloc) X(free)
+    X(malloc) X(free)                                                         \
+    /* process */                                                             \
+    X(GetModuleHandleA) X(ExitProcess)
 
 struct SysCalls {
 #define QLX_SYSCALL_MEMBER(name) decltype(&::name) name;

@@ -19,10 +19,13 @@ struct Link {
 Link ReadLink(const std::string &file)
 {
     Link link;
+    CoInitialize(nullptr);
     IShellLinkA *shell = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void **>(&shell))))
+                                reinterpret_cast<void **>(&shell)))) {
+        CoUninitialize();
         return link;
+    }
     IPersistFile *persist = nullptr;
     if (SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&persist)))) {
         WCHAR wide[MAX_PATH];
@@ -42,6 +45,7 @@ Link ReadLink(const std::string &file)
         persist->Release();
     }
     shell->Release();
+    CoUninitialize();
     return link;
 }
 

@@ -2,8 +2,10 @@
 //
 // The encoder treats the input as 4096 blanks followed by the data (the
 // decoder's window starts as blanks), finds the longest match at each
-// position with bounded hash chains, and picks literals and matches by a
-// shortest-path pass (9 bits a literal, 17 bits a match).
+// position, and picks literals and matches by a shortest-path pass. Items
+// cost 9 bits (literal) and 17 bits (match) whatever the offset, and the
+// file's size is the header plus the items' bits rounded up to bytes, so the
+// shortest path is the smallest file.
 #include "szdd_codec.h"
 
 #include <algorithm>
@@ -18,7 +20,6 @@ constexpr std::size_t kMaxMatch = 18;
 constexpr std::size_t kFirstSlot = 4080;
 constexpr std::uint8_t kMagic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
 constexpr unsigned kHashBits = 14;
-constexpr unsigned kChainLimit = 512;
 
 unsigned Hash3(const std::uint8_t *p)
 {
@@ -42,38 +43,61 @@ std::vector<std::uint8_t> Compress(const std::uint8_t *data, std::size_t cb)
         std::memcpy(v.data() + kWindow, data, cb);
     const std::size_t n = v.size();
 
+    // Longest match at every data position, from binary trees of the
+    // window's positions (one tree per 3-byte hash, ordered by the bytes
+    // that follow, as in LZMA's BT match finder, without a depth limit).
+    // Each node lives in slot pos % kCyclic; kCyclic is one more than the
+    // window so that a match at distance exactly 4096 keeps its node.
+    constexpr std::size_t kCyclic = kWindow + 1;
     std::vector<std::int32_t> head(std::size_t(1) << kHashBits, -1);
-    std::vector<std::int32_t> prev(n, -1);
+    std::vector<std::int32_t> son(2 * kCyclic, -1);
     std::vector<std::uint8_t> matchLen(cb, 0);
     std::vector<std::uint32_t> matchFrom(cb, 0);
 
-    for (std::size_t q = 0; q < n; ++q) {
-        if (q >= kWindow) {
-            std::size_t p = q - kWindow;
-            std::size_t limit = std::min(kMaxMatch, cb - p);
-            if (limit >= kMinMatch && q + 2 < n) {
-                unsigned chain = 0;
-                for (std::int32_t s = head[Hash3(&v[q])];
-                     s >= 0 && q - std::size_t(s) <= kWindow && chain < kChainLimit;
-                     s = prev[s], ++chain) {
-                    std::size_t len = 0;
-                    while (len < limit && v[s + len] == v[q + len])
-                        ++len;
-                    if (len > matchLen[p]) {
-                        matchLen[p] = static_cast<std::uint8_t>(len);
-                        matchFrom[p] = static_cast<std::uint32_t>(s);
-                        if (len == limit)
-                            break;
-                    }
+    for (std::size_t pos = 0; pos + kMinMatch <= n; ++pos) {
+        const std::size_t limit = std::min(kMaxMatch, n - pos);
+        const unsigned h = Hash3(&v[pos]);
+        std::int32_t cur = head[h];
+        head[h] = static_cast<std::int32_t>(pos);
+        std::int32_t *ptr1 = &son[2 * (pos % kCyclic)];      // subtree of smaller strings
+        std::int32_t *ptr0 = &son[2 * (pos % kCyclic) + 1];  // subtree of larger strings
+        std::size_t len0 = 0, len1 = 0, best = 0, bestFrom = 0;
+        for (;;) {
+            if (cur < 0 || pos - std::size_t(cur) > kWindow) {
+                *ptr0 = *ptr1 = -1;
+                break;
+            }
+            std::int32_t *pair = &son[2 * (std::size_t(cur) % kCyclic)];
+            std::size_t len = std::min(len0, len1);
+            const std::uint8_t *a = &v[cur], *b = &v[pos];
+            if (a[len] == b[len]) {
+                while (++len < limit && a[len] == b[len]) {
                 }
-                if (matchLen[p] < kMinMatch)
-                    matchLen[p] = 0;
+                if (len > best) {
+                    best = len;
+                    bestFrom = std::size_t(cur);
+                }
+                if (len == limit) {  // the new node takes the old one's place
+                    *ptr1 = pair[0];
+                    *ptr0 = pair[1];
+                    break;
+                }
+            }
+            if (a[len] < b[len]) {
+                *ptr1 = cur;
+                ptr1 = &pair[1];
+                cur = *ptr1;
+                len1 = len;
+            } else {
+                *ptr0 = cur;
+                ptr0 = &pair[0];
+                cur = *ptr0;
+                len0 = len;
             }
         }
-        if (q + 2 < n) {
-            unsigned h = Hash3(&v[q]);
-            prev[q] = head[h];
-            head[h] = static_cast<std::int32_t>(q);
+        if (pos >= kWindow && best >= kMinMatch) {
+            matchLen[pos - kWindow] = static_cast<std::uint8_t>(best);
+            matchFrom[pos - kWindow] = static_cast<std::uint32_t>(bestFrom);
         }
     }
 
