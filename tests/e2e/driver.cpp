@@ -113,6 +113,8 @@ std::string KindOf(HWND window)
         return "backdrop";
     if (title.rfind("ERROR ", 0) == 0)
         return "error " + title.substr(6);
+    if (cls == "#32770" && title == "Quillarix")
+        return "box";
     HWND ok = Child(window, IDOK);
     if (Child(window, 1002) && ok && WindowText(ok) == "Install")
         return "location";
@@ -247,6 +249,18 @@ bool KeyExists(const std::string &path)
     return true;
 }
 
+// Starts a program as the one the scenario follows; command is the whole
+// command line, as the system would be given it.
+void StartProgram(std::string command)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &g_setup))
+        Fail(0, "cannot start " + command);
+    Note("== started %s", command);
+}
+
 void StartSetup()
 {
     std::string command = "\"" + g_setupPath + "\"";
@@ -342,7 +356,7 @@ void RunStep(int line, std::string rest)
                 Sleep(300);  // let it finish painting and initialising
                 g_current = window;
                 Describe(window, kind);
-                if (kind.rfind("error ", 0) == 0)
+                if (kind.rfind("error ", 0) == 0 || kind == "box")
                     Note("   message \"%s\"", MessageText(window));
                 return;
             }
@@ -353,8 +367,15 @@ void RunStep(int line, std::string rest)
             if (!KindOf(window).empty())
                 seen += " " + KindOf(window);
         Fail(line, "no " + kind + " appeared (visible:" + seen + ")");
-    } else if (verb == "gone") {
+    } else if (verb == "gone" || verb == "close") {
         std::string kind = Word(&rest);
+        if (verb == "close") {
+            HWND window = FindKind(kind);
+            if (!window)
+                Fail(line, "no " + kind + " to close");
+            Note("-> closing %s", kind);
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        }
         for (int waited = 0; waited < 10000; waited += 50) {
             if (!FindKind(kind))
                 return;
@@ -450,10 +471,33 @@ void RunStep(int line, std::string rest)
         if (file == INVALID_HANDLE_VALUE)
             Fail(line, "cannot hold " + rest);
         Note("-> holding %s open", rest);
-    } else if (verb == "restart") {
+    } else if (verb == "restart" || verb == "run" || verb == "uninstall") {
         CloseHandle(g_setup.hThread);
         CloseHandle(g_setup.hProcess);
-        StartSetup();
+        if (verb == "restart") {
+            StartSetup();
+        } else if (verb == "run") {
+            StartProgram(rest);
+        } else {
+            // The uninstaller exactly as the system's list of programs starts it.
+            std::string command;
+            DWORD type = 0;
+            if (!ReadRegistry("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix",
+                              "UninstallString", &command, &type))
+                Fail(line, "no UninstallString");
+            command.resize(std::strlen(command.c_str()));
+            StartProgram(command);
+        }
+    } else if (verb == "copy") {
+        std::string from = Word(&rest);
+        if (!CopyFileA(from.c_str(), rest.c_str(), FALSE))
+            Fail(line, "cannot copy " + from + " to " + rest);
+    } else if (verb == "write") {  // write PATH | TEXT
+        std::string path = rest.substr(0, rest.find(" | "));
+        rest = path.size() < rest.size() ? rest.substr(path.size() + 3) : "";
+        std::FILE *f = std::fopen(path.c_str(), "wb");
+        if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
+            Fail(line, "cannot write " + path);
     } else if (verb == "backdrop") {
         CheckBackdrop(line);
     } else if (verb == "sleep") {

@@ -1,0 +1,24 @@
+// The uninstaller's door to the system: like the setup's call table, one
+// named entry per Win32 call, initialised with the real function; tests
+// replace single entries and put them back with RestoreUninstallCalls().
+#pragma once
+#include "setup/win.h"
+
+#define QLX_UNINSTALL_CALLS(X)                                                 \
+    X(MessageBoxA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \
+    X(RegDeleteValueA) X(RegQueryInfoKeyA) X(RegCloseKey) X(GetFileAttributesA) \
+    X(SetFileAttributesA) X(DeleteFileA) X(RemoveDirectoryA) X(MoveFileExA)     \
+    X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameA)         \
+    X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
+    X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
+    X(MultiByteToWideChar) X(lstrcmpiA)
+
+struct UninstallCalls {
+#define QLX_UNINSTALL_MEMBER(name) decltype(&::name) name;
+    QLX_UNINSTALL_CALLS(QLX_UNINSTALL_MEMBER)
+#undef QLX_UNINSTALL_MEMBER
+};
+
+extern UninstallCalls usys;
+
+void RestoreUninstallCalls();
