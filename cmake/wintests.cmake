@@ -69,7 +69,8 @@ set(QLX_WINTEST_SOURCES
     tests/win/backdrop_test.cpp
     tests/win/mainexe_test.cpp
     tests/win/registration_test.cpp
-    tests/win/shortcuts_test.cpp)
+    tests/win/shortcuts_test.cpp
+    tests/win/uninstall_test.cpp)
 add_executable(wintests ${QLX_WINTEST_SOURCES}
     $<TARGET_OBJECTS:qlx_resources>
     ${QLX_TEST_PAYLOAD}/testres.rc)
@@ -77,7 +78,7 @@ add_dependencies(wintests test_payload)
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(wintests PRIVATE ${QLX_WARNINGS})
 target_link_options(wintests PRIVATE -static)
-target_link_libraries(wintests PRIVATE qlx_core gtest ole32 uuid)
+target_link_libraries(wintests PRIVATE qlx_core qlx_uninstall gtest ole32 uuid)
 set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 
