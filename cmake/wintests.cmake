@@ -70,7 +70,8 @@ set(QLX_WINTEST_SOURCES
     tests/win/mainexe_test.cpp
     tests/win/registration_test.cpp
     tests/win/shortcuts_test.cpp
-    tests/win/uninstall_test.cpp)
+    tests/win/uninstall_test.cpp
+    tests/win/sweep_test.cpp)
 add_executable(wintests ${QLX_WINTEST_SOURCES}
     $<TARGET_OBJECTS:qlx_resources>
     ${QLX_TEST_PAYLOAD}/testres.rc)
@@ -85,6 +86,7 @@ set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
 include(GoogleTest)
 gtest_add_tests(TARGET wintests SOURCES ${QLX_WINTEST_SOURCES} TEST_LIST QLX_WINTESTS)
 set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 120)
+set_tests_properties(Sweep.EverySingleFailingCall PROPERTIES LABELS "wine;sweep" TIMEOUT 600)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.
 add_executable(e2e_driver tests/e2e/driver.cpp)
