@@ -1,6 +1,7 @@
 // Registry access: create-or-open, string values, and the per-user settings
 // key where the setup records an installation for later runs.
 #include "registration/registry.h"
+#include "registration/regtext.h"
 
 #include "setup/errors.h"
 #include "setup/pathtext.h"
@@ -8,6 +9,8 @@
 #include "setup/report.h"
 #include "setup/state.h"
 #include "setup/syscalls.h"
+
+static_assert(kRegSz == REG_SZ, "the system-free reader names REG_SZ itself");
 
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
 {
@@ -30,23 +33,15 @@ LONG ReadStringValue(HKEY key, const char *name, char *buffer, DWORD cbBuffer)
         buffer[0] = '\0';
         return status;
     }
-    if (type != REG_SZ) {
-        buffer[0] = '\0';
-        return ERROR_DATATYPE_MISMATCH;
-    }
-    if (cbData > cbBuffer) {  // never trust a size beyond what we gave
-        buffer[0] = '\0';
-        return ERROR_MORE_DATA;
-    }
-    // The value may lack its terminating zero (or end in several).
-    if (cbData > 0 && buffer[cbData - 1] == '\0')
+    switch (TerminateRegistryText(buffer, cbBuffer, type, cbData)) {
+    case RegistryTextVerdict::kText:
         return ERROR_SUCCESS;
-    if (cbData >= cbBuffer) {
-        buffer[0] = '\0';
-        return ERROR_MORE_DATA;
+    case RegistryTextVerdict::kWrongType:
+        return ERROR_DATATYPE_MISMATCH;
+    case RegistryTextVerdict::kTooLong:
+        break;
     }
-    buffer[cbData] = '\0';
-    return ERROR_SUCCESS;
+    return ERROR_MORE_DATA;
 }
 
 LONG WriteStringValue(HKEY key, const char *name, const char *text)
