@@ -38,9 +38,13 @@ const char *const kEntryNames[] = {
 };
 
 // What each kind of resource is, and how many of it are held.
-enum Held { kFiles, kKeys, kLzFiles, kLibraries, kItemLists, kGdiObjects, kHeapBlocks, kSystemTexts, kHeldCount };
-const char *const kHeldNames[] = {"files", "registry keys", "LZ files", "libraries",
-                                  "item lists", "GDI objects", "heap blocks", "system texts"};
+enum Held {
+    kFiles, kKeys, kLzFiles, kLibraries, kItemLists, kGdiObjects, kHeapBlocks, kSystemTexts,
+    kInterfaces, kHeldCount
+};
+const char *const kHeldNames[] = {"files",       "registry keys", "LZ files",
+                                  "libraries",   "item lists",    "GDI objects",
+                                  "heap blocks", "system texts",  "COM interfaces"};
 
 SysCalls g_below;  // what the wrappers call: the real table with the test's fakes
 int g_calls[kEntryCount];
@@ -172,6 +176,108 @@ template <int E, typename R, typename... A> struct Wrap<E, R (*)(A...)> {
         }
     }
 };
+
+// COM interfaces come from CoCreateInstance, which the setup looks up by
+// name: the sweep hands it a counting CoCreateInstance whose objects are
+// wrapped in proxies that count each reference taken and released.
+class PersistFileProxy final : public IPersistFile {
+public:
+    explicit PersistFileProxy(IPersistFile *inner) : inner_(inner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        return inner_->QueryInterface(iid, out);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { ++g_held[kInterfaces]; return inner_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        --g_held[kInterfaces];
+        ULONG left = inner_->Release();
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *c) override { return inner_->GetClassID(c); }
+    HRESULT STDMETHODCALLTYPE IsDirty() override { return inner_->IsDirty(); }
+    HRESULT STDMETHODCALLTYPE Load(LPCOLESTR f, DWORD m) override { return inner_->Load(f, m); }
+    HRESULT STDMETHODCALLTYPE Save(LPCOLESTR f, BOOL r) override { return inner_->Save(f, r); }
+    HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR f) override { return inner_->SaveCompleted(f); }
+    HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *f) override { return inner_->GetCurFile(f); }
+
+private:
+    IPersistFile *inner_;
+};
+
+class ShellLinkProxy final : public IShellLinkA {
+public:
+    explicit ShellLinkProxy(IShellLinkA *inner) : inner_(inner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        HRESULT hr = inner_->QueryInterface(iid, out);
+        if (SUCCEEDED(hr)) {
+            ++g_held[kInterfaces];
+            if (IsEqualIID(iid, IID_IPersistFile))
+                *out = static_cast<IPersistFile *>(new PersistFileProxy(static_cast<IPersistFile *>(*out)));
+        }
+        return hr;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { ++g_held[kInterfaces]; return inner_->AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        --g_held[kInterfaces];
+        ULONG left = inner_->Release();
+        if (left == 0)
+            delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE GetPath(LPSTR p, int c, WIN32_FIND_DATAA *d, DWORD f) override { return inner_->GetPath(p, c, d, f); }
+    HRESULT STDMETHODCALLTYPE GetIDList(PIDLIST_ABSOLUTE *l) override { return inner_->GetIDList(l); }
+    HRESULT STDMETHODCALLTYPE SetIDList(PCIDLIST_ABSOLUTE l) override { return inner_->SetIDList(l); }
+    HRESULT STDMETHODCALLTYPE GetDescription(LPSTR d, int c) override { return inner_->GetDescription(d, c); }
+    HRESULT STDMETHODCALLTYPE SetDescription(LPCSTR d) override { return inner_->SetDescription(d); }
+    HRESULT STDMETHODCALLTYPE GetWorkingDirectory(LPSTR d, int c) override { return inner_->GetWorkingDirectory(d, c); }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCSTR d) override { return inner_->SetWorkingDirectory(d); }
+    HRESULT STDMETHODCALLTYPE GetArguments(LPSTR a, int c) override { return inner_->GetArguments(a, c); }
+    HRESULT STDMETHODCALLTYPE SetArguments(LPCSTR a) override { return inner_->SetArguments(a); }
+    HRESULT STDMETHODCALLTYPE GetHotkey(WORD *h) override { return inner_->GetHotkey(h); }
+    HRESULT STDMETHODCALLTYPE SetHotkey(WORD h) override { return inner_->SetHotkey(h); }
+    HRESULT STDMETHODCALLTYPE GetShowCmd(int *s) override { return inner_->GetShowCmd(s); }
+    HRESULT STDMETHODCALLTYPE SetShowCmd(int s) override { return inner_->SetShowCmd(s); }
+    HRESULT STDMETHODCALLTYPE GetIconLocation(LPSTR p, int c, int *i) override { return inner_->GetIconLocation(p, c, i); }
+    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCSTR p, int i) override { return inner_->SetIconLocation(p, i); }
+    HRESULT STDMETHODCALLTYPE SetRelativePath(LPCSTR p, DWORD r) override { return inner_->SetRelativePath(p, r); }
+    HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner_->Resolve(w, f); }
+    HRESULT STDMETHODCALLTYPE SetPath(LPCSTR p) override { return inner_->SetPath(p); }
+
+private:
+    IShellLinkA *inner_;
+};
+
+using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+CoCreateInstanceFn g_realCoCreateInstance;
+int g_objectsCreated;  // shell link objects made in the run, to show the counting sees them
+
+HRESULT WINAPI CountingCoCreateInstance(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                        LPVOID *out)
+{
+    HRESULT hr = g_realCoCreateInstance(cls, outer, context, iid, out);
+    if (SUCCEEDED(hr)) {
+        ++g_held[kInterfaces];
+        ++g_objectsCreated;
+        if (IsEqualIID(iid, IID_IShellLinkA))
+            *out = static_cast<IShellLinkA *>(new ShellLinkProxy(static_cast<IShellLinkA *>(*out)));
+    }
+    return hr;
+}
+
+FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
+{
+    FARPROC found = GetProcAddress(module, name);
+    if (found && HIWORD(reinterpret_cast<ULONG_PTR>(name)) && std::strcmp(name, "CoCreateInstance") == 0) {
+        g_realCoCreateInstance = reinterpret_cast<CoCreateInstanceFn>(reinterpret_cast<void (*)()>(found));
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&CountingCoCreateInstance));
+    }
+    return found;
+}
 
 // Entries that cannot fail, or whose failure no caller could see.
 bool Sweepable(int e)
@@ -332,11 +438,13 @@ protected:
         g_locationRuns = 0;
         std::memset(g_calls, 0, sizeof g_calls);
         std::memset(g_held, 0, sizeof g_held);
+        g_objectsCreated = 0;
         RestoreSysCalls();
         sys.MessageBoxA = WineTestBox();
         sys.DialogBoxParamA = InstallAndAccept;
         sys.CreateDialogParamA = NoProgressDialog;
         sys.ShellExecuteA = NoLaunch;
+        sys.GetProcAddress = CountingGetProcAddress;
         if (!backdrop)
             sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
         InstallWrappers();
@@ -388,6 +496,7 @@ TEST_F(Sweep, EverySingleFailingCall)
     EXPECT_EQ("", broken);
     EXPECT_EQ("", BoxCaptions());
     EXPECT_TRUE(FileExists(g_installFolder + "\\Quillarix.exe"));
+    EXPECT_EQ(2, g_objectsCreated);  // both shortcuts' link objects went through the counting
     int counts[kEntryCount];
     std::memcpy(counts, g_calls, sizeof counts);
     // The entries that only the backdrop calls (or calls more often) are
