@@ -2,7 +2,7 @@
 # Installs the Debian packages that the build and the tests need, only those
 # missing. Never wine32: this kernel cannot run 32-bit code at all.
 set -e
-pkgs="cmake make g++ clang libclang-rt-14-dev googletest mingw-w64 wine wine64
+pkgs="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev mingw-w64 wine wine64
       xvfb xauth imagemagick liblnk-utils mscompress icoutils"
 missing=""
 for p in $pkgs; do
