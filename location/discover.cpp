@@ -81,18 +81,23 @@ void FindProgramFilesFolder()
     folder[0] = 'C';
 }
 
-bool ProbeMainExecutable(const char *folder)
+FileUse ProbeUnshared(const char *path)
 {
-    char path[kCbPath];
-    if (!JoinPath(path, sizeof path, folder, kMainExeName))
-        return false;
     HANDLE hfile = sys.CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hfile != INVALID_HANDLE_VALUE) {
         sys.CloseHandle(hfile);
-        return true;
+        return FileUse::kPresent;
     }
-    return sys.GetLastError() == ERROR_SHARING_VIOLATION;
+    return sys.GetLastError() == ERROR_SHARING_VIOLATION ? FileUse::kHeldElsewhere
+                                                          : FileUse::kAbsent;
+}
+
+bool ProbeMainExecutable(const char *folder)
+{
+    char path[kCbPath];
+    return JoinPath(path, sizeof path, folder, kMainExeName) &&
+           ProbeUnshared(path) != FileUse::kAbsent;
 }
 
 bool ProposeLocation(char *proposed)

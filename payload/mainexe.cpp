@@ -1,6 +1,7 @@
 // Replacing Quillarix.exe in the install folder.
 #include "payload/mainexe.h"
 
+#include "location/location.h"
 #include "payload/store.h"
 #include "payload/version_rule.h"
 #include "resources/resource.h"
@@ -35,13 +36,10 @@ void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t 
 
 MainExeOutcome ReplaceMainExecutable()
 {
-    HANDLE hfile = sys.CreateFileA(g_setup.mainExePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hfile == INVALID_HANDLE_VALUE) {
-        if (sys.GetLastError() == ERROR_SHARING_VIOLATION)
-            return MainExeOutcome::kRunning;
-    } else {
-        sys.CloseHandle(hfile);
+    FileUse use = ProbeUnshared(g_setup.mainExePath);
+    if (use == FileUse::kHeldElsewhere)
+        return MainExeOutcome::kRunning;
+    if (use == FileUse::kPresent) {
         std::uint32_t major, low;
         ReadInstalledVersion(g_setup.mainExePath, &major, &low);
         switch (DecideInstalledVersion(major, low)) {

@@ -2,6 +2,7 @@
 // not imported: it is loaded by name here and released before returning.
 #include "registration/registration.h"
 
+#include "registration/ole32.h"
 #include "setup/pathtext.h"
 #include "setup/product.h"
 #include "setup/state.h"
@@ -9,19 +10,8 @@
 
 #include <cstring>
 
-using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
-using CoUninitializeFn = void(WINAPI *)();
-using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
-
 // Filled by CreateShortcuts while OLE32 is loaded.
 static CoCreateInstanceFn s_coCreateInstance;
-
-static const CLSID kClsidShellLink = {
-    0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-static const IID kIidShellLinkA = {
-    0x000214EE, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-static const IID kIidPersistFile = {
-    0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 HRESULT CreateOneShortcut(const char *installFolder, const char *mainExePath,
                           const char *shortcutPath, const char *description)
@@ -53,21 +43,15 @@ HRESULT CreateOneShortcut(const char *installFolder, const char *mainExePath,
 
 void CreateShortcuts()
 {
-    HMODULE ole32 = sys.LoadLibraryA("OLE32.DLL");
-    if (!ole32)
+    Ole32 ole;
+    if (!LoadOle32(sys, &ole))
         return;
-    auto coInitialize = reinterpret_cast<CoInitializeFn>(
-        reinterpret_cast<void (*)()>(sys.GetProcAddress(ole32, "CoInitialize")));
-    auto coUninitialize = reinterpret_cast<CoUninitializeFn>(
-        reinterpret_cast<void (*)()>(sys.GetProcAddress(ole32, "CoUninitialize")));
-    s_coCreateInstance = reinterpret_cast<CoCreateInstanceFn>(
-        reinterpret_cast<void (*)()>(sys.GetProcAddress(ole32, "CoCreateInstance")));
     // Only S_OK: S_FALSE means COM was already initialised on this thread.
-    if (!coInitialize || !coUninitialize || !s_coCreateInstance || coInitialize(nullptr) != S_OK) {
-        s_coCreateInstance = nullptr;
-        sys.FreeLibrary(ole32);
+    if (ole.coInitialize(nullptr) != S_OK) {
+        sys.FreeLibrary(ole.module);
         return;
     }
+    s_coCreateInstance = ole.coCreateInstance;
 
     char linkName[kCbPath];
     CopyText(linkName, sizeof linkName, kProductFolder);
@@ -88,7 +72,7 @@ void CreateShortcuts()
                           "Shortcut to Quillarix");
     }
 
-    coUninitialize();
+    ole.coUninitialize();
     s_coCreateInstance = nullptr;
-    sys.FreeLibrary(ole32);
+    sys.FreeLibrary(ole.module);
 }

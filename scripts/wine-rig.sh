@@ -3,6 +3,7 @@
 # writes through to read-only files where Windows refuses them.
 #   rig_start SCRATCH   sets QLX_SCRATCH, QLX_WINE_USER, DISPLAY, starts both
 #   rig_wine ARGS...    runs a command in the prefix's environment, as the user
+#   rig_wine_in PREFIX HOME ARGS...  the same in another prefix
 #   rig_stop            ends the wineserver and the display
 
 QLX_TEST_USER=${QLX_TEST_USER:-qlxtest}
@@ -15,10 +16,16 @@ rig_as_user() {
     fi
 }
 
-rig_wine() {
-    rig_as_user env WINEPREFIX="$QLX_SCRATCH/prefix" HOME="$QLX_SCRATCH/home" \
+rig_wine_in() {
+    prefix=$1 home=$2
+    shift 2
+    rig_as_user env WINEPREFIX="$prefix" HOME="$home" \
         WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
-        DISPLAY="$DISPLAY" QLX_SCRATCH="$QLX_SCRATCH" "$@"
+        DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
+}
+
+rig_wine() {
+    rig_wine_in "$QLX_SCRATCH/prefix" "$QLX_SCRATCH/home" "$@"
 }
 
 rig_start_display() {

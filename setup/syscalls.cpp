@@ -3,11 +3,7 @@
 
 // constexpr: the table is complete before any code runs, without the C
 // runtime's start-up (the setup executable is linked without it).
-static constexpr SysCalls kRealSysCalls = {
-#define QLX_SYSCALL_REAL(name) &::name,
-    QLX_SYSCALLS(QLX_SYSCALL_REAL)
-#undef QLX_SYSCALL_REAL
-};
+static constexpr SysCalls kRealSysCalls = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL)};
 
 constinit SysCalls sys = kRealSysCalls;
 

@@ -3,6 +3,7 @@
 // functions. Tests replace single entries (to fail a call or record it) and
 // put the real ones back with RestoreSysCalls().
 #pragma once
+#include "setup/calltable.h"
 #include "setup/win.h"
 
 #include <cstdlib>
@@ -48,9 +49,7 @@
     X(GetModuleHandleA) X(ExitProcess)
 
 struct SysCalls {
-#define QLX_SYSCALL_MEMBER(name) decltype(&::name) name;
-    QLX_SYSCALLS(QLX_SYSCALL_MEMBER)
-#undef QLX_SYSCALL_MEMBER
+    QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER)
 };
 
 extern SysCalls sys;

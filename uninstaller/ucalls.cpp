@@ -1,11 +1,7 @@
 // The uninstaller's call table, filled with the real functions.
 #include "uninstaller/ucalls.h"
 
-static constexpr UninstallCalls kRealUninstallCalls = {
-#define QLX_UNINSTALL_REAL(name) &::name,
-    QLX_UNINSTALL_CALLS(QLX_UNINSTALL_REAL)
-#undef QLX_UNINSTALL_REAL
-};
+static constexpr UninstallCalls kRealUninstallCalls = {QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL)};
 
 constinit UninstallCalls usys = kRealUninstallCalls;
 

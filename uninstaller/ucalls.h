@@ -2,6 +2,7 @@
 // named entry per Win32 call, initialised with the real function; tests
 // replace single entries and put them back with RestoreUninstallCalls().
 #pragma once
+#include "setup/calltable.h"
 #include "setup/win.h"
 
 #define QLX_UNINSTALL_CALLS(X)                                                 \
@@ -14,9 +15,7 @@
     X(MultiByteToWideChar) X(lstrcmpiA)
 
 struct UninstallCalls {
-#define QLX_UNINSTALL_MEMBER(name) decltype(&::name) name;
-    QLX_UNINSTALL_CALLS(QLX_UNINSTALL_MEMBER)
-#undef QLX_UNINSTALL_MEMBER
+    QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)
 };
 
 extern UninstallCalls usys;

@@ -5,6 +5,8 @@
 #include "uninstaller/uninstall.h"
 
 #include "payload/manifest.h"
+#include "registration/ole32.h"
+#include "registration/regtext.h"
 #include "setup/pathtext.h"
 #include "setup/product.h"
 #include "uninstaller/ucalls.h"
@@ -44,14 +46,9 @@ bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffe
     LONG status = usys.RegQueryValueExA(key, name, nullptr, &type,
                                         reinterpret_cast<BYTE *>(buffer), &cb);
     usys.RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ || cb == 0 || cb > kCbPath)
-        return false;
-    if (buffer[cb - 1] != '\0') {
-        if (cb == kCbPath)
-            return false;
-        buffer[cb] = '\0';
-    }
-    return buffer[0] != '\0';
+    return status == ERROR_SUCCESS &&
+           TerminateRegistryText(buffer, kCbPath, type, cb) == RegistryTextVerdict::kText &&
+           buffer[0] != '\0';
 }
 
 bool IsFile(const char *path)
@@ -135,14 +132,6 @@ void RemoveInstalledFiles(const char *folder, const char *self, Failures *failur
         usys.MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 }
 
-using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
-using CoUninitializeFn = void(WINAPI *)();
-using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
-
-const CLSID kClsidShellLink = {0x00021401, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kIidShellLinkA = {0x000214EE, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-const IID kIidPersistFile = {0x0000010B, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
 // True when the file at linkPath is a shell link whose target is mainExe.
 bool LinksTo(CoCreateInstanceFn coCreateInstance, const char *linkPath, const char *mainExe)
 {
@@ -167,16 +156,10 @@ bool LinksTo(CoCreateInstanceFn coCreateInstance, const char *linkPath, const ch
 
 void RemoveShortcuts(const char *mainExe, Failures *failures)
 {
-    HMODULE ole32 = usys.LoadLibraryA("OLE32.DLL");
-    if (!ole32)
+    Ole32 ole;
+    if (!LoadOle32(usys, &ole))
         return;
-    auto coInitialize = reinterpret_cast<CoInitializeFn>(
-        reinterpret_cast<void (*)()>(usys.GetProcAddress(ole32, "CoInitialize")));
-    auto coUninitialize = reinterpret_cast<CoUninitializeFn>(
-        reinterpret_cast<void (*)()>(usys.GetProcAddress(ole32, "CoUninitialize")));
-    auto coCreateInstance = reinterpret_cast<CoCreateInstanceFn>(
-        reinterpret_cast<void (*)()>(usys.GetProcAddress(ole32, "CoCreateInstance")));
-    if (coInitialize && coUninitialize && coCreateInstance && SUCCEEDED(coInitialize(nullptr))) {
+    if (SUCCEEDED(ole.coInitialize(nullptr))) {
         static const int kFolders[] = {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY};
         for (int csidl : kFolders) {
             LPITEMIDLIST items = nullptr;
@@ -186,12 +169,12 @@ void RemoveShortcuts(const char *mainExe, Failures *failures)
             BOOL havePath = usys.SHGetPathFromIDListA(items, path);
             usys.ILFree(items);
             if (havePath && AppendText(path, sizeof path, "\\Quillarix.lnk") && IsFile(path) &&
-                LinksTo(coCreateInstance, path, mainExe) && !usys.DeleteFileA(path))
+                LinksTo(ole.coCreateInstance, path, mainExe) && !usys.DeleteFileA(path))
                 NoteFailure(failures, path);
         }
-        coUninitialize();
+        ole.coUninitialize();
     }
-    usys.FreeLibrary(ole32);
+    usys.FreeLibrary(ole.module);
 }
 
 // Deletes parent\name when it exists; a key that is not there is no failure.

@@ -170,15 +170,39 @@ HWND FocusOf(HWND window)
     return window;
 }
 
+// The whole screen, copied into a memory bitmap.
+struct Screen {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    int width, height;
+};
+
+Screen CaptureScreen()
+{
+    Screen shot;
+    HDC screen = GetDC(nullptr);
+    shot.width = GetSystemMetrics(SM_CXSCREEN);
+    shot.height = GetSystemMetrics(SM_CYSCREEN);
+    shot.dc = CreateCompatibleDC(screen);
+    shot.bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    shot.old = SelectObject(shot.dc, shot.bitmap);
+    BitBlt(shot.dc, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    return shot;
+}
+
+void ReleaseScreen(const Screen &shot)
+{
+    SelectObject(shot.dc, shot.old);
+    DeleteObject(shot.bitmap);
+    DeleteDC(shot.dc);
+}
+
 bool SaveScreen(const std::string &path)
 {
-    HDC screen = GetDC(nullptr);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
+    Screen shot = CaptureScreen();
+    int width = shot.width, height = shot.height;
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
     header.biWidth = width;
@@ -187,11 +211,11 @@ bool SaveScreen(const std::string &path)
     header.biBitCount = 24;
     DWORD cbRow = ((width * 3 + 3) / 4) * 4;
     std::vector<char> pixels(cbRow * height);
-    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO *>(&header),
-              DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    SelectObject(shot.dc, shot.old);  // GetDIBits wants the bitmap unselected
+    GetDIBits(shot.dc, shot.bitmap, 0, height, pixels.data(),
+              reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
+    shot.old = SelectObject(shot.dc, shot.bitmap);
+    ReleaseScreen(shot);
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof header;
@@ -276,14 +300,10 @@ void StartSetup()
 // field, the darker tiles along every row, white only in the title's box.
 void CheckBackdrop(int line)
 {
-    HDC screen = GetDC(nullptr);
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    Screen shot = CaptureScreen();
+    int width = shot.width, height = shot.height;
     if (width != 1024 || height != 768)
         Fail(line, "the screen is not 1024 x 768");
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
     const COLORREF field = RGB(0, 0, 128), tile = RGB(0, 0, 96), white = RGB(255, 255, 255);
     long fieldCount = 0, whiteOutside = 0, titleWhite = 0, rowsWithTiles = 0;
     const int kTitleRight = 420, kTitleBottom = 110;  // "Quillarix" and the subtitle
@@ -291,7 +311,7 @@ void CheckBackdrop(int line)
         long tiles = 0;
         for (int y = row * 19; y < row * 19 + 19 && y < height; ++y)
             for (int x = 2; x < width - 2; x += 1) {
-                COLORREF c = GetPixel(memory, x, y);
+                COLORREF c = GetPixel(shot.dc, x, y);
                 bool inTitle = x < kTitleRight && y < kTitleBottom;
                 if (c == field)
                     ++fieldCount;
@@ -303,10 +323,7 @@ void CheckBackdrop(int line)
         if (tiles > 50 && row * 19 >= kTitleBottom)
             ++rowsWithTiles;
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseScreen(shot);
     Note("-> backdrop: field %s pixels, rows with tiles %s", std::to_string(fieldCount),
          std::to_string(rowsWithTiles));
     if (fieldCount < long(width) * height / 2)

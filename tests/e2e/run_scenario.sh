@@ -26,10 +26,7 @@ for link in "$dir"/prefix/drive_c/users/*/*; do
 done
 
 winpath() { echo "Z:$1" | tr / '\\'; }
-run_in_prefix() {
-    (cd "$dir" && rig_as_user env WINEPREFIX="$dir/prefix" HOME="$dir/home" WINEDEBUG=-all \
-        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" DISPLAY="$DISPLAY" "$@")
-}
+run_in_prefix() { (cd "$dir" && rig_wine_in "$dir/prefix" "$dir/home" "$@"); }
 run_in_prefix wine "$dir/$(basename "$driver")" "$(winpath "$dir/$(basename "$scenario")")" \
     "$(winpath "$dir/$(basename "$setup")")" "$(winpath "$dir/transcript.txt")" \
     "$(winpath "$dir/shots")"

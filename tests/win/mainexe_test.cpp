@@ -48,38 +48,32 @@ TEST_F(MainExe, VersionsAreReadFromTheFixedRecord)
     }
 }
 
-TEST_F(MainExe, SameOrMinorVersionIsReplacedSilently)
+TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
 {
-    for (WORD id : {kV1000, kV1500}) {
-        InstallOld(id);
-        EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable()) << id;
-        EXPECT_TRUE(Installed() == newExe_) << id;
-        EXPECT_FALSE(FileExists(Scratch("image.tmp")));
-    }
-    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
-}
-
-TEST_F(MainExe, NewerVersionIsLeftAlone)
-{
-    for (WORD id : {kV1001, kV1010}) {
-        InstallOld(id);
-        EXPECT_EQ(MainExeOutcome::kNewerPresent, ReplaceMainExecutable()) << id;
-        EXPECT_TRUE(Installed() == old_) << id;
-        EXPECT_FALSE(FileExists(Scratch("image.tmp")));
-    }
-    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
-}
-
-TEST_F(MainExe, UnidentifiedCopyIsReportedThenReplaced)
-{
-    for (WORD id : {kV2000, kNoVersion}) {
+    const std::string kUnidentified =
+        "The installed copy of Quillarix could not be identified.  It will be replaced.";
+    struct Case {
+        WORD id;
+        MainExeOutcome outcome;
+        const char *captions;
+    } cases[] = {
+        {kV1000, MainExeOutcome::kInstalled, ""},          // same version
+        {kV1500, MainExeOutcome::kInstalled, ""},          // only the low double word counts
+        {kV1001, MainExeOutcome::kNewerPresent, ""},
+        {kV1010, MainExeOutcome::kNewerPresent, ""},
+        {kV2000, MainExeOutcome::kInstalled, "ERROR 17"},  // another major version
+        {kNoVersion, MainExeOutcome::kInstalled, "ERROR 17"},
+    };
+    for (const Case &c : cases) {
         g_boxes.clear();
-        InstallOld(id);
-        EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable()) << id;
-        ASSERT_EQ("ERROR 17", BoxCaptions()) << id;
-        EXPECT_EQ("The installed copy of Quillarix could not be identified.  It will be replaced.",
-                  g_boxes[0].text);
-        EXPECT_TRUE(Installed() == newExe_) << id;
+        InstallOld(c.id);
+        EXPECT_EQ(c.outcome, ReplaceMainExecutable()) << c.id;
+        EXPECT_EQ(c.captions, BoxCaptions()) << c.id;
+        for (const RecordedBox &box : g_boxes)
+            EXPECT_EQ(kUnidentified, box.text);
+        bool replaced = c.outcome == MainExeOutcome::kInstalled;
+        EXPECT_TRUE(Installed() == (replaced ? newExe_ : old_)) << c.id;
+        EXPECT_FALSE(FileExists(Scratch("image.tmp"))) << c.id;
     }
 }
 

@@ -8,21 +8,6 @@
 
 namespace {
 
-int CountFiles(const std::string &folder)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    int count = 0;
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ++count;
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return count;
-}
-
 class Manifest : public WineTest {};
 
 TEST_F(Manifest, InstallsTheTwentyNineFilesByteExact)

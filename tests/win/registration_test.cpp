@@ -18,20 +18,6 @@ const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Path
 const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix";
 const char kSettings[] = "Software\\Orvanta\\Quillarix\\Settings";
 
-std::string Stored(HKEY root, const char *path, const char *name, DWORD *type = nullptr)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<no key>";
-    char data[1024];
-    DWORD cb = sizeof data, t = 0;
-    LONG status = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE *>(data), &cb);
-    RegCloseKey(key);
-    if (type)
-        *type = t;
-    return status == ERROR_SUCCESS ? std::string(data, cb) : "<no value>";
-}
-
 std::string Z(const std::string &text)  // with its terminating zero, as stored
 {
     return text + '\0';
@@ -80,17 +66,17 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
     ASSERT_TRUE(RecordUninstallEntry());
     DWORD type = 0;
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
-              Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr, &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr, &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, "Path", &type));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, "Path", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(Z("Quillarix Version 1.0   (Remove Only)"),
-              Stored(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
-              Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -98,7 +84,7 @@ TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 {
     g_setup.windowsFolder[0] = '\0';
     ASSERT_TRUE(RecordUninstallEntry());
-    EXPECT_EQ(Z("qlxuins1.exe"), Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+    EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 }
 
 TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
@@ -110,7 +96,7 @@ TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
         return RegSetValueExA(key, name, reserved, type, data, cb);
     };
     EXPECT_FALSE(RecordUninstallEntry());
-    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), Stored(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 }
 
 TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
@@ -123,8 +109,8 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
     };
     EXPECT_FALSE(RecordApplicationPaths());
     EXPECT_FALSE(RecordUninstallEntry());
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
-    EXPECT_EQ("<no key>", Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -166,19 +152,6 @@ protected:
         sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
     }
     void Run() { EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr))); }
-    int CountFiles(const std::string &folder)
-    {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-        int count = 0;
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-        return count;
-    }
     Launch launch_;
 };
 
@@ -189,11 +162,11 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
     EXPECT_EQ(30, CountFiles(s_folder));  // 29 manifest files and the main executable
     EXPECT_TRUE(ReadFileBytes(s_folder + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
     EXPECT_TRUE(ReadFileBytes("C:\\windows\\qlxuins1.exe") == ReadFileBytes(PayloadSource("qlxuins1.exe")));
-    EXPECT_EQ(Z(s_folder), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, sizeof module);
-    EXPECT_EQ(Z(module), Stored(HKEY_CURRENT_USER, kSettings, "Installed"));
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z(module), RegistryValue(HKEY_CURRENT_USER, kSettings, "Installed"));
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
     EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
     ASSERT_EQ(1, launch_.count);
@@ -217,7 +190,7 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
     ASSERT_EQ("ERROR 8|ERROR 9", BoxCaptions());
     EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
     EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
-    EXPECT_EQ(Z(s_folder), Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
     EXPECT_TRUE(FileExists(s_folder + "\\qlxuins1.exe"));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
@@ -238,7 +211,7 @@ TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
     Run();
     ASSERT_EQ("ERROR 10|ERROR 8", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), Stored(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
     EXPECT_TRUE(FileExists("C:\\windows\\qlxuins1.exe"));
 }
 
@@ -256,7 +229,7 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
     EXPECT_EQ(1, CountFiles(s_folder));
     EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
-    EXPECT_EQ("<no value>", Stored(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
     EXPECT_EQ(0, launch_.count);
 }
 

@@ -34,18 +34,6 @@ protected:
                   RegSetValueExA(key_, name, 0, type, reinterpret_cast<const BYTE *>(bytes.data()),
                                  static_cast<DWORD>(bytes.size())));
     }
-    // The value as stored: type and exact bytes.
-    std::string Stored(const char *path, const char *name, DWORD *type)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return "<no key>";
-        char data[1024];
-        DWORD cb = sizeof data;
-        LONG status = RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE *>(data), &cb);
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS ? std::string(data, cb) : "<no value>";
-    }
 
     HKEY key_ = nullptr;
 };
@@ -56,14 +44,11 @@ TEST_F(Registry, SettingsKeyIsCreatedWithItsParentsAndNoValues)
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
     CloseKey(key);
-    for (const char *path : {"Software\\Orvanta", "Software\\Orvanta\\Quillarix", kSettingsKey}) {
-        HKEY opened;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &opened)) << path;
-        RegCloseKey(opened);
-    }
+    for (const char *path : {"Software\\Orvanta", "Software\\Orvanta\\Quillarix", kSettingsKey})
+        EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, path)) << path;
     DWORD type;
-    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Path", &type));
-    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Installed", &type));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path", &type));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
 }
 
 TEST_F(Registry, CreateOrOpenPassesTheDocumentedParameters)
@@ -95,14 +80,14 @@ TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
     ASSERT_TRUE(RecordSetupPath());
     ASSERT_TRUE(RecordInstallFolder());
     DWORD type = 0;
-    std::string path = Stored(kSettingsKey, "Path", &type);
+    std::string path = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path", &type);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(21u, path.size());
     EXPECT_EQ(std::string("C:\\Apps\\Quillarix123", 21), path);
 
     char module[MAX_PATH];
     DWORD cch = GetModuleFileNameA(nullptr, module, sizeof module);
-    std::string installed = Stored(kSettingsKey, "Installed", &type);
+    std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(std::string(module, cch + 1), installed);
     EXPECT_TRUE(g_boxes.empty());
@@ -127,7 +112,7 @@ TEST_F(Registry, TruncatedModulePathIsNeverRecorded)
     };
     EXPECT_FALSE(RecordSetupPath());
     DWORD type;
-    EXPECT_EQ("<no value>", Stored(kSettingsKey, "Installed", &type));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -184,9 +169,9 @@ TEST_F(Registry, WriteStringValueStoresTheZeroAndTheDefaultValue)
     ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, nullptr, "C:\\Q\\Quillarix.exe"));
     ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, "Path", "C:\\Q"));
     DWORD type;
-    EXPECT_EQ(std::string("C:\\Q\\Quillarix.exe", 19), Stored(kScratchKey, nullptr, &type));
+    EXPECT_EQ(std::string("C:\\Q\\Quillarix.exe", 19), RegistryValue(HKEY_CURRENT_USER, kScratchKey, nullptr, &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(std::string("C:\\Q", 5), Stored(kScratchKey, "Path", &type));
+    EXPECT_EQ(std::string("C:\\Q", 5), RegistryValue(HKEY_CURRENT_USER, kScratchKey, "Path", &type));
 }
 
 }  // namespace

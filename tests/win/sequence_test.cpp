@@ -3,6 +3,7 @@
 // the scratch prefix.
 #include "winhelpers.h"
 
+#include "location/location.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
 #include "setup/state.h"
@@ -42,16 +43,6 @@ HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT)
 {
     ++s_launches;
     return reinterpret_cast<HINSTANCE>(33);
-}
-
-bool SettingsValueExists(const char *name)
-{
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    bool exists = RegQueryValueExA(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    RegCloseKey(key);
-    return exists;
 }
 
 class Sequence : public WineTest {
@@ -116,8 +107,8 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
     EXPECT_FALSE(FileExists(folder));
-    EXPECT_FALSE(SettingsValueExists("Path"));
-    EXPECT_FALSE(SettingsValueExists("Installed"));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed"));
     EXPECT_EQ(0, s_launches);
 }
 
@@ -144,19 +135,9 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     EXPECT_EQ(1, script_.licenceRuns);
     // Validation created the folder; no payload file was written into it.
     ASSERT_TRUE(FileExists(folder));
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*.*").c_str(), &found);
-    int entries = 0;
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            if (found.cFileName[0] != '.')
-                ++entries;
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    EXPECT_EQ(0, entries);
-    EXPECT_FALSE(SettingsValueExists("Installed"));
-    EXPECT_FALSE(SettingsValueExists("Path"));
+    EXPECT_EQ(0, CountFiles(folder));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed"));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ(0, s_launches);
 }
 
@@ -196,7 +177,13 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     EXPECT_EQ("C:\\Program Files\\Quillarix", shown[0]);
     EXPECT_EQ(shown[0], shown[1]);
     ASSERT_EQ("ERROR 11", BoxCaptions());
-    EXPECT_EQ("Invalid drive specification", g_boxes[0].text);
+    // The message is validation's own (its wording is checked there).
+    std::string message = g_boxes[0].text;
+    g_boxes.clear();
+    char refused[] = "Quillarix";
+    ValidateLocation(refused, true);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ(g_boxes[0].text, message);
 }
 
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)

@@ -88,52 +88,56 @@ template <int E, typename R> R FailValue()
         return R{};  // 0, FALSE or a null pointer
 }
 
-// Bookkeeping of what a successful call acquired or released.
-template <int E, typename R, typename... A> void Track(R result, A... args)
+// What each entry does to the held resources: the kind it takes when it
+// succeeds, or the kind it gives back (a release counts whatever it returns:
+// the program did what it could).
+template <int E> constexpr int kTakes = -1;
+template <int E> constexpr int kGives = -1;
+#define QLX_TAKES(entry, kind) template <> constexpr int kTakes<k_##entry> = kind;
+#define QLX_GIVES(entry, kind) template <> constexpr int kGives<k_##entry> = kind;
+QLX_TAKES(CreateFileA, kFiles) QLX_GIVES(CloseHandle, kFiles)
+QLX_TAKES(RegCreateKeyExA, kKeys) QLX_GIVES(RegCloseKey, kKeys)
+QLX_TAKES(_lopen, kLzFiles) QLX_TAKES(_lcreat, kLzFiles)
+QLX_GIVES(_lclose, kLzFiles) QLX_GIVES(LZClose, kLzFiles)  // LZClose closes the file under it
+QLX_TAKES(LoadLibraryA, kLibraries) QLX_GIVES(FreeLibrary, kLibraries)
+QLX_TAKES(SHBrowseForFolderA, kItemLists) QLX_TAKES(SHGetSpecialFolderLocation, kItemLists)
+QLX_GIVES(ILFree, kItemLists)
+QLX_TAKES(CreateSolidBrush, kGdiObjects) QLX_TAKES(CreateFontIndirectA, kGdiObjects)
+QLX_GIVES(DeleteObject, kGdiObjects)
+QLX_TAKES(malloc, kHeapBlocks) QLX_GIVES(free, kHeapBlocks)
+QLX_TAKES(FormatMessageA, kSystemTexts) QLX_GIVES(LocalFree, kSystemTexts)
+#undef QLX_TAKES
+#undef QLX_GIVES
+
+template <int E, typename R> bool TookSomething(R result)
 {
-    ((void)args, ...);
     if constexpr (E == k_CreateFileA)
-        g_held[kFiles] += result != INVALID_HANDLE_VALUE;
-    // A release that the system refuses still counts as released: the
-    // program did what it could.
-    else if constexpr (E == k_CloseHandle)
-        g_held[kFiles] -= 1;
-    else if constexpr (E == k_RegCreateKeyExA)
-        g_held[kKeys] += result == ERROR_SUCCESS;
-    else if constexpr (E == k_RegCloseKey)
-        g_held[kKeys] -= 1;
+        return result != INVALID_HANDLE_VALUE;
+    else if constexpr (E == k_RegCreateKeyExA || E == k_SHGetSpecialFolderLocation)
+        return result == 0;  // ERROR_SUCCESS, S_OK
     else if constexpr (E == k__lopen || E == k__lcreat)
-        g_held[kLzFiles] += result != HFILE_ERROR;
-    else if constexpr (E == k__lclose)
-        g_held[kLzFiles] -= 1;
-    else if constexpr (E == k_LoadLibraryA)
-        g_held[kLibraries] += result != nullptr;
-    else if constexpr (E == k_FreeLibrary)
-        g_held[kLibraries] -= 1;
-    else if constexpr (E == k_SHBrowseForFolderA)
-        g_held[kItemLists] += result != nullptr;
-    else if constexpr (E == k_SHGetSpecialFolderLocation)
-        g_held[kItemLists] += result == S_OK;
-    else if constexpr (E == k_CreateSolidBrush || E == k_CreateFontIndirectA)
-        g_held[kGdiObjects] += result != nullptr;
-    else if constexpr (E == k_DeleteObject)
-        g_held[kGdiObjects] -= 1;
-    else if constexpr (E == k_malloc)
-        g_held[kHeapBlocks] += result != nullptr;
-    else if constexpr (E == k_FormatMessageA)
-        g_held[kSystemTexts] += result != 0;
-    else if constexpr (E == k_LocalFree)
-        g_held[kSystemTexts] -= 1;
+        return result != HFILE_ERROR;
+    else
+        return result != R{};
 }
 
+template <int E, typename R> void Track(R result)
+{
+    if constexpr (kTakes<E> >= 0)
+        g_held[kTakes<E>] += TookSomething<E>(result);
+    if constexpr (kGives<E> >= 0)
+        g_held[kGives<E>] -= 1;
+}
+
+// Releases returning nothing: freeing a null pointer gives nothing back.
 template <int E, typename A0> void TrackVoid(A0 first)
 {
-    if constexpr (E == k_LZClose)
-        g_held[kLzFiles] -= 1;  // closes the file under an LZ handle too
-    else if constexpr (E == k_ILFree)
-        g_held[kItemLists] -= first != nullptr;
-    else if constexpr (E == k_free)
-        g_held[kHeapBlocks] -= first != nullptr;
+    if constexpr (kGives<E> >= 0) {
+        if constexpr (std::is_pointer_v<A0>)
+            g_held[kGives<E>] -= first != nullptr;
+        else
+            g_held[kGives<E>] -= 1;
+    }
 }
 
 template <int E, typename F> struct Wrap;
@@ -145,21 +149,19 @@ template <int E, typename R, typename... A> struct Wrap<E, R (*)(A...)> {
         int n = ++g_calls[E];
         if constexpr (std::is_void_v<R>) {
             below(args...);
-            if constexpr (sizeof...(A) > 0)
+            if constexpr (sizeof...(A) == 1)
                 TrackVoid<E>(args...);
         } else {
             if (g_failEntry == E && g_failAt == n) {
                 // A release that fails has nothing left to release: the
                 // object is gone all the same (an invalid handle). So the
                 // real release happens, and only its result is a failure.
-                if constexpr (E == k_CloseHandle || E == k_RegCloseKey || E == k__lclose ||
-                              E == k_FreeLibrary || E == k_DeleteObject || E == k_LocalFree) {
-                    Track<E>(below(args...), args...);
-                }
+                if constexpr (kGives<E> >= 0)
+                    Track<E>(below(args...));
                 return FailValue<E, R>();
             }
             R result = below(args...);
-            Track<E>(result, args...);
+            Track<E>(result);
             if constexpr (E == k_CreateFileA || E == k__lopen || E == k__lcreat) {
                 bool failed;
                 if constexpr (E == k_CreateFileA)

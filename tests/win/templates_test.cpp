@@ -2,7 +2,6 @@
 // executables (both architectures) and compared field by field.
 #include "winhelpers.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -105,13 +104,7 @@ private:
 
 std::string StagedSetup(const char *arch)
 {
-    const char *scratch = std::getenv("QLX_SCRATCH");
-    std::string path = std::string("Z:") + (scratch ? scratch : "") + "/setups/" + arch +
-                       "/QuillarixSetup.exe";
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
+    return RigPath(std::string("setups/") + arch + "/QuillarixSetup.exe");
 }
 
 class Templates : public ::testing::TestWithParam<const char *> {};

@@ -54,14 +54,6 @@ protected:
         DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
         WineTest::TearDown();
     }
-    static bool KeyExists(const char *path)
-    {
-        HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
     std::string folder_;
 };
 
@@ -69,7 +61,7 @@ TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 {
     EXPECT_EQ(kRemoved, RunUninstall());
     EXPECT_FALSE(FileExists(folder_));
-    EXPECT_FALSE(KeyExists("Software\\Orvanta"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta"));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("Quillarix has been removed from your computer.", s_said[1]);
 }
@@ -80,7 +72,7 @@ TEST_F(Uninstall, NoLeavesEverything)
     EXPECT_EQ(kDeclined, RunUninstall());
     EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_TRUE(FileExists(folder_ + "\\Feature.stp"));
-    EXPECT_TRUE(KeyExists(kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
     EXPECT_EQ(1u, s_said.size());
 }
 
@@ -94,8 +86,8 @@ TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
     EXPECT_TRUE(FileExists(folder_ + "\\My Script.scp"));
     EXPECT_FALSE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_FALSE(FileExists(folder_ + "\\Proof_Left.stp"));
-    EXPECT_FALSE(KeyExists("Software\\Orvanta\\Quillarix"));
-    EXPECT_TRUE(KeyExists("Software\\Orvanta\\Typeset"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta\\Quillarix"));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta\\Typeset"));
 }
 
 TEST_F(Uninstall, NothingToFindChangesNothing)
@@ -103,7 +95,7 @@ TEST_F(Uninstall, NothingToFindChangesNothing)
     DeleteFileA((folder_ + "\\Quillarix.exe").c_str());
     EXPECT_EQ(kNotInstalled, RunUninstall());
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
-    EXPECT_TRUE(KeyExists(kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("No installation of Quillarix was found.  Nothing was removed.", s_said[1]);
 }
@@ -116,7 +108,7 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     EXPECT_EQ(kRunning, RunUninstall());
     CloseHandle(held);
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
-    EXPECT_TRUE(KeyExists(kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
 }
 
 TEST_F(Uninstall, WhatCannotBeRemovedIsListedAndFailsTheExitCode)

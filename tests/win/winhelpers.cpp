@@ -132,14 +132,50 @@ void DeleteRegistryTree(HKEY root, const char *path)
     RegDeleteKeyA(root, path);
 }
 
-std::string PayloadSource(const char *name)
+std::string RigPath(const std::string &relative)
 {
     const char *scratch = std::getenv("QLX_SCRATCH");
-    if (!scratch)
-        return "";
-    std::string path = std::string("Z:") + scratch + "/payload-src/" + name;
+    std::string path = std::string("Z:") + (scratch ? scratch : "") + "/" + relative;
     for (char &c : path)
         if (c == '/')
             c = '\\';
     return path;
+}
+
+std::string PayloadSource(const char *name)
+{
+    return RigPath(std::string("payload-src/") + name);
+}
+
+int CountFiles(const std::string &folder)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    int count = 0;
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    return count;
+}
+
+std::string RegistryValue(HKEY root, const char *path, const char *name, DWORD *type)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[1024];
+    DWORD cb = sizeof data, t = 0;
+    LONG status = RegQueryValueExA(key, name, nullptr, &t, reinterpret_cast<BYTE *>(data), &cb);
+    RegCloseKey(key);
+    if (type)
+        *type = t;
+    return status == ERROR_SUCCESS ? std::string(data, cb) : "<no value>";
+}
+
+bool RegistryKeyExists(HKEY root, const char *path)
+{
+    return RegistryValue(root, path, "") != "<no key>";
 }

@@ -41,6 +41,15 @@ std::string ResourceBytes(WORD id);          // a "FILE" resource of this module
 std::string SystemText(DWORD number);        // FormatMessageA's text, as the setup asks it
 void DeleteRegistryTree(HKEY root, const char *path);
 
-// A payload source file as the rig staged it: "make test" copies
-// resources/payload and the generated payload into the scratch folder.
-std::string PayloadSource(const char *name);
+// A file the rig staged in its scratch folder (relative path with "/"), as
+// Wine sees it: "make test" copies the payload sources into payload-src/
+// and the built setups into setups/<tree>/.
+std::string RigPath(const std::string &relative);
+std::string PayloadSource(const char *name);  // RigPath("payload-src/" + name)
+
+int CountFiles(const std::string &folder);  // files directly in folder
+
+// A value as stored: its exact bytes, "<no key>" or "<no value>"; *type
+// (if given) receives its type. A null name reads the default value.
+std::string RegistryValue(HKEY root, const char *path, const char *name, DWORD *type = nullptr);
+bool RegistryKeyExists(HKEY root, const char *path);

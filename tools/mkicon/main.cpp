@@ -3,6 +3,8 @@
 // The map holds "image N" lines, each followed by N rows of N characters:
 // 0-9 and a-f index the standard 16-colour palette, "." is transparent.
 // Lines starting with "#" are comments.
+#include "../common/fileio.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -142,8 +144,7 @@ int main(int argc, char **argv)
     }
     for (const auto &e : encoded)
         out.insert(out.end(), e.begin(), e.end());
-    std::FILE *f = std::fopen(argv[2], "wb");
-    if (!f || std::fwrite(out.data(), 1, out.size(), f) != out.size() || std::fclose(f) != 0) {
+    if (!WriteWholeFile(argv[2], out)) {
         std::fprintf(stderr, "mkicon: cannot write %s\n", argv[2]);
         return 1;
     }

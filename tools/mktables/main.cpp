@@ -11,6 +11,8 @@
 //               sorted by code: the index for spelling suggestions
 //   thes.bin    "QXTH", entry count, then per entry the offset of the head
 //               word and of its synonym list in the string pool that follows
+#include "../common/fileio.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -46,15 +48,6 @@ bool ReadLines(const char *path, std::vector<std::string> *lines)
     }
     std::fclose(f);
     return true;
-}
-
-bool WriteFile(const std::string &path, const Bytes &bytes)
-{
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
 }
 
 std::uint32_t Fnv1a(const std::string &word)
@@ -178,8 +171,8 @@ int main(int argc, char **argv)
     }
     thes.insert(thes.end(), pool.begin(), pool.end());
 
-    if (!WriteFile(dir + "/bucket.bin", bucket) || !WriteFile(dir + "/table1.bin", table1) ||
-        !WriteFile(dir + "/table2.bin", table2) || !WriteFile(dir + "/thes.bin", thes)) {
+    if (!WriteWholeFile(dir + "/bucket.bin", bucket) || !WriteWholeFile(dir + "/table1.bin", table1) ||
+        !WriteWholeFile(dir + "/table2.bin", table2) || !WriteWholeFile(dir + "/thes.bin", thes)) {
         std::fprintf(stderr, "mktables: cannot write into %s\n", dir.c_str());
         return 1;
     }

@@ -4,6 +4,8 @@
 // binary.bin  10000 pseudo-random bytes
 // long.bin    50000 bytes: text and data repeating with period 4097
 // runs.bin    30000 bytes: runs of one byte value, 1 to 300 long
+#include "../common/fileio.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -15,15 +17,6 @@ static std::uint8_t NextByte()
 {
     s_state = s_state * 1664525u + 1013904223u;
     return static_cast<std::uint8_t>(s_state >> 24);
-}
-
-static bool Write(const std::string &path, const std::vector<std::uint8_t> &bytes)
-{
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
 }
 
 int main(int argc, char **argv)
@@ -49,8 +42,8 @@ int main(int argc, char **argv)
         runs.insert(runs.end(), length, value);
     }
     runs.resize(30000);
-    if (!Write(dir + "/binary.bin", binary) || !Write(dir + "/long.bin", longData) ||
-        !Write(dir + "/runs.bin", runs)) {
+    if (!WriteWholeFile(dir + "/binary.bin", binary) || !WriteWholeFile(dir + "/long.bin", longData) ||
+        !WriteWholeFile(dir + "/runs.bin", runs)) {
         std::fprintf(stderr, "mktestdata: cannot write into %s\n", dir.c_str());
         return 1;
     }

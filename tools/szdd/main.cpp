@@ -2,33 +2,11 @@
 //   szdd compress IN OUT
 //   szdd expand IN OUT
 #include "szdd_codec.h"
+#include "../common/fileio.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
-
-static bool ReadWholeFile(const char *path, std::vector<std::uint8_t> *bytes)
-{
-    std::FILE *f = std::fopen(path, "rb");
-    if (!f)
-        return false;
-    std::uint8_t buffer[65536];
-    std::size_t cb;
-    while ((cb = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes->insert(bytes->end(), buffer, buffer + cb);
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
-}
-
-static bool WriteWholeFile(const char *path, const std::vector<std::uint8_t> &bytes)
-{
-    std::FILE *f = std::fopen(path, "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
 
 int main(int argc, char **argv)
 {
