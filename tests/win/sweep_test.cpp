@@ -182,13 +182,9 @@ template <int E, typename R, typename... A> struct Wrap<E, R (*)(A...)> {
 // COM interfaces come from CoCreateInstance, which the setup looks up by
 // name: the sweep hands it a counting CoCreateInstance whose objects are
 // wrapped in proxies that count each reference taken and released.
-class PersistFileProxy final : public IPersistFile {
+// Counts the references taken and given back on the wrapped object.
+template <typename Interface> class CountingProxy : public Interface {
 public:
-    explicit PersistFileProxy(IPersistFile *inner) : inner_(inner) {}
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
-    {
-        return inner_->QueryInterface(iid, out);
-    }
     ULONG STDMETHODCALLTYPE AddRef() override { ++g_held[kInterfaces]; return inner_->AddRef(); }
     ULONG STDMETHODCALLTYPE Release() override
     {
@@ -198,20 +194,31 @@ public:
             delete this;
         return left;
     }
+
+protected:
+    explicit CountingProxy(Interface *inner) : inner_(inner) {}
+    virtual ~CountingProxy() = default;
+    Interface *inner_;
+};
+
+class PersistFileProxy final : public CountingProxy<IPersistFile> {
+public:
+    explicit PersistFileProxy(IPersistFile *inner) : CountingProxy(inner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        return inner_->QueryInterface(iid, out);
+    }
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID *c) override { return inner_->GetClassID(c); }
     HRESULT STDMETHODCALLTYPE IsDirty() override { return inner_->IsDirty(); }
     HRESULT STDMETHODCALLTYPE Load(LPCOLESTR f, DWORD m) override { return inner_->Load(f, m); }
     HRESULT STDMETHODCALLTYPE Save(LPCOLESTR f, BOOL r) override { return inner_->Save(f, r); }
     HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR f) override { return inner_->SaveCompleted(f); }
     HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *f) override { return inner_->GetCurFile(f); }
-
-private:
-    IPersistFile *inner_;
 };
 
-class ShellLinkProxy final : public IShellLinkA {
+class ShellLinkProxy final : public CountingProxy<IShellLinkA> {
 public:
-    explicit ShellLinkProxy(IShellLinkA *inner) : inner_(inner) {}
+    explicit ShellLinkProxy(IShellLinkA *inner) : CountingProxy(inner) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
     {
         HRESULT hr = inner_->QueryInterface(iid, out);
@@ -221,15 +228,6 @@ public:
                 *out = static_cast<IPersistFile *>(new PersistFileProxy(static_cast<IPersistFile *>(*out)));
         }
         return hr;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { ++g_held[kInterfaces]; return inner_->AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
-        --g_held[kInterfaces];
-        ULONG left = inner_->Release();
-        if (left == 0)
-            delete this;
-        return left;
     }
     HRESULT STDMETHODCALLTYPE GetPath(LPSTR p, int c, WIN32_FIND_DATAA *d, DWORD f) override { return inner_->GetPath(p, c, d, f); }
     HRESULT STDMETHODCALLTYPE GetIDList(PIDLIST_ABSOLUTE *l) override { return inner_->GetIDList(l); }
@@ -249,9 +247,6 @@ public:
     HRESULT STDMETHODCALLTYPE SetRelativePath(LPCSTR p, DWORD r) override { return inner_->SetRelativePath(p, r); }
     HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner_->Resolve(w, f); }
     HRESULT STDMETHODCALLTYPE SetPath(LPCSTR p) override { return inner_->SetPath(p); }
-
-private:
-    IShellLinkA *inner_;
 };
 
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
