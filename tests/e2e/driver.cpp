@@ -2,10 +2,16 @@
 // message boxes by their controls and captions, acts on them as a person
 // would, and checks what the setup left behind. Runs in the same Wine
 // prefix as the setup.
-//   driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER
+//   driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER PROGRAM_FILES BITS
 // A scenario is a text file, one step a line (see tests/e2e/README.md).
+// PROGRAM_FILES replaces "%ProgramFiles%" in the steps, and BITS (32 or 64)
+// is the setup's: registry steps read the registry view that it writes.
 // The first step that does not hold ends the run with exit code 1; the
 // transcript says what was seen up to there.
+//
+// Every step waits on a state, never for a fixed time: the machines that
+// run it are shared and busy. A wait polls until its state holds or a
+// generous deadline passes.
 #include <windows.h>
 
 #include <cstdio>
@@ -22,6 +28,24 @@ HWND g_current;          // the dialog or box the last "expect" found
 HWND g_hidden;           // the window a "hide" step took away
 std::string g_shots;
 std::string g_setupPath;
+std::string g_programFiles;
+REGSAM g_registryView;   // KEY_WOW64_32KEY or KEY_WOW64_64KEY, the setup's
+
+constexpr DWORD kDeadlineMs = 60000;
+constexpr DWORD kPollMs = 50;
+
+// Polls holds() until it is true (returns true) or the deadline passes.
+template <typename Holds> bool WaitUntil(Holds holds, DWORD deadlineMs = kDeadlineMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (holds())
+            return true;
+        if (GetTickCount() - start >= deadlineMs)
+            return false;
+        Sleep(kPollMs);
+    }
+}
 
 void Note(const char *format, const std::string &a = "", const std::string &b = "")
 {
@@ -30,9 +54,12 @@ void Note(const char *format, const std::string &a = "", const std::string &b = 
     std::fflush(g_transcript);
 }
 
+std::string ScreenContents();
+
 [[noreturn]] void Fail(int line, const std::string &what)
 {
     Note("FAILED at scenario line %s: %s", std::to_string(line), what);
+    Note("   on the screen:%s", ScreenContents());
     std::fclose(g_transcript);
     if (g_setup.hProcess)
         TerminateProcess(g_setup.hProcess, 99);
@@ -58,16 +85,17 @@ std::string ClassOf(HWND window)
     return std::string(name, cch > 0 ? cch : 0);
 }
 
+// Enumeration callback: collects every window into the list in lParam.
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent)
 {
     std::vector<HWND> children;
-    EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND> *>(list)->push_back(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&children));
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
     return children;
 }
 
@@ -82,12 +110,7 @@ HWND Child(HWND parent, int id)
 std::vector<HWND> TopWindows()
 {
     std::vector<HWND> windows;
-    EnumWindows(
-        [](HWND window, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
     return windows;
 }
 
@@ -139,6 +162,40 @@ HWND FindKind(const std::string &kind)
     return nullptr;
 }
 
+// Every visible top-level window with its kind, class and title, and
+// whether the followed program still runs: what a failure reports.
+std::string ScreenContents()
+{
+    std::string seen;
+    for (HWND window : TopWindows()) {
+        if (!IsWindowVisible(window))
+            continue;
+        std::string kind = KindOf(window);
+        seen += "\n     " + (kind.empty() ? "-" : kind) + " [" + ClassOf(window) + "] \"" +
+                WindowText(window).substr(0, 80) + "\"";
+    }
+    DWORD code = 0;
+    if (g_setup.hProcess && GetExitCodeProcess(g_setup.hProcess, &code))
+        seen += code == STILL_ACTIVE ? "\n     (the program runs)"
+                                     : "\n     (the program ended with " + std::to_string(code) + ")";
+    return seen;
+}
+
+// A window the last action should have taken away: destroyed, hidden, or
+// disabled because a modal window of its own now runs on top of it.
+bool Dismissed(HWND window)
+{
+    return !IsWindow(window) || !IsWindowVisible(window) || !IsWindowEnabled(window);
+}
+
+// The window's thread has handled every message sent before this one: its
+// dialog procedure has finished initialising and painting what it was asked to.
+bool Responsive(HWND window)
+{
+    DWORD_PTR ignored;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kDeadlineMs, &ignored) != 0;
+}
+
 void Describe(HWND window, const std::string &kind)
 {
     Note("== %s \"%s\"", kind, WindowText(window));
@@ -170,62 +227,86 @@ HWND FocusOf(HWND window)
     return window;
 }
 
-// The whole screen, copied into a memory bitmap.
-struct Screen {
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    int width, height;
+// The whole screen as 24-bit pixels, bottom-up rows of cbRow bytes.
+struct Pixels {
+    int width = 0, height = 0;
+    DWORD cbRow = 0;
+    std::vector<char> bytes;
+    COLORREF At(int x, int y) const
+    {
+        const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes.data()) +
+                                 (height - 1 - y) * cbRow + x * 3;
+        return RGB(p[2], p[1], p[0]);
+    }
 };
 
-Screen CaptureScreen()
+Pixels CaptureScreen()
 {
-    Screen shot;
-    HDC screen = GetDC(nullptr);
+    Pixels shot;
     shot.width = GetSystemMetrics(SM_CXSCREEN);
     shot.height = GetSystemMetrics(SM_CYSCREEN);
-    shot.dc = CreateCompatibleDC(screen);
-    shot.bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
-    shot.old = SelectObject(shot.dc, shot.bitmap);
-    BitBlt(shot.dc, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    shot.cbRow = ((shot.width * 3 + 3) / 4) * 4;
+    shot.bytes.resize(shot.cbRow * shot.height);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
+    SelectObject(dc, old);  // GetDIBits wants the bitmap unselected
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = shot.width;
+    header.biHeight = shot.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    GetDIBits(dc, bitmap, 0, shot.height, shot.bytes.data(),
+              reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return shot;
 }
 
-void ReleaseScreen(const Screen &shot)
+// Asks every visible window of the followed program to paint what it has
+// not painted yet (UpdateWindow sends the paint and returns after it), then
+// waits until two captures in a row are the same: the screen has settled.
+Pixels SettledScreen()
 {
-    SelectObject(shot.dc, shot.old);
-    DeleteObject(shot.bitmap);
-    DeleteDC(shot.dc);
+    for (HWND window : TopWindows()) {
+        if (IsWindowVisible(window) && OwnedBySetup(window)) {
+            UpdateWindow(window);
+            Responsive(window);
+        }
+    }
+    Pixels last = CaptureScreen();
+    WaitUntil([&] {
+        Pixels next = CaptureScreen();
+        bool same = next.bytes == last.bytes;
+        last = std::move(next);
+        return same;
+    });
+    return last;
 }
 
 bool SaveScreen(const std::string &path)
 {
-    Screen shot = CaptureScreen();
-    int width = shot.width, height = shot.height;
+    Pixels shot = SettledScreen();
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
+    header.biWidth = shot.width;
+    header.biHeight = shot.height;
     header.biPlanes = 1;
     header.biBitCount = 24;
-    DWORD cbRow = ((width * 3 + 3) / 4) * 4;
-    std::vector<char> pixels(cbRow * height);
-    SelectObject(shot.dc, shot.old);  // GetDIBits wants the bitmap unselected
-    GetDIBits(shot.dc, shot.bitmap, 0, height, pixels.data(),
-              reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
-    shot.old = SelectObject(shot.dc, shot.bitmap);
-    ReleaseScreen(shot);
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(shot.bytes.size());
     std::FILE *f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
     std::fwrite(&file, sizeof file, 1, f);
     std::fwrite(&header, sizeof header, 1, f);
-    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    std::fwrite(shot.bytes.data(), 1, shot.bytes.size(), f);
     return std::fclose(f) == 0;
 }
 
@@ -249,7 +330,7 @@ bool ReadRegistry(const std::string &path, const std::string &name, std::string 
     HKEY root, key;
     std::string subkey;
     if (!SplitRegistryPath(path, &root, &subkey) ||
-        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | g_registryView, &key) != ERROR_SUCCESS)
         return false;
     char buffer[4096];
     DWORD cb = sizeof buffer;
@@ -267,7 +348,7 @@ bool KeyExists(const std::string &path)
     HKEY root, key;
     std::string subkey;
     if (!SplitRegistryPath(path, &root, &subkey) ||
-        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ | g_registryView, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -287,23 +368,17 @@ void StartProgram(std::string command)
 
 void StartSetup()
 {
-    std::string command = "\"" + g_setupPath + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &g_setup))
-        Fail(0, "cannot start the setup");
-    Note("== started %s", g_setupPath);
+    StartProgram("\"" + g_setupPath + "\"");
 }
 
 // The backdrop as the screen shows it, the dialogs hidden: the dark blue
 // field, the darker tiles along every row, white only in the title's box.
-void CheckBackdrop(int line)
+// Returns what is wrong, or "" when the screen shows the backdrop.
+std::string BackdropFault(const Pixels &shot)
 {
-    Screen shot = CaptureScreen();
     int width = shot.width, height = shot.height;
     if (width != 1024 || height != 768)
-        Fail(line, "the screen is not 1024 x 768");
+        return "the screen is not 1024 x 768";
     const COLORREF field = RGB(0, 0, 128), tile = RGB(0, 0, 96), white = RGB(255, 255, 255);
     long fieldCount = 0, whiteOutside = 0, titleWhite = 0, rowsWithTiles = 0;
     const int kTitleRight = 420, kTitleBottom = 110;  // "Quillarix" and the subtitle
@@ -311,7 +386,7 @@ void CheckBackdrop(int line)
         long tiles = 0;
         for (int y = row * 19; y < row * 19 + 19 && y < height; ++y)
             for (int x = 2; x < width - 2; x += 1) {
-                COLORREF c = GetPixel(shot.dc, x, y);
+                COLORREF c = shot.At(x, y);
                 bool inTitle = x < kTitleRight && y < kTitleBottom;
                 if (c == field)
                     ++fieldCount;
@@ -323,17 +398,18 @@ void CheckBackdrop(int line)
         if (tiles > 50 && row * 19 >= kTitleBottom)
             ++rowsWithTiles;
     }
-    ReleaseScreen(shot);
-    Note("-> backdrop: field %s pixels, rows with tiles %s", std::to_string(fieldCount),
-         std::to_string(rowsWithTiles));
+    std::string counts = " (field " + std::to_string(fieldCount) + " pixels, rows with tiles " +
+                         std::to_string(rowsWithTiles) + ")";
     if (fieldCount < long(width) * height / 2)
-        Fail(line, "the field colour (0, 0, 128) does not dominate");
+        return "the field colour (0, 0, 128) does not dominate" + counts;
     if (rowsWithTiles < (height - kTitleBottom) / 19 - 1)
-        Fail(line, "tile colour (0, 0, 96) missing along the rows");
+        return "tile colour (0, 0, 96) missing along the rows" + counts;
     if (titleWhite < 500)
-        Fail(line, "no white title");
+        return "no white title" + counts;
     if (whiteOutside != 0)
-        Fail(line, std::to_string(whiteOutside) + " white pixels outside the title");
+        return std::to_string(whiteOutside) + " white pixels outside the title" + counts;
+    Note("-> backdrop:%s", counts);
+    return "";
 }
 
 // "word rest of line": splits off the first word.
@@ -350,6 +426,14 @@ std::string Word(std::string *rest)
     return word;
 }
 
+// After a click or a key that should end or cover the current window:
+// waits until it has gone or a modal window of its own has disabled it.
+void AwaitDismissed(int line, HWND window, const std::string &action)
+{
+    if (!WaitUntil([&] { return Dismissed(window); }))
+        Fail(line, "the window is still there after " + action);
+}
+
 void RunStep(int line, std::string rest)
 {
     std::string verb = Word(&rest);
@@ -359,31 +443,27 @@ void RunStep(int line, std::string rest)
             kind += " " + Word(&rest);
         if (kind == "exit") {
             DWORD expected = std::strtoul(rest.c_str(), nullptr, 10);
-            if (WaitForSingleObject(g_setup.hProcess, 60000) != WAIT_OBJECT_0)
-                Fail(line, "the setup did not end");
+            if (WaitForSingleObject(g_setup.hProcess, kDeadlineMs) != WAIT_OBJECT_0)
+                Fail(line, "the program did not end");
             DWORD code = 0;
             GetExitCodeProcess(g_setup.hProcess, &code);
-            Note("== setup ended with exit code %s", std::to_string(code));
+            Note("== ended with exit code %s", std::to_string(code));
             if (code != expected)
                 Fail(line, "exit code " + std::to_string(code));
             return;
         }
-        for (int waited = 0; waited < 30000; waited += 50) {
-            if (HWND window = FindKind(kind)) {
-                Sleep(300);  // let it finish painting and initialising
-                g_current = window;
-                Describe(window, kind);
-                if (kind.rfind("error ", 0) == 0 || kind == "box")
-                    Note("   message \"%s\"", MessageText(window));
-                return;
-            }
-            Sleep(50);
-        }
-        std::string seen;
-        for (HWND window : TopWindows())
-            if (!KindOf(window).empty())
-                seen += " " + KindOf(window);
-        Fail(line, "no " + kind + " appeared (visible:" + seen + ")");
+        HWND window = nullptr;
+        if (!WaitUntil([&] { return (window = FindKind(kind)) != nullptr; }))
+            Fail(line, "no " + kind + " appeared");
+        // Found means visible; responsive means initialised. A message box
+        // sets its text while it initialises, so wait for that too.
+        bool box = kind.rfind("error ", 0) == 0 || kind == "box";
+        if (!Responsive(window) || (box && !WaitUntil([&] { return !MessageText(window).empty(); })))
+            Fail(line, "the " + kind + " did not finish initialising");
+        g_current = window;
+        Describe(window, kind);
+        if (box)
+            Note("   message \"%s\"", MessageText(window));
     } else if (verb == "gone" || verb == "close") {
         std::string kind = Word(&rest);
         if (verb == "close") {
@@ -393,12 +473,8 @@ void RunStep(int line, std::string rest)
             Note("-> closing %s", kind);
             PostMessageA(window, WM_CLOSE, 0, 0);
         }
-        for (int waited = 0; waited < 10000; waited += 50) {
-            if (!FindKind(kind))
-                return;
-            Sleep(50);
-        }
-        Fail(line, kind + " is still there");
+        if (!WaitUntil([&] { return FindKind(kind) == nullptr; }))
+            Fail(line, kind + " is still there");
     } else if (verb == "text" || verb == "textstarts" || verb == "enabled" || verb == "click" ||
                verb == "type") {
         int id = std::atoi(Word(&rest).c_str());
@@ -418,6 +494,7 @@ void RunStep(int line, std::string rest)
         if (verb == "click") {
             Note("-> pressed \"%s\"", WindowText(control));
             PostMessageA(control, BM_CLICK, 0, 0);
+            AwaitDismissed(line, g_current, "the click");
             g_current = nullptr;
         }
     } else if (verb == "message") {
@@ -436,9 +513,9 @@ void RunStep(int line, std::string rest)
         Note("-> key %s", rest);
         PostMessageA(focus, WM_KEYDOWN, key, 1);
         PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        AwaitDismissed(line, g_current, "the key");
         g_current = nullptr;
     } else if (verb == "screenshot") {
-        Sleep(500);
         std::string path = g_shots + "\\" + rest + ".bmp";
         if (!SaveScreen(path))
             Fail(line, "cannot save " + path);
@@ -470,16 +547,14 @@ void RunStep(int line, std::string rest)
         std::string kind = Word(&rest);
         if (kind == "error")
             kind += " " + Word(&rest);
-        HWND window = FindKind(kind);
-        if (!window && verb == "hide")
-            Fail(line, "nothing to hide");
-        if (window)
-            ShowWindow(window, verb == "hide" ? SW_HIDE : SW_SHOWNA);
-        if (verb == "hide")
-            g_hidden = window;
-        else if (g_hidden)
-            ShowWindow(g_hidden, SW_SHOWNA);
-        Sleep(500);
+        HWND window = verb == "hide" ? FindKind(kind) : g_hidden;
+        if (!window)
+            Fail(line, "nothing to " + verb);
+        bool visible = verb == "show";
+        ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+        if (!WaitUntil([&] { return (IsWindowVisible(window) != 0) == visible; }))
+            Fail(line, "the " + kind + " did not " + verb);
+        g_hidden = visible ? nullptr : window;
     } else if (verb == "hold") {
         // Stands in for a running copy: Wine does not lock a running
         // program's file, an explicit open does.
@@ -516,9 +591,9 @@ void RunStep(int line, std::string rest)
         if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
             Fail(line, "cannot write " + path);
     } else if (verb == "backdrop") {
-        CheckBackdrop(line);
-    } else if (verb == "sleep") {
-        Sleep(std::atoi(rest.c_str()));
+        std::string fault;
+        if (!WaitUntil([&] { return (fault = BackdropFault(SettledScreen())).empty(); }))
+            Fail(line, fault);
     } else {
         Fail(line, "unknown step " + verb);
     }
@@ -528,8 +603,9 @@ void RunStep(int line, std::string rest)
 
 int main(int argc, char **argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER\n");
+    if (argc != 7 || (std::strcmp(argv[6], "32") != 0 && std::strcmp(argv[6], "64") != 0)) {
+        std::fprintf(stderr, "usage: driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER "
+                             "PROGRAM_FILES 32|64\n");
         return 2;
     }
     g_transcript = std::fopen(argv[3], "w");
@@ -539,11 +615,17 @@ int main(int argc, char **argv)
         return 2;
     }
     g_shots = argv[4];
+    g_programFiles = argv[5];
+    g_registryView = std::strcmp(argv[6], "32") == 0 ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
     std::vector<std::string> steps;
     char buffer[2048];
     while (std::fgets(buffer, sizeof buffer, scenario)) {
         buffer[std::strcspn(buffer, "\r\n")] = '\0';
-        steps.push_back(buffer);
+        std::string step = buffer;
+        static const std::string kToken = "%ProgramFiles%";
+        for (std::size_t at; (at = step.find(kToken)) != std::string::npos;)
+            step.replace(at, kToken.size(), g_programFiles);
+        steps.push_back(step);
     }
     std::fclose(scenario);
 

@@ -20,16 +20,16 @@ protected:
     {
         WineTest::SetUp();
         s_gdi = &count_;
-        sys.CreateSolidBrush = [](COLORREF c) -> HBRUSH { ++s_gdi->created; return CreateSolidBrush(c); };
-        sys.CreateFontIndirectA = [](const LOGFONTA *f) -> HFONT {
+        Fake(sys.CreateSolidBrush, [](COLORREF c) -> HBRUSH { ++s_gdi->created; return CreateSolidBrush(c); });
+        Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
             ++s_gdi->created;
             return CreateFontIndirectA(f);
-        };
-        sys.DeleteObject = [](HGDIOBJ o) -> BOOL { ++s_gdi->deleted; return DeleteObject(o); };
-        sys.TextOutA = [](HDC dc, int x, int y, LPCSTR s, int n) -> BOOL {
+        });
+        Fake(sys.DeleteObject, [](HGDIOBJ o) -> BOOL { ++s_gdi->deleted; return DeleteObject(o); });
+        Fake(sys.TextOutA, [](HDC dc, int x, int y, LPCSTR s, int n) -> BOOL {
             ++s_gdi->textOuts;
             return TextOutA(dc, x, y, s, n);
-        };
+        });
         screen_ = GetDC(nullptr);
         dc_ = CreateCompatibleDC(screen_);
         bitmap_ = CreateCompatibleBitmap(screen_, GetSystemMetrics(SM_CXSCREEN),
@@ -76,12 +76,12 @@ TEST_F(Backdrop, PaintReleasesWhatItMakesAndRestoresTheDc)
 
 TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
 {
-    sys.CreateFontIndirectA = [](const LOGFONTA *f) -> HFONT {
+    Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
         if (std::string(f->lfFaceName) == "Symbol")
             return nullptr;
         ++s_gdi->created;
         return CreateFontIndirectA(f);
-    };
+    });
     PaintBackdrop(dc_);
     EXPECT_EQ(2, count_.textOuts);
     EXPECT_EQ(count_.created, count_.deleted);
@@ -90,18 +90,18 @@ TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
 TEST_F(Backdrop, UnusableMeasurementLeavesOutTheTiling)
 {
     static LONG s_width;
-    sys.GetTextExtentPointA = [](HDC, LPCSTR, int, LPSIZE size) -> BOOL {
+    Fake(sys.GetTextExtentPointA, [](HDC, LPCSTR, int, LPSIZE size) -> BOOL {
         size->cx = s_width;
         size->cy = 18;
         return TRUE;
-    };
+    });
     for (LONG width : {1L, 0L, -7L}) {
         s_width = width;
         count_.textOuts = 0;
         PaintBackdrop(dc_);
         EXPECT_EQ(2, count_.textOuts) << width;
     }
-    sys.GetTextExtentPointA = [](HDC, LPCSTR, int, LPSIZE) -> BOOL { return FALSE; };
+    Fake(sys.GetTextExtentPointA, [](HDC, LPCSTR, int, LPSIZE) -> BOOL { return FALSE; });
     count_.textOuts = 0;
     PaintBackdrop(dc_);
     EXPECT_EQ(2, count_.textOuts);
@@ -126,7 +126,7 @@ TEST_F(Backdrop, WindowCoversTheScreenWithoutCaption)
     EXPECT_STREQ("Quillarix", cls);
     EXPECT_EQ(1, SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc_), 0));
     DestroyWindow(window);
-    sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+    Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     EXPECT_EQ(nullptr, CreateBackdropWindow(GetModuleHandleA(nullptr)));
 }
 

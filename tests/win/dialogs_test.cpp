@@ -176,10 +176,10 @@ TEST_F(Dialogs, LicenceShowsTheResourceBytesExactly)
 
 TEST_F(Dialogs, LicenceStaysEmptyWithoutTextOrMemory)
 {
-    sys.FindResourceA = [](HMODULE, LPCSTR, LPCSTR) -> HRSRC { return nullptr; };
+    Fake(sys.FindResourceA, [](HMODULE, LPCSTR, LPCSTR) -> HRSRC { return nullptr; });
     EXPECT_EQ("", Text(Create(IDD_LICENSE, LicenceDialogProc), IDC_LICENSE_TEXT));
     RestoreSysCalls();
-    sys.malloc = [](size_t) -> void * { return nullptr; };
+    Fake(sys.malloc, [](size_t) -> void * { return nullptr; });
     EXPECT_EQ("", Text(Create(IDD_LICENSE, LicenceDialogProc), IDC_LICENSE_TEXT));
 }
 

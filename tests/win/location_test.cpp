@@ -150,7 +150,7 @@ TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
 {
     // Wine cannot give a folder these attributes: the call table stands in.
     static DWORD s_attributes;
-    sys.GetFileAttributesA = [](LPCSTR) -> DWORD { return s_attributes; };
+    Fake(sys.GetFileAttributesA, [](LPCSTR) -> DWORD { return s_attributes; });
     for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY),
                              DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_OFFLINE),
                              INVALID_FILE_ATTRIBUTES}) {
@@ -206,15 +206,15 @@ TEST_F(Discovery, SystemFoldersOfTheFreshPrefix)
     EXPECT_EQ('\\', g_setup.tempFolder[cch - 1]);
     g_setup.programFilesFolder[0] = '\0';
     FindProgramFilesFolder();
-    EXPECT_STREQ("C:\\Program Files", g_setup.programFilesFolder);
+    EXPECT_EQ(kProgramFiles, g_setup.programFilesFolder);
     EXPECT_TRUE(g_boxes.empty());
 }
 
 TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
 {
     static UINT s_result;
-    sys.GetWindowsDirectoryA = [](LPSTR, UINT) -> UINT { return s_result; };
-    sys.GetTempPathA = [](DWORD, LPSTR) -> DWORD { return s_result; };
+    Fake(sys.GetWindowsDirectoryA, [](LPSTR, UINT) -> UINT { return s_result; });
+    Fake(sys.GetTempPathA, [](DWORD, LPSTR) -> DWORD { return s_result; });
     for (UINT result : {0u, 300u}) {
         s_result = result;
         g_boxes.clear();
@@ -231,16 +231,16 @@ TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
 TEST_F(Discovery, ProgramFilesFallsBackToTheFirstFixedDrive)
 {
     // No ProgramFilesDir anywhere; fixed drives D and E only.
-    sys.RegQueryValueExA = [](HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) -> LONG {
+    Fake(sys.RegQueryValueExA, [](HKEY, LPCSTR, LPDWORD, LPDWORD, LPBYTE, LPDWORD) -> LONG {
         return ERROR_FILE_NOT_FOUND;
-    };
-    sys.GetLogicalDrives = []() -> DWORD { return (1u << 3) | (1u << 4) | 1u; };
-    sys.GetDriveTypeA = [](LPCSTR root) -> UINT {
+    });
+    Fake(sys.GetLogicalDrives, []() -> DWORD { return (1u << 3) | (1u << 4) | 1u; });
+    Fake(sys.GetDriveTypeA, [](LPCSTR root) -> UINT {
         return root[0] == 'D' || root[0] == 'E' ? DRIVE_FIXED : DRIVE_REMOVABLE;
-    };
+    });
     FindProgramFilesFolder();
     EXPECT_STREQ("D:\\Program Files", g_setup.programFilesFolder);
-    sys.GetDriveTypeA = [](LPCSTR) -> UINT { return DRIVE_CDROM; };
+    Fake(sys.GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_CDROM; });
     FindProgramFilesFolder();
     EXPECT_STREQ("C:\\Program Files", g_setup.programFilesFolder);
 }
@@ -248,7 +248,7 @@ TEST_F(Discovery, ProgramFilesFallsBackToTheFirstFixedDrive)
 TEST_F(Discovery, ShortOrOverlongProgramFilesDirIsIgnored)
 {
     static std::string s_value;
-    sys.RegQueryValueExA = [](HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
+    Fake(sys.RegQueryValueExA, [](HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
                               LPDWORD cb) -> LONG {
         if (s_value.size() + 1 > *cb)
             return ERROR_MORE_DATA;
@@ -256,9 +256,9 @@ TEST_F(Discovery, ShortOrOverlongProgramFilesDirIsIgnored)
         *cb = static_cast<DWORD>(s_value.size() + 1);
         *type = REG_SZ;
         return ERROR_SUCCESS;
-    };
-    sys.GetLogicalDrives = []() -> DWORD { return 1u << 5; };  // F only
-    sys.GetDriveTypeA = [](LPCSTR) -> UINT { return DRIVE_FIXED; };
+    });
+    Fake(sys.GetLogicalDrives, []() -> DWORD { return 1u << 5; });  // F only
+    Fake(sys.GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_FIXED; });
     s_value = "E:";
     FindProgramFilesFolder();
     EXPECT_STREQ("F:\\Program Files", g_setup.programFilesFolder);

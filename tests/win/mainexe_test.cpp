@@ -81,7 +81,7 @@ TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
 {
     static int s_asked;
     s_asked = 0;
-    sys.GetFileVersionInfoSizeA = [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; };
+    Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; });
     EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable());
     EXPECT_EQ(0, s_asked);
     EXPECT_TRUE(Installed() == newExe_);
@@ -114,10 +114,10 @@ TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
 
 TEST_F(MainExe, FailedExpansionReportsTheSystemError)
 {
-    sys._lcreat = [](LPCSTR, int) -> HFILE {
+    Fake(sys._lcreat, [](LPCSTR, int) -> HFILE {
         SetLastError(ERROR_DISK_FULL);
         return HFILE_ERROR;
-    };
+    });
     InstallOld(kV1000);
     EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable());
     ASSERT_EQ("ERROR 34", BoxCaptions());
@@ -129,8 +129,8 @@ TEST_F(MainExe, VersionBlockIsReleased)
 {
     static int s_taken, s_released;
     s_taken = s_released = 0;
-    sys.malloc = [](size_t cb) -> void * { ++s_taken; return malloc(cb); };
-    sys.free = [](void *p) { ++s_released; free(p); };
+    Fake(sys.malloc, [](size_t cb) -> void * { ++s_taken; return malloc(cb); });
+    Fake(sys.free, [](void *p) { ++s_released; free(p); });
     InstallOld(kV1001);
     ReplaceMainExecutable();
     EXPECT_EQ(1, s_taken);

@@ -54,11 +54,11 @@ TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
 TEST_F(Manifest, FailingRowIsSkippedAndTheRestInstalled)
 {
     // The dictionary's resource cannot be found; every other row goes on.
-    sys.FindResourceA = [](HMODULE module, LPCSTR name, LPCSTR type) -> HRSRC {
+    Fake(sys.FindResourceA, [](HMODULE module, LPCSTR name, LPCSTR type) -> HRSRC {
         if (reinterpret_cast<ULONG_PTR>(name) == 112)
             return nullptr;
         return FindResourceA(module, name, type);
-    };
+    });
     InstallManifest(Scratch().c_str());
     EXPECT_FALSE(FileExists(Scratch("main.dct")));
     EXPECT_EQ(28, CountFiles(Scratch()));

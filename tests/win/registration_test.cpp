@@ -89,24 +89,24 @@ TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 
 TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
 {
-    sys.RegSetValueExA = [](HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
+    Fake(sys.RegSetValueExA, [](HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
                             DWORD cb) -> LONG {
         if (name && std::strcmp(name, "DisplayName") == 0)
             return ERROR_ACCESS_DENIED;
         return RegSetValueExA(key, name, reserved, type, data, cb);
-    };
+    });
     EXPECT_FALSE(RecordUninstallEntry());
     EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
 }
 
 TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
 {
-    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+    Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
         if (parent == HKEY_LOCAL_MACHINE)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
-    };
+    });
     EXPECT_FALSE(RecordApplicationPaths());
     EXPECT_FALSE(RecordUninstallEntry());
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
@@ -149,7 +149,7 @@ protected:
         s_folder = Scratch("Quillarix");
         sys.DialogBoxParamA = InstallAndAccept;
         sys.ShellExecuteA = RecordLaunch;
-        sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+        Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
     void Run() { EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr))); }
     Launch launch_;
@@ -180,12 +180,12 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
 
 TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLocal)
 {
-    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+    Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
         if (parent == HKEY_LOCAL_MACHINE && (access & KEY_WRITE) == KEY_WRITE)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
-    };
+    });
     Run();
     ASSERT_EQ("ERROR 8|ERROR 9", BoxCaptions());
     EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
@@ -201,13 +201,13 @@ TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
 {
     static int s_opens;
     s_opens = 0;
-    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+    Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
         // Start-up, proposal and the setup path open it; the fourth fails.
         if (parent == HKEY_CURRENT_USER && ++s_opens >= 4)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
-    };
+    });
     Run();
     ASSERT_EQ("ERROR 10|ERROR 8", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);

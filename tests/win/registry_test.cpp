@@ -59,13 +59,13 @@ TEST_F(Registry, CreateOrOpenPassesTheDocumentedParameters)
         REGSAM access;
     };
     static Seen s_seen;
-    sys.RegCreateKeyExA = [](HKEY parent, LPCSTR subkey, DWORD reserved, LPSTR cls, DWORD options,
+    Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD reserved, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                              LPDWORD disposition) -> LONG {
         s_seen = {cls != nullptr && cls[0] == '\0', options, access};
         return RegCreateKeyExA(parent, subkey, reserved, cls, options, access, security, key,
                                disposition);
-    };
+    });
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
     CloseKey(key);
@@ -95,8 +95,8 @@ TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
 
 TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
 {
-    sys.RegCreateKeyExA = [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
-                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; };
+    Fake(sys.RegCreateKeyExA, [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
     EXPECT_FALSE(RecordSetupPath());
     EXPECT_FALSE(RecordInstallFolder());
     ASSERT_EQ("ERROR 22|ERROR 10", BoxCaptions());
@@ -106,10 +106,10 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
 
 TEST_F(Registry, TruncatedModulePathIsNeverRecorded)
 {
-    sys.GetModuleFileNameA = [](HMODULE, LPSTR buffer, DWORD cb) -> DWORD {
+    Fake(sys.GetModuleFileNameA, [](HMODULE, LPSTR buffer, DWORD cb) -> DWORD {
         std::memset(buffer, 'x', cb);  // filled to the last byte, as on truncation
         return cb;
-    };
+    });
     EXPECT_FALSE(RecordSetupPath());
     DWORD type;
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));

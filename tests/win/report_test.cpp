@@ -22,7 +22,7 @@ TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
 {
     static int s_freed;
     s_freed = 0;
-    sys.LocalFree = [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); };
+    Fake(sys.LocalFree, [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); });
     ReportSystemError(ERROR_ACCESS_DENIED, "22");
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ("ERROR 22", g_boxes[0].caption);
@@ -35,10 +35,10 @@ TEST_F(Reporting, SystemNumberZeroShowsNothing)
 {
     static int s_asked;
     s_asked = 0;
-    sys.FormatMessageA = [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+    Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
         ++s_asked;
         return 0;
-    };
+    });
     ReportSystemError(0, "34");
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(0, s_asked);
@@ -46,10 +46,10 @@ TEST_F(Reporting, SystemNumberZeroShowsNothing)
 
 TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
 {
-    sys.FormatMessageA = [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+    Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;
-    };
+    });
     ReportSystemError(1234, "37");
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ("ERROR 37", g_boxes[0].caption);

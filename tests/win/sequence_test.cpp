@@ -56,7 +56,7 @@ protected:
         sys.DialogBoxParamA = FakeDialogBox;
         sys.ShellExecuteA = FakeShellExecute;
         // No backdrop window in these tests; its own tests cover it.
-        sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+        Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
     void TearDown() override
     {
@@ -78,8 +78,8 @@ protected:
 
 TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
 {
-    sys.RegCreateKeyExA = [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
-                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; };
+    Fake(sys.RegCreateKeyExA, [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
+                             PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
     EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
     ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
@@ -174,7 +174,7 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     };
     RunSetup(GetModuleHandleA(nullptr));
     ASSERT_EQ(2u, shown.size());
-    EXPECT_EQ("C:\\Program Files\\Quillarix", shown[0]);
+    EXPECT_EQ(kProgramFiles + "\\Quillarix", shown[0]);
     EXPECT_EQ(shown[0], shown[1]);
     ASSERT_EQ("ERROR 11", BoxCaptions());
     // The message is validation's own (its wording is checked there).
@@ -188,7 +188,7 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
 
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)
 {
-    sys.GetTempPathA = [](DWORD, LPSTR) -> DWORD { return 0; };
+    Fake(sys.GetTempPathA, [](DWORD, LPSTR) -> DWORD { return 0; });
     script_.location = [] { return INT_PTR(IDCANCEL); };
     RunSetup(GetModuleHandleA(nullptr));
     EXPECT_EQ("ERROR 3", BoxCaptions());

@@ -102,14 +102,14 @@ TEST_F(Shortcuts, EverythingTakenIsGivenBack)
 {
     static int s_loads, s_frees, s_lists, s_listsFreed;
     s_loads = s_frees = s_lists = s_listsFreed = 0;
-    sys.LoadLibraryA = [](LPCSTR name) -> HMODULE { ++s_loads; return LoadLibraryA(name); };
-    sys.FreeLibrary = [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); };
-    sys.SHGetSpecialFolderLocation = [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
+    Fake(sys.LoadLibraryA, [](LPCSTR name) -> HMODULE { ++s_loads; return LoadLibraryA(name); });
+    Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); });
+    Fake(sys.SHGetSpecialFolderLocation, [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
         HRESULT hr = SHGetSpecialFolderLocation(w, csidl, items);
         s_lists += hr == S_OK;
         return hr;
-    };
-    sys.ILFree = [](PIDLIST_RELATIVE items) { ++s_listsFreed; ILFree(items); };
+    });
+    Fake(sys.ILFree, [](PIDLIST_RELATIVE items) { ++s_listsFreed; ILFree(items); });
     CreateShortcuts();
     EXPECT_EQ(1, s_loads);
     EXPECT_EQ(1, s_frees);
@@ -122,10 +122,10 @@ TEST_F(Shortcuts, EverythingTakenIsGivenBack)
 
 TEST_F(Shortcuts, NoOle32MeansNoShortcutAndNoMessage)
 {
-    sys.LoadLibraryA = [](LPCSTR) -> HMODULE {
+    Fake(sys.LoadLibraryA, [](LPCSTR) -> HMODULE {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
-    };
+    });
     CreateShortcuts();
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
@@ -136,10 +136,10 @@ TEST_F(Shortcuts, MissingEntryPointReleasesTheLibrary)
 {
     static int s_frees;
     s_frees = 0;
-    sys.GetProcAddress = [](HMODULE m, LPCSTR name) -> FARPROC {
+    Fake(sys.GetProcAddress, [](HMODULE m, LPCSTR name) -> FARPROC {
         return std::strcmp(name, "CoCreateInstance") == 0 ? nullptr : GetProcAddress(m, name);
-    };
-    sys.FreeLibrary = [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); };
+    });
+    Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); });
     CreateShortcuts();
     EXPECT_EQ(1, s_frees);
     EXPECT_FALSE(StartMenuLink());
@@ -158,11 +158,11 @@ TEST_F(Shortcuts, ComAlreadyInitialisedOnTheThreadMakesNone)
 TEST_F(Shortcuts, EachFolderIsTriedOnItsOwn)
 {
     static int s_missing;
-    sys.SHGetSpecialFolderLocation = [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
+    Fake(sys.SHGetSpecialFolderLocation, [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
         if (csidl == s_missing)
             return E_FAIL;
         return SHGetSpecialFolderLocation(w, csidl, items);
-    };
+    });
     s_missing = CSIDL_STARTMENU;
     CreateShortcuts();
     EXPECT_FALSE(StartMenuLink());
@@ -176,7 +176,7 @@ TEST_F(Shortcuts, EachFolderIsTriedOnItsOwn)
 
 TEST_F(Shortcuts, FolderTooLongForTheLinkNameIsSkipped)
 {
-    sys.SHGetPathFromIDListA = [](PCIDLIST_ABSOLUTE items, LPSTR path) -> BOOL {
+    Fake(sys.SHGetPathFromIDListA, [](PCIDLIST_ABSOLUTE items, LPSTR path) -> BOOL {
         char real[MAX_PATH];
         if (!SHGetPathFromIDListA(items, real))
             return FALSE;
@@ -186,7 +186,7 @@ TEST_F(Shortcuts, FolderTooLongForTheLinkNameIsSkipped)
         else
             CopyText(path, kCbPath, real);
         return TRUE;
-    };
+    });
     CreateShortcuts();
     EXPECT_TRUE(DesktopLink());
     EXPECT_FALSE(FileExists("C:\\" + std::string(243, 's')));

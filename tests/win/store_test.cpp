@@ -153,10 +153,10 @@ TEST_F(PayloadStore, EveryHandleIsClosedAfterExpanding)
     static int *s_opened, *s_closed;
     s_opened = &opened;
     s_closed = &closed;
-    sys._lopen = [](LPCSTR path, int mode) -> HFILE { ++*s_opened; return _lopen(path, mode); };
-    sys._lcreat = [](LPCSTR path, int attr) -> HFILE { ++*s_opened; return _lcreat(path, attr); };
-    sys.LZClose = [](INT h) { ++*s_closed; LZClose(h); };
-    sys._lclose = [](HFILE h) -> HFILE { ++*s_closed; return _lclose(h); };
+    Fake(sys._lopen, [](LPCSTR path, int mode) -> HFILE { ++*s_opened; return _lopen(path, mode); });
+    Fake(sys._lcreat, [](LPCSTR path, int attr) -> HFILE { ++*s_opened; return _lcreat(path, attr); });
+    Fake(sys.LZClose, [](INT h) { ++*s_closed; LZClose(h); });
+    Fake(sys._lclose, [](HFILE h) -> HFILE { ++*s_closed; return _lclose(h); });
     ASSERT_TRUE(ExpandPayload(kRuns + 1, Scratch().c_str(), "runs.bin"));
     EXPECT_EQ(2, opened);
     EXPECT_EQ(2, closed);
@@ -171,8 +171,8 @@ TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
 {
     static int s_closed;
     s_closed = 0;
-    sys.LZCopy = [](INT, INT) -> LONG { return LZERROR_READ; };
-    sys.LZClose = [](INT h) { ++s_closed; LZClose(h); };
+    Fake(sys.LZCopy, [](INT, INT) -> LONG { return LZERROR_READ; });
+    Fake(sys.LZClose, [](INT h) { ++s_closed; LZClose(h); });
     EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "failed.txt"));
     EXPECT_EQ(2, s_closed);
     EXPECT_FALSE(FileExists(Staging()));
@@ -180,9 +180,9 @@ TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
 
 TEST_F(PayloadStore, WriteThatReportsSuccessButWritesLessFails)
 {
-    sys.WriteFile = [](HANDLE h, LPCVOID data, DWORD, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+    Fake(sys.WriteFile, [](HANDLE h, LPCVOID data, DWORD, LPDWORD written, LPOVERLAPPED o) -> BOOL {
         return WriteFile(h, data, 1, written, o);
-    };
+    });
     EXPECT_FALSE(WriteRaw(kText, Scratch().c_str(), "short.txt", false));
 }
 

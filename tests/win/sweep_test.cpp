@@ -140,44 +140,58 @@ template <int E, typename A0> void TrackVoid(A0 first)
     }
 }
 
-template <int E, typename F> struct Wrap;
-template <int E, typename R, typename... A> struct Wrap<E, R (*)(A...)> {
-    static R Call(A... args)
-    {
-        using Fn = R (*)(A...);
-        Fn below = reinterpret_cast<Fn>(reinterpret_cast<void **>(&g_below)[E]);
-        int n = ++g_calls[E];
-        if constexpr (std::is_void_v<R>) {
-            below(args...);
-            if constexpr (sizeof...(A) == 1)
-                TrackVoid<E>(args...);
-        } else {
-            if (g_failEntry == E && g_failAt == n) {
-                // A release that fails has nothing left to release: the
-                // object is gone all the same (an invalid handle). So the
-                // real release happens, and only its result is a failure.
-                if constexpr (kGives<E> >= 0)
-                    Track<E>(below(args...));
-                return FailValue<E, R>();
-            }
-            R result = below(args...);
-            Track<E>(result);
-            if constexpr (E == k_CreateFileA || E == k__lopen || E == k__lcreat) {
-                bool failed;
-                if constexpr (E == k_CreateFileA)
-                    failed = result == INVALID_HANDLE_VALUE;
-                else
-                    failed = result == HFILE_ERROR;
-                // Nothing holds files during the sweep: a sharing violation
-                // means an earlier open was never closed.
-                if (failed && GetLastError() == ERROR_SHARING_VIOLATION)
-                    g_trace += std::string(" ") + kEntryNames[E] + "(" +
-                               std::get<0>(std::tuple<A...>(args...)) + ") shared;";
-            }
-            return result;
+// The wrapper of entry E, whose function type is Fn: counts the call, fails
+// it when it is the chosen one, tracks what it took or gave back.
+template <int E, typename Fn, typename R, typename... A> R CallThrough(A... args)
+{
+    Fn below = reinterpret_cast<Fn>(reinterpret_cast<void **>(&g_below)[E]);
+    int n = ++g_calls[E];
+    if constexpr (std::is_void_v<R>) {
+        below(args...);
+        if constexpr (sizeof...(A) == 1)
+            TrackVoid<E>(args...);
+    } else {
+        if (g_failEntry == E && g_failAt == n) {
+            // A release that fails has nothing left to release: the
+            // object is gone all the same (an invalid handle). So the
+            // real release happens, and only its result is a failure.
+            if constexpr (kGives<E> >= 0)
+                Track<E>(below(args...));
+            return FailValue<E, R>();
         }
+        R result = below(args...);
+        Track<E>(result);
+        if constexpr (E == k_CreateFileA || E == k__lopen || E == k__lcreat) {
+            bool failed;
+            if constexpr (E == k_CreateFileA)
+                failed = result == INVALID_HANDLE_VALUE;
+            else
+                failed = result == HFILE_ERROR;
+            // Nothing holds files during the sweep: a sharing violation
+            // means an earlier open was never closed.
+            if (failed && GetLastError() == ERROR_SHARING_VIOLATION)
+                g_trace += std::string(" ") + kEntryNames[E] + "(" +
+                           std::get<0>(std::tuple<A...>(args...)) + ") shared;";
+        }
+        return result;
     }
-};
+}
+
+// The wrapper as the entry's own type, calling convention included (the
+// Win32 calls are __stdcall on i686, the C runtime's are not).
+template <int E, typename F> struct Wrap;
+#define QLX_SWEEP_WRAPPER(CONVENTION)                                                \
+    template <int E, typename R, typename... A> struct Wrap<E, R(CONVENTION *)(A...)> { \
+        static R CONVENTION Call(A... args)                                          \
+        {                                                                            \
+            return CallThrough<E, R(CONVENTION *)(A...), R, A...>(args...);          \
+        }                                                                            \
+    };
+QLX_SWEEP_WRAPPER()
+#if defined(__i386__)
+QLX_SWEEP_WRAPPER(__stdcall)
+#endif
+#undef QLX_SWEEP_WRAPPER
 
 // COM interfaces come from CoCreateInstance, which the setup looks up by
 // name: the sweep hands it a counting CoCreateInstance whose objects are
@@ -443,7 +457,7 @@ protected:
         sys.ShellExecuteA = NoLaunch;
         sys.GetProcAddress = CountingGetProcAddress;
         if (!backdrop)
-            sys.RegisterClassExA = [](const WNDCLASSEXA *) -> ATOM { return 0; };
+            Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
         InstallWrappers();
         int code = RunSetup(GetModuleHandleA(nullptr));
         RestoreSysCalls();

@@ -113,13 +113,13 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
 
 TEST_F(Uninstall, WhatCannotBeRemovedIsListedAndFailsTheExitCode)
 {
-    usys.DeleteFileA = [](LPCSTR path) -> BOOL {
+    Fake(usys.DeleteFileA, [](LPCSTR path) -> BOOL {
         if (std::strstr(path, "main.dct")) {
             SetLastError(ERROR_ACCESS_DENIED);
             return FALSE;
         }
         return DeleteFileA(path);
-    };
+    });
     EXPECT_EQ(kPartlyRemoved, RunUninstall());
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ + "\\main.dct", s_said[1]);

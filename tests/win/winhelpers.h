@@ -8,6 +8,28 @@
 #include <string>
 #include <vector>
 
+// Fake(sys.Entry, [](...) -> R { ... }) puts a captureless lambda into a
+// call-table entry. The lambda is called from a function of the entry's own
+// calling convention: on i686 the Win32 calls are __stdcall, and a lambda
+// converts only to a plain (cdecl) function pointer, which would leave the
+// stack unbalanced on every call.
+template <typename Entry, typename Lambda> struct FakeThunk;
+#define QLX_FAKE_THUNK(CONVENTION)                                                  \
+    template <typename R, typename... A, typename Lambda>                           \
+    struct FakeThunk<R(CONVENTION *)(A...), Lambda> {                               \
+        static R CONVENTION Call(A... args) { return Lambda{}(args...); }           \
+    };
+QLX_FAKE_THUNK()
+#if defined(__i386__)
+QLX_FAKE_THUNK(__stdcall)
+#endif
+#undef QLX_FAKE_THUNK
+
+template <typename Entry, typename Lambda> void Fake(Entry &entry, Lambda)
+{
+    entry = &FakeThunk<Entry, Lambda>::Call;
+}
+
 struct RecordedBox {
     HWND owner;
     std::string text;
@@ -48,6 +70,11 @@ std::string RigPath(const std::string &relative);
 std::string PayloadSource(const char *name);  // RigPath("payload-src/" + name)
 
 int CountFiles(const std::string &folder);  // files directly in folder
+
+// The program files folder of a fresh prefix as this process sees it: a
+// 32-bit program on 64-bit Windows is given the "(x86)" one.
+inline const std::string kProgramFiles =
+    sizeof(void *) == 4 ? "C:\\Program Files (x86)" : "C:\\Program Files";
 
 // A value as stored: its exact bytes, "<no key>" or "<no value>"; *type
 // (if given) receives its type. A null name reads the default value.
