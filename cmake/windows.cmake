@@ -58,6 +58,12 @@ target_link_libraries(QuillarixSetup PRIVATE qlx_core)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # Static checks of the built executable.
+# The rig runs this at its start to learn whether the machine runs 32-bit
+# Windows programs: it exits with its pointer width in bits.
+add_executable(bitness tests/win/bitness.cpp)
+target_link_options(bitness PRIVATE -static)
+set_target_properties(bitness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
 add_test(NAME setup_exe_imports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
             $<TARGET_FILE:QuillarixSetup>)
@@ -71,8 +77,10 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
                 $<TARGET_FILE:QuillarixSetup> 32768)
 endif()
+get_property(QLX_STATIC_TESTS DIRECTORY PROPERTY TESTS)
+set_tests_properties(${QLX_STATIC_TESTS} PROPERTIES LABELS static)
 
-option(QLX_WINE_TESTS "Build the Windows unit tests (run under wine64)" OFF)
+option(QLX_WINE_TESTS "Build the Windows unit and end-to-end tests (run under Wine)" OFF)
 if(QLX_WINE_TESTS)
     include(${CMAKE_SOURCE_DIR}/cmake/wintests.cmake)
 endif()

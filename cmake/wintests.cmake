@@ -1,6 +1,8 @@
 # Windows unit tests: GoogleTest cross-built from the Debian sources, run by
-# CTest through scripts/wine-run.sh (wine64 in the rig's prefix, as the rig's
-# unprivileged user).
+# CTest through scripts/wine-run.sh (Wine in the rig's prefix, as the rig's
+# unprivileged user). Every test here shares the rig's prefix, its display
+# and its HKEY_CURRENT_USER, so none may run beside another: they all hold
+# the lock "wine_rig".
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -85,20 +87,21 @@ set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
 
 include(GoogleTest)
 gtest_add_tests(TARGET wintests SOURCES ${QLX_WINTEST_SOURCES} TEST_LIST QLX_WINTESTS)
-set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 120)
-set_tests_properties(Sweep.EverySingleFailingCall PROPERTIES LABELS "wine;sweep" TIMEOUT 600)
+set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 300 RESOURCE_LOCK wine_rig)
+set_tests_properties(Sweep.EverySingleFailingCall PROPERTIES LABELS "wine;sweep" TIMEOUT 1200)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.
 add_executable(e2e_driver tests/e2e/driver.cpp)
 target_compile_options(e2e_driver PRIVATE ${QLX_WARNINGS})
 target_link_options(e2e_driver PRIVATE -static)
 set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
-file(GLOB QLX_SCENARIOS ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/*.txt)
+file(GLOB QLX_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/*.txt)
+math(EXPR QLX_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
 foreach(scenario ${QLX_SCENARIOS})
     get_filename_component(name ${scenario} NAME_WE)
     add_test(NAME e2e.${name}
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenario.sh ${scenario}
                 $<TARGET_FILE:QuillarixSetup> $<TARGET_FILE:e2e_driver>
-                ${CMAKE_BINARY_DIR}/../screenshots)
-    set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 300)
+                ${CMAKE_BINARY_DIR}/screenshots ${QLX_BITS})
+    set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 600 RESOURCE_LOCK wine_rig)
 endforeach()

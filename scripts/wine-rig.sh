@@ -1,10 +1,16 @@
 # Sourced by the test and run scripts: a private Xvfb display and a scratch
 # Wine prefix. Wine runs as an unprivileged user, because as root it lets
 # writes through to read-only files where Windows refuses them.
-#   rig_start SCRATCH   sets QLX_SCRATCH, QLX_WINE_USER, DISPLAY, starts both
+#   rig_start SCRATCH TREE  sets QLX_SCRATCH, QLX_WINE_USER, DISPLAY, starts
+#                           both, for the tests of build/TREE (win32, win64)
+#   rig_runs_i686       true when the prefix runs 32-bit Windows programs
 #   rig_wine ARGS...    runs a command in the prefix's environment, as the user
 #   rig_wine_in PREFIX HOME ARGS...  the same in another prefix
+#   rig_winpath PATH    the Linux PATH as a Windows path on Wine's Z: drive
 #   rig_stop            ends the wineserver and the display
+# A prefix made with wine32 installed has the WoW64 layout and runs both
+# 32-bit and 64-bit programs; each tree's tests get a rig of their own, so
+# the two can run side by side.
 
 QLX_TEST_USER=${QLX_TEST_USER:-qlxtest}
 
@@ -24,40 +30,51 @@ rig_wine_in() {
         DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
 }
 
+# A Linux path as Wine's Z: drive shows it.
+rig_winpath() { echo "Z:$1" | tr / '\\'; }
+
 rig_wine() {
     rig_wine_in "$QLX_SCRATCH/prefix" "$QLX_SCRATCH/home" "$@"
 }
 
+# A private Xvfb screen; Xvfb itself picks a free display number and
+# reports it, so that several rigs can start at the same time.
 rig_start_display() {
-    n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -ac >/dev/null 2>&1 &
+    number_file=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac 3>"$number_file" >/dev/null 2>&1 &
     QLX_XVFB_PID=$!
-    export DISPLAY=":$n"
     i=0
-    while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 100 ]; do sleep 0.1; i=$((i + 1)); done
+    while [ ! -s "$number_file" ] && [ $i -lt 600 ]; do sleep 0.1; i=$((i + 1)); done
+    export DISPLAY=":$(cat "$number_file")"
+    rm -f "$number_file"
 }
 
-rig_start() {
-    QLX_SCRATCH="$1"
+# The unprivileged user that runs Wine when the tests are started as root.
+rig_user() {
     QLX_WINE_USER=""
     if [ "$(id -u)" = 0 ]; then
         id "$QLX_TEST_USER" >/dev/null 2>&1 || useradd -m -s /bin/sh "$QLX_TEST_USER"
         QLX_WINE_USER="$QLX_TEST_USER"
     fi
+}
+
+rig_start() {
+    QLX_SCRATCH="$1"
+    tree="$2"
+    rig_user
     mkdir -p "$QLX_SCRATCH/home" "$QLX_SCRATCH/bin" "$QLX_SCRATCH/work" "$QLX_SCRATCH/payload-src"
     # The payload sources, where the Windows tests can compare against them.
-    cp resources/payload/* build/win64/payload/* "$QLX_SCRATCH/payload-src/" 2>/dev/null
+    cp resources/payload/* "build/$tree/payload/"* "$QLX_SCRATCH/payload-src/" 2>/dev/null
     # The built setups, whose resources the Windows tests read back.
-    for tree in win32 win64; do
-        mkdir -p "$QLX_SCRATCH/setups/$tree"
-        cp "build/$tree/QuillarixSetup.exe" "$QLX_SCRATCH/setups/$tree/" 2>/dev/null
+    for built in win32 win64; do
+        mkdir -p "$QLX_SCRATCH/setups/$built"
+        cp "build/$built/QuillarixSetup.exe" "$QLX_SCRATCH/setups/$built/" 2>/dev/null
     done
     [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH"
     chmod 755 "$QLX_SCRATCH"
     export QLX_SCRATCH QLX_WINE_USER
     rig_start_display
-    echo "wine rig: prefix $QLX_SCRATCH/prefix, display $DISPLAY, user ${QLX_WINE_USER:-$(id -un)}"
+    echo "wine rig ($tree): prefix $QLX_SCRATCH/prefix, display $DISPLAY, user ${QLX_WINE_USER:-$(id -un)}"
     (cd "$QLX_SCRATCH" && rig_wine wineboot --init >/dev/null 2>&1)
     rig_prepare_prefix
     # Let the first wineserver end by itself (it saves the registry then),
@@ -78,7 +95,17 @@ rig_prepare_prefix() {
     rig_as_user chmod 555 "$QLX_SCRATCH/prefix/drive_c/qlx-readonly"
     rig_as_user ln -sfn "$QLX_SCRATCH/floppy" "$QLX_SCRATCH/prefix/dosdevices/d:"
     (cd "$QLX_SCRATCH" &&
-        rig_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d floppy /f >/dev/null 2>&1)
+        rig_wine wine reg add 'HKLM\Software\Wine\Drives' /v 'd:' /d floppy /f /reg:64 >/dev/null 2>&1)
+}
+
+# Measured, not assumed: runs the i686 build of a tiny program that exits
+# with its pointer width. Without a 32-bit capable kernel, or without
+# wine32, it cannot run at all.
+rig_runs_i686() {
+    probe="$QLX_SCRATCH/bin/bitness32.exe"
+    cp build/win32/bitness.exe "$probe" 2>/dev/null && chmod 755 "$probe" || return 1
+    (cd "$QLX_SCRATCH" && rig_wine wine "$probe" >/dev/null 2>&1)
+    [ $? = 32 ]
 }
 
 rig_stop() {

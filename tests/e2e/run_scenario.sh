@@ -2,10 +2,17 @@
 # Runs one end-to-end scenario: a fresh copy of the rig's pristine prefix,
 # the driver starting the setup and following the scenario, then the
 # scenario's host-side checks (NAME.check, if any). The transcript is shown
-# on failure; screenshots land in build/screenshots as PNG.
-#   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR
+# on failure; screenshots land in build/screenshots as PNG. BITS is the
+# setup's (32 or 64): a 32-bit setup on 64-bit Windows installs under
+# "Program Files (x86)" and writes the machine keys' 32-bit view.
+#   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR BITS
 set -u
-scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"
+scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"; bits="$5"
+case $bits in
+    32) PROGRAM_FILES='C:\Program Files (x86)' ;;
+    64) PROGRAM_FILES='C:\Program Files' ;;
+    *) echo "run_scenario: BITS must be 32 or 64" >&2; exit 1 ;;
+esac
 name=$(basename "$scenario" .txt)
 if [ -z "${QLX_SCRATCH:-}" ]; then
     echo "run the end-to-end scenarios through 'make test'" >&2
@@ -25,11 +32,10 @@ for link in "$dir"/prefix/drive_c/users/*/*; do
         rig_as_user ln -sfn "$dir/home" "$link"
 done
 
-winpath() { echo "Z:$1" | tr / '\\'; }
 run_in_prefix() { (cd "$dir" && rig_wine_in "$dir/prefix" "$dir/home" "$@"); }
-run_in_prefix wine "$dir/$(basename "$driver")" "$(winpath "$dir/$(basename "$scenario")")" \
-    "$(winpath "$dir/$(basename "$setup")")" "$(winpath "$dir/transcript.txt")" \
-    "$(winpath "$dir/shots")"
+run_in_prefix wine "$dir/$(basename "$driver")" "$(rig_winpath "$dir/$(basename "$scenario")")" \
+    "$(rig_winpath "$dir/$(basename "$setup")")" "$(rig_winpath "$dir/transcript.txt")" \
+    "$(rig_winpath "$dir/shots")" "$PROGRAM_FILES" "$bits"
 status=$?
 cat "$dir/transcript.txt" 2>/dev/null
 run_in_prefix wineserver -k >/dev/null 2>&1
@@ -37,7 +43,8 @@ run_in_prefix wineserver -w >/dev/null 2>&1
 
 check="${scenario%.txt}.check"
 if [ $status = 0 ] && [ -f "$check" ]; then
-    PREFIX="$dir/prefix" HOME_DIR="$dir/home" sh "$check" || status=1
+    PREFIX="$dir/prefix" HOME_DIR="$dir/home" PROGRAM_FILES="$PROGRAM_FILES" sh "$check" ||
+        status=1
 fi
 mkdir -p "$shots_out"
 for bmp in "$dir"/shots/*.bmp; do
