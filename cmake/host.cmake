@@ -2,20 +2,8 @@
 # bounded fuzz runs.
 find_package(GTest REQUIRED)
 
-add_library(szdd_codec STATIC tools/szdd/szdd_codec.cpp)
-target_include_directories(szdd_codec PUBLIC tools/szdd)
-target_compile_options(szdd_codec PRIVATE -Wall -Wextra -Werror -O2)
-
-add_executable(szdd tools/szdd/main.cpp)
-target_link_libraries(szdd PRIVATE szdd_codec)
-target_compile_options(szdd PRIVATE -Wall -Wextra -Werror -O2)
-set_target_properties(szdd PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-
-foreach(tool mktables mkicon mktestdata)
-    add_executable(${tool} tools/${tool}/main.cpp)
-    target_compile_options(${tool} PRIVATE -Wall -Wextra -Werror -O2)
-    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
-endforeach()
+# The build tools, into build/host/tools.
+add_subdirectory(tools)
 
 # Tests build their own sanitized copies of the sources under test.
 set(QLX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
@@ -51,3 +39,7 @@ if(QLX_CLANGXX)
 else()
     message(WARNING "clang++ not found: fuzz targets are not built")
 endif()
+
+# The product's folders include only from the floors below them.
+add_test(NAME include_floors
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_layers.sh ${CMAKE_SOURCE_DIR})

@@ -1,79 +1,83 @@
-# The payload: every installed file as a resource of type "FILE". Written
-# files come from resources/payload/, generated ones (the application, the
-# uninstaller, the binary tables) are built into build/<tree>/payload/. The
-# rows marked SZDD are compressed by tools/szdd into build/<tree>/stored/.
-#
-# id | installed name | stored form | origin (SRC: resources/payload, GEN: built)
-set(QLX_PAYLOAD
-    "106|Quillarix.exe|SZDD|GEN"
-    "111|Sample.scp|SZDD|SRC"
-    "112|main.dct|SZDD|SRC"
-    "116|bucket.bin|SZDD|GEN"
-    "117|thes.bin|PLAIN|GEN"
-    "119|qlxuins1.exe|SZDD|GEN"
-    "120|White.scm|PLAIN|SRC"
-    "121|Blue.scm|PLAIN|SRC"
-    "122|Brown.scm|PLAIN|SRC"
-    "123|Green.scm|PLAIN|SRC"
-    "124|Purple.scm|PLAIN|SRC"
-    "125|BlackWhite.scm|PLAIN|SRC"
-    "132|TV-ThreeCamera2.stp|PLAIN|SRC"
-    "133|Feature_Loose.stp|PLAIN|SRC"
-    "134|Feature_Tight.stp|PLAIN|SRC"
-    "135|Play.stp|PLAIN|SRC"
-    "136|Play_Alternate.stp|PLAIN|SRC"
-    "137|Proof_DblSpc.stp|PLAIN|SRC"
-    "138|Proof_Left.stp|PLAIN|SRC"
-    "139|Proof_Right.stp|PLAIN|SRC"
-    "140|TV-TapeLive.stp|PLAIN|SRC"
-    "141|TV-ThreeCamera.stp|PLAIN|SRC"
-    "142|Feature.stp|PLAIN|SRC"
-    "147|Quillarix.hlp|SZDD|SRC"
-    "148|Sample3Cam.scp|SZDD|SRC"
-    "149|SampleTapeLive.scp|SZDD|SRC"
-    "152|table1.bin|SZDD|GEN"
-    "153|table2.bin|SZDD|GEN"
-    "155|register.txt|SZDD|SRC"
-    "157|vendor.txt|SZDD|SRC"
-    "159|license.txt|PLAIN|SRC")
+# The payload: every installed file as a resource of type "FILE", drawn from
+# the catalogue payload/catalogue.h. Files from resources/payload/ are
+# carried as they are in the repository; built ones (the application, the
+# uninstaller, the dictionary tables) are made into build/<tree>/payload/.
+# Rows with the method expand are compressed by tools/szdd into
+# build/<tree>/stored/. Besides the resource script, the build writes the
+# catalogue as a plain table (id, file name, method, path of the source) for
+# the static check and the benchmark.
 
 set(QLX_GEN_DIR ${CMAKE_BINARY_DIR}/payload)
 set(QLX_STORED_DIR ${CMAKE_BINARY_DIR}/stored)
+set(QLX_PAYLOAD_TABLE ${CMAKE_BINARY_DIR}/payload-catalogue.txt)
 file(MAKE_DIRECTORY ${QLX_GEN_DIR} ${QLX_STORED_DIR} ${CMAKE_BINARY_DIR}/payload-rc)
+
+# The catalogue's rows: X(symbol, id, "name", method, read-only, source).
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/payload/catalogue.h)
+file(STRINGS ${CMAKE_SOURCE_DIR}/payload/catalogue.h QLX_CATALOGUE REGEX "^ *X\\(")
+# The macro's line continuations would escape the list's separators.
+string(REPLACE "\\" "" QLX_CATALOGUE "${QLX_CATALOGUE}")
+set(QLX_ROW_REGEX
+    "X\\(([A-Z0-9_]+), *([0-9]+), *\"([^\"]+)\", *(expand|raw), *(yes|no), *(resources|built)\\)")
+set(QLX_PAYLOAD_ROWS)
+foreach(line ${QLX_CATALOGUE})
+    if(NOT line MATCHES "${QLX_ROW_REGEX}")
+        message(FATAL_ERROR "payload/catalogue.h: cannot read the row: ${line}")
+    endif()
+    list(APPEND QLX_PAYLOAD_ROWS
+        "${CMAKE_MATCH_1}|${CMAKE_MATCH_2}|${CMAKE_MATCH_3}|${CMAKE_MATCH_4}|${CMAKE_MATCH_6}")
+    set(QLX_NAME_OF_${CMAKE_MATCH_1} ${CMAKE_MATCH_3})
+endforeach()
+
+# The two programs take their file names from the catalogue.
+string(REGEX REPLACE "\\.exe$" "" QLX_MAIN_EXE_OUTPUT ${QLX_NAME_OF_IDF_MAIN_EXE})
+string(REGEX REPLACE "\\.exe$" "" QLX_UNINSTALLER_OUTPUT ${QLX_NAME_OF_IDF_UNINSTALLER})
 
 # The product icon, drawn as a text pixel map in the repository.
 set(QLX_ICON_DIR ${CMAKE_BINARY_DIR}/icon)
+set(QLX_ICON ${QLX_ICON_DIR}/quillarix.ico)
 file(MAKE_DIRECTORY ${QLX_ICON_DIR})
-add_custom_command(OUTPUT ${QLX_ICON_DIR}/quillarix.ico
-    COMMAND ${QLX_HOST_TOOLS}/mkicon ${CMAKE_SOURCE_DIR}/resources/quillarix-icon.txt
-            ${QLX_ICON_DIR}/quillarix.ico
-    DEPENDS ${QLX_HOST_TOOLS}/mkicon ${CMAKE_SOURCE_DIR}/resources/quillarix-icon.txt)
-add_custom_target(icon DEPENDS ${QLX_ICON_DIR}/quillarix.ico)
+add_custom_command(OUTPUT ${QLX_ICON}
+    COMMAND ${QLX_HOST_TOOLS}/mkicon ${CMAKE_SOURCE_DIR}/resources/quillarix-icon.txt ${QLX_ICON}
+    DEPENDS host_tools ${QLX_HOST_TOOLS}/mkicon ${CMAKE_SOURCE_DIR}/resources/quillarix-icon.txt)
+add_custom_target(icon DEPENDS ${QLX_ICON})
 
 # The application and the uninstaller, built for the same architecture.
 add_subdirectory(${CMAKE_SOURCE_DIR}/quillarix ${CMAKE_BINARY_DIR}/quillarix-build)
 add_subdirectory(${CMAKE_SOURCE_DIR}/uninstaller ${CMAKE_BINARY_DIR}/uninstaller-build)
+set(QLX_BUILT_BY_${QLX_NAME_OF_IDF_MAIN_EXE} quillarix_app)
+set(QLX_BUILT_BY_${QLX_NAME_OF_IDF_UNINSTALLER} uninstaller_app)
 
-# The binary tables, generated from the dictionary and the thesaurus source.
-set(QLX_TABLES ${QLX_GEN_DIR}/thes.bin ${QLX_GEN_DIR}/bucket.bin
-    ${QLX_GEN_DIR}/table1.bin ${QLX_GEN_DIR}/table2.bin)
+# Every other built file is one of the dictionary tables, generated from the
+# dictionary and the thesaurus source.
+set(QLX_TABLES)
+foreach(row ${QLX_PAYLOAD_ROWS})
+    string(REPLACE "|" ";" fields "${row}")
+    list(GET fields 2 name)
+    list(GET fields 4 source)
+    if(source STREQUAL "built" AND NOT DEFINED QLX_BUILT_BY_${name})
+        list(APPEND QLX_TABLES ${QLX_GEN_DIR}/${name})
+    endif()
+endforeach()
 add_custom_command(OUTPUT ${QLX_TABLES}
     COMMAND ${QLX_HOST_TOOLS}/mktables ${CMAKE_SOURCE_DIR}/resources/payload/main.dct
             ${CMAKE_SOURCE_DIR}/resources/thesaurus.txt ${QLX_GEN_DIR}
-    DEPENDS ${QLX_HOST_TOOLS}/mktables ${CMAKE_SOURCE_DIR}/resources/payload/main.dct
+    DEPENDS host_tools ${QLX_HOST_TOOLS}/mktables ${CMAKE_SOURCE_DIR}/resources/payload/main.dct
             ${CMAKE_SOURCE_DIR}/resources/thesaurus.txt
     COMMENT "Generating the dictionary tables")
 
-set(QLX_PAYLOAD_RC "// Generated by cmake/payload.cmake: the payload resources.\n")
+set(QLX_PAYLOAD_RC "// Generated by cmake/payload.cmake from payload/catalogue.h.\n")
 string(APPEND QLX_PAYLOAD_RC "LANGUAGE 9, 1\n")
+set(QLX_TABLE_TEXT "")
 set(QLX_PAYLOAD_STORED)
-foreach(row ${QLX_PAYLOAD})
+foreach(row ${QLX_PAYLOAD_ROWS})
     string(REPLACE "|" ";" fields "${row}")
-    list(GET fields 0 id)
-    list(GET fields 1 name)
-    list(GET fields 2 form)
-    list(GET fields 3 origin)
-    if(origin STREQUAL "SRC")
+    list(GET fields 1 id)
+    list(GET fields 2 name)
+    list(GET fields 3 method)
+    list(GET fields 4 origin)
+    if(origin STREQUAL "resources")
         set(source ${CMAKE_SOURCE_DIR}/resources/payload/${name})
         if(NOT EXISTS ${source})
             message(FATAL_ERROR "payload source missing: resources/payload/${name} (resource ${id})")
@@ -81,13 +85,8 @@ foreach(row ${QLX_PAYLOAD})
     else()
         set(source ${QLX_GEN_DIR}/${name})
     endif()
-    set(deps ${source} ${QLX_SZDD})
-    if(name STREQUAL "Quillarix.exe")
-        list(APPEND deps quillarix_app)
-    elseif(name STREQUAL "qlxuins1.exe")
-        list(APPEND deps uninstaller_app)
-    endif()
-    if(form STREQUAL "SZDD")
+    set(deps ${source} host_tools ${QLX_SZDD} ${QLX_BUILT_BY_${name}})
+    if(method STREQUAL "expand")
         set(stored ${QLX_STORED_DIR}/${name})
         add_custom_command(OUTPUT ${stored}
             COMMAND ${QLX_SZDD} compress ${source} ${stored}
@@ -98,7 +97,9 @@ foreach(row ${QLX_PAYLOAD})
     endif()
     list(APPEND QLX_PAYLOAD_STORED ${stored})
     string(APPEND QLX_PAYLOAD_RC "${id} FILE \"${stored}\"\n")
+    string(APPEND QLX_TABLE_TEXT "${id} ${name} ${method} ${source}\n")
 endforeach()
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/payload-rc/payload.rc CONTENT "${QLX_PAYLOAD_RC}" @ONLY)
-add_custom_target(payload DEPENDS ${QLX_PAYLOAD_STORED} ${QLX_ICON_DIR}/quillarix.ico)
+file(CONFIGURE OUTPUT ${QLX_PAYLOAD_TABLE} CONTENT "${QLX_TABLE_TEXT}" @ONLY)
+add_custom_target(payload DEPENDS ${QLX_PAYLOAD_STORED} ${QLX_ICON})
 add_dependencies(payload quillarix_app uninstaller_app)

@@ -1,10 +1,19 @@
-# Windows trees (i686: the product; x86_64: the same sources under wine64).
+# Windows trees (i686: the product; x86_64: the same sources).
 enable_language(RC)
 
-if(NOT QLX_HOST_TOOLS)
-    message(FATAL_ERROR "QLX_HOST_TOOLS must name build/host/tools (the szdd compressor)")
-endif()
+# The host tools, built natively by this tree itself: it runs them to make
+# its payload.
+include(ExternalProject)
+set(QLX_HOST_TOOLS ${CMAKE_BINARY_DIR}/host-tools)
 set(QLX_SZDD ${QLX_HOST_TOOLS}/szdd)
+ExternalProject_Add(host_tools
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools
+    BINARY_DIR ${QLX_HOST_TOOLS}
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${QLX_SZDD} ${QLX_HOST_TOOLS}/mktables ${QLX_HOST_TOOLS}/mkicon
+                     ${QLX_HOST_TOOLS}/mktestdata)
 
 set(QLX_WARNINGS -Wall -Wextra -Werror)
 # No -fdata-sections: on PE it would put zero-initialised globals (the setup
@@ -13,26 +22,22 @@ set(QLX_PRODUCT_FLAGS ${QLX_WARNINGS} -fno-exceptions -fno-rtti -ffunction-secti
     -fno-asynchronous-unwind-tables -fno-unwind-tables)
 set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
 
-# Everything of the setup but its entry point, for the executable and tests.
-add_library(qlx_core STATIC
-    ${QLX_PURE_SOURCES}
-    setup/syscalls.cpp
-    setup/state.cpp
-    setup/report.cpp
-    setup/sequence.cpp
-    location/validate.cpp
-    location/discover.cpp
-    payload/store.cpp
-    payload/manifest.cpp
-    payload/mainexe.cpp
-    registration/registry.cpp
-    registration/apppaths.cpp
-    registration/shortcuts.cpp
-    ui/backdrop.cpp
-    ui/dialogs.cpp)
-target_include_directories(qlx_core PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(qlx_core PRIVATE ${QLX_PRODUCT_FLAGS})
-target_link_libraries(qlx_core PUBLIC kernel32 user32 gdi32 advapi32 shell32 lz32 version)
+# One library per floor, each built from every source in its folder and
+# linked only to the floors below it: base at the bottom; registration,
+# location, payload and ui above it, in that order; the setup sequence on
+# top. The setup's entry point and the uninstaller are programs of their own.
+set(QLX_FLOORS base registration location payload ui setup)
+set(QLX_FLOOR_LIBRARIES)
+foreach(floor ${QLX_FLOORS})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${floor}/*.cpp)
+    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/setup/main.cpp)
+    add_library(qlx_${floor} STATIC ${sources})
+    target_include_directories(qlx_${floor} PUBLIC ${CMAKE_SOURCE_DIR})
+    target_compile_options(qlx_${floor} PRIVATE ${QLX_PRODUCT_FLAGS})
+    target_link_libraries(qlx_${floor} PUBLIC ${QLX_FLOOR_LIBRARIES})
+    list(PREPEND QLX_FLOOR_LIBRARIES qlx_${floor})
+endforeach()
+target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32 lz32 version)
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
@@ -42,7 +47,8 @@ add_library(qlx_resources OBJECT resources/setup.rc)
 target_include_directories(qlx_resources PRIVATE ${CMAKE_SOURCE_DIR}
     ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
 add_dependencies(qlx_resources payload)
-set_source_files_properties(resources/setup.rc PROPERTIES OBJECT_DEPENDS "${QLX_PAYLOAD_STORED}")
+set_source_files_properties(resources/setup.rc PROPERTIES
+    OBJECT_DEPENDS "${QLX_PAYLOAD_STORED};${QLX_ICON};${CMAKE_BINARY_DIR}/payload-rc/payload.rc")
 
 add_executable(QuillarixSetup WIN32 setup/main.cpp $<TARGET_OBJECTS:qlx_resources>)
 # The setup enters at SetupEntry, without the C runtime's start-up files.
@@ -54,23 +60,23 @@ endif()
 target_link_options(QuillarixSetup PRIVATE -nostartfiles -Wl,-e,${QLX_ENTRY})
 target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
 target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
-target_link_libraries(QuillarixSetup PRIVATE qlx_core)
+target_link_libraries(QuillarixSetup PRIVATE qlx_setup)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# Static checks of the built executable.
 # The rig runs this at its start to learn whether the machine runs 32-bit
 # Windows programs: it exits with its pointer width in bits.
 add_executable(bitness tests/win/bitness.cpp)
 target_link_options(bitness PRIVATE -static)
 set_target_properties(bitness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
+# Static checks of the built executable.
 add_test(NAME setup_exe_imports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
             $<TARGET_FILE:QuillarixSetup>)
 
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>
-            ${CMAKE_SOURCE_DIR}/resources/payload ${QLX_GEN_DIR} ${QLX_SZDD})
+            ${QLX_PAYLOAD_TABLE} ${QLX_SZDD})
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_footprint

@@ -2,29 +2,23 @@
 // folder proposed to the user.
 #include "location/location.h"
 
+#include "base/errors.h"
+#include "base/fileuse.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/report.h"
+#include "base/state.h"
+#include "base/syscalls.h"
+#include "location/windows_folder.h"
 #include "registration/registry.h"
-#include "setup/errors.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/report.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
+#include "registration/settings.h"
 
 #include <cstring>
 
 void FindWindowsFolder()
 {
-    char *folder = g_setup.windowsFolder;
-    UINT cch = sys.GetWindowsDirectoryA(folder, kCbPath);
-    // A result of the buffer's size or more is the size the system needed.
-    if (cch == 0 || cch >= kCbPath) {
-        folder[0] = '\0';
+    if (!ReadWindowsFolder(sys, g_setup.windowsFolder))
         ReportError("Unable to locate Windows directory", errcode::kNoWindowsFolder);
-        return;
-    }
-    folder[cch] = '\0';
-    if (folder[cch - 1] == '\\')
-        folder[cch - 1] = '\0';
 }
 
 void FindTempFolder()
@@ -81,23 +75,11 @@ void FindProgramFilesFolder()
     folder[0] = 'C';
 }
 
-FileUse ProbeUnshared(const char *path)
-{
-    HANDLE hfile = sys.CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hfile != INVALID_HANDLE_VALUE) {
-        sys.CloseHandle(hfile);
-        return FileUse::kPresent;
-    }
-    return sys.GetLastError() == ERROR_SHARING_VIOLATION ? FileUse::kHeldElsewhere
-                                                          : FileUse::kAbsent;
-}
-
 bool ProbeMainExecutable(const char *folder)
 {
     char path[kCbPath];
     return JoinPath(path, sizeof path, folder, kMainExeName) &&
-           ProbeUnshared(path) != FileUse::kAbsent;
+           ProbeUnshared(sys, path) != FileUse::kAbsent;
 }
 
 bool ProposeLocation(char *proposed)

@@ -20,13 +20,6 @@ void FindProgramFilesFolder();
 // main executable.
 bool ProposeLocation(char *proposed);
 
-enum class FileUse { kAbsent, kPresent, kHeldElsewhere };
-
-// Opens path for reading with no sharing, existing files only, and closes
-// it again: a sharing violation means another process holds it (a running
-// program); any other failure counts as absent.
-FileUse ProbeUnshared(const char *path);
-
 // True when folder\Quillarix.exe exists or is held open by another process.
 bool ProbeMainExecutable(const char *folder);
 

@@ -1,8 +1,8 @@
 // Drive form, trailing backslashes and the folder length limit.
 #include "location/rules.h"
 
-#include "setup/pathtext.h"
-#include "setup/product.h"
+#include "base/pathtext.h"
+#include "base/product.h"
 
 #include <cstring>
 

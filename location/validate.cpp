@@ -3,10 +3,10 @@
 #include "location/location.h"
 #include "location/rules.h"
 
-#include "setup/errors.h"
-#include "setup/pathtext.h"
-#include "setup/report.h"
-#include "setup/syscalls.h"
+#include "base/errors.h"
+#include "base/pathtext.h"
+#include "base/report.h"
+#include "base/syscalls.h"
 
 #include <cstring>
 

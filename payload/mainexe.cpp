@@ -1,16 +1,16 @@
 // Replacing Quillarix.exe in the install folder.
 #include "payload/mainexe.h"
 
-#include "location/location.h"
+#include "base/errors.h"
+#include "base/fileuse.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/report.h"
+#include "base/state.h"
+#include "base/syscalls.h"
+#include "payload/catalogue.h"
 #include "payload/store.h"
 #include "payload/version_rule.h"
-#include "resources/resource.h"
-#include "setup/errors.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/report.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
 
 void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t *low)
 {
@@ -36,7 +36,7 @@ void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t 
 
 MainExeOutcome ReplaceMainExecutable()
 {
-    FileUse use = ProbeUnshared(g_setup.mainExePath);
+    FileUse use = ProbeUnshared(sys, g_setup.mainExePath);
     if (use == FileUse::kHeldElsewhere)
         return MainExeOutcome::kRunning;
     if (use == FileUse::kPresent) {

@@ -1,10 +1,10 @@
 // Finding payload resources and writing them out, raw or LZ-expanded.
 #include "payload/store.h"
 
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/state.h"
+#include "base/syscalls.h"
 
 bool FindPayload(WORD id, PayloadBytes *out)
 {

@@ -2,7 +2,7 @@
 // numeric id, and become files either as stored (write raw) or expanded from
 // SZDD through a staging file "data.tmp" in the temp folder.
 #pragma once
-#include "setup/win.h"
+#include "base/win.h"
 
 struct PayloadBytes {
     const void *data;

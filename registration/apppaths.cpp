@@ -1,13 +1,11 @@
-// The system-wide records under HKEY_LOCAL_MACHINE: App Paths and Uninstall.
+// The App Paths entry under HKEY_LOCAL_MACHINE, which lets the shell start
+// Quillarix.exe by name, and the install folder in the settings key.
 #include "registration/registration.h"
 
+#include "base/product.h"
+#include "base/state.h"
 #include "registration/registry.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/state.h"
-
-static const char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-static const char kUninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+#include "registration/settings.h"
 
 bool RecordApplicationPaths()
 {
@@ -28,27 +26,4 @@ bool RecordApplicationPaths()
     if (!RecordInstallFolder())
         return false;
     return recorded;
-}
-
-bool RecordUninstallEntry()
-{
-    HKEY uninstall;
-    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, kAccessReadWrite, &uninstall) !=
-        ERROR_SUCCESS)
-        return false;
-    HKEY entry;
-    if (CreateOrOpenKey(uninstall, kProductName, kAccessReadWrite, &entry) != ERROR_SUCCESS) {
-        CloseKey(uninstall);
-        return false;
-    }
-    bool wroteName = WriteStringValue(entry, "DisplayName",
-                                      "Quillarix Version 1.0   (Remove Only)") == ERROR_SUCCESS;
-    // A Windows folder too long to take the uninstaller's name leaves the
-    // entry without a command rather than with a wrong one.
-    char command[kCbPath];
-    bool wroteCommand = JoinPath(command, sizeof command, g_setup.windowsFolder, kUninstallerName) &&
-                        WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS;
-    CloseKey(entry);
-    CloseKey(uninstall);
-    return wroteName && wroteCommand;
 }

@@ -2,7 +2,7 @@
 // that the shell link object needs, and that object's published ids. The
 // setup and the uninstaller both use it, each through its own call table.
 #pragma once
-#include "setup/win.h"
+#include "base/win.h"
 
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();

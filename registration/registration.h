@@ -1,7 +1,7 @@
 // System registration: the App Paths entry, the uninstall entry and the
 // Start-menu and desktop shortcuts.
 #pragma once
-#include "setup/win.h"
+#include "registration/ole32.h"
 
 // Records App Paths\Quillarix.exe (default value and Path), then the install
 // folder in the settings key. False when any of it failed.
@@ -15,6 +15,8 @@ bool RecordUninstallEntry();
 // OLE32 is loaded by name for this alone. Failures only mean a missing link.
 void CreateShortcuts();
 
-// Saves one shell link at shortcutPath; returns the COM result.
-HRESULT CreateOneShortcut(const char *installFolder, const char *mainExePath,
-                          const char *shortcutPath, const char *description);
+// Saves one shell link at shortcutPath, made by coCreateInstance (OLE32's,
+// with COM initialised on the thread); returns the COM result.
+HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *installFolder,
+                          const char *mainExePath, const char *shortcutPath,
+                          const char *description);

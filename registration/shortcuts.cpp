@@ -2,23 +2,19 @@
 // not imported: it is loaded by name here and released before returning.
 #include "registration/registration.h"
 
-#include "registration/ole32.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/state.h"
+#include "base/syscalls.h"
+#include "registration/shortcut_paths.h"
 
-#include <cstring>
-
-// Filled by CreateShortcuts while OLE32 is loaded.
-static CoCreateInstanceFn s_coCreateInstance;
-
-HRESULT CreateOneShortcut(const char *installFolder, const char *mainExePath,
-                          const char *shortcutPath, const char *description)
+HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *installFolder,
+                          const char *mainExePath, const char *shortcutPath,
+                          const char *description)
 {
     IShellLinkA *link = nullptr;
-    HRESULT hr = s_coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                    kIidShellLinkA, reinterpret_cast<void **>(&link));
+    HRESULT hr = coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA,
+                                  reinterpret_cast<void **>(&link));
     if (FAILED(hr))
         return hr;
     link->SetPath(mainExePath);
@@ -51,28 +47,10 @@ void CreateShortcuts()
         sys.FreeLibrary(ole.module);
         return;
     }
-    s_coCreateInstance = ole.coCreateInstance;
-
-    char linkName[kCbPath];
-    CopyText(linkName, sizeof linkName, kProductFolder);
-    AppendText(linkName, sizeof linkName, ".lnk");
-
-    static const int kFolders[] = {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY};
-    for (int csidl : kFolders) {
-        LPITEMIDLIST items = nullptr;
-        if (sys.SHGetSpecialFolderLocation(g_setup.backdrop, csidl, &items) != S_OK)
-            continue;
-        char path[kCbPath];
-        BOOL havePath = sys.SHGetPathFromIDListA(items, path);
-        sys.ILFree(items);
-        // A folder too long to take "\Quillarix.lnk" gets no shortcut.
-        if (!havePath || !AppendText(path, sizeof path, linkName))
-            continue;
-        CreateOneShortcut(g_setup.installFolder, g_setup.mainExePath, path,
-                          "Shortcut to Quillarix");
-    }
-
+    ForEachShortcutPath(sys, g_setup.backdrop, [&](const char *path) {
+        CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder, g_setup.mainExePath, path,
+                          kLinkDescription);
+    });
     ole.coUninitialize();
-    s_coCreateInstance = nullptr;
     sys.FreeLibrary(ole.module);
 }

@@ -1,38 +1,7 @@
-// Resource ids shared by the resource scripts and the code.
+// Resource ids shared by the resource script and the code.
 #pragma once
 
-// Payload files, resources of type "FILE".
-#define IDF_MAIN_EXE 106
-#define IDF_SAMPLE 111
-#define IDF_MAIN_DCT 112
-#define IDF_BUCKET 116
-#define IDF_THESAURUS 117
-#define IDF_UNINSTALLER 119
-#define IDF_SCHEME_WHITE 120
-#define IDF_SCHEME_BLUE 121
-#define IDF_SCHEME_BROWN 122
-#define IDF_SCHEME_GREEN 123
-#define IDF_SCHEME_PURPLE 124
-#define IDF_SCHEME_BLACK_WHITE 125
-#define IDF_STYLE_TV_THREE_CAMERA2 132
-#define IDF_STYLE_FEATURE_LOOSE 133
-#define IDF_STYLE_FEATURE_TIGHT 134
-#define IDF_STYLE_PLAY 135
-#define IDF_STYLE_PLAY_ALTERNATE 136
-#define IDF_STYLE_PROOF_DBLSPC 137
-#define IDF_STYLE_PROOF_LEFT 138
-#define IDF_STYLE_PROOF_RIGHT 139
-#define IDF_STYLE_TV_TAPE_LIVE 140
-#define IDF_STYLE_TV_THREE_CAMERA 141
-#define IDF_STYLE_FEATURE 142
-#define IDF_HELP 147
-#define IDF_SAMPLE_3CAM 148
-#define IDF_SAMPLE_TAPE_LIVE 149
-#define IDF_TABLE1 152
-#define IDF_TABLE2 153
-#define IDF_REGISTER 155
-#define IDF_VENDOR 157
-#define IDF_LICENSE 159
+// The payload's ids ("FILE" resources) are in payload/catalogue.h.
 
 // Dialog templates.
 #define IDD_LOCATION 101

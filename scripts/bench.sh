@@ -12,13 +12,9 @@ report="$out/report.md"
 
 now() { date +%s%N; }
 
-inputs=""
-for name in Quillarix.exe qlxuins1.exe bucket.bin table1.bin table2.bin; do
-    inputs="$inputs build/win32/payload/$name"
-done
-for name in Sample.scp Sample3Cam.scp SampleTapeLive.scp register.txt vendor.txt main.dct Quillarix.hlp; do
-    inputs="$inputs resources/payload/$name"
-done
+# Every payload file that the setup carries compressed, as the catalogue
+# lists it for the i686 tree.
+inputs=$(awk '$3 == "expand" { print $4 }' build/win32/payload-catalogue.txt)
 cat /usr/share/common-licenses/* > "$out/work/common-licenses.txt" 2>/dev/null
 pe=$(ls -S /usr/lib/x86_64-linux-gnu/wine/x86_64-windows/*.dll 2>/dev/null |
      while read -r f; do s=$(stat -c %s "$f"); [ "$s" -le 1100000 ] && echo "$f" && break; done)

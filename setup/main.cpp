@@ -3,7 +3,7 @@
 // C runtime's start-up code: it is linked without it (which keeps the
 // executable small) and enters here directly. Exit code: always 0.
 #include "setup/sequence.h"
-#include "setup/syscalls.h"
+#include "base/syscalls.h"
 
 extern "C" void WINAPI SetupEntry()
 {

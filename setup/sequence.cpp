@@ -2,26 +2,26 @@
 // and the sequence decides whether to go on; it always ends with 0.
 #include "setup/sequence.h"
 
+#include "base/errors.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/report.h"
+#include "base/state.h"
+#include "base/syscalls.h"
 #include "location/location.h"
+#include "payload/catalogue.h"
 #include "payload/mainexe.h"
 #include "payload/manifest.h"
 #include "payload/store.h"
 #include "registration/registration.h"
 #include "registration/registry.h"
-#include "resources/resource.h"
-#include "setup/errors.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/report.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
+#include "registration/settings.h"
 #include "ui/ui.h"
 
 // Start-up: the settings key must be usable, then the system folders and
 // the proposed location are found. False when the setup cannot proceed.
 static bool StartUp(char *proposed)
 {
-    ComposeSettingsKeyPath();
     HKEY key;
     LONG status = OpenSettingsKey(&key);
     if (status != ERROR_SUCCESS) {

@@ -1,7 +1,7 @@
 // The setup sequence: the whole installation from the first window to the
 // launch of the installed application.
 #pragma once
-#include "setup/win.h"
+#include "base/win.h"
 
 // Runs the setup once with the module that holds its resources. Always 0.
 int RunSetup(HINSTANCE instance);

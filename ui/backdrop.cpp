@@ -4,9 +4,9 @@
 #include "ui/ui.h"
 
 #include "resources/resource.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/syscalls.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/syscalls.h"
 #include "ui/tiling.h"
 
 #include <cstring>

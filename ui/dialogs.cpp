@@ -2,12 +2,13 @@
 // in the resource script; the procedures below give them their behaviour.
 #include "ui/ui.h"
 
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/state.h"
+#include "base/syscalls.h"
+#include "payload/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
-#include "setup/state.h"
-#include "setup/syscalls.h"
 
 #include <cstring>
 
@@ -30,10 +31,8 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            sys.EndDialog(dialog, IDOK);
-            return TRUE;
         case IDCANCEL:
-            sys.EndDialog(dialog, IDCANCEL);
+            sys.EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         case IDC_CHANGE:
             if (RunFolderDialog(dialog) == IDOK)
@@ -79,10 +78,9 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         switch (LOWORD(wParam)) {
         case IDOK:
             sys.GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder, kCbPath);
-            sys.EndDialog(dialog, IDOK);
-            return TRUE;
+            [[fallthrough]];
         case IDCANCEL:
-            sys.EndDialog(dialog, IDCANCEL);
+            sys.EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         case IDC_BROWSE:
             BrowseForFolder(dialog);
@@ -117,15 +115,23 @@ INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         ShowLicenceText(dialog);
         return TRUE;
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            sys.EndDialog(dialog, IDOK);
-            return TRUE;
-        case IDCANCEL:
-            sys.EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
+        // Its only commands are its two buttons: Accept (and Enter) is
+        // IDOK, Decline (and Esc) IDCANCEL.
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
+            break;
+        sys.EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// "A moment please...": shown while the installation runs, closed by the
+// sequence. It has no buttons and takes no commands.
+INT_PTR CALLBACK ProgressDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        return TRUE;
     }
     return FALSE;
 }
@@ -145,5 +151,5 @@ INT_PTR RunLicenceDialog(HWND owner)
 HWND CreateProgressDialog(HWND owner)
 {
     return sys.CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
-                                  LocationDialogProc, 0);
+                                  ProgressDialogProc, 0);
 }

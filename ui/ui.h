@@ -1,6 +1,6 @@
 // User interface: the full-screen backdrop and the four dialogs.
 #pragma once
-#include "setup/win.h"
+#include "base/win.h"
 
 // Registers the backdrop class and creates, shows and paints the window.
 // Null when either step fails.
@@ -21,3 +21,4 @@ HWND CreateProgressDialog(HWND owner);
 INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

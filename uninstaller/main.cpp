@@ -3,7 +3,7 @@
 // no arguments; its exit code says how the removal went.
 #include "uninstaller/uninstall.h"
 
-#include "setup/win.h"
+#include "base/win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

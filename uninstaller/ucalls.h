@@ -2,8 +2,8 @@
 // named entry per Win32 call, initialised with the real function; tests
 // replace single entries and put them back with RestoreUninstallCalls().
 #pragma once
-#include "setup/calltable.h"
-#include "setup/win.h"
+#include "base/calltable.h"
+#include "base/win.h"
 
 #define QLX_UNINSTALL_CALLS(X)                                                 \
     X(MessageBoxA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \

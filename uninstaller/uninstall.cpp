@@ -4,22 +4,21 @@
 // installation, the registry records, and finally the uninstaller itself.
 #include "uninstaller/uninstall.h"
 
+#include "base/fileuse.h"
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "location/windows_folder.h"
 #include "payload/manifest.h"
 #include "registration/ole32.h"
-#include "registration/regtext.h"
-#include "setup/pathtext.h"
-#include "setup/product.h"
+#include "registration/registry.h"
+#include "registration/shortcut_paths.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>
 
 namespace {
 
-const char kCaption[] = "Quillarix";
-const char kSettingsParent[] = "Software\\Orvanta";
-const char kSettingsKey[] = "Software\\Orvanta\\Quillarix\\Settings";
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char *const kCaption = kProductName;
 
 // What could not be removed, one item a line, shown at the end.
 struct Failures {
@@ -36,19 +35,16 @@ void NoteFailure(Failures *failures, const char *item)
         AppendText(failures->text, sizeof failures->text, "...");
 }
 
-// Reads a REG_SZ value into buffer (kCbPath bytes) without creating keys.
+// Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without
+// creating keys.
 bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffer)
 {
     HKEY key;
     if (usys.RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
-    DWORD type = REG_NONE, cb = kCbPath;
-    LONG status = usys.RegQueryValueExA(key, name, nullptr, &type,
-                                        reinterpret_cast<BYTE *>(buffer), &cb);
+    LONG status = ReadStringValueThrough(usys, key, name, buffer, kCbPath);
     usys.RegCloseKey(key);
-    return status == ERROR_SUCCESS &&
-           TerminateRegistryText(buffer, kCbPath, type, cb) == RegistryTextVerdict::kText &&
-           buffer[0] != '\0';
+    return status == ERROR_SUCCESS && buffer[0] != '\0';
 }
 
 bool IsFile(const char *path)
@@ -61,14 +57,11 @@ bool IsFile(const char *path)
 // it counts only when it holds the main executable.
 bool FindInstallation(char *folder, char *mainExe)
 {
-    char appPath[kCbPath];
     const char *sources[2] = {nullptr, nullptr};
-    char settings[kCbPath];
+    char settings[kCbPath], appPath[kCbPath];
     if (ReadRegistryText(HKEY_CURRENT_USER, kSettingsKey, "Path", settings))
         sources[0] = settings;
-    char entry[kCbPath];
-    if (JoinPath(entry, sizeof entry, kAppPaths, kMainExeName) &&
-        ReadRegistryText(HKEY_LOCAL_MACHINE, entry, "Path", appPath))
+    if (ReadRegistryText(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", appPath))
         sources[1] = appPath;
     for (const char *source : sources) {
         if (source && CopyText(folder, kCbPath, source) &&
@@ -76,17 +69,6 @@ bool FindInstallation(char *folder, char *mainExe)
             return true;
     }
     return false;
-}
-
-bool IsRunning(const char *mainExe)
-{
-    HANDLE file = usys.CreateFileA(mainExe, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        usys.CloseHandle(file);
-        return false;
-    }
-    return usys.GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 // Deletes a file the setup installed (clearing read-only first). A file
@@ -160,18 +142,11 @@ void RemoveShortcuts(const char *mainExe, Failures *failures)
     if (!LoadOle32(usys, &ole))
         return;
     if (SUCCEEDED(ole.coInitialize(nullptr))) {
-        static const int kFolders[] = {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY};
-        for (int csidl : kFolders) {
-            LPITEMIDLIST items = nullptr;
-            if (usys.SHGetSpecialFolderLocation(nullptr, csidl, &items) != S_OK)
-                continue;
-            char path[kCbPath];
-            BOOL havePath = usys.SHGetPathFromIDListA(items, path);
-            usys.ILFree(items);
-            if (havePath && AppendText(path, sizeof path, "\\Quillarix.lnk") && IsFile(path) &&
-                LinksTo(ole.coCreateInstance, path, mainExe) && !usys.DeleteFileA(path))
+        ForEachShortcutPath(usys, nullptr, [&](const char *path) {
+            if (IsFile(path) && LinksTo(ole.coCreateInstance, path, mainExe) &&
+                !usys.DeleteFileA(path))
                 NoteFailure(failures, path);
-        }
+        });
         ole.coUninitialize();
     }
     usys.FreeLibrary(ole.module);
@@ -209,10 +184,29 @@ void RemoveKeyIfEmpty(HKEY root, const char *parent, const char *name)
         RemoveKey(root, parent, name, nullptr);
 }
 
+// Deletes the key at path when it has neither subkeys nor values left, then
+// does the same for each key above it, up to and including top.
+void RemoveEmptyKeysUpTo(HKEY root, const char *path, const char *top)
+{
+    char key[kCbPath];
+    if (!CopyText(key, sizeof key, path))
+        return;
+    for (;;) {
+        char *slash = std::strrchr(key, '\\');
+        if (!slash)
+            return;
+        bool last = std::strcmp(key, top) == 0;
+        *slash = '\0';
+        RemoveKeyIfEmpty(root, key, slash + 1);
+        if (last)
+            return;
+    }
+}
+
 void RemoveRegistryRecords(Failures *failures)
 {
-    RemoveKey(HKEY_LOCAL_MACHINE, kAppPaths, kMainExeName, failures);
-    RemoveKey(HKEY_LOCAL_MACHINE, kUninstall, kProductName, failures);
+    RemoveKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kMainExeName, failures);
+    RemoveKey(HKEY_LOCAL_MACHINE, kUninstallKey, kProductName, failures);
     HKEY settings;
     if (usys.RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ | KEY_WRITE, &settings) ==
         ERROR_SUCCESS) {
@@ -224,20 +218,16 @@ void RemoveRegistryRecords(Failures *failures)
         }
         usys.RegCloseKey(settings);
     }
-    char productKey[kCbPath];
-    if (JoinPath(productKey, sizeof productKey, kSettingsParent, kProductName)) {
-        RemoveKeyIfEmpty(HKEY_CURRENT_USER, productKey, "Settings");
-        RemoveKeyIfEmpty(HKEY_CURRENT_USER, kSettingsParent, kProductName);
-    }
-    RemoveKeyIfEmpty(HKEY_CURRENT_USER, "Software", "Orvanta");
+    // The settings key, then each key above it up to the vendor's, when
+    // nothing else is left in it.
+    RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kSettingsKey, kVendorKey);
 }
 
 // The uninstaller's own file when it runs from the Windows folder.
 void RemoveSelfFromWindowsFolder(const char *self, Failures *failures)
 {
     char windows[kCbPath], expected[kCbPath];
-    UINT cch = usys.GetWindowsDirectoryA(windows, sizeof windows);
-    if (cch == 0 || cch >= sizeof windows ||
+    if (!ReadWindowsFolder(usys, windows) ||
         !JoinPath(expected, sizeof expected, windows, kUninstallerName) ||
         usys.lstrcmpiA(expected, self) != 0)
         return;
@@ -258,7 +248,7 @@ UninstallResult RunUninstall()
                          kCaption, MB_OK | MB_ICONINFORMATION);
         return kNotInstalled;
     }
-    if (IsRunning(mainExe)) {
+    if (ProbeUnshared(usys, mainExe) == FileUse::kHeldElsewhere) {
         usys.MessageBoxA(nullptr,
                          "Quillarix is running.  Close it and start the removal again.  "
                          "Nothing was removed.",

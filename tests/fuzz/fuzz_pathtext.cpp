@@ -2,7 +2,7 @@
 // split into a folder and a name; results must stay within their buffers
 // and keep their promises.
 #include "location/rules.h"
-#include "setup/pathtext.h"
+#include "base/pathtext.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzzes the registry text decision: value bytes, type and reported size as
 // input; the result must be a text that ends within the buffer, and nothing
 // may be touched past the buffer (ASan watches the heap copy).
-#include "registration/regtext.h"
+#include "base/regtext.h"
 
 #include <cstdint>
 #include <cstdlib>

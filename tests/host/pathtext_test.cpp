@@ -1,5 +1,5 @@
 // Bounded path text: joins and roots either fit whole or fail empty.
-#include "setup/pathtext.h"
+#include "base/pathtext.h"
 
 #include <gtest/gtest.h>
 

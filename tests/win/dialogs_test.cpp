@@ -2,8 +2,9 @@
 // stores, and Browse... with the shell's browser replaced by a scripted one.
 #include "winhelpers.h"
 
+#include "base/state.h"
+#include "payload/catalogue.h"
 #include "resources/resource.h"
-#include "setup/state.h"
 #include "ui/ui.h"
 
 #include <cstring>

@@ -4,7 +4,7 @@
 
 #include "location/location.h"
 #include "registration/registry.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <cstring>
 
@@ -170,19 +170,18 @@ protected:
     void SetUp() override
     {
         WineTest::SetUp();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
-        ComposeSettingsKeyPath();
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         CopyText(g_setup.programFilesFolder, kCbPath, "C:\\Program Files");
     }
     void TearDown() override
     {
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         WineTest::TearDown();
     }
     void RecordPath(const std::string &path)
     {
         HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, g_setup.settingsKeyPath, &key));
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key));
         RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(path.c_str()),
                        static_cast<DWORD>(path.size() + 1));
         RegCloseKey(key);
@@ -297,7 +296,7 @@ TEST_F(Discovery, RecordedPathBeginningWithColonCountsAsNone)
     bool flag = true;
     EXPECT_EQ("C:\\Program Files\\Quillarix", Propose(&flag));
     EXPECT_FALSE(flag);
-    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+    DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
     EXPECT_EQ("C:\\Program Files\\Quillarix", Propose(&flag));
 }
 

@@ -3,8 +3,8 @@
 #include "winhelpers.h"
 
 #include "payload/mainexe.h"
-#include "setup/pathtext.h"
-#include "setup/state.h"
+#include "base/pathtext.h"
+#include "base/state.h"
 
 namespace {
 

@@ -7,16 +7,13 @@
 #include "registration/registry.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <cstring>
 #include <functional>
 
 namespace {
 
-const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillarix.exe";
-const char kUninstall[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix";
-const char kSettings[] = "Software\\Orvanta\\Quillarix\\Settings";
 
 std::string Z(const std::string &text)  // with its terminating zero, as stored
 {
@@ -25,21 +22,21 @@ std::string Z(const std::string &text)  // with its terminating zero, as stored
 
 void ForgetInstallation()
 {
-    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPaths);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstall);
+    DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
     DeleteFileA("C:\\windows\\qlxuins1.exe");
     char path[MAX_PATH];
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY})
         if (SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE))
-            DeleteFileA((std::string(path) + "\\Quillarix.lnk").c_str());
+            DeleteFileA((std::string(path) + kLinkName).c_str());
 }
 
 bool ShortcutExists(int csidl)
 {
     char path[MAX_PATH];
     return SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE) &&
-           FileExists(std::string(path) + "\\Quillarix.lnk");
+           FileExists(std::string(path) + kLinkName);
 }
 
 class Registration : public WineTest {
@@ -48,7 +45,6 @@ protected:
     {
         WineTest::SetUp();
         ForgetInstallation();
-        ComposeSettingsKeyPath();
         CopyText(g_setup.windowsFolder, kCbPath, "C:\\windows");
         CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
         CopyText(g_setup.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
@@ -66,17 +62,17 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
     ASSERT_TRUE(RecordUninstallEntry());
     DWORD type = 0;
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
-              RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr, &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, "Path", &type));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(Z("Quillarix Version 1.0   (Remove Only)"),
-              RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName", &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "DisplayName", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
-              RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString", &type));
+              RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -84,7 +80,7 @@ TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 {
     g_setup.windowsFolder[0] = '\0';
     ASSERT_TRUE(RecordUninstallEntry());
-    EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+    EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
 TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
@@ -96,7 +92,7 @@ TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
         return RegSetValueExA(key, name, reserved, type, data, cb);
     });
     EXPECT_FALSE(RecordUninstallEntry());
-    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
 TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
@@ -109,8 +105,8 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
     });
     EXPECT_FALSE(RecordApplicationPaths());
     EXPECT_FALSE(RecordUninstallEntry());
-    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
-    EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -162,11 +158,11 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
     EXPECT_EQ(30, CountFiles(s_folder));  // 29 manifest files and the main executable
     EXPECT_TRUE(ReadFileBytes(s_folder + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
     EXPECT_TRUE(ReadFileBytes("C:\\windows\\qlxuins1.exe") == ReadFileBytes(PayloadSource("qlxuins1.exe")));
-    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, sizeof module);
-    EXPECT_EQ(Z(module), RegistryValue(HKEY_CURRENT_USER, kSettings, "Installed"));
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z(module), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed"));
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
     ASSERT_EQ(1, launch_.count);
@@ -190,7 +186,7 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
     ASSERT_EQ("ERROR 8|ERROR 9", BoxCaptions());
     EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
     EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
-    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_TRUE(FileExists(s_folder + "\\qlxuins1.exe"));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
@@ -211,7 +207,7 @@ TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
     Run();
     ASSERT_EQ("ERROR 10|ERROR 8", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPaths, nullptr));
+    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(FileExists("C:\\windows\\qlxuins1.exe"));
 }
 
@@ -229,7 +225,7 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
     EXPECT_EQ(1, CountFiles(s_folder));
     EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
-    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettings, "Path"));
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ(0, launch_.count);
 }
 

@@ -1,15 +1,16 @@
 // Registry operations and the settings key, against the prefix's registry.
 #include "winhelpers.h"
 
+#include "base/product.h"
+#include "base/state.h"
 #include "registration/registry.h"
-#include "setup/state.h"
+#include "registration/settings.h"
 
 #include <cstring>
 
 namespace {
 
 const char kScratchKey[] = "Software\\QlxTests";
-const char kSettingsKey[] = "Software\\Orvanta\\Quillarix\\Settings";
 
 class Registry : public WineTest {
 protected:
@@ -17,15 +18,14 @@ protected:
     {
         WineTest::SetUp();
         DeleteRegistryTree(HKEY_CURRENT_USER, kScratchKey);
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_CURRENT_USER, kScratchKey, &key_));
-        ComposeSettingsKeyPath();
     }
     void TearDown() override
     {
         RegCloseKey(key_);
         DeleteRegistryTree(HKEY_CURRENT_USER, kScratchKey);
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         WineTest::TearDown();
     }
     void Store(const char *name, DWORD type, const std::string &bytes)
@@ -40,11 +40,11 @@ protected:
 
 TEST_F(Registry, SettingsKeyIsCreatedWithItsParentsAndNoValues)
 {
-    EXPECT_STREQ(kSettingsKey, g_setup.settingsKeyPath);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
     CloseKey(key);
-    for (const char *path : {"Software\\Orvanta", "Software\\Orvanta\\Quillarix", kSettingsKey})
+    for (const char *path : {"Software\\Orvanta", "Software\\Orvanta\\Quillarix",
+                             "Software\\Orvanta\\Quillarix\\Settings"})
         EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, path)) << path;
     DWORD type;
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path", &type));

@@ -2,7 +2,7 @@
 // has no owner, and a system number of 0 shows nothing.
 #include "winhelpers.h"
 
-#include "setup/report.h"
+#include "base/report.h"
 
 namespace {
 

@@ -6,13 +6,12 @@
 #include "location/location.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <functional>
 
 namespace {
 
-const char kSettingsKey[] = "Software\\Orvanta\\Quillarix\\Settings";
 
 // What each modal dialog does when the sequence runs it.
 struct DialogScript {
@@ -50,7 +49,7 @@ protected:
     void SetUp() override
     {
         WineTest::SetUp();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         s_script = &script_;
         s_launches = 0;
         sys.DialogBoxParamA = FakeDialogBox;
@@ -61,7 +60,7 @@ protected:
     void TearDown() override
     {
         WineTest::TearDown();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
     }
 
     // Chooses folder in the location dialog and presses result.

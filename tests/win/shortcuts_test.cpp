@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "registration/registration.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <objbase.h>
 #include <cstring>
@@ -53,7 +53,7 @@ std::string LinkIn(int csidl)
 {
     char path[MAX_PATH] = "";
     SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
-    return std::string(path) + "\\Quillarix.lnk";
+    return std::string(path) + kLinkName;
 }
 
 class Shortcuts : public WineTest {
@@ -95,7 +95,7 @@ TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
     // The Start menu link lies beside Programs, not inside it.
     char programs[MAX_PATH];
     SHGetSpecialFolderPathA(nullptr, programs, CSIDL_PROGRAMS, FALSE);
-    EXPECT_FALSE(FileExists(std::string(programs) + "\\Quillarix.lnk"));
+    EXPECT_FALSE(FileExists(std::string(programs) + kLinkName));
 }
 
 TEST_F(Shortcuts, EverythingTakenIsGivenBack)

@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "payload/store.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "resources/resource.h"
 #include "setup/sequence.h"
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -401,15 +401,13 @@ protected:
         RemoveTree(g_installFolder);
         CreateDirectoryA(g_installFolder.c_str(), nullptr);
         WriteFileBytes(g_installFolder + "\\notes.txt", "the user's own notes");
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
-        DeleteRegistryTree(HKEY_LOCAL_MACHINE,
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillarix.exe");
-        DeleteRegistryTree(HKEY_LOCAL_MACHINE,
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
         DeleteFileA("C:\\windows\\qlxuins1.exe");
         DeleteFileA((temp_ + "\\data.tmp").c_str());
-        DeleteFileA((startMenu_ + "\\Quillarix.lnk").c_str());
-        DeleteFileA((desktop_ + "\\Quillarix.lnk").c_str());
+        DeleteFileA((startMenu_ + kLinkName).c_str());
+        DeleteFileA((desktop_ + kLinkName).c_str());
         UnregisterClassA("Quillarix", GetModuleHandleA(nullptr));
     }
 
@@ -434,8 +432,8 @@ protected:
         if (path.compare(0, folder.size(), folder) == 0)
             return path != folder + "notes.txt";
         return path == g_installFolder + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
-               path == temp_ + "\\data.tmp" || path == startMenu_ + "\\Quillarix.lnk" ||
-               path == desktop_ + "\\Quillarix.lnk";
+               path == temp_ + "\\data.tmp" || path == startMenu_ + kLinkName ||
+               path == desktop_ + kLinkName;
     }
 
     // One whole run; returns a description of every broken promise. Without

@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "payload/manifest.h"
-#include "setup/pathtext.h"
+#include "base/pathtext.h"
 #include "uninstaller/ucalls.h"
 #include "uninstaller/uninstall.h"
 
@@ -20,7 +20,6 @@ int WINAPI Answer(HWND, LPCSTR text, LPCSTR, UINT)
     return s_said.size() == 1 ? s_answer : IDOK;
 }
 
-const char kSettings[] = "Software\\Orvanta\\Quillarix\\Settings";
 
 class Uninstall : public WineTest {
 protected:
@@ -31,7 +30,7 @@ protected:
         s_said.clear();
         s_answer = IDYES;
         usys.MessageBoxA = Answer;
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         folder_ = Scratch("Quillarix");
         CreateDirectoryA(folder_.c_str(), nullptr);
         for (const ManifestRow &row : kManifest) {
@@ -42,7 +41,7 @@ protected:
         }
         WriteFileBytes(folder_ + "\\Quillarix.exe", "MZ");
         HKEY key;
-        RegCreateKeyA(HKEY_CURRENT_USER, kSettings, &key);
+        RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key);
         RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder_.c_str()),
                        static_cast<DWORD>(folder_.size() + 1));
         RegSetValueExA(key, "Installed", 0, REG_SZ, reinterpret_cast<const BYTE *>("C:\\s.exe"), 9);
@@ -51,7 +50,7 @@ protected:
     void TearDown() override
     {
         RestoreUninstallCalls();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         WineTest::TearDown();
     }
     std::string folder_;
@@ -61,7 +60,7 @@ TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 {
     EXPECT_EQ(kRemoved, RunUninstall());
     EXPECT_FALSE(FileExists(folder_));
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("Quillarix has been removed from your computer.", s_said[1]);
 }
@@ -72,22 +71,25 @@ TEST_F(Uninstall, NoLeavesEverything)
     EXPECT_EQ(kDeclined, RunUninstall());
     EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_TRUE(FileExists(folder_ + "\\Feature.stp"));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
     EXPECT_EQ(1u, s_said.size());
 }
+
+// Another product of the same vendor, whose key the removal must leave.
+const std::string kOtherProductKey = std::string(kVendorKey) + "\\Typeset";
 
 TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
 {
     WriteFileBytes(folder_ + "\\My Script.scp", "INT. KITCHEN - DAY");
     HKEY other;
-    RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Orvanta\\Typeset", &other);
+    RegCreateKeyA(HKEY_CURRENT_USER, kOtherProductKey.c_str(), &other);
     RegCloseKey(other);
     EXPECT_EQ(kRemoved, RunUninstall());
     EXPECT_TRUE(FileExists(folder_ + "\\My Script.scp"));
     EXPECT_FALSE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_FALSE(FileExists(folder_ + "\\Proof_Left.stp"));
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta\\Quillarix"));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Orvanta\\Typeset"));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kProductKey));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kOtherProductKey.c_str()));
 }
 
 TEST_F(Uninstall, NothingToFindChangesNothing)
@@ -95,7 +97,7 @@ TEST_F(Uninstall, NothingToFindChangesNothing)
     DeleteFileA((folder_ + "\\Quillarix.exe").c_str());
     EXPECT_EQ(kNotInstalled, RunUninstall());
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("No installation of Quillarix was found.  Nothing was removed.", s_said[1]);
 }
@@ -108,7 +110,7 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     EXPECT_EQ(kRunning, RunUninstall());
     CloseHandle(held);
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettings));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
 TEST_F(Uninstall, WhatCannotBeRemovedIsListedAndFailsTheExitCode)
@@ -129,16 +131,15 @@ TEST_F(Uninstall, WhatCannotBeRemovedIsListedAndFailsTheExitCode)
 
 TEST_F(Uninstall, FallsBackToTheAppPathsEntry)
 {
-    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Orvanta");
-    const char appPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Quillarix.exe";
+    DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, appPaths, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
     RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder_.c_str()),
                    static_cast<DWORD>(folder_.size() + 1));
     RegCloseKey(key);
     EXPECT_EQ(kRemoved, RunUninstall());
     EXPECT_FALSE(FileExists(folder_));
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, appPaths, 0, KEY_READ, &key));
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsEntry, 0, KEY_READ, &key));
 }
 
 }  // namespace

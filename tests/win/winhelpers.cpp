@@ -1,7 +1,7 @@
 // Test helpers: the fixture, recorded message boxes, files and resources.
 #include "winhelpers.h"
 
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <cstdlib>
 #include <cstring>

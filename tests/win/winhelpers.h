@@ -1,7 +1,8 @@
 // Helpers for the Windows tests: a fixture with a scratch folder and a clean
 // call table, recorded message boxes, and small file helpers.
 #pragma once
-#include "setup/syscalls.h"
+#include "base/product.h"
+#include "base/syscalls.h"
 
 #include <gtest/gtest.h>
 

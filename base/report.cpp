@@ -1,8 +1,8 @@
 // Error and system-error message boxes.
-#include "setup/report.h"
+#include "base/report.h"
 
-#include "setup/pathtext.h"
-#include "setup/syscalls.h"
+#include "base/pathtext.h"
+#include "base/syscalls.h"
 
 
 void ReportError(const char *text, const char *code)

@@ -1,5 +1,5 @@
 // The setup state's one definition.
-#include "setup/state.h"
+#include "base/state.h"
 
 #include <cstring>
 

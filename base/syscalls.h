@@ -3,8 +3,8 @@
 // functions. Tests replace single entries (to fail a call or record it) and
 // put the real ones back with RestoreSysCalls().
 #pragma once
-#include "setup/calltable.h"
-#include "setup/win.h"
+#include "base/calltable.h"
+#include "base/win.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 // Turning the bytes of a registry query into a text, or refusing them.
-#include "registration/regtext.h"
+#include "base/regtext.h"
 
 RegistryTextVerdict TerminateRegistryText(char *buffer, std::size_t cbBuffer, unsigned long type,
                                           std::size_t cbData)

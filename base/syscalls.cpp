@@ -1,5 +1,5 @@
 // The call table's one definition, filled with the real functions at load.
-#include "setup/syscalls.h"
+#include "base/syscalls.h"
 
 // constexpr: the table is complete before any code runs, without the C
 // runtime's start-up (the setup executable is linked without it).

@@ -1,6 +1,6 @@
 // Bounded path text operations. Every one either produces the whole result
 // or fails with an empty (or, for AppendText, unchanged) buffer.
-#include "setup/pathtext.h"
+#include "base/pathtext.h"
 
 #include <cstring>
 

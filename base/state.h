@@ -1,8 +1,8 @@
 // Process-wide state of the setup, declared once. Set during start-up and the
 // location dialogs, read everywhere else.
 #pragma once
-#include "setup/pathtext.h"
-#include "setup/win.h"
+#include "base/pathtext.h"
+#include "base/win.h"
 
 struct SetupState {
     char installFolder[kCbPath];
@@ -10,7 +10,6 @@ struct SetupState {
     char windowsFolder[kCbPath];    // no trailing backslash; empty when unknown
     char tempFolder[kCbPath];       // keeps the system's trailing backslash
     char programFilesFolder[kCbPath];
-    char settingsKeyPath[kCbPath];  // composed once at start-up
     char browsePath[kCbPath];       // the folder browser's display-name and path buffer
     bool existingInstall;           // the proposed folder already holds the main executable
     HINSTANCE instance;             // module holding templates, icon and payload

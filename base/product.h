@@ -1,0 +1,36 @@
+// The product's compiled-in names and the registry keys it owns. The setup,
+// the uninstaller and the tests all read them from here: the uninstaller
+// must remove exactly what the setup writes. The longer texts are joined
+// from the macros at compile time, so that each name is spelled once.
+#pragma once
+
+#define QLX_PRODUCT "Quillarix"
+#define QLX_MAIN_EXE QLX_PRODUCT ".exe"
+#define QLX_VENDOR_KEY "Software\\Orvanta"
+#define QLX_APP_PATHS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
+#define QLX_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+
+inline constexpr char kProductName[] = QLX_PRODUCT;
+inline constexpr char kProductNameUpper[] = "QUILLARIX";
+inline constexpr char kProductFolder[] = "\\" QLX_PRODUCT;
+inline constexpr char kMainExeName[] = QLX_MAIN_EXE;
+inline constexpr char kUninstallerName[] = "qlxuins1.exe";
+inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a shell folder
+inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
+inline constexpr char kStagingDataName[] = "data.tmp";
+inline constexpr char kStagingImageName[] = "image.tmp";
+
+// Per user, under HKEY_CURRENT_USER: the vendor's key, the product's key
+// below it and the settings key with the values `Installed` and `Path`.
+inline constexpr char kVendorKey[] = QLX_VENDOR_KEY;
+inline constexpr char kProductKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT;
+inline constexpr char kSettingsKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT "\\Settings";
+
+// Machine-wide, under HKEY_LOCAL_MACHINE: the entry Quillarix.exe under App
+// Paths and the entry Quillarix under Uninstall (the system's list of
+// installed programs).
+inline constexpr char kAppPathsKey[] = QLX_APP_PATHS_KEY;
+inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE;
+inline constexpr char kUninstallKey[] = QLX_UNINSTALL_KEY;
+inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
+inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";

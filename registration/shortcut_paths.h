@@ -1,0 +1,26 @@
+// Where Quillarix.lnk lives: the user's Start menu folder and desktop
+// folder. The setup makes the links there and the uninstaller removes them,
+// each through its own call table.
+#pragma once
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "base/win.h"
+
+// Calls use(path) with folder + "\Quillarix.lnk" for each of the two shell
+// folders that can be found. A folder the shell cannot name, or one too
+// long to take the link's name, is skipped. Every item list is freed.
+template <typename Calls, typename Use>
+void ForEachShortcutPath(const Calls &calls, HWND owner, Use use)
+{
+    static const int kFolders[] = {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY};
+    for (int csidl : kFolders) {
+        LPITEMIDLIST items = nullptr;
+        if (calls.SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK)
+            continue;
+        char path[kCbPath];
+        BOOL havePath = calls.SHGetPathFromIDListA(items, path);
+        calls.ILFree(items);
+        if (havePath && AppendText(path, sizeof path, kLinkName))
+            use(static_cast<const char *>(path));
+    }
+}
