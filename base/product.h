@@ -1,20 +1,28 @@
 // The product's compiled-in names and the registry keys it owns. The setup,
 // the uninstaller and the tests all read them from here: the uninstaller
 // must remove exactly what the setup writes. The longer texts are joined
-// from the macros at compile time, so that each name is spelled once.
+// from the macros at compile time, so that each name is spelled once. The
+// resource scripts read the macros too (for the version resources).
 #pragma once
 
 #define QLX_PRODUCT "Quillarix"
+#define QLX_VENDOR "Orvanta"
+#define QLX_VERSION 1, 0, 0, 0
+#define QLX_VERSION_TEXT "1.0.0.0"
+#define QLX_COPYRIGHT "Copyright (c) Orvanta Software. All rights reserved."
 #define QLX_MAIN_EXE QLX_PRODUCT ".exe"
-#define QLX_VENDOR_KEY "Software\\Orvanta"
+#define QLX_UNINSTALLER_EXE "qlxuins1.exe"
+#define QLX_VENDOR_KEY "Software\\" QLX_VENDOR
 #define QLX_APP_PATHS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
 #define QLX_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+
+#ifndef RC_INVOKED
 
 inline constexpr char kProductName[] = QLX_PRODUCT;
 inline constexpr char kProductNameUpper[] = "QUILLARIX";
 inline constexpr char kProductFolder[] = "\\" QLX_PRODUCT;
 inline constexpr char kMainExeName[] = QLX_MAIN_EXE;
-inline constexpr char kUninstallerName[] = "qlxuins1.exe";
+inline constexpr char kUninstallerName[] = QLX_UNINSTALLER_EXE;
 inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a shell folder
 inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
 inline constexpr char kStagingDataName[] = "data.tmp";
@@ -34,3 +42,4 @@ inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE;
 inline constexpr char kUninstallKey[] = QLX_UNINSTALL_KEY;
 inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
 inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";
+#endif  // RC_INVOKED

@@ -1,13 +1,38 @@
-// The call table's one definition, filled with the real functions at load.
+// The call table's one definition, filled with the real functions at load
+// and bound to the late-loaded libraries at start.
 #include "base/syscalls.h"
 
-// constexpr: the table is complete before any code runs, without the C
-// runtime's start-up (the setup executable is linked without it).
-static constexpr SysCalls kRealSysCalls = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL)};
+#include "base/libraries.h"
 
-constinit SysCalls sys = kRealSysCalls;
+// constinit: the table is complete before any code runs, without the C
+// runtime's start-up (the setup executable is linked without it).
+constinit static SysCalls s_real = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
+constinit SysCalls sys = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
+
+// Binds entry to name in module, or to its failing stand-in.
+template <typename Fn> static void Bind(HMODULE module, const char *name, Fn *entry)
+{
+    Fn found = module ? LookUp<Fn>(sys.GetProcAddress(module, name)) : nullptr;
+    *entry = found ? found : &Unbound<Fn>::Call;
+}
+
+void BindSystemLibraries()
+{
+    RestrictLibrarySearch(sys);
+    HMODULE version = LoadSystemLibrary(sys, "version.dll");
+#define QLX_BIND_LATE(name) Bind(version, #name, &s_real.name);
+#define QLX_IMPORTED(name)
+    QLX_SYSCALLS(QLX_IMPORTED, QLX_BIND_LATE)
+#undef QLX_IMPORTED
+#undef QLX_BIND_LATE
+#define QLX_COPY_LATE(name) sys.name = s_real.name;
+#define QLX_IMPORTED(name)
+    QLX_SYSCALLS(QLX_IMPORTED, QLX_COPY_LATE)
+#undef QLX_IMPORTED
+#undef QLX_COPY_LATE
+}
 
 void RestoreSysCalls()
 {
-    sys = kRealSysCalls;
+    sys = s_real;
 }

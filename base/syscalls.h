@@ -8,14 +8,17 @@
 
 #include <cstdlib>
 
-// One line per call: X(name). The member has the call's name and exact type.
-#define QLX_SYSCALLS(X)                                                       \
+// One line per call: X(name) for the calls of the imported system libraries,
+// LATE(name) for those of VERSION.dll, which is loaded from the system
+// folder at start (BindSystemLibraries). The member has the call's name and exact type.
+#define QLX_SYSCALLS(X, LATE)                                                 \
     /* files */                                                               \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileA)    \
     X(GetLastError)                                                           \
     /* folders, drives */                                                     \
     X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
-    X(GetWindowsDirectoryA) X(GetTempPathA) X(GetModuleFileNameA)             \
+    X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA)          \
+    X(GetModuleFileNameA)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA)                                      \
     /* registry */                                                            \
     X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
@@ -24,8 +27,8 @@
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
     /* LZ expansion */                                                        \
     X(_lopen) X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)            \
-    /* version information */                                                 \
-    X(GetFileVersionInfoSizeA) X(GetFileVersionInfoA) X(VerQueryValueA)       \
+    /* version information: VERSION.dll, not one of the known system ones */ \
+    LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA) \
     /* messages */                                                            \
     X(MessageBoxA) X(FormatMessageA) X(LocalFree)                             \
     /* windows, dialogs */                                                    \
@@ -49,10 +52,17 @@
     X(GetModuleHandleA) X(ExitProcess)
 
 struct SysCalls {
-    QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER)
+    QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
 };
 
 extern SysCalls sys;
 
-// Puts every entry back to the real function.
+// Restricts library search to the system folder, then loads VERSION.dll
+// from there by its full path and binds the LATE entries to its functions
+// (the library stays loaded). Where it cannot be loaded, or an entry point
+// is missing, the entry keeps failing as the call fails. The first thing
+// the program does.
+void BindSystemLibraries();
+
+// Puts every entry back to the real function (as bound).
 void RestoreSysCalls();

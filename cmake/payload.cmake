@@ -28,6 +28,7 @@ foreach(line ${QLX_CATALOGUE})
     list(APPEND QLX_PAYLOAD_ROWS
         "${CMAKE_MATCH_1}|${CMAKE_MATCH_2}|${CMAKE_MATCH_3}|${CMAKE_MATCH_4}|${CMAKE_MATCH_6}")
     set(QLX_NAME_OF_${CMAKE_MATCH_1} ${CMAKE_MATCH_3})
+    set(QLX_ID_OF_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
 endforeach()
 
 # The two programs take their file names from the catalogue.

@@ -20,7 +20,12 @@ set(QLX_WARNINGS -Wall -Wextra -Werror)
 # state) into .data, stored in the file, instead of .bss.
 set(QLX_PRODUCT_FLAGS ${QLX_WARNINGS} -fno-exceptions -fno-rtti -ffunction-sections -fno-ident
     -fno-asynchronous-unwind-tables -fno-unwind-tables)
-set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s)
+# Builds are reproducible: no build path in the objects, no time stamp in
+# the PE header (and so the same checksum).
+set(QLX_PRODUCT_FLAGS ${QLX_PRODUCT_FLAGS} -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+    -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections -s
+    -Wl,--no-insert-timestamp)
 
 # One library per floor, each built from every source in its folder and
 # linked only to the floors below it: base at the bottom; registration,
@@ -37,7 +42,9 @@ foreach(floor ${QLX_FLOORS})
     target_link_libraries(qlx_${floor} PUBLIC ${QLX_FLOOR_LIBRARIES})
     list(PREPEND QLX_FLOOR_LIBRARIES qlx_${floor})
 endforeach()
-target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32 lz32 version)
+# Only the known system libraries are imported (the LZ expansion comes from
+# KERNEL32); VERSION.dll is loaded at run time from the system folder.
+target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
@@ -48,7 +55,7 @@ target_include_directories(qlx_resources PRIVATE ${CMAKE_SOURCE_DIR}
     ${CMAKE_BINARY_DIR}/payload-rc ${QLX_ICON_DIR})
 add_dependencies(qlx_resources payload)
 set_source_files_properties(resources/setup.rc PROPERTIES
-    OBJECT_DEPENDS "${QLX_PAYLOAD_STORED};${QLX_ICON};${CMAKE_BINARY_DIR}/payload-rc/payload.rc")
+    OBJECT_DEPENDS "${QLX_PAYLOAD_STORED};${QLX_ICON};${CMAKE_BINARY_DIR}/payload-rc/payload.rc;${CMAKE_SOURCE_DIR}/resources/administrator.manifest;${CMAKE_SOURCE_DIR}/resources/versioninfo.rc")
 
 add_executable(QuillarixSetup WIN32 setup/main.cpp $<TARGET_OBJECTS:qlx_resources>)
 # The setup enters at SetupEntry, without the C runtime's start-up files.
@@ -70,18 +77,34 @@ target_link_options(bitness PRIVATE -static)
 set_target_properties(bitness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # Static checks of the built executable.
-add_test(NAME setup_exe_imports
-    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
-            $<TARGET_FILE:QuillarixSetup>)
+foreach(program QuillarixSetup uninstaller_app)
+    add_test(NAME ${program}_imports
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
+                $<TARGET_FILE:${program}>)
+endforeach()
 
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>
             ${QLX_PAYLOAD_TABLE} ${QLX_SZDD})
 
+add_test(NAME setup_exe_manifests
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_manifests.sh $<TARGET_FILE:QuillarixSetup>
+            ${QLX_SZDD} ${CMAKE_SOURCE_DIR}/resources/administrator.manifest
+            ${CMAKE_SOURCE_DIR}/quillarix/app.manifest ${QLX_ID_OF_IDF_UNINSTALLER}
+            ${QLX_ID_OF_IDF_MAIN_EXE})
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_footprint
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
                 $<TARGET_FILE:QuillarixSetup> 32768)
+endif()
+# The product is built reproducibly: built again in another folder, it is
+# the same to the byte.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    add_test(NAME setup_exe_reproducible
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_reproducible.sh ${CMAKE_SOURCE_DIR}
+                win32 $<TARGET_FILE:QuillarixSetup>)
+    set_tests_properties(setup_exe_reproducible PROPERTIES TIMEOUT 1800)
 endif()
 get_property(QLX_STATIC_TESTS DIRECTORY PROPERTY TESTS)
 set_tests_properties(${QLX_STATIC_TESTS} PROPERTIES LABELS static)

@@ -1,7 +1,9 @@
-// OLE32 loaded by name (it is never imported) with the three entry points
-// that the shell link object needs, and that object's published ids. The
-// setup and the uninstaller both use it, each through its own call table.
+// OLE32 loaded at run time (it is never imported) from the system folder,
+// with the three entry points that the shell link object needs, and that
+// object's published ids. The setup and the uninstaller both use it, each
+// through its own call table.
 #pragma once
+#include "base/libraries.h"
 #include "base/win.h"
 
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
@@ -22,18 +24,14 @@ struct Ole32 {
     CoCreateInstanceFn coCreateInstance;
 };
 
-template <typename Fn> Fn LookUp(FARPROC found)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
-}
-
-// Loads "OLE32.DLL" and looks up CoInitialize, CoUninitialize and
-// CoCreateInstance through calls (a call table). False when the library or
-// any entry point is missing; the library is then already released.
-// Otherwise the caller releases ole->module with FreeLibrary.
+// Loads ole32.dll by its full path in the system folder, never by its bare
+// name, and looks up CoInitialize, CoUninitialize and CoCreateInstance
+// through calls (a call table). False when the library or any entry point
+// is missing; the library is then already released. Otherwise the caller
+// releases ole->module with FreeLibrary.
 template <typename Calls> bool LoadOle32(const Calls &calls, Ole32 *ole)
 {
-    ole->module = calls.LoadLibraryA("OLE32.DLL");
+    ole->module = LoadSystemLibrary(calls, "ole32.dll");
     if (!ole->module)
         return false;
     ole->coInitialize = LookUp<CoInitializeFn>(calls.GetProcAddress(ole->module, "CoInitialize"));

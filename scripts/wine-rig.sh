@@ -6,6 +6,7 @@
 #   rig_runs_i686       true when the prefix runs 32-bit Windows programs
 #   rig_wine ARGS...    runs a command in the prefix's environment, as the user
 #   rig_wine_in PREFIX HOME ARGS...  the same in another prefix
+#   (QLX_DLL_OVERRIDES, if set, is added to Wine's library overrides)
 #   rig_winpath PATH    the Linux PATH as a Windows path on Wine's Z: drive
 #   rig_stop            ends the wineserver and the display
 # A prefix made with wine32 installed has the WoW64 layout and runs both
@@ -25,8 +26,8 @@ rig_as_user() {
 rig_wine_in() {
     prefix=$1 home=$2
     shift 2
-    rig_as_user env WINEPREFIX="$prefix" HOME="$home" \
-        WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" \
+    rig_as_user env WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${QLX_DLL_OVERRIDES:+;$QLX_DLL_OVERRIDES}" \
         DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
 }
 

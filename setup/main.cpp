@@ -7,5 +7,6 @@
 
 extern "C" void WINAPI SetupEntry()
 {
+    BindSystemLibraries();  // before anything can load a library from elsewhere
     sys.ExitProcess(static_cast<UINT>(RunSetup(sys.GetModuleHandleA(nullptr))));
 }

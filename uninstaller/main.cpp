@@ -3,9 +3,11 @@
 // no arguments; its exit code says how the removal went.
 #include "uninstaller/uninstall.h"
 
-#include "base/win.h"
+#include "base/libraries.h"
+#include "uninstaller/ucalls.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    RestrictLibrarySearch(usys);  // before OLE32 is loaded by name
     return RunUninstall();
 }

@@ -12,7 +12,7 @@
     X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameA)         \
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
     X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
-    X(MultiByteToWideChar) X(lstrcmpiA)
+    X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

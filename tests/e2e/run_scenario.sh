@@ -5,9 +5,14 @@
 # on failure; screenshots land in build/screenshots as PNG. BITS is the
 # setup's (32 or 64): a 32-bit setup on 64-bit Windows installs under
 # "Program Files (x86)" and writes the machine keys' 32-bit view.
-#   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR BITS
+# The setup is started from a folder of its own, downloads/, as a user
+# starts it from the browser's Downloads folder. A scenario whose first line
+# is "# plant: NAME..." finds PLANTED_DIR/NAME.dll there for each NAME, with
+# Wine told to prefer such native copies, as Windows does for every library
+# that is not one of its known ones.
+#   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR BITS PLANTED_DIR
 set -u
-scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"; bits="$5"
+scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"; bits="$5"; planted="$6"
 case $bits in
     32) PROGRAM_FILES='C:\Program Files (x86)' ;;
     64) PROGRAM_FILES='C:\Program Files' ;;
@@ -21,8 +26,15 @@ fi
 . "$(dirname "$0")/../../scripts/wine-rig.sh"
 dir="$QLX_SCRATCH/e2e/$name"
 rm -rf "$dir"
-mkdir -p "$dir/home" "$dir/shots"
-cp "$setup" "$driver" "$scenario" "$dir/"
+mkdir -p "$dir/home" "$dir/shots" "$dir/downloads"
+cp "$driver" "$scenario" "$dir/"
+cp "$setup" "$dir/downloads/"
+plants=$(sed -n '1s/^# plant: //p' "$scenario")
+for name in $plants; do
+    cp "$planted/$name.dll" "$dir/downloads/"
+done
+QLX_DLL_OVERRIDES=""
+[ -n "$plants" ] && QLX_DLL_OVERRIDES="$(echo $plants | tr ' ' ',')=n,b"
 [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH/e2e"
 rig_as_user cp -a "$QLX_SCRATCH/prefix-pristine" "$dir/prefix"
 # Wine links the profile's Desktop (and Documents, ...) to $HOME: point the
@@ -34,7 +46,7 @@ done
 
 run_in_prefix() { (cd "$dir" && rig_wine_in "$dir/prefix" "$dir/home" "$@"); }
 run_in_prefix wine "$dir/$(basename "$driver")" "$(rig_winpath "$dir/$(basename "$scenario")")" \
-    "$(rig_winpath "$dir/$(basename "$setup")")" "$(rig_winpath "$dir/transcript.txt")" \
+    "$(rig_winpath "$dir/downloads/$(basename "$setup")")" "$(rig_winpath "$dir/transcript.txt")" \
     "$(rig_winpath "$dir/shots")" "$PROGRAM_FILES" "$bits"
 status=$?
 cat "$dir/transcript.txt" 2>/dev/null

@@ -1,11 +1,13 @@
 #!/bin/sh
-# The setup executable imports only system libraries: fails on any DLL
-# outside the allowed list (OLE32 included: it is loaded by name). Also
-# checks the PE header: GUI subsystem.
+# An executable that runs with administrator rights imports only Windows'
+# known system libraries, which are never looked for in the program's own
+# folder: fails on any DLL outside the allowed list (VERSION and OLE32 are
+# loaded at run time from the system folder). Also checks the PE header:
+# GUI subsystem.
 set -u
 objdump="$1"
 exe="$2"
-allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll LZ32.dll VERSION.dll msvcrt.dll"
+allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll SHELL32.dll msvcrt.dll"
 dump=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
 fail=0
 dlls=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p')

@@ -1,8 +1,11 @@
 // Windows test runner.
+#include "base/syscalls.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char **argv)
 {
+    BindSystemLibraries();  // as the setup does at its start
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -26,14 +26,14 @@ namespace {
 
 enum Entry {
 #define QLX_SWEEP_ENUM(name) k_##name,
-    QLX_SYSCALLS(QLX_SWEEP_ENUM)
+    QLX_SYSCALLS(QLX_SWEEP_ENUM, QLX_SWEEP_ENUM)
 #undef QLX_SWEEP_ENUM
     kEntryCount
 };
 
 const char *const kEntryNames[] = {
 #define QLX_SWEEP_NAME(name) #name,
-    QLX_SYSCALLS(QLX_SWEEP_NAME)
+    QLX_SYSCALLS(QLX_SWEEP_NAME, QLX_SWEEP_NAME)
 #undef QLX_SWEEP_NAME
 };
 
@@ -305,7 +305,7 @@ void InstallWrappers()
 {
     g_below = sys;
 #define QLX_SWEEP_WRAP(name) sys.name = &Wrap<k_##name, decltype(sys.name)>::Call;
-    QLX_SYSCALLS(QLX_SWEEP_WRAP)
+    QLX_SYSCALLS(QLX_SWEEP_WRAP, QLX_SWEEP_WRAP)
 #undef QLX_SWEEP_WRAP
 }
 

@@ -1,5 +1,6 @@
-// The dialog templates and the icon group, read back from the built setup
-// executables (both architectures) and compared field by field.
+// The dialog templates, the icon group and the version resources, read back
+// from the built setup executables (both architectures) and compared field
+// by field; the uninstaller's version resource as the setup carries it.
 #include "winhelpers.h"
 
 #include <cstring>
@@ -177,5 +178,83 @@ TEST_P(Templates, IconGroupHoldsTwoSixteenColourImages)
 }
 
 INSTANTIATE_TEST_SUITE_P(BuiltSetups, Templates, ::testing::Values("win32", "win64"));
+
+// One text of a file's version resource (US English, Unicode), "" if none.
+std::string VersionText(const std::vector<char> &block, const char *name)
+{
+    char *text = nullptr;
+    UINT cch = 0;
+    std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void **>(&text), &cch) || !text)
+        return "";
+    return std::string(text);
+}
+
+// The uninstaller as the setup carries it (payload 119, SZDD), expanded by
+// the system's LZ expansion into path.
+bool ExpandCarriedUninstaller(const std::string &setup, const std::string &path)
+{
+    HMODULE module = LoadLibraryExA(setup.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        return false;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(119), "FILE");
+    bool written = found && WriteFileBytes(path + ".szdd",
+                                           std::string(static_cast<const char *>(LockResource(
+                                                           LoadResource(module, found))),
+                                                       SizeofResource(module, found)));
+    FreeLibrary(module);
+    OFSTRUCT source, destination;
+    INT from = written ? LZOpenFileA(const_cast<char *>((path + ".szdd").c_str()), &source, OF_READ) : -1;
+    INT to = from >= 0 ? LZOpenFileA(const_cast<char *>(path.c_str()), &destination, OF_CREATE) : -1;
+    bool expanded = to >= 0 && LZCopy(from, to) > 0;
+    if (from >= 0)
+        LZClose(from);
+    if (to >= 0)
+        LZClose(to);
+    DeleteFileA((path + ".szdd").c_str());
+    return expanded;
+}
+
+class VersionResources : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(VersionResources, SetupAndUninstallerSayWhatTheyAre)
+{
+    char temp[MAX_PATH];
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    std::string uninstaller = std::string(temp) + "qlx-carried-uninstaller.exe";
+    ASSERT_TRUE(ExpandCarriedUninstaller(StagedSetup(GetParam()), uninstaller));
+    struct Program {
+        std::string path;
+        const char *description;
+        const char *originalName;
+    } programs[] = {{StagedSetup(GetParam()), "Quillarix Setup", "QuillarixSetup.exe"},
+                    {uninstaller, "Quillarix Uninstaller", "qlxuins1.exe"}};
+    for (const Program &p : programs) {
+        SCOPED_TRACE(p.path);
+        DWORD handle = 0;
+        DWORD cb = GetFileVersionInfoSizeA(p.path.c_str(), &handle);
+        ASSERT_GT(cb, 0u);
+        std::vector<char> block(cb);
+        ASSERT_TRUE(GetFileVersionInfoA(p.path.c_str(), 0, cb, block.data()));
+        VS_FIXEDFILEINFO *fixed = nullptr;
+        UINT cbFixed = 0;
+        ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void **>(&fixed), &cbFixed));
+        EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
+        EXPECT_EQ(0u, fixed->dwFileVersionLS);
+        EXPECT_EQ(0x00010000u, fixed->dwProductVersionMS);
+        EXPECT_EQ(0u, fixed->dwProductVersionLS);
+        EXPECT_EQ("Orvanta", VersionText(block, "CompanyName"));
+        EXPECT_EQ("Quillarix", VersionText(block, "ProductName"));
+        EXPECT_EQ(p.description, VersionText(block, "FileDescription"));
+        EXPECT_EQ("1.0.0.0", VersionText(block, "FileVersion"));
+        EXPECT_EQ("1.0.0.0", VersionText(block, "ProductVersion"));
+        EXPECT_EQ(p.originalName, VersionText(block, "OriginalFilename"));
+        EXPECT_EQ("Copyright (c) Orvanta Software. All rights reserved.",
+                  VersionText(block, "LegalCopyright"));
+    }
+    DeleteFileA(uninstaller.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(BuiltSetups, VersionResources, ::testing::Values("win32", "win64"));
 
 }  // namespace

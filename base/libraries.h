@@ -1,0 +1,48 @@
+// Loading libraries safely. Windows looks for a library that is not one of
+// its known system libraries in the program's own folder first, and a setup
+// runs with administrator rights from a Downloads folder that anyone's
+// browser can drop a file into. So the programs import only known system
+// libraries, restrict the search to the system folder before anything can
+// load another one, and load the rest by their full path in that folder.
+// Each program calls these through its own call table.
+#pragma once
+#include "base/pathtext.h"
+#include "base/win.h"
+
+// A function found by GetProcAddress, as its own type.
+template <typename Fn> Fn LookUp(FARPROC found)
+{
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
+}
+
+// Makes every later library load by name search the system folder only
+// (SetDefaultDllDirectories, looked up because older systems lack it); where
+// only SetDllDirectoryA exists, at least takes the current folder out of
+// the search. The first thing each program does.
+template <typename Calls> void RestrictLibrarySearch(const Calls &calls)
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
+    using SetDllDirectoryFn = BOOL(WINAPI *)(LPCSTR);
+    HMODULE kernel = calls.GetModuleHandleA("KERNEL32.DLL");
+    if (!kernel)
+        return;
+    auto setDefault = LookUp<SetDefaultDllDirectoriesFn>(
+        calls.GetProcAddress(kernel, "SetDefaultDllDirectories"));
+    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        return;
+    auto setDirectory =
+        LookUp<SetDllDirectoryFn>(calls.GetProcAddress(kernel, "SetDllDirectoryA"));
+    if (setDirectory)
+        setDirectory("");
+}
+
+// Loads the library name from the system folder by its full path. Null
+// when the folder cannot be told, the path does not fit, or loading fails.
+template <typename Calls> HMODULE LoadSystemLibrary(const Calls &calls, const char *name)
+{
+    char path[kCbPath];
+    UINT cch = calls.GetSystemDirectoryA(path, sizeof path);
+    if (cch == 0 || cch >= sizeof path || !JoinPath(path, sizeof path, path, name))
+        return nullptr;
+    return calls.LoadLibraryA(path);
+}
