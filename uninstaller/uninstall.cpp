@@ -1,7 +1,10 @@
 // The uninstall sequence: ask, find the installation through the registry,
-// refuse while the application runs, then remove the installed files, the
-// install folder if it is left empty, the shortcuts that point at this
-// installation, the registry records, and finally the uninstaller itself.
+// refuse while the application runs, then remove the shortcuts that point
+// at this installation, the installed files, the install folder if it is
+// left empty, the registry records, and finally the uninstaller itself.
+// A file in use is deleted when Windows next starts. What cannot even be
+// scheduled keeps the installation findable, so that the removal can be
+// run again and finish.
 #include "uninstaller/uninstall.h"
 
 #include "base/fileuse.h"
@@ -20,20 +23,32 @@ namespace {
 
 const char *const kCaption = kProductName;
 
-// What could not be removed, one item a line, shown at the end.
-struct Failures {
+// A list of items for the final message, one a line after its heading.
+struct ItemList {
     char text[2048];
     int count;
 };
 
-void NoteFailure(Failures *failures, const char *item)
+void StartList(ItemList *list, const char *heading)
 {
-    ++failures->count;
-    // A list too long for the box ends with what fitted.
-    if (AppendText(failures->text, sizeof failures->text, "\r\n") &&
-        !AppendText(failures->text, sizeof failures->text, item))
-        AppendText(failures->text, sizeof failures->text, "...");
+    CopyText(list->text, sizeof list->text, heading);
+    list->count = 0;
 }
+
+void AddItem(ItemList *list, const char *item)
+{
+    ++list->count;
+    // A list too long for the box ends with what fitted.
+    if (AppendText(list->text, sizeof list->text, "\r\n") &&
+        !AppendText(list->text, sizeof list->text, item))
+        AppendText(list->text, sizeof list->text, "...");
+}
+
+// What became of the items that could not be removed at once.
+struct Outcome {
+    ItemList scheduled;  // in use: deleted when Windows next starts
+    ItemList left;       // could be neither deleted nor scheduled
+};
 
 // Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without
 // creating keys.
@@ -71,47 +86,63 @@ bool FindInstallation(char *folder, char *mainExe)
     return false;
 }
 
-// Deletes a file the setup installed (clearing read-only first). A file
-// that is already gone is not a failure.
-void RemoveFile(const char *path, Failures *failures)
+// Asks for path to be deleted when Windows next starts. That needs the
+// rights to write HKEY_LOCAL_MACHINE's session manager key.
+bool ScheduleDeletion(const char *path)
+{
+    return usys.MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+// Deletes a file of the installation (clearing read-only first); one in use
+// is scheduled for the next start instead, and one that cannot be scheduled
+// either is left. A file that is already gone is not a failure.
+void RemoveFile(const char *path, Outcome *outcome)
 {
     if (usys.GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return;
     usys.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (!usys.DeleteFileA(path))
-        NoteFailure(failures, path);
+    if (usys.DeleteFileA(path))
+        return;
+    AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
 }
 
-// The running uninstaller cannot always delete its own file: then it is
-// deleted when Windows next starts.
-void RemoveSelf(const char *self, Failures *failures)
+// The running uninstaller cannot delete its own file: it is deleted when
+// Windows next starts, which is no news to the user. Only when that cannot
+// be scheduled does it count, as left.
+void RemoveSelf(const char *self, Outcome *outcome)
 {
     usys.SetFileAttributesA(self, FILE_ATTRIBUTE_NORMAL);
-    if (!usys.DeleteFileA(self) &&
-        !usys.MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-        NoteFailure(failures, self);
+    if (!usys.DeleteFileA(self) && !ScheduleDeletion(self))
+        AddItem(&outcome->left, self);
 }
 
-void RemoveInstalledFiles(const char *folder, const char *self, Failures *failures)
+// The data files, then the main executable and an uninstaller that lies in
+// the folder. When a data file is left, the main executable stays too: by
+// it a second removal finds the installation again.
+void RemoveInstalledFiles(const char *folder, const char *self, Outcome *outcome)
 {
     char path[kCbPath];
     for (const ManifestRow &row : kManifest)
         if (JoinPath(path, sizeof path, folder, row.fileName))
-            RemoveFile(path, failures);
+            RemoveFile(path, outcome);
+    if (outcome->left.count != 0)
+        return;
     if (JoinPath(path, sizeof path, folder, kMainExeName))
-        RemoveFile(path, failures);
+        RemoveFile(path, outcome);
     // The uninstaller lies here when the setup could not register it.
+    bool selfInFolder = false;
     if (JoinPath(path, sizeof path, folder, kUninstallerName) && IsFile(path)) {
-        if (usys.lstrcmpiA(path, self) == 0)
-            RemoveSelf(path, failures);
+        selfInFolder = usys.lstrcmpiA(path, self) == 0;
+        if (selfInFolder)
+            RemoveSelf(path, outcome);
         else
-            RemoveFile(path, failures);
+            RemoveFile(path, outcome);
     }
     // Only an empty folder goes: whatever the user put there stays, and so
-    // does the folder then. If the uninstaller itself is still in it, the
-    // folder follows it at the next start.
-    if (!usys.RemoveDirectoryA(folder))
-        usys.MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    // does the folder then. One that still holds files of the installation
+    // follows them at the next start.
+    if (!usys.RemoveDirectoryA(folder) && (selfInFolder || outcome->scheduled.count != 0))
+        ScheduleDeletion(folder);
 }
 
 // True when the file at linkPath is a shell link whose target is mainExe.
@@ -136,16 +167,15 @@ bool LinksTo(CoCreateInstanceFn coCreateInstance, const char *linkPath, const ch
     return matches;
 }
 
-void RemoveShortcuts(const char *mainExe, Failures *failures)
+void RemoveShortcuts(const char *mainExe, Outcome *outcome)
 {
     Ole32 ole;
     if (!LoadOle32(usys, &ole))
         return;
     if (SUCCEEDED(ole.coInitialize(nullptr))) {
         ForEachShortcutPath(usys, nullptr, [&](const char *path) {
-            if (IsFile(path) && LinksTo(ole.coCreateInstance, path, mainExe) &&
-                !usys.DeleteFileA(path))
-                NoteFailure(failures, path);
+            if (IsFile(path) && LinksTo(ole.coCreateInstance, path, mainExe))
+                RemoveFile(path, outcome);
         });
         ole.coUninitialize();
     }
@@ -153,18 +183,18 @@ void RemoveShortcuts(const char *mainExe, Failures *failures)
 }
 
 // Deletes parent\name when it exists; a key that is not there is no failure.
-// Failures are noted when failures is given.
-void RemoveKey(HKEY root, const char *parent, const char *name, Failures *failures)
+// Failures are noted when outcome is given.
+void RemoveKey(HKEY root, const char *parent, const char *name, Outcome *outcome)
 {
     HKEY key;
     if (usys.RegOpenKeyExA(root, parent, 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS)
         return;
     LONG status = usys.RegDeleteKeyA(key, name);
     usys.RegCloseKey(key);
-    if (failures && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
+    if (outcome && status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         char item[kCbPath];
         if (JoinPath(item, sizeof item, parent, name))
-            NoteFailure(failures, item);
+            AddItem(&outcome->left, item);
     }
 }
 
@@ -203,10 +233,10 @@ void RemoveEmptyKeysUpTo(HKEY root, const char *path, const char *top)
     }
 }
 
-void RemoveRegistryRecords(Failures *failures)
+void RemoveRegistryRecords(Outcome *outcome)
 {
-    RemoveKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kMainExeName, failures);
-    RemoveKey(HKEY_LOCAL_MACHINE, kUninstallKey, kProductName, failures);
+    RemoveKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kMainExeName, outcome);
+    RemoveKey(HKEY_LOCAL_MACHINE, kUninstallKey, kProductName, outcome);
     HKEY settings;
     if (usys.RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ | KEY_WRITE, &settings) ==
         ERROR_SUCCESS) {
@@ -214,7 +244,7 @@ void RemoveRegistryRecords(Failures *failures)
         for (const char *value : kValues) {
             LONG status = usys.RegDeleteValueA(settings, value);
             if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-                NoteFailure(failures, "the Quillarix settings in the registry");
+                AddItem(&outcome->left, "the Quillarix settings in the registry");
         }
         usys.RegCloseKey(settings);
     }
@@ -224,14 +254,14 @@ void RemoveRegistryRecords(Failures *failures)
 }
 
 // The uninstaller's own file when it runs from the Windows folder.
-void RemoveSelfFromWindowsFolder(const char *self, Failures *failures)
+void RemoveSelfFromWindowsFolder(const char *self, Outcome *outcome)
 {
     char windows[kCbPath], expected[kCbPath];
     if (!ReadWindowsFolder(usys, windows) ||
         !JoinPath(expected, sizeof expected, windows, kUninstallerName) ||
         usys.lstrcmpiA(expected, self) != 0)
         return;
-    RemoveSelf(self, failures);
+    RemoveSelf(self, outcome);
 }
 
 }  // namespace
@@ -261,19 +291,34 @@ UninstallResult RunUninstall()
     if (cchSelf == 0 || cchSelf >= sizeof self)
         self[0] = '\0';
 
-    Failures failures;
-    CopyText(failures.text, sizeof failures.text, "These items could not be removed:");
-    failures.count = 0;
-    RemoveShortcuts(mainExe, &failures);  // before the target goes: links are matched by it
-    RemoveInstalledFiles(folder, self, &failures);
-    RemoveRegistryRecords(&failures);
-    RemoveSelfFromWindowsFolder(self, &failures);
-
-    if (failures.count == 0) {
-        usys.MessageBoxA(nullptr, "Quillarix has been removed from your computer.", kCaption,
-                         MB_OK | MB_ICONINFORMATION);
-        return kRemoved;
+    Outcome outcome;
+    StartList(&outcome.scheduled, "Quillarix will be completely removed when Windows restarts.  "
+                                  "These items are in use and will be deleted then:");
+    StartList(&outcome.left, "These items could not be removed:");
+    RemoveShortcuts(mainExe, &outcome);  // before the target goes: links are matched by it
+    RemoveInstalledFiles(folder, self, &outcome);
+    if (outcome.left.count != 0) {
+        // What a second removal needs stays: the registry records (the
+        // line in the list of installed programs, the settings' Path) and
+        // the uninstaller itself, as the main executable did.
+        AppendText(outcome.left.text, sizeof outcome.left.text,
+                   "\r\n\r\nQuillarix stays in the list of installed programs.  When these items "
+                   "are no longer in use, remove it again to finish.");
+        usys.MessageBoxA(nullptr, outcome.left.text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return kPartlyRemoved;
     }
-    usys.MessageBoxA(nullptr, failures.text, kCaption, MB_OK | MB_ICONEXCLAMATION);
-    return kPartlyRemoved;
+    RemoveRegistryRecords(&outcome);
+    if (outcome.left.count == 0)
+        RemoveSelfFromWindowsFolder(self, &outcome);  // the registry no longer points at it
+    if (outcome.left.count != 0) {
+        usys.MessageBoxA(nullptr, outcome.left.text, kCaption, MB_OK | MB_ICONEXCLAMATION);
+        return kPartlyRemoved;
+    }
+    if (outcome.scheduled.count != 0) {
+        usys.MessageBoxA(nullptr, outcome.scheduled.text, kCaption, MB_OK | MB_ICONINFORMATION);
+        return kRemovedAtRestart;
+    }
+    usys.MessageBoxA(nullptr, "Quillarix has been removed from your computer.", kCaption,
+                     MB_OK | MB_ICONINFORMATION);
+    return kRemoved;
 }

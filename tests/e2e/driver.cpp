@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ std::FILE *g_transcript;
 PROCESS_INFORMATION g_setup;
 HWND g_current;          // the dialog or box the last "expect" found
 HWND g_hidden;           // the window a "hide" step took away
+std::map<std::string, HANDLE> g_held;  // the files "hold" keeps open
 std::string g_shots;
 std::string g_setupPath;
 std::string g_programFiles;
@@ -497,9 +499,10 @@ void RunStep(int line, std::string rest)
             AwaitDismissed(line, g_current, "the click");
             g_current = nullptr;
         }
-    } else if (verb == "message") {
-        if (!g_current || MessageText(g_current) != rest)
-            Fail(line, "message is \"" + (g_current ? MessageText(g_current) : "") + "\"");
+    } else if (verb == "message" || verb == "messagestarts") {
+        std::string shown = g_current ? MessageText(g_current) : "";
+        if (verb == "message" ? shown != rest : shown.compare(0, rest.size(), rest) != 0)
+            Fail(line, "message is \"" + shown + "\"");
     } else if (verb == "title") {
         if (!g_current || WindowText(g_current) != rest)
             Fail(line, "title is \"" + (g_current ? WindowText(g_current) : "") + "\"");
@@ -562,7 +565,15 @@ void RunStep(int line, std::string rest)
                                   OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             Fail(line, "cannot hold " + rest);
+        g_held[rest] = file;
         Note("-> holding %s open", rest);
+    } else if (verb == "release") {
+        auto held = g_held.find(rest);
+        if (held == g_held.end())
+            Fail(line, rest + " is not held");
+        CloseHandle(held->second);
+        g_held.erase(held);
+        Note("-> released %s", rest);
     } else if (verb == "restart" || verb == "run" || verb == "uninstall") {
         CloseHandle(g_setup.hThread);
         CloseHandle(g_setup.hProcess);

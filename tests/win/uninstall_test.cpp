@@ -2,10 +2,13 @@
 // message boxes answered by the test.
 #include "winhelpers.h"
 
-#include "payload/manifest.h"
 #include "base/pathtext.h"
+#include "payload/manifest.h"
+#include "registration/registration.h"
 #include "uninstaller/ucalls.h"
 #include "uninstaller/uninstall.h"
+
+#include <objbase.h>
 
 #include <cstring>
 
@@ -113,20 +116,116 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
-TEST_F(Uninstall, WhatCannotBeRemovedIsListedAndFailsTheExitCode)
+// What the uninstaller asked to be deleted at the next start, and whether
+// it may: the tests never leave real pending deletions in the prefix.
+std::vector<std::string> s_scheduled;
+BOOL s_schedulingAllowed;
+
+BOOL WINAPI RecordSchedule(LPCSTR path, LPCSTR to, DWORD flags)
 {
-    Fake(usys.DeleteFileA, [](LPCSTR path) -> BOOL {
-        if (std::strstr(path, "main.dct")) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return FALSE;
-        }
-        return DeleteFileA(path);
-    });
+    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT || !s_schedulingAllowed) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    s_scheduled.push_back(path);
+    return TRUE;
+}
+
+class UninstallHeldFile : public Uninstall {
+protected:
+    void SetUp() override
+    {
+        Uninstall::SetUp();
+        s_scheduled.clear();
+        s_schedulingAllowed = TRUE;
+        usys.MoveFileExA = RecordSchedule;
+        HKEY key;
+        RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry, &key);
+        RegCloseKey(key);
+        // Held open as an editor or a virus scanner holds a file.
+        held_ = CreateFileA((folder_ + "\\main.dct").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held_);
+    }
+    void TearDown() override
+    {
+        Release();
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        Uninstall::TearDown();
+    }
+    void Release()
+    {
+        if (held_ != INVALID_HANDLE_VALUE)
+            CloseHandle(held_);
+        held_ = INVALID_HANDLE_VALUE;
+    }
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
+{
+    EXPECT_EQ(kRemovedAtRestart, RunUninstall());
+    ASSERT_EQ(2u, s_said.size());
+    EXPECT_EQ("Quillarix will be completely removed when Windows restarts.  These items are in "
+              "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
+              s_said[1]);
+    // The file, then the folder it leaves empty.
+    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), s_scheduled);
+    EXPECT_EQ(1, CountFiles(folder_));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+}
+
+TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
+{
+    s_schedulingAllowed = FALSE;
     EXPECT_EQ(kPartlyRemoved, RunUninstall());
     ASSERT_EQ(2u, s_said.size());
-    EXPECT_EQ("These items could not be removed:\r\n" + folder_ + "\\main.dct", s_said[1]);
-    EXPECT_TRUE(FileExists(folder_ + "\\main.dct"));
-    EXPECT_FALSE(FileExists(folder_ + "\\Sample.scp"));
+    EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
+                  "\\main.dct\r\n\r\nQuillarix stays in the list of installed programs.  When "
+                  "these items are no longer in use, remove it again to finish.",
+              s_said[1]);
+    // Kept for the second removal: the main executable it is found by, the
+    // settings values and the uninstall entry.
+    EXPECT_EQ((std::vector<std::string>{"Quillarix.exe", "main.dct"}), FileNames(folder_));
+    EXPECT_EQ(folder_ + '\0', RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_EQ("C:\\s.exe" + std::string(1, '\0'),
+              RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed"));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+
+    Release();
+    s_said.clear();
+    EXPECT_EQ(kRemoved, RunUninstall());
+    EXPECT_FALSE(FileExists(folder_));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+    EXPECT_TRUE(s_scheduled.empty());
+}
+
+// Only a shell link to this installation's Quillarix.exe is its shortcut:
+// a link of that name to another program, and a file of that name that is
+// no link at all, stay.
+TEST_F(Uninstall, ForeignShortcutsStay)
+{
+    char startMenu[MAX_PATH], desktop[MAX_PATH];
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, startMenu, CSIDL_STARTMENU, FALSE));
+    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
+    std::string otherLink = startMenu + std::string(kLinkName);
+    std::string notALink = desktop + std::string(kLinkName);
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    HRESULT made = CreateOneShortcut(CoCreateInstance, "C:\\windows", "C:\\windows\\notepad.exe",
+                                     otherLink.c_str(), "Another program");
+    CoUninitialize();
+    ASSERT_EQ(S_OK, made);
+    std::string linkBytes = ReadFileBytes(otherLink);
+    ASSERT_TRUE(WriteFileBytes(notALink, "not a shell link"));
+
+    EXPECT_EQ(kRemoved, RunUninstall());
+    EXPECT_EQ(linkBytes, ReadFileBytes(otherLink));
+    EXPECT_EQ("not a shell link", ReadFileBytes(notALink));
+    EXPECT_FALSE(FileExists(folder_));
+    DeleteFileA(otherLink.c_str());
+    DeleteFileA(notALink.c_str());
 }
 
 TEST_F(Uninstall, FallsBackToTheAppPathsEntry)

@@ -3,6 +3,7 @@
 
 #include "base/state.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -147,18 +148,25 @@ std::string PayloadSource(const char *name)
     return RigPath(std::string("payload-src/") + name);
 }
 
-int CountFiles(const std::string &folder)
+std::vector<std::string> FileNames(const std::string &folder)
 {
+    std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    int count = 0;
     if (find == INVALID_HANDLE_VALUE)
-        return 0;
+        return names;
     do {
-        count += !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
     } while (FindNextFileA(find, &found));
     FindClose(find);
-    return count;
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+int CountFiles(const std::string &folder)
+{
+    return static_cast<int>(FileNames(folder).size());
 }
 
 std::string RegistryValue(HKEY root, const char *path, const char *name, DWORD *type)

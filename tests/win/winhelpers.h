@@ -71,6 +71,7 @@ std::string RigPath(const std::string &relative);
 std::string PayloadSource(const char *name);  // RigPath("payload-src/" + name)
 
 int CountFiles(const std::string &folder);  // files directly in folder
+std::vector<std::string> FileNames(const std::string &folder);  // the same, by name, sorted
 
 // The program files folder of a fresh prefix as this process sees it: a
 // 32-bit program on 64-bit Windows is given the "(x86)" one.
