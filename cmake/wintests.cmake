@@ -78,7 +78,9 @@ set(QLX_WINTEST_SOURCES
     tests/win/registration_test.cpp
     tests/win/shortcuts_test.cpp
     tests/win/uninstall_test.cpp
-    tests/win/sweep_test.cpp)
+    tests/win/sweep.cpp
+    tests/win/sweep_test.cpp
+    tests/win/uninstall_sweep_test.cpp)
 add_executable(wintests ${QLX_WINTEST_SOURCES}
     $<TARGET_OBJECTS:qlx_resources>
     ${QLX_TEST_PAYLOAD}/testres.rc)
@@ -93,7 +95,8 @@ set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
 include(GoogleTest)
 gtest_add_tests(TARGET wintests SOURCES ${QLX_WINTEST_SOURCES} TEST_LIST QLX_WINTESTS)
 set_tests_properties(${QLX_WINTESTS} PROPERTIES LABELS wine TIMEOUT 300 RESOURCE_LOCK wine_rig)
-set_tests_properties(Sweep.EverySingleFailingCall PROPERTIES LABELS "wine;sweep" TIMEOUT 1200)
+set_tests_properties(Sweep.EverySingleFailingCall UninstallSweep.EverySingleFailingCall
+    PROPERTIES LABELS "wine;sweep" TIMEOUT 1200)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.
 add_executable(e2e_driver tests/e2e/driver.cpp)

@@ -7,20 +7,25 @@
 #include "base/win.h"
 
 // Calls use(path) with folder + "\Quillarix.lnk" for each of the two shell
-// folders that can be found. A folder the shell cannot name, or one too
-// long to take the link's name, is skipped. Every item list is freed.
-template <typename Calls, typename Use>
-void ForEachShortcutPath(const Calls &calls, HWND owner, Use use)
+// folders (CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY) that can be found, and
+// unknown(csidl) for a folder the shell cannot name or one too long to take
+// the link's name. Every item list is freed.
+template <typename Calls, typename Use, typename Unknown>
+void ForEachShortcutPath(const Calls &calls, HWND owner, Use use, Unknown unknown)
 {
     static const int kFolders[] = {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY};
     for (int csidl : kFolders) {
         LPITEMIDLIST items = nullptr;
-        if (calls.SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK)
+        if (calls.SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK) {
+            unknown(csidl);
             continue;
+        }
         char path[kCbPath];
         BOOL havePath = calls.SHGetPathFromIDListA(items, path);
         calls.ILFree(items);
         if (havePath && AppendText(path, sizeof path, kLinkName))
             use(static_cast<const char *>(path));
+        else
+            unknown(csidl);
     }
 }

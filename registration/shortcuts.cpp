@@ -47,10 +47,14 @@ void CreateShortcuts()
         sys.FreeLibrary(ole.module);
         return;
     }
-    ForEachShortcutPath(sys, g_setup.backdrop, [&](const char *path) {
-        CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder, g_setup.mainExePath, path,
-                          kLinkDescription);
-    });
+    // A folder that cannot be found only means a missing shortcut.
+    ForEachShortcutPath(
+        sys, g_setup.backdrop,
+        [&](const char *path) {
+            CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder, g_setup.mainExePath,
+                              path, kLinkDescription);
+        },
+        [](int) {});
     ole.coUninitialize();
     sys.FreeLibrary(ole.module);
 }

@@ -1,0 +1,273 @@
+// The counting and failing layer that the fault-injection sweeps put over a
+// call table (the setup's `sys`, the uninstaller's `usys`): every entry is
+// wrapped so that its calls are counted, the chosen call fails the way the
+// real call fails, and what the program takes (files, keys, libraries, item
+// lists, GDI objects, heap blocks, system texts, COM references) and gives
+// back is counted. The entries are known by their names, whichever table
+// they sit in.
+#pragma once
+#include "winhelpers.h"
+
+// The wrappers take the entries' types, attributes (format, malloc) dropped.
+#pragma GCC diagnostic ignored "-Wignored-attributes"
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+#include <type_traits>
+
+namespace sweep {
+
+// What each kind of resource is, and how many of it are held.
+enum Held {
+    kFiles, kKeys, kLzFiles, kLibraries, kItemLists, kGdiObjects, kHeapBlocks, kSystemTexts,
+    kInterfaces, kHeldCount
+};
+extern const char *const kHeldNames[kHeldCount];
+extern int g_held[kHeldCount];
+extern std::string g_trace;    // opens that found a file still held: a leak
+extern int g_objectsCreated;   // shell link objects made, to show the counting sees them
+
+// " 2 files held; 1 registry keys held;" for what is still held, "" if nothing.
+std::string HeldNow();
+void ResetCounts();
+
+// An entry's name as a template argument.
+template <std::size_t N> struct EntryName {
+    char text[N];
+    consteval EntryName(const char (&name)[N])
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            text[i] = name[i];
+    }
+};
+
+consteval bool Is(const char *a, const char *b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// The value a failing call returns, as the real call does on failure.
+template <EntryName E, typename R> R FailValue()
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    constexpr const char *n = E.text;
+    if constexpr (Is(n, "CreateFileA"))
+        return INVALID_HANDLE_VALUE;
+    else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
+                       Is(n, "RegQueryValueExA") || Is(n, "RegSetValueExA") ||
+                       Is(n, "RegCloseKey") || Is(n, "RegDeleteKeyA") ||
+                       Is(n, "RegDeleteValueA") || Is(n, "RegQueryInfoKeyA"))
+        return ERROR_ACCESS_DENIED;
+    else if constexpr (Is(n, "_lopen") || Is(n, "_lcreat") || Is(n, "_lclose"))
+        return HFILE_ERROR;
+    else if constexpr (Is(n, "LZInit"))
+        return LZERROR_BADINHANDLE;
+    else if constexpr (Is(n, "LZCopy"))
+        return LZERROR_READ;
+    else if constexpr (Is(n, "GetFileAttributesA"))
+        return INVALID_FILE_ATTRIBUTES;
+    else if constexpr (Is(n, "GetDriveTypeA"))
+        return DRIVE_NO_ROOT_DIR;
+    else if constexpr (Is(n, "SHGetSpecialFolderLocation"))
+        return E_FAIL;
+    else if constexpr (Is(n, "DialogBoxParamA"))
+        return -1;
+    else if constexpr (Is(n, "ShellExecuteA"))
+        return reinterpret_cast<HINSTANCE>(ERROR_FILE_NOT_FOUND);
+    else if constexpr (Is(n, "SetTextColor"))
+        return CLR_INVALID;
+    else if constexpr (Is(n, "SetTextAlign"))
+        return GDI_ERROR;
+    else if constexpr (Is(n, "LocalFree"))
+        return reinterpret_cast<HLOCAL>(1);  // failure gives the handle back
+    else
+        return R{};  // 0, FALSE or a null pointer
+}
+
+// The kind of resource an entry takes when it succeeds, or gives back (a
+// release counts whatever it returns: the program did what it could).
+template <EntryName E> consteval int Takes()
+{
+    constexpr const char *n = E.text;
+    if (Is(n, "CreateFileA"))
+        return kFiles;
+    if (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA"))
+        return kKeys;
+    if (Is(n, "_lopen") || Is(n, "_lcreat"))
+        return kLzFiles;
+    if (Is(n, "LoadLibraryA"))
+        return kLibraries;
+    if (Is(n, "SHBrowseForFolderA") || Is(n, "SHGetSpecialFolderLocation"))
+        return kItemLists;
+    if (Is(n, "CreateSolidBrush") || Is(n, "CreateFontIndirectA"))
+        return kGdiObjects;
+    if (Is(n, "malloc"))
+        return kHeapBlocks;
+    if (Is(n, "FormatMessageA"))
+        return kSystemTexts;
+    return -1;
+}
+
+template <EntryName E> consteval int Gives()
+{
+    constexpr const char *n = E.text;
+    if (Is(n, "CloseHandle"))
+        return kFiles;
+    if (Is(n, "RegCloseKey"))
+        return kKeys;
+    if (Is(n, "_lclose") || Is(n, "LZClose"))  // LZClose closes the file under it
+        return kLzFiles;
+    if (Is(n, "FreeLibrary"))
+        return kLibraries;
+    if (Is(n, "ILFree"))
+        return kItemLists;
+    if (Is(n, "DeleteObject"))
+        return kGdiObjects;
+    if (Is(n, "free"))
+        return kHeapBlocks;
+    if (Is(n, "LocalFree"))
+        return kSystemTexts;
+    return -1;
+}
+
+template <EntryName E, typename R> bool TookSomething(R result)
+{
+    constexpr const char *n = E.text;
+    if constexpr (Is(n, "CreateFileA"))
+        return result != INVALID_HANDLE_VALUE;
+    else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
+                       Is(n, "SHGetSpecialFolderLocation"))
+        return result == 0;  // ERROR_SUCCESS, S_OK
+    else if constexpr (Is(n, "_lopen") || Is(n, "_lcreat"))
+        return result != HFILE_ERROR;
+    else
+        return result != R{};
+}
+
+template <EntryName E, typename R> void Track(R result)
+{
+    if constexpr (Takes<E>() >= 0)
+        g_held[Takes<E>()] += TookSomething<E>(result);
+    if constexpr (Gives<E>() >= 0)
+        g_held[Gives<E>()] -= 1;
+}
+
+// Releases returning nothing: freeing a null pointer gives nothing back.
+template <EntryName E, typename A0> void TrackVoid(A0 first)
+{
+    if constexpr (Gives<E>() >= 0) {
+        if constexpr (std::is_pointer_v<A0>)
+            g_held[Gives<E>()] -= first != nullptr;
+        else
+            g_held[Gives<E>()] -= 1;
+    }
+}
+
+// The state of the layer over one table: the table the wrappers call (the
+// real functions with the test's fakes), the calls counted per entry, and
+// the call chosen to fail.
+template <typename Table> struct Layer {
+    static inline Table below;
+    static inline int calls[sizeof(Table) / sizeof(void *)];
+    static inline int failEntry = -1;
+    static inline int failAt = 0;
+};
+
+// The wrapper of entry number I (named E, of function type Fn) of Table.
+template <typename Table, int I, EntryName E, typename Fn, typename R, typename... A>
+R CallThrough(A... args)
+{
+    using L = Layer<Table>;
+    Fn below = reinterpret_cast<Fn>(reinterpret_cast<void **>(&L::below)[I]);
+    int n = ++L::calls[I];
+    if constexpr (std::is_void_v<R>) {
+        below(args...);
+        if constexpr (sizeof...(A) == 1)
+            TrackVoid<E>(args...);
+    } else {
+        if (L::failEntry == I && L::failAt == n) {
+            // A release that fails has nothing left to release: the
+            // object is gone all the same (an invalid handle). So the
+            // real release happens, and only its result is a failure.
+            if constexpr (Gives<E>() >= 0)
+                Track<E>(below(args...));
+            return FailValue<E, R>();
+        }
+        R result = below(args...);
+        Track<E>(result);
+        if constexpr (Is(E.text, "CreateFileA") || Is(E.text, "_lopen") || Is(E.text, "_lcreat")) {
+            bool failed;
+            if constexpr (Is(E.text, "CreateFileA"))
+                failed = result == INVALID_HANDLE_VALUE;
+            else
+                failed = result == HFILE_ERROR;
+            // Nothing else holds the program's files during the sweep: a
+            // sharing violation means an earlier open was never closed.
+            if (failed && GetLastError() == ERROR_SHARING_VIOLATION)
+                g_trace += std::string(" ") + E.text + "(" +
+                           std::get<0>(std::tuple<A...>(args...)) + ") shared;";
+        }
+        return result;
+    }
+}
+
+// The wrapper as the entry's own type, calling convention included (the
+// Win32 calls are __stdcall on i686, the C runtime's are not).
+template <typename Table, int I, EntryName E, typename F> struct Wrap;
+#define QLX_SWEEP_WRAPPER(CONVENTION)                                                   \
+    template <typename Table, int I, EntryName E, typename R, typename... A>            \
+    struct Wrap<Table, I, E, R(CONVENTION *)(A...)> {                                   \
+        static R CONVENTION Call(A... args)                                             \
+        {                                                                               \
+            return CallThrough<Table, I, E, R(CONVENTION *)(A...), R, A...>(args...);  \
+        }                                                                               \
+    };
+QLX_SWEEP_WRAPPER()
+#if defined(__i386__)
+QLX_SWEEP_WRAPPER(__stdcall)
+#endif
+#undef QLX_SWEEP_WRAPPER
+
+// A GetProcAddress for the table's fake: hands out a CoCreateInstance whose
+// shell link objects are wrapped in proxies that count each reference.
+FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name);
+
+// Entries whose calls cannot fail, or whose failure no caller could see.
+bool Sweepable(const char *entry);
+
+// The files below a folder (and the folder itself), with size and time.
+struct FileState {
+    ULONGLONG size;
+    FILETIME written;
+    bool operator==(const FileState &o) const
+    {
+        return size == o.size && CompareFileTime(&written, &o.written) == 0;
+    }
+};
+using Snapshot = std::map<std::string, FileState>;
+void SnapshotFolder(const std::string &folder, bool recurse, Snapshot *out);
+
+// " changed PATH;" / " created PATH;" for every path that differs between
+// the snapshots and may not change.
+template <typename MayChange>
+std::string Changes(const Snapshot &before, const Snapshot &after, MayChange mayChange)
+{
+    std::string changes;
+    for (auto &[path, state] : before) {
+        auto now = after.find(path);
+        if (!mayChange(path) && (now == after.end() || !(now->second == state)))
+            changes += " changed " + path + ";";
+    }
+    for (auto &[path, state] : after)
+        if (!before.count(path) && !mayChange(path))
+            changes += " created " + path + ";";
+    return changes;
+}
+
+}  // namespace sweep

@@ -1,0 +1,276 @@
+// The fault-injection sweep of the uninstaller: a complete removal runs
+// in-process again and again, each time with one call of one entry of its
+// call table failing the way that call really fails. After every run:
+// nothing acquired left held, nothing touched outside the installation (the
+// user's own file in the install folder included), and a removal that says
+// it is complete really is. Then a second removal without faults leaves
+// nothing of the installation behind but what is scheduled for the next
+// start.
+#include "sweep.h"
+
+#include "payload/manifest.h"
+#include "registration/registration.h"
+#include "uninstaller/ucalls.h"
+#include "uninstaller/uninstall.h"
+
+#include <objbase.h>
+
+#include <cstdlib>
+#include <set>
+
+namespace {
+
+using namespace sweep;
+
+// The layer over the uninstaller's table.
+enum Entry {
+#define QLX_SWEEP_ENUM(name) k_##name,
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_ENUM)
+#undef QLX_SWEEP_ENUM
+    kEntryCount
+};
+const char *const kEntryNames[] = {
+#define QLX_SWEEP_NAME(name) #name,
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_NAME)
+#undef QLX_SWEEP_NAME
+};
+using UninstallLayer = Layer<UninstallCalls>;
+
+void InstallWrappers()
+{
+    UninstallLayer::below = usys;
+#define QLX_SWEEP_WRAP(name) \
+    usys.name = &Wrap<UninstallCalls, k_##name, #name, decltype(usys.name)>::Call;
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_WRAP)
+#undef QLX_SWEEP_WRAP
+}
+
+// ---- the user, the running uninstaller and the restart -------------------
+
+const char kSelf[] = "C:\\windows\\qlxuins1.exe";  // where the uninstaller runs from
+std::string g_finalMessage;
+int g_boxesShown;
+std::set<std::string> g_scheduled;  // deleted at the next start
+
+// Answers Yes to the question and keeps the final message.
+int WINAPI AnswerYes(HWND, LPCSTR text, LPCSTR, UINT)
+{
+    if (g_boxesShown++ == 0)
+        return IDYES;
+    g_finalMessage = text;
+    return IDOK;
+}
+
+DWORD WINAPI SelfInWindowsFolder(HMODULE, LPSTR path, DWORD cb)
+{
+    CopyText(path, cb, kSelf);
+    return static_cast<DWORD>(sizeof kSelf - 1);
+}
+
+// Records what would be deleted at the next start, as the system would.
+BOOL WINAPI RecordSchedule(LPCSTR path, LPCSTR to, DWORD flags)
+{
+    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    g_scheduled.insert(path);
+    return TRUE;
+}
+
+class UninstallSweep : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        folder_ = Scratch("Quillarix");
+        char path[MAX_PATH];
+        SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTMENU, FALSE);
+        links_.push_back(path + std::string(kLinkName));
+        SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE);
+        links_.push_back(path + std::string(kLinkName));
+    }
+    void TearDown() override
+    {
+        RestoreUninstallCalls();
+        Clear();
+        WineTest::TearDown();
+    }
+
+    void Clear()
+    {
+        SetCurrentDirectoryA("C:\\");
+        RemoveTree(folder_);
+        DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        DeleteFileA(kSelf);
+        for (const std::string &link : links_)
+            DeleteFileA(link.c_str());
+    }
+
+    static void SetValue(HKEY root, const char *key, const char *name, const std::string &text)
+    {
+        HKEY opened;
+        RegCreateKeyA(root, key, &opened);
+        RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                       static_cast<DWORD>(text.size() + 1));
+        RegCloseKey(opened);
+    }
+
+    // The machine before each run: a complete installation as the setup
+    // leaves it, and a user's own file in the install folder.
+    void Install()
+    {
+        Clear();
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        for (const ManifestRow &row : kManifest) {
+            std::string path = folder_ + "\\" + row.fileName;
+            WriteFileBytes(path, row.fileName);
+            if (row.readOnly)
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+        }
+        WriteFileBytes(MainExe(), "MZ");
+        WriteFileBytes(folder_ + "\\notes.txt", "the user's own notes");
+        WriteFileBytes(kSelf, "MZ");
+        SetValue(HKEY_CURRENT_USER, kSettingsKey, "Path", folder_);
+        SetValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", "C:\\Downloads\\QuillarixSetup.exe");
+        SetValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, MainExe());
+        SetValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder_);
+        SetValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", kSelf);
+        CoInitialize(nullptr);
+        for (const std::string &link : links_)
+            CreateOneShortcut(CoCreateInstance, folder_.c_str(), MainExe().c_str(), link.c_str(),
+                              kLinkDescription);
+        CoUninitialize();
+    }
+
+    std::string MainExe() const { return folder_ + "\\" + kMainExeName; }
+
+    Snapshot Watched()
+    {
+        Snapshot s;
+        SnapshotFolder(Scratch(), true, &s);
+        SnapshotFolder("C:\\windows", false, &s);
+        for (const std::string &link : links_)
+            SnapshotFolder(link.substr(0, link.rfind('\\')), false, &s);
+        SnapshotFolder("C:", false, &s);
+        return s;
+    }
+
+    // The installation's files, its folder, the uninstaller and the
+    // shortcuts may change; nothing else, the user's file least of all.
+    bool MayChange(const std::string &path) const
+    {
+        std::string inFolder = folder_ + "\\";
+        if (path.compare(0, inFolder.size(), inFolder) == 0)
+            return path != inFolder + "notes.txt";
+        return path == inFolder || path == kSelf || path == links_[0] || path == links_[1];
+    }
+
+    // What of the installation is still there, but for what is scheduled.
+    std::string Leftovers()
+    {
+        std::vector<std::string> paths = {MainExe(), kSelf, links_[0], links_[1]};
+        for (const ManifestRow &row : kManifest)
+            paths.push_back(folder_ + "\\" + row.fileName);
+        std::string left;
+        for (const std::string &path : paths)
+            if (FileExists(path) && !g_scheduled.count(path))
+                left += " " + path + " left;";
+        for (const char *key : {kAppPathsEntry, kUninstallEntry, kProductKey})
+            if (RegistryKeyExists(HKEY_LOCAL_MACHINE, key) ||
+                RegistryKeyExists(HKEY_CURRENT_USER, key))
+                left += std::string(" ") + key + " left;";
+        return left;
+    }
+
+    UninstallResult Remove(bool faults)
+    {
+        g_finalMessage.clear();
+        g_boxesShown = 0;
+        std::memset(UninstallLayer::calls, 0, sizeof UninstallLayer::calls);
+        ResetCounts();
+        RestoreUninstallCalls();
+        usys.MessageBoxA = AnswerYes;
+        usys.GetModuleFileNameA = SelfInWindowsFolder;
+        usys.MoveFileExA = RecordSchedule;
+        usys.GetProcAddress = CountingGetProcAddress;
+        if (faults)
+            InstallWrappers();
+        UninstallResult result = RunUninstall();
+        RestoreUninstallCalls();
+        return result;
+    }
+
+    // One removal with the chosen fault, then one without; returns every
+    // broken promise.
+    std::string RunOnce()
+    {
+        Install();
+        g_scheduled.clear();
+        Snapshot before = Watched();
+        UninstallResult result = Remove(true);
+        std::string broken = g_trace + HeldNow();
+        broken += Changes(before, Watched(), [&](const std::string &path) { return MayChange(path); });
+        // A removal that says it is complete must be; one that says the rest
+        // goes at the next start must have scheduled it.
+        if (result == kRemoved || result == kRemovedAtRestart)
+            broken += Leftovers();
+        lastResult_ = result;
+        lastMessage_ = g_finalMessage;
+        Remove(false);
+        std::string second = Leftovers();
+        if (!second.empty())
+            broken += " after a second removal:" + second;
+        return broken;
+    }
+
+    std::string folder_;
+    std::vector<std::string> links_;
+    UninstallResult lastResult_ = kRemoved;
+    std::string lastMessage_;
+};
+
+TEST_F(UninstallSweep, EverySingleFailingCall)
+{
+    // A clean removal: everything goes, said so, both shortcuts matched
+    // through the counting proxies; and the calls it makes.
+    UninstallLayer::failEntry = -1;
+    EXPECT_EQ("", RunOnce());
+    EXPECT_EQ(kRemoved, lastResult_);
+    int counts[kEntryCount];
+    Install();
+    g_scheduled.clear();
+    EXPECT_EQ(kRemoved, Remove(true));
+    EXPECT_EQ("Quillarix has been removed from your computer.", g_finalMessage);
+    EXPECT_EQ(2, g_objectsCreated);
+    std::memcpy(counts, UninstallLayer::calls, sizeof counts);
+
+    int runs = 0, entries = 0;
+    std::map<int, int> results;
+    for (int e = 0; e < kEntryCount; ++e) {
+        if (!Sweepable(kEntryNames[e]) || counts[e] == 0)
+            continue;
+        if (const char *only = std::getenv("QLX_SWEEP_ONLY"); only && std::strcmp(only, kEntryNames[e]) != 0)
+            continue;
+        ++entries;
+        for (int k = 1; k <= counts[e] && k <= 20; ++k) {
+            UninstallLayer::failEntry = e;
+            UninstallLayer::failAt = k;
+            std::string problems = RunOnce();
+            ++runs;
+            ++results[lastResult_];
+            EXPECT_EQ("", problems) << kEntryNames[e] << " call " << k << " failing (exit code "
+                                    << lastResult_ << ": \"" << lastMessage_ << "\")";
+        }
+    }
+    UninstallLayer::failEntry = -1;
+    std::printf("uninstall sweep: %d entries of the %d in the call table swept, %d runs; exit "
+                "codes:", entries, int(kEntryCount), runs);
+    for (auto [code, count] : results)
+        std::printf(" %d x%d", code, count);
+    std::printf("\n");
+}
+
+}  // namespace
