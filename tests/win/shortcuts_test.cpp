@@ -98,28 +98,6 @@ TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
     EXPECT_FALSE(FileExists(std::string(programs) + kLinkName));
 }
 
-TEST_F(Shortcuts, EverythingTakenIsGivenBack)
-{
-    static int s_loads, s_frees, s_lists, s_listsFreed;
-    s_loads = s_frees = s_lists = s_listsFreed = 0;
-    Fake(sys.LoadLibraryA, [](LPCSTR name) -> HMODULE { ++s_loads; return LoadLibraryA(name); });
-    Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); });
-    Fake(sys.SHGetSpecialFolderLocation, [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
-        HRESULT hr = SHGetSpecialFolderLocation(w, csidl, items);
-        s_lists += hr == S_OK;
-        return hr;
-    });
-    Fake(sys.ILFree, [](PIDLIST_RELATIVE items) { ++s_listsFreed; ILFree(items); });
-    CreateShortcuts();
-    EXPECT_EQ(1, s_loads);
-    EXPECT_EQ(1, s_frees);
-    EXPECT_EQ(2, s_lists);
-    EXPECT_EQ(2, s_listsFreed);
-    // COM was uninitialised: initialising again gives S_OK, not S_FALSE.
-    EXPECT_EQ(S_OK, CoInitialize(nullptr));
-    CoUninitialize();
-}
-
 TEST_F(Shortcuts, NoOle32MeansNoShortcutAndNoMessage)
 {
     Fake(sys.LoadLibraryA, [](LPCSTR) -> HMODULE {

@@ -147,26 +147,6 @@ TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
     EXPECT_FALSE(FileExists(Scratch("never.txt")));
 }
 
-TEST_F(PayloadStore, EveryHandleIsClosedAfterExpanding)
-{
-    int opened = 0, closed = 0;
-    static int *s_opened, *s_closed;
-    s_opened = &opened;
-    s_closed = &closed;
-    Fake(sys._lopen, [](LPCSTR path, int mode) -> HFILE { ++*s_opened; return _lopen(path, mode); });
-    Fake(sys._lcreat, [](LPCSTR path, int attr) -> HFILE { ++*s_opened; return _lcreat(path, attr); });
-    Fake(sys.LZClose, [](INT h) { ++*s_closed; LZClose(h); });
-    Fake(sys._lclose, [](HFILE h) -> HFILE { ++*s_closed; return _lclose(h); });
-    ASSERT_TRUE(ExpandPayload(kRuns + 1, Scratch().c_str(), "runs.bin"));
-    EXPECT_EQ(2, opened);
-    EXPECT_EQ(2, closed);
-    // Nothing holds the result: an unshared open succeeds.
-    HANDLE file = CreateFileA(Scratch("runs.bin").c_str(), GENERIC_READ, 0, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, file);
-    CloseHandle(file);
-}
-
 TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
 {
     static int s_closed;

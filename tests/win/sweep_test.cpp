@@ -10,6 +10,8 @@
 #include "resources/resource.h"
 #include "setup/sequence.h"
 
+#include <objbase.h>
+
 #include <cstdlib>
 #include <set>
 
@@ -192,6 +194,9 @@ TEST_F(Sweep, EverySingleFailingCall)
     EXPECT_EQ("", BoxCaptions());
     EXPECT_TRUE(FileExists(g_installFolder + "\\Quillarix.exe"));
     EXPECT_EQ(2, g_objectsCreated);  // both shortcuts' link objects went through the counting
+    // COM was uninitialised again: initialising it now gives S_OK, not S_FALSE.
+    EXPECT_EQ(S_OK, CoInitialize(nullptr));
+    CoUninitialize();
     int counts[kEntryCount];
     std::memcpy(counts, SysLayer::calls, sizeof counts);
     // The entries that only the backdrop calls (or calls more often) are
