@@ -242,6 +242,18 @@ struct Pixels {
     }
 };
 
+// The header of a bottom-up 24-bit picture of the whole screen.
+BITMAPINFOHEADER ScreenHeader(const Pixels &shot)
+{
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = shot.width;
+    header.biHeight = shot.height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    return header;
+}
+
 Pixels CaptureScreen()
 {
     Pixels shot;
@@ -255,12 +267,7 @@ Pixels CaptureScreen()
     HGDIOBJ old = SelectObject(dc, bitmap);
     BitBlt(dc, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
     SelectObject(dc, old);  // GetDIBits wants the bitmap unselected
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = shot.width;
-    header.biHeight = shot.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
+    BITMAPINFOHEADER header = ScreenHeader(shot);
     GetDIBits(dc, bitmap, 0, shot.height, shot.bytes.data(),
               reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
     DeleteObject(bitmap);
@@ -293,12 +300,7 @@ Pixels SettledScreen()
 bool SaveScreen(const std::string &path)
 {
     Pixels shot = SettledScreen();
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = shot.width;
-    header.biHeight = shot.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
+    BITMAPINFOHEADER header = ScreenHeader(shot);
     BITMAPFILEHEADER file = {};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof header;

@@ -49,13 +49,6 @@ Link ReadLink(const std::string &file)
     return link;
 }
 
-std::string LinkIn(int csidl)
-{
-    char path[MAX_PATH] = "";
-    SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
-    return std::string(path) + kLinkName;
-}
-
 class Shortcuts : public WineTest {
 protected:
     void SetUp() override
@@ -72,11 +65,11 @@ protected:
     }
     void RemoveLinks()
     {
-        DeleteFileA(LinkIn(CSIDL_STARTMENU).c_str());
-        DeleteFileA(LinkIn(CSIDL_DESKTOPDIRECTORY).c_str());
+        DeleteFileA(ShortcutPath(CSIDL_STARTMENU).c_str());
+        DeleteFileA(ShortcutPath(CSIDL_DESKTOPDIRECTORY).c_str());
     }
-    bool StartMenuLink() { return FileExists(LinkIn(CSIDL_STARTMENU)); }
-    bool DesktopLink() { return FileExists(LinkIn(CSIDL_DESKTOPDIRECTORY)); }
+    bool StartMenuLink() { return FileExists(ShortcutPath(CSIDL_STARTMENU)); }
+    bool DesktopLink() { return FileExists(ShortcutPath(CSIDL_DESKTOPDIRECTORY)); }
 };
 
 TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
@@ -84,8 +77,8 @@ TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
     CreateShortcuts();
     EXPECT_TRUE(g_boxes.empty());
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY}) {
-        Link link = ReadLink(LinkIn(csidl));
-        ASSERT_TRUE(link.loaded) << LinkIn(csidl);
+        Link link = ReadLink(ShortcutPath(csidl));
+        ASSERT_TRUE(link.loaded) << ShortcutPath(csidl);
         EXPECT_EQ("C:\\Program Files\\Quillarix\\Quillarix.exe", link.path);
         EXPECT_EQ("C:\\Program Files\\Quillarix", link.folder);
         EXPECT_EQ("C:\\Program Files\\Quillarix\\Quillarix.exe", link.icon);

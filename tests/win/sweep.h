@@ -11,6 +11,7 @@
 // The wrappers take the entries' types, attributes (format, malloc) dropped.
 #pragma GCC diagnostic ignored "-Wignored-attributes"
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -234,12 +235,31 @@ QLX_SWEEP_WRAPPER(__stdcall)
 #endif
 #undef QLX_SWEEP_WRAPPER
 
+// False for entries whose calls cannot fail, or whose failure no caller
+// could see.
+bool Sweepable(const char *entry);
+
+// Calls run(e, k) for the calls k = 1.. up to cap(e) of every entry e that
+// the clean run made (calls[e] times) and is sweepable; QLX_SWEEP_ONLY=NAME
+// in the environment sweeps that entry alone. Returns the entries swept.
+template <typename Cap, typename Run>
+int ForEachFailingCall(const char *const names[], int count, const int calls[], Cap cap, Run run)
+{
+    const char *only = std::getenv("QLX_SWEEP_ONLY");
+    int entries = 0;
+    for (int e = 0; e < count; ++e) {
+        if (!Sweepable(names[e]) || calls[e] == 0 || (only && std::strcmp(only, names[e]) != 0))
+            continue;
+        ++entries;
+        for (int k = 1; k <= calls[e] && k <= cap(e); ++k)
+            run(e, k);
+    }
+    return entries;
+}
+
 // A GetProcAddress for the table's fake: hands out a CoCreateInstance whose
 // shell link objects are wrapped in proxies that count each reference.
 FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name);
-
-// Entries whose calls cannot fail, or whose failure no caller could see.
-bool Sweepable(const char *entry);
 
 // The files below a folder (and the folder itself), with size and time.
 struct FileState {

@@ -75,11 +75,8 @@ protected:
     {
         WineTest::SetUp();
         g_installFolder = Scratch("Quillarix");
-        char path[MAX_PATH];
-        SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTMENU, FALSE);
-        startMenu_ = path;
-        SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE);
-        desktop_ = path;
+        startMenuLink_ = ShortcutPath(CSIDL_STARTMENU);
+        desktopLink_ = ShortcutPath(CSIDL_DESKTOPDIRECTORY);
         temp_ = std::string(g_setup.tempFolder);
         temp_.pop_back();
     }
@@ -105,8 +102,8 @@ protected:
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
         DeleteFileA("C:\\windows\\qlxuins1.exe");
         DeleteFileA((temp_ + "\\data.tmp").c_str());
-        DeleteFileA((startMenu_ + kLinkName).c_str());
-        DeleteFileA((desktop_ + kLinkName).c_str());
+        DeleteFileA(startMenuLink_.c_str());
+        DeleteFileA(desktopLink_.c_str());
         UnregisterClassA("Quillarix", GetModuleHandleA(nullptr));
     }
 
@@ -116,8 +113,8 @@ protected:
         SnapshotFolder(Scratch(), true, &s);
         SnapshotFolder("C:\\windows", false, &s);
         SnapshotFolder(temp_, false, &s);
-        SnapshotFolder(startMenu_, false, &s);
-        SnapshotFolder(desktop_, false, &s);
+        for (const std::string &link : {startMenuLink_, desktopLink_})
+            SnapshotFolder(link.substr(0, link.rfind('\\')), false, &s);
         SnapshotFolder("C:\\Program Files", false, &s);
         SnapshotFolder("C:", false, &s);
         return s;
@@ -131,8 +128,7 @@ protected:
         if (path.compare(0, folder.size(), folder) == 0)
             return path != folder + "notes.txt";
         return path == g_installFolder + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
-               path == temp_ + "\\data.tmp" || path == startMenu_ + kLinkName ||
-               path == desktop_ + kLinkName;
+               path == temp_ + "\\data.tmp" || path == startMenuLink_ || path == desktopLink_;
     }
 
     // One whole run; returns a description of every broken promise. Without
@@ -179,7 +175,7 @@ protected:
     static decltype(sys.MessageBoxA) WineTestBox() { return s_box; }
     static decltype(sys.MessageBoxA) s_box;
 
-    std::string startMenu_, desktop_, temp_;
+    std::string startMenuLink_, desktopLink_, temp_;
 };
 decltype(sys.MessageBoxA) Sweep::s_box;
 
@@ -206,28 +202,22 @@ TEST_F(Sweep, EverySingleFailingCall)
     int withoutBackdrop[kEntryCount];
     std::memcpy(withoutBackdrop, SysLayer::calls, sizeof withoutBackdrop);
 
-    int runs = 0, entries = 0;
+    int runs = 0;
     std::map<std::string, std::string> captionsSeen;
-    for (int e = 0; e < kEntryCount; ++e) {
-        if (!Sweepable(kEntryNames[e]) || counts[e] == 0)
-            continue;
-        if (const char *only = std::getenv("QLX_SWEEP_ONLY"); only && std::strcmp(only, kEntryNames[e]) != 0)
-            continue;
-        ++entries;
-        bool backdrop = counts[e] > withoutBackdrop[e];
-        int cap = backdrop ? 3 : 20;
-        for (int k = 1; k <= counts[e] && k <= cap; ++k) {
+    auto backdrop = [&](int e) { return counts[e] > withoutBackdrop[e]; };
+    int entries = ForEachFailingCall(
+        kEntryNames, kEntryCount, counts, [&](int e) { return backdrop(e) ? 3 : 20; },
+        [&](int e, int k) {
             SysLayer::failEntry = e;
             SysLayer::failAt = k;
-            std::string problems = RunOnce(backdrop);
+            std::string problems = RunOnce(backdrop(e));
             ++runs;
             EXPECT_EQ("", problems) << kEntryNames[e] << " call " << k << " failing";
             std::string seen = BoxCaptions();
             for (const RecordedBox &box : g_boxes)
                 seen += " [" + box.text + "]";
             captionsSeen[std::string(kEntryNames[e]) + "#" + std::to_string(k)] = seen;
-        }
-    }
+        });
     SysLayer::failEntry = -1;
 
     // Where the design reports a failure, its code is shown.

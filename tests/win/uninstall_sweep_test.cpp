@@ -15,8 +15,8 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <set>
 
 namespace {
 
@@ -50,7 +50,6 @@ void InstallWrappers()
 const char kSelf[] = "C:\\windows\\qlxuins1.exe";  // where the uninstaller runs from
 std::string g_finalMessage;
 int g_boxesShown;
-std::set<std::string> g_scheduled;  // deleted at the next start
 
 // Answers Yes to the question and keeps the final message.
 int WINAPI AnswerYes(HWND, LPCSTR text, LPCSTR, UINT)
@@ -67,28 +66,14 @@ DWORD WINAPI SelfInWindowsFolder(HMODULE, LPSTR path, DWORD cb)
     return static_cast<DWORD>(sizeof kSelf - 1);
 }
 
-// Records what would be deleted at the next start, as the system would.
-BOOL WINAPI RecordSchedule(LPCSTR path, LPCSTR to, DWORD flags)
-{
-    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    g_scheduled.insert(path);
-    return TRUE;
-}
-
 class UninstallSweep : public WineTest {
 protected:
     void SetUp() override
     {
         WineTest::SetUp();
         folder_ = Scratch("Quillarix");
-        char path[MAX_PATH];
-        SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTMENU, FALSE);
-        links_.push_back(path + std::string(kLinkName));
-        SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE);
-        links_.push_back(path + std::string(kLinkName));
+        links_ = {ShortcutPath(CSIDL_STARTMENU), ShortcutPath(CSIDL_DESKTOPDIRECTORY)};
+        g_schedulingAllowed = true;
     }
     void TearDown() override
     {
@@ -123,14 +108,7 @@ protected:
     void Install()
     {
         Clear();
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        for (const ManifestRow &row : kManifest) {
-            std::string path = folder_ + "\\" + row.fileName;
-            WriteFileBytes(path, row.fileName);
-            if (row.readOnly)
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        }
-        WriteFileBytes(MainExe(), "MZ");
+        WriteInstalledFiles(folder_);
         WriteFileBytes(folder_ + "\\notes.txt", "the user's own notes");
         WriteFileBytes(kSelf, "MZ");
         SetValue(HKEY_CURRENT_USER, kSettingsKey, "Path", folder_);
@@ -176,7 +154,8 @@ protected:
             paths.push_back(folder_ + "\\" + row.fileName);
         std::string left;
         for (const std::string &path : paths)
-            if (FileExists(path) && !g_scheduled.count(path))
+            if (FileExists(path) &&
+                std::find(g_scheduled.begin(), g_scheduled.end(), path) == g_scheduled.end())
                 left += " " + path + " left;";
         for (const char *key : {kAppPathsEntry, kUninstallEntry, kProductKey})
             if (RegistryKeyExists(HKEY_LOCAL_MACHINE, key) ||
@@ -194,7 +173,7 @@ protected:
         RestoreUninstallCalls();
         usys.MessageBoxA = AnswerYes;
         usys.GetModuleFileNameA = SelfInWindowsFolder;
-        usys.MoveFileExA = RecordSchedule;
+        usys.MoveFileExA = RecordScheduledDeletion;
         usys.GetProcAddress = CountingGetProcAddress;
         if (faults)
             InstallWrappers();
@@ -247,15 +226,10 @@ TEST_F(UninstallSweep, EverySingleFailingCall)
     EXPECT_EQ(2, g_objectsCreated);
     std::memcpy(counts, UninstallLayer::calls, sizeof counts);
 
-    int runs = 0, entries = 0;
+    int runs = 0;
     std::map<int, int> results;
-    for (int e = 0; e < kEntryCount; ++e) {
-        if (!Sweepable(kEntryNames[e]) || counts[e] == 0)
-            continue;
-        if (const char *only = std::getenv("QLX_SWEEP_ONLY"); only && std::strcmp(only, kEntryNames[e]) != 0)
-            continue;
-        ++entries;
-        for (int k = 1; k <= counts[e] && k <= 20; ++k) {
+    int entries = ForEachFailingCall(
+        kEntryNames, kEntryCount, counts, [](int) { return 20; }, [&](int e, int k) {
             UninstallLayer::failEntry = e;
             UninstallLayer::failAt = k;
             std::string problems = RunOnce();
@@ -263,8 +237,7 @@ TEST_F(UninstallSweep, EverySingleFailingCall)
             ++results[lastResult_];
             EXPECT_EQ("", problems) << kEntryNames[e] << " call " << k << " failing (exit code "
                                     << lastResult_ << ": \"" << lastMessage_ << "\")";
-        }
-    }
+        });
     UninstallLayer::failEntry = -1;
     std::printf("uninstall sweep: %d entries of the %d in the call table swept, %d runs; exit "
                 "codes:", entries, int(kEntryCount), runs);

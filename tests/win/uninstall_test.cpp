@@ -35,14 +35,7 @@ protected:
         usys.MessageBoxA = Answer;
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         folder_ = Scratch("Quillarix");
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        for (const ManifestRow &row : kManifest) {
-            std::string path = folder_ + "\\" + row.fileName;
-            WriteFileBytes(path, row.fileName);
-            if (row.readOnly)
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-        }
-        WriteFileBytes(folder_ + "\\Quillarix.exe", "MZ");
+        WriteInstalledFiles(folder_);
         HKEY key;
         RegCreateKeyA(HKEY_CURRENT_USER, kSettingsKey, &key);
         RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder_.c_str()),
@@ -116,29 +109,14 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
 }
 
-// What the uninstaller asked to be deleted at the next start, and whether
-// it may: the tests never leave real pending deletions in the prefix.
-std::vector<std::string> s_scheduled;
-BOOL s_schedulingAllowed;
-
-BOOL WINAPI RecordSchedule(LPCSTR path, LPCSTR to, DWORD flags)
-{
-    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT || !s_schedulingAllowed) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
-    s_scheduled.push_back(path);
-    return TRUE;
-}
-
 class UninstallHeldFile : public Uninstall {
 protected:
     void SetUp() override
     {
         Uninstall::SetUp();
-        s_scheduled.clear();
-        s_schedulingAllowed = TRUE;
-        usys.MoveFileExA = RecordSchedule;
+        g_scheduled.clear();
+        g_schedulingAllowed = true;
+        usys.MoveFileExA = RecordScheduledDeletion;
         HKEY key;
         RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry, &key);
         RegCloseKey(key);
@@ -170,7 +148,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
               "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
               s_said[1]);
     // The file, then the folder it leaves empty.
-    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), s_scheduled);
+    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), g_scheduled);
     EXPECT_EQ(1, CountFiles(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -178,7 +156,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 
 TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 {
-    s_schedulingAllowed = FALSE;
+    g_schedulingAllowed = false;
     EXPECT_EQ(kPartlyRemoved, RunUninstall());
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
@@ -199,7 +177,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-    EXPECT_TRUE(s_scheduled.empty());
+    EXPECT_TRUE(g_scheduled.empty());
 }
 
 // Only a shell link to this installation's Quillarix.exe is its shortcut:
@@ -207,11 +185,8 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 // no link at all, stay.
 TEST_F(Uninstall, ForeignShortcutsStay)
 {
-    char startMenu[MAX_PATH], desktop[MAX_PATH];
-    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, startMenu, CSIDL_STARTMENU, FALSE));
-    ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE));
-    std::string otherLink = startMenu + std::string(kLinkName);
-    std::string notALink = desktop + std::string(kLinkName);
+    std::string otherLink = ShortcutPath(CSIDL_STARTMENU);
+    std::string notALink = ShortcutPath(CSIDL_DESKTOPDIRECTORY);
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     HRESULT made = CreateOneShortcut(CoCreateInstance, "C:\\windows", "C:\\windows\\notepad.exe",
                                      otherLink.c_str(), "Another program");

@@ -2,6 +2,7 @@
 #include "winhelpers.h"
 
 #include "base/state.h"
+#include "payload/manifest.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -146,6 +147,38 @@ std::string RigPath(const std::string &relative)
 std::string PayloadSource(const char *name)
 {
     return RigPath(std::string("payload-src/") + name);
+}
+
+void WriteInstalledFiles(const std::string &folder)
+{
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const ManifestRow &row : kManifest) {
+        std::string path = folder + "\\" + row.fileName;
+        WriteFileBytes(path, row.fileName);
+        if (row.readOnly)
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    WriteFileBytes(folder + "\\" + kMainExeName, "MZ");
+}
+
+std::string ShortcutPath(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE);
+    return std::string(path) + kLinkName;
+}
+
+std::vector<std::string> g_scheduled;
+bool g_schedulingAllowed = true;
+
+BOOL WINAPI RecordScheduledDeletion(LPCSTR path, LPCSTR to, DWORD flags)
+{
+    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT || !g_schedulingAllowed) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    g_scheduled.push_back(path);
+    return TRUE;
 }
 
 std::vector<std::string> FileNames(const std::string &folder)

@@ -73,6 +73,22 @@ std::string PayloadSource(const char *name);  // RigPath("payload-src/" + name)
 int CountFiles(const std::string &folder);  // files directly in folder
 std::vector<std::string> FileNames(const std::string &folder);  // the same, by name, sorted
 
+// Makes folder hold what the setup installs there, in stand-in contents:
+// the manifest's files (read-only where the manifest says so) and
+// Quillarix.exe.
+void WriteInstalledFiles(const std::string &folder);
+
+// Where the shell's folder csidl keeps Quillarix.lnk.
+std::string ShortcutPath(int csidl);
+
+// A MoveFileExA for the uninstaller's table: records what would be deleted
+// at the next start of Windows (and fails as the system does when
+// g_schedulingAllowed is false), so that no test leaves real pending
+// deletions in the prefix.
+extern std::vector<std::string> g_scheduled;
+extern bool g_schedulingAllowed;
+BOOL WINAPI RecordScheduledDeletion(LPCSTR path, LPCSTR to, DWORD flags);
+
 // The program files folder of a fresh prefix as this process sees it: a
 // 32-bit program on 64-bit Windows is given the "(x86)" one.
 inline const std::string kProgramFiles =
