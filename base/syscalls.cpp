@@ -20,16 +20,13 @@ void BindSystemLibraries()
 {
     RestrictLibrarySearch(sys);
     HMODULE version = LoadSystemLibrary(sys, "version.dll");
-#define QLX_BIND_LATE(name) Bind(version, #name, &s_real.name);
+#define QLX_BIND_LATE(name)                                                                    \
+    Bind(version, #name, &s_real.name);                                                        \
+    sys.name = s_real.name;
 #define QLX_IMPORTED(name)
     QLX_SYSCALLS(QLX_IMPORTED, QLX_BIND_LATE)
 #undef QLX_IMPORTED
 #undef QLX_BIND_LATE
-#define QLX_COPY_LATE(name) sys.name = s_real.name;
-#define QLX_IMPORTED(name)
-    QLX_SYSCALLS(QLX_IMPORTED, QLX_COPY_LATE)
-#undef QLX_IMPORTED
-#undef QLX_COPY_LATE
 }
 
 void RestoreSysCalls()

@@ -76,6 +76,13 @@ bool IsAbsence(DWORD error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// A registry status that reports a failure other than the key's or value's
+// absence.
+bool IsRegistryFailure(LONG status)
+{
+    return status != ERROR_SUCCESS && !IsAbsence(static_cast<DWORD>(status));
+}
+
 // True when path may be there: it is, or asking failed for another reason
 // than its absence (then it is looked at all the same).
 bool MayBePresent(const char *path)
@@ -168,12 +175,12 @@ LinkKind ReadLink(CoCreateInstanceFn coCreateInstance, const char *linkPath, con
     if (SUCCEEDED(link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file)))) {
         WCHAR wide[kCbPath];
         char target[kCbPath] = "";
-        if (!usys.MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kCbPath))
-            kind = LinkKind::kUnknown;
-        else if (FAILED(file->Load(wide, STGM_READ)))
-            kind = LinkKind::kForeign;
-        else if (SUCCEEDED(link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH)))
-            kind = usys.lstrcmpiA(target, mainExe) == 0 ? LinkKind::kOurs : LinkKind::kForeign;
+        if (usys.MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kCbPath)) {
+            if (FAILED(file->Load(wide, STGM_READ)))
+                kind = LinkKind::kForeign;
+            else if (SUCCEEDED(link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH)))
+                kind = usys.lstrcmpiA(target, mainExe) == 0 ? LinkKind::kOurs : LinkKind::kForeign;
+        }
         file->Release();
     }
     link->Release();
@@ -211,12 +218,10 @@ void RemoveShortcuts(const char *mainExe, Outcome *outcome)
         usys.FreeLibrary(ole.module);
 }
 
-// Deletes parent\name when it exists; a key that is not there is no failure.
-// Failures are noted when outcome is given.
 // Notes parent\name as left when status is a failure other than absence.
 void NoteKeyFailure(LONG status, const char *parent, const char *name, Outcome *outcome)
 {
-    if (status == ERROR_SUCCESS || IsAbsence(static_cast<DWORD>(status)))
+    if (!IsRegistryFailure(status))
         return;
     char item[kCbPath];
     if (JoinPath(item, sizeof item, parent, name))
@@ -227,7 +232,7 @@ void NoteKeyFailure(LONG status, const char *parent, const char *name, Outcome *
 void RemoveKey(HKEY root, const char *parent, const char *name, Outcome *outcome)
 {
     HKEY key;
-    LONG status = usys.RegOpenKeyExA(root, parent, 0, KEY_READ | KEY_WRITE, &key);
+    LONG status = usys.RegOpenKeyExA(root, parent, 0, kAccessReadWrite, &key);
     if (status == ERROR_SUCCESS) {
         status = usys.RegDeleteKeyA(key, name);
         usys.RegCloseKey(key);
@@ -280,17 +285,17 @@ void RemoveSettingsValues(Outcome *outcome)
 {
     HKEY settings;
     LONG status =
-        usys.RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ | KEY_WRITE, &settings);
+        usys.RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, kAccessReadWrite, &settings);
     if (status == ERROR_SUCCESS) {
         static const char *const kValues[] = {"Installed", "Path"};
         for (const char *value : kValues) {
             status = usys.RegDeleteValueA(settings, value);
-            if (status != ERROR_SUCCESS && !IsAbsence(static_cast<DWORD>(status)))
+            if (IsRegistryFailure(status))
                 break;
         }
         usys.RegCloseKey(settings);
     }
-    if (status != ERROR_SUCCESS && !IsAbsence(static_cast<DWORD>(status)))
+    if (IsRegistryFailure(status))
         AddItem(&outcome->left, "the Quillarix settings in the registry");
 }
 
