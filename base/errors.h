@@ -24,4 +24,6 @@ inline constexpr char kFolderTooLong[] = "27";
 inline constexpr char kMainExeExpandFailed[] = "34";
 inline constexpr char kMainExeMoveFailed[] = "37";
 inline constexpr char kCannotInitialize[] = "43";
+inline constexpr char kFileWriteFailed[] = "44";
+inline constexpr char kNotEnoughSpace[] = "45";
 }  // namespace errcode

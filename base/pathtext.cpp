@@ -62,3 +62,19 @@ bool PathRoot(char *dst, std::size_t cbDst, const char *path)
     dst[cch + 1] = '\0';
     return true;
 }
+
+bool AppendDecimal(char *dst, std::size_t cbDst, unsigned long long n, bool grouped)
+{
+    char digits[32];
+    char *p = digits + sizeof digits;
+    *--p = '\0';
+    int placed = 0;
+    do {
+        if (grouped && placed != 0 && placed % 3 == 0)
+            *--p = ',';
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+        ++placed;
+    } while (n != 0);
+    return AppendText(dst, cbDst, p);
+}

@@ -24,3 +24,7 @@ bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name
 // ("C:\Program Files" gives "C:\"; a path without one gives itself and a
 // backslash). Returns false, with dst empty, when that does not fit.
 bool PathRoot(char *dst, std::size_t cbDst, const char *path);
+
+// Appends n in decimal, its thousands grouped with commas when grouped is
+// set ("1,457"). Returns false, leaving dst unchanged, when it does not fit.
+bool AppendDecimal(char *dst, std::size_t cbDst, unsigned long long n, bool grouped);

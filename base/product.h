@@ -27,6 +27,9 @@ inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a s
 inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
 inline constexpr char kStagingDataName[] = "data.tmp";
 inline constexpr char kStagingImageName[] = "image.tmp";
+// Every file is written under this name in its own folder, then renamed
+// over its target once complete.
+inline constexpr char kStagingFileName[] = "qlxnew.tmp";
 
 // Per user, under HKEY_CURRENT_USER: the vendor's key, the product's key
 // below it and the settings key with the values `Installed` and `Path`.

@@ -4,7 +4,6 @@
 #include "base/pathtext.h"
 #include "base/syscalls.h"
 
-
 void ReportError(const char *text, const char *code)
 {
     char caption[kCbPath] = "ERROR ";
@@ -12,30 +11,46 @@ void ReportError(const char *text, const char *code)
     sys.MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
-void ReportSystemError(std::uint32_t number, const char *code)
+// Appends the system's text for number to dst (without its closing line
+// break when trim is set); "System error N." when the system has none.
+// (printf is kept out of the executable: it would be most of its size.)
+static void AppendSystemText(char *dst, std::size_t cbDst, std::uint32_t number, bool trim)
 {
-    if (number == 0)
-        return;
     char *text = nullptr;
     DWORD cch = sys.FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, number,
         MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(&text), 0, nullptr);
     if (cch == 0 || text == nullptr) {
-        // "System error " + decimal number + "."; printf is kept out of the
-        // executable, it would be most of its size.
-        char digits[12];
-        char *p = digits + sizeof digits;
-        *--p = '\0';
-        do {
-            *--p = static_cast<char>('0' + number % 10);
-            number /= 10;
-        } while (number != 0);
         char fallback[48] = "System error ";
-        AppendText(fallback, sizeof fallback, p);
+        AppendDecimal(fallback, sizeof fallback, number, false);
         AppendText(fallback, sizeof fallback, ".");
-        ReportError(fallback, code);
+        AppendText(dst, cbDst, fallback);
         return;
     }
-    ReportError(text, code);
+    while (trim && cch > 0 && (text[cch - 1] == '\r' || text[cch - 1] == '\n' || text[cch - 1] == ' '))
+        text[--cch] = '\0';
+    AppendText(dst, cbDst, text);
     sys.LocalFree(text);
+}
+
+void ReportSystemError(std::uint32_t number, const char *code)
+{
+    if (number == 0)
+        return;
+    char text[512] = "";
+    AppendSystemText(text, sizeof text, number, false);
+    ReportError(text, code);
+}
+
+void ReportFileError(const char *fileName, std::uint32_t number, const char *code)
+{
+    char text[512] = "Unable to write ";
+    AppendText(text, sizeof text, fileName);
+    AppendText(text, sizeof text, ".  ");
+    if (number != 0) {
+        AppendSystemText(text, sizeof text, number, true);
+        AppendText(text, sizeof text, "  ");
+    }
+    AppendText(text, sizeof text, "Installation aborted.");
+    ReportError(text, code);
 }

@@ -13,13 +13,13 @@
 // folder at start (BindSystemLibraries). The member has the call's name and exact type.
 #define QLX_SYSCALLS(X, LATE)                                                 \
     /* files */                                                               \
-    X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileA)    \
-    X(GetLastError)                                                           \
+    X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)  \
+    X(SetFileAttributesA) X(GetFileAttributesExA) X(GetLastError)             \
     /* folders, drives */                                                     \
     X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA)          \
     X(GetModuleFileNameA)                                                     \
-    X(GetLogicalDrives) X(GetDriveTypeA)                                      \
+    X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
     X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
     X(lstrlenA)                                                               \

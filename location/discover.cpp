@@ -79,7 +79,7 @@ bool ProbeMainExecutable(const char *folder)
 {
     char path[kCbPath];
     return JoinPath(path, sizeof path, folder, kMainExeName) &&
-           ProbeUnshared(sys, path) != FileUse::kAbsent;
+           ProbeInUse(sys, path) != FileUse::kAbsent;
 }
 
 bool ProposeLocation(char *proposed)

@@ -1,6 +1,7 @@
 // Install location: finding the system folders, proposing an install folder
 // and deciding whether a folder may receive the installation.
 #pragma once
+#include "base/win.h"
 
 // Fills the Windows folder (no trailing backslash). Reports code "2" and
 // leaves it empty when the system cannot tell or it does not fit.
@@ -27,3 +28,8 @@ bool ProbeMainExecutable(const char *folder);
 // in place; makes an existing folder current, creates a missing last level.
 // With report set, a refusal shows its message and code.
 bool ValidateLocation(char *folder, bool report);
+
+// True when folder's drive has cbNeeded bytes free for this user, or
+// cannot tell. Otherwise reports code "45", naming the space needed and
+// the space free, and returns false.
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded);

@@ -36,7 +36,7 @@ void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t 
 
 MainExeOutcome ReplaceMainExecutable()
 {
-    FileUse use = ProbeUnshared(sys, g_setup.mainExePath);
+    FileUse use = ProbeInUse(sys, g_setup.mainExePath);
     if (use == FileUse::kHeldElsewhere)
         return MainExeOutcome::kRunning;
     if (use == FileUse::kPresent) {
@@ -65,8 +65,15 @@ MainExeOutcome ReplaceMainExecutable()
         ReportSystemError(ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
-    sys.DeleteFileA(g_setup.mainExePath);
-    if (!sys.MoveFileA(staged, g_setup.mainExePath)) {
+    // One rename replaces the old copy: there is no moment without one. A
+    // read-only old copy refuses it on Windows (code 37) and stays; the
+    // attribute is asked first, since Wine would let the rename through.
+    if (IsReadOnlyFile(g_setup.mainExePath)) {
+        ReportSystemError(ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
+        return MainExeOutcome::kFailed;
+    }
+    if (!sys.MoveFileExA(staged, g_setup.mainExePath,
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ReportSystemError(sys.GetLastError(), errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }

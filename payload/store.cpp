@@ -29,11 +29,10 @@ bool FindPayload(WORD id, PayloadBytes *out)
 
 // Creates path (replacing a file that is not read-only) and writes bytes in
 // one call. A write that reports success but wrote less counts as failed.
-static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD attributes,
-                           DWORD *error)
+static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD *error)
 {
     HANDLE hfile = sys.CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_FLAG_SEQUENTIAL_SCAN | attributes, nullptr);
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (hfile == INVALID_HANDLE_VALUE) {
         *error = sys.GetLastError();
         return false;
@@ -48,23 +47,84 @@ static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD at
     return wrote && cbWritten == bytes.cb;
 }
 
+bool IsReadOnlyFile(const char *path)
+{
+    DWORD attributes = sys.GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The staging file of folder and the target folder\name; false (with
+// *error set) when either does not fit the path text, or when the target
+// is read-only: Windows refuses to rename over such a file, and that is
+// known before anything is written. (Wine, whose files are Linux files,
+// would let the rename through.)
+static bool StagingAndTarget(const char *folder, const char *name, char *staging, char *target,
+                             DWORD *error)
+{
+    if (!JoinPath(staging, kCbPath, folder, kStagingFileName) ||
+        !JoinPath(target, kCbPath, folder, name)) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    if (IsReadOnlyFile(target)) {
+        *error = ERROR_ACCESS_DENIED;
+        return false;
+    }
+    return true;
+}
+
+// Renames the complete staging file over target, then gives the target the
+// read-only attribute if asked. A staging file that cannot be renamed is
+// deleted; the old target is then untouched.
+static bool CommitStaged(const char *staging, const char *target, bool readOnly, DWORD *error)
+{
+    if (!sys.MoveFileExA(staging, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *error = sys.GetLastError();
+        sys.DeleteFileA(staging);
+        return false;
+    }
+    if (readOnly && !sys.SetFileAttributesA(target, FILE_ATTRIBUTE_READONLY)) {
+        *error = sys.GetLastError();
+        return false;
+    }
+    return true;
+}
+
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error)
 {
     DWORD ignored = 0;
     if (!error)
         error = &ignored;
     *error = 0;
-    char path[kCbPath];
-    if (!JoinPath(path, sizeof path, folder, name)) {
-        *error = ERROR_FILENAME_EXCED_RANGE;
+    char staging[kCbPath], target[kCbPath];
+    if (!StagingAndTarget(folder, name, staging, target, error))
         return false;
-    }
     PayloadBytes bytes;
     if (!FindPayload(id, &bytes)) {
         *error = ERROR_RESOURCE_NAME_NOT_FOUND;
         return false;
     }
-    return WriteWholeFile(path, bytes, readOnly ? FILE_ATTRIBUTE_READONLY : 0, error);
+    if (!WriteWholeFile(staging, bytes, error)) {
+        sys.DeleteFileA(staging);
+        return false;
+    }
+    return CommitStaged(staging, target, readOnly, error);
+}
+
+// The system error for a failed LZ call that left none of its own.
+static DWORD LzError(INT lzResult)
+{
+    switch (lzResult) {
+    case LZERROR_WRITE:
+        return ERROR_WRITE_FAULT;
+    case LZERROR_READ:
+        return ERROR_READ_FAULT;
+    case LZERROR_GLOBALLOC:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    default:
+        return ERROR_INVALID_DATA;
+    }
 }
 
 // Expands the file at source into destination. LZOpenFileA is not used: its
@@ -91,8 +151,11 @@ static bool ExpandFile(const char *source, const char *destination, DWORD *error
         return false;
     }
     LONG cbCopied = sys.LZCopy(lzSource, hfDestination);
-    if (cbCopied < 0)
-        *error = sys.GetLastError();
+    if (cbCopied < 0) {
+        *error = sys.GetLastError();  // a full disk leaves ERROR_DISK_FULL here
+        if (*error == 0)
+            *error = LzError(cbCopied);
+    }
     sys.LZClose(lzSource);
     sys.LZClose(hfDestination);
     return cbCopied >= 0;
@@ -104,23 +167,42 @@ bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error)
     if (!error)
         error = &ignored;
     *error = 0;
-    char staging[kCbPath];
-    char destination[kCbPath];
-    if (!JoinPath(staging, sizeof staging, g_setup.tempFolder, kStagingDataName) ||
-        !JoinPath(destination, sizeof destination, folder, name)) {
+    char data[kCbPath], staging[kCbPath], target[kCbPath];
+    if (!JoinPath(data, sizeof data, g_setup.tempFolder, kStagingDataName)) {
         *error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
+    if (!StagingAndTarget(folder, name, staging, target, error))
+        return false;
     PayloadBytes bytes;
     if (!FindPayload(id, &bytes)) {
         *error = ERROR_RESOURCE_NAME_NOT_FOUND;
         return false;
     }
-    if (!WriteWholeFile(staging, bytes, 0, error))
-        return false;  // a partly written staging file stays until the next staging
-    bool expanded = ExpandFile(staging, destination, error);
+    bool expanded = WriteWholeFile(data, bytes, error) && ExpandFile(data, staging, error);
     DeleteInFolder(g_setup.tempFolder, kStagingDataName);
-    return expanded;
+    if (!expanded) {
+        sys.DeleteFileA(staging);
+        return false;
+    }
+    return CommitStaged(staging, target, false, error);
+}
+
+bool PayloadInstalledSize(WORD id, DWORD *cb)
+{
+    PayloadBytes bytes;
+    if (!FindPayload(id, &bytes))
+        return false;
+    // SZDD: "SZDD" 0x88 0xF0 0x27 0x33, mode, last character, then the
+    // expanded length (32-bit little-endian); anything else is copied as
+    // it is.
+    static const unsigned char kSignature[] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
+    const unsigned char *p = static_cast<const unsigned char *>(bytes.data);
+    bool szdd = bytes.cb >= 14;
+    for (unsigned i = 0; szdd && i < sizeof kSignature; ++i)
+        szdd = p[i] == kSignature[i];
+    *cb = szdd ? p[10] | p[11] << 8 | p[12] << 16 | DWORD(p[13]) << 24 : bytes.cb;
+    return true;
 }
 
 void DeleteInFolder(const char *folder, const char *name)

@@ -1,6 +1,9 @@
 // Payload store: installed files travel as resources of type "FILE" with a
 // numeric id, and become files either as stored (write raw) or expanded from
-// SZDD through a staging file "data.tmp" in the temp folder.
+// SZDD through a staging file "data.tmp" in the temp folder. Either way a
+// file is written whole or not at all: into the staging file "qlxnew.tmp"
+// of its own folder first, renamed over its target only when complete. A
+// reader, a crash or a full disk sees the old file or the new one.
 #pragma once
 #include "base/win.h"
 
@@ -14,18 +17,28 @@ struct PayloadBytes {
 bool FindPayload(WORD id, PayloadBytes *out);
 
 // Writes the resource's bytes to folder\name, replacing an existing file
-// unless that file is read-only; readOnly gives the new file that attribute.
-// Fails without writing when the path does not fit in the path text. On
-// failure *error (if given) receives the system error of the failing call.
+// unless that file is read-only; readOnly gives the complete file that
+// attribute. Fails without writing when the path does not fit in the path
+// text. On failure the target is as it was (or, when only the attribute
+// could not be set, complete without it), no staging file is left, and
+// *error (if given) receives the system error of the failing call.
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly,
               DWORD *error = nullptr);
 
 // Stages the resource in the temp folder's "data.tmp", expands it with the
-// platform's LZ expansion into folder\name (plain data is copied unchanged),
-// then deletes the staging file. Works for every destination path that fits
-// the 260-byte path text. On failure *error (if given) receives the system
-// error of the failing call (0 when the system gave none).
+// platform's LZ expansion into folder's staging file (plain data is copied
+// unchanged), deletes "data.tmp" and renames the expanded file over
+// folder\name. Works for every destination path that fits the 260-byte path
+// text. On failure the target is as it was, no staging file is left, and
+// *error (if given) receives the system error of the failing call.
 bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error = nullptr);
+
+// True when path names a file (not a folder) with the read-only attribute.
+bool IsReadOnlyFile(const char *path);
+
+// The size of the file that resource id becomes: the expanded length an
+// SZDD header states, else the resource's own size. False when missing.
+bool PayloadInstalledSize(WORD id, DWORD *cb);
 
 // Deletes folder + "\" + name, the backslash added even when the folder ends
 // in one. Nothing is deleted when that path does not fit.

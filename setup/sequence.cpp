@@ -51,7 +51,8 @@ static bool ChooseLocation(const char *proposed)
             ReportError("Unable to initialize", errcode::kCannotInitialize);
         if (result != IDOK)
             return false;
-        if (ValidateLocation(g_setup.installFolder, true))
+        if (ValidateLocation(g_setup.installFolder, true) &&
+            HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder)))
             return true;
     }
 }
@@ -95,7 +96,14 @@ static bool Install()
         DeleteInFolder(g_setup.installFolder, kStagingImageName);
         return false;
     }
-    InstallManifest(g_setup.installFolder);
+    // A file that cannot be written ends the installation before anything
+    // is recorded: what was written is whole, and a later run completes it.
+    const ManifestRow *failed;
+    DWORD error;
+    if (!InstallManifest(g_setup.installFolder, &failed, &error)) {
+        ReportFileError(failed->fileName, error, errcode::kFileWriteFailed);
+        return false;
+    }
     Register();
     CreateShortcuts();
     return true;

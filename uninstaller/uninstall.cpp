@@ -147,6 +147,11 @@ void RemoveDataFiles(const char *folder, const char *self, Outcome *outcome)
             RemoveFile(path, outcome);
     if (JoinPath(path, sizeof path, folder, kUninstallerName) && usys.lstrcmpiA(path, self) != 0)
         RemoveFile(path, outcome);
+    // What an interrupted installation may have left: its staging files.
+    static const char *const kStaging[] = {kStagingFileName, kStagingImageName};
+    for (const char *staging : kStaging)
+        if (JoinPath(path, sizeof path, folder, staging))
+            RemoveFile(path, outcome);
 }
 
 // Only an empty folder goes: whatever the user put there stays, and so does
@@ -387,7 +392,7 @@ UninstallResult RunUninstall()
                          kCaption, MB_OK | MB_ICONINFORMATION);
         return kNotInstalled;
     }
-    if (ProbeUnshared(usys, mainExe) == FileUse::kHeldElsewhere) {
+    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
         usys.MessageBoxA(nullptr,
                          "Quillarix is running.  Close it and start the removal again.  "
                          "Nothing was removed.",

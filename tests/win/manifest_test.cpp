@@ -1,18 +1,30 @@
 // The install manifest: 29 files, each the byte-exact payload source, the
-// style sheets and colour schemes read-only, and a second installation that
-// replaces rows 1 to 12 but cannot touch the read-only rows.
+// style sheets and colour schemes read-only, a second installation that
+// replaces rows 1 to 12 and keeps the read-only rows, and a row that cannot
+// be written stopping the installation with every file whole.
 #include "winhelpers.h"
 
 #include "payload/manifest.h"
 
+#include <cstring>
+
 
 namespace {
 
-class Manifest : public WineTest {};
+class Manifest : public WineTest {
+protected:
+    void Install()
+    {
+        const ManifestRow *failed = nullptr;
+        DWORD error = 0;
+        ASSERT_TRUE(InstallManifest(Scratch().c_str(), &failed, &error))
+            << (failed ? failed->fileName : "") << " error " << error;
+    }
+};
 
 TEST_F(Manifest, InstallsTheTwentyNineFilesByteExact)
 {
-    InstallManifest(Scratch().c_str());
+    Install();
     EXPECT_EQ(29, CountFiles(Scratch()));
     for (int row = 0; row < 29; ++row) {
         const ManifestRow &r = kManifest[row];
@@ -30,7 +42,7 @@ TEST_F(Manifest, InstallsTheTwentyNineFilesByteExact)
 
 TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
 {
-    InstallManifest(Scratch().c_str());
+    Install();
     // Stand-ins for the files of an earlier version.
     for (const ManifestRow &r : kManifest) {
         std::string path = Scratch(r.fileName);
@@ -39,7 +51,7 @@ TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
         if (r.readOnly)
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
     }
-    InstallManifest(Scratch().c_str());
+    Install();
     for (int row = 0; row < 29; ++row) {
         const ManifestRow &r = kManifest[row];
         std::string installed = ReadFileBytes(Scratch(r.fileName));
@@ -51,17 +63,41 @@ TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
     EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
 }
 
-TEST_F(Manifest, FailingRowIsSkippedAndTheRestInstalled)
+TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
 {
-    // The dictionary's resource cannot be found; every other row goes on.
-    Fake(sys.FindResourceA, [](HMODULE module, LPCSTR name, LPCSTR type) -> HRSRC {
-        if (reinterpret_cast<ULONG_PTR>(name) == 112)
-            return nullptr;
-        return FindResourceA(module, name, type);
-    });
-    InstallManifest(Scratch().c_str());
-    EXPECT_FALSE(FileExists(Scratch("main.dct")));
-    EXPECT_EQ(28, CountFiles(Scratch()));
+    // An earlier installation's files; then the disk fills while main.dct
+    // (row 7, expanded) or Feature.stp (row 20, written raw) is written.
+    for (int failing : {6, 19}) {
+        RemoveTree(Scratch());
+        CreateDirectoryA(Scratch().c_str(), nullptr);
+        for (const ManifestRow &r : kManifest)
+            ASSERT_TRUE(WriteFileBytes(Scratch(r.fileName), std::string("earlier ") + r.fileName));
+        static const char *s_failing;
+        s_failing = kManifest[failing].fileName;
+        auto diskFull = [](LPCSTR from, LPCSTR to, DWORD flags) -> BOOL {
+            std::string target = to;
+            if (target.size() > std::strlen(s_failing) &&
+                target.compare(target.size() - std::strlen(s_failing), std::string::npos,
+                               s_failing) == 0) {
+                SetLastError(ERROR_DISK_FULL);  // as the write before it would have
+                return FALSE;
+            }
+            return MoveFileExA(from, to, flags);
+        };
+        Fake(sys.MoveFileExA, diskFull);
+        const ManifestRow *failed = nullptr;
+        DWORD error = 0;
+        EXPECT_FALSE(InstallManifest(Scratch().c_str(), &failed, &error));
+        ASSERT_EQ(&kManifest[failing], failed);
+        EXPECT_EQ(DWORD(ERROR_DISK_FULL), error);
+        for (int row = 0; row < 29; ++row) {
+            const ManifestRow &r = kManifest[row];
+            std::string expected = row < failing ? ReadFileBytes(PayloadSource(r.fileName))
+                                                 : std::string("earlier ") + r.fileName;
+            EXPECT_EQ(expected, ReadFileBytes(Scratch(r.fileName))) << r.fileName;
+        }
+        EXPECT_EQ(29, CountFiles(Scratch()));  // no staging file left
+    }
     EXPECT_TRUE(g_boxes.empty());
 }
 

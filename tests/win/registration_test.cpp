@@ -4,6 +4,7 @@
 #include "winhelpers.h"
 
 #include "registration/registration.h"
+#include "payload/manifest.h"
 #include "registration/registry.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
@@ -253,6 +254,58 @@ TEST_F(Installation, ReadOnlyOldCopyGivesCode37AndTheStagingFileIsRemoved)
     EXPECT_TRUE(ReadFileBytes(exe) == ResourceBytes(950));
     EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
     EXPECT_EQ(1, CountFiles(s_folder));
+    EXPECT_EQ(0, launch_.count);
+}
+
+TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecording)
+{
+    // Too little room from the start: refused when Install is pressed.
+    static int s_locationRuns;
+    s_locationRuns = 0;
+    Fake(sys.DialogBoxParamA, [](HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM) -> INT_PTR {
+        if (reinterpret_cast<ULONG_PTR>(name) != IDD_LOCATION)
+            return IDOK;
+        CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
+        return ++s_locationRuns == 1 ? IDOK : IDCANCEL;
+    });
+    Fake(sys.GetDiskFreeSpaceExA, [](LPCSTR, PULARGE_INTEGER free, PULARGE_INTEGER total,
+                                     PULARGE_INTEGER) -> BOOL {
+        free->QuadPart = 100 * 1024;
+        total->QuadPart = 1024 * 1024;
+        return TRUE;
+    });
+    Run();
+    ASSERT_EQ("ERROR 45", BoxCaptions());
+    EXPECT_EQ(2, s_locationRuns);  // the location dialog again
+    std::string needed = std::to_string((BytesToInstall(s_folder.c_str()) + 1023) / 1024);
+    needed.insert(needed.size() - 3, ",");
+    EXPECT_EQ("There is not enough free space on this drive to install Quillarix.  Needed: " +
+                  needed + " KB.  Free: 100 KB.",
+              g_boxes[0].text);
+    EXPECT_EQ(0, CountFiles(s_folder));
+
+    // The disk fills while main.dct is written: one message, the earlier
+    // files whole, nothing recorded, nothing launched.
+    sys.GetDiskFreeSpaceExA = &GetDiskFreeSpaceExA;
+    sys.DialogBoxParamA = InstallAndAccept;
+    g_boxes.clear();
+    Fake(sys.MoveFileExA, [](LPCSTR from, LPCSTR to, DWORD flags) -> BOOL {
+        if (std::string(to).find("main.dct") != std::string::npos) {
+            SetLastError(ERROR_DISK_FULL);
+            return FALSE;
+        }
+        return MoveFileExA(from, to, flags);
+    });
+    Run();
+    ASSERT_EQ("ERROR 44", BoxCaptions());
+    std::string system = SystemText(ERROR_DISK_FULL);
+    system.erase(system.find_last_not_of("\r\n ") + 1);
+    EXPECT_EQ("Unable to write main.dct.  " + system + "  Installation aborted.", g_boxes[0].text);
+    EXPECT_EQ(7, CountFiles(s_folder));  // Quillarix.exe and the six rows before main.dct
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
+    EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
+    EXPECT_FALSE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
     EXPECT_EQ(0, launch_.count);
 }
 

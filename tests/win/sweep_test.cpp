@@ -67,7 +67,7 @@ HWND WINAPI NoProgressDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
 }
 
 const std::set<std::string> kCodes = {"1",  "1A", "2",  "3",  "4",  "5",  "8",  "9",  "10", "11",
-                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43"};
+                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45"};
 
 class Sweep : public WineTest {
 protected:
@@ -128,6 +128,7 @@ protected:
         if (path.compare(0, folder.size(), folder) == 0)
             return path != folder + "notes.txt";
         return path == g_installFolder + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
+               path == "C:\\windows\\qlxnew.tmp" ||
                path == temp_ + "\\data.tmp" || path == startMenuLink_ || path == desktopLink_;
     }
 
@@ -164,8 +165,11 @@ protected:
         if (code != 0)
             broken += " exit code " + std::to_string(code) + ";";
         broken += Changes(before, Watched(), [&](const std::string &path) { return MayChange(path); });
-        if (FileExists(g_installFolder + "\\image.tmp"))
-            broken += " image.tmp left;";
+        for (const std::string &staging : {g_installFolder + "\\image.tmp",
+                                           g_installFolder + "\\qlxnew.tmp",
+                                           std::string("C:\\windows\\qlxnew.tmp")})
+            if (FileExists(staging))
+                broken += " " + staging + " left;";
         for (const RecordedBox &box : g_boxes)
             if (box.caption.rfind("ERROR ", 0) != 0 || !kCodes.count(box.caption.substr(6)))
                 broken += " message \"" + box.caption + "\";";
@@ -226,7 +230,10 @@ TEST_F(Sweep, EverySingleFailingCall)
     EXPECT_EQ("ERROR 2", shown("GetWindowsDirectoryA#1")) << captionsSeen["GetWindowsDirectoryA#1"];
     EXPECT_EQ("ERROR 3", shown("GetTempPathA#1")) << captionsSeen["GetTempPathA#1"];
     EXPECT_EQ("ERROR 43", shown("DialogBoxParamA#1")) << captionsSeen["DialogBoxParamA#1"];
-    EXPECT_EQ("ERROR 37", shown("MoveFileA#1")) << captionsSeen["MoveFileA#1"];
+    EXPECT_EQ("ERROR 34", shown("MoveFileExA#1")) << captionsSeen["MoveFileExA#1"];
+    EXPECT_EQ("ERROR 37", shown("MoveFileExA#2")) << captionsSeen["MoveFileExA#2"];
+    EXPECT_EQ("ERROR 44", shown("MoveFileExA#3")) << captionsSeen["MoveFileExA#3"];
+    EXPECT_EQ("", shown("GetDiskFreeSpaceExA#1"));  // no answer refuses nothing
     EXPECT_EQ("ERROR 34", shown("_lcreat#1")) << captionsSeen["_lcreat#1"];
 
     std::printf("sweep: %d entries of the %d in the call table swept, %d runs\n", entries,
