@@ -14,7 +14,7 @@
 #define QLX_SYSCALLS(X, LATE)                                                 \
     /* files */                                                               \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)  \
-    X(SetFileAttributesA) X(GetFileAttributesExA) X(GetLastError)             \
+    X(SetFileAttributesA) X(GetFileAttributesExA) X(GetLastError) X(SetLastError) \
     /* folders, drives */                                                     \
     X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA)          \

@@ -42,7 +42,7 @@ static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD *e
     if (!wrote)
         *error = sys.GetLastError();
     else if (cbWritten != bytes.cb)
-        *error = ERROR_WRITE_FAULT;
+        *error = ERROR_DISK_FULL;  // a short write to a disk file: no room for the rest
     sys.CloseHandle(hfile);
     return wrote && cbWritten == bytes.cb;
 }
@@ -117,7 +117,10 @@ static DWORD LzError(INT lzResult)
 {
     switch (lzResult) {
     case LZERROR_WRITE:
-        return ERROR_WRITE_FAULT;
+        // The copy's write fell short without a system error: the file
+        // system took only part of it, which a disk file does when it is
+        // full (seen on Linux file systems under Wine).
+        return ERROR_DISK_FULL;
     case LZERROR_READ:
         return ERROR_READ_FAULT;
     case LZERROR_GLOBALLOC:
@@ -150,9 +153,10 @@ static bool ExpandFile(const char *source, const char *destination, DWORD *error
         sys.LZClose(lzSource);
         return false;
     }
+    sys.SetLastError(0);
     LONG cbCopied = sys.LZCopy(lzSource, hfDestination);
     if (cbCopied < 0) {
-        *error = sys.GetLastError();  // a full disk leaves ERROR_DISK_FULL here
+        *error = sys.GetLastError();
         if (*error == 0)
             *error = LzError(cbCopied);
     }

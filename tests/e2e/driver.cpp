@@ -14,6 +14,7 @@
 // generous deadline passes.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -66,6 +67,19 @@ std::string ScreenContents();
     if (g_setup.hProcess)
         TerminateProcess(g_setup.hProcess, 99);
     std::exit(1);
+}
+
+// The bytes of the file at path; "" when it cannot be read.
+std::string ReadWholeFile(const std::string &path)
+{
+    std::string bytes;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        char chunk[65536];
+        for (std::size_t cb; (cb = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+            bytes.append(chunk, cb);
+        std::fclose(f);
+    }
+    return bytes;
 }
 
 // WM_GETTEXT, not GetWindowText: the latter does not read another
@@ -529,6 +543,51 @@ void RunStep(int line, std::string rest)
         bool exists = GetFileAttributesA(rest.c_str()) != INVALID_FILE_ATTRIBUTES;
         if (exists != (verb == "file"))
             Fail(line, rest + (exists ? " exists" : " is missing"));
+    } else if (verb == "installed") {
+        // installed all|some FOLDER: every file there is as shipped, byte
+        // for byte (payload sources in the rig's payload-src/), no staging
+        // file is left, and with "all" the 30 installed files are there.
+        std::string mode = Word(&rest);
+        const char *scratch = std::getenv("QLX_SCRATCH");
+        std::string sources = std::string("Z:") + (scratch ? scratch : "") + "/payload-src/";
+        std::replace(sources.begin(), sources.end(), '/', '\\');
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((rest + "\\*").c_str(), &found);
+        int files = 0;
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                continue;
+            ++files;
+            std::string name = found.cFileName;
+            if (ReadWholeFile(rest + "\\" + name) != ReadWholeFile(sources + name) ||
+                ReadWholeFile(sources + name).empty())
+                Fail(line, name + " is not as shipped");
+        }
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        if (mode == "all" && files != 30)
+            Fail(line, std::to_string(files) + " files installed, not 30");
+        Note("-> %s files, each as shipped", std::to_string(files));
+    } else if (verb == "fill") {
+        // fill PATH KB: a file at PATH takes the drive's free space but KB.
+        std::string path = Word(&rest);
+        ULONGLONG keep = std::strtoull(rest.c_str(), nullptr, 10) * 1024;
+        ULARGE_INTEGER free = {};
+        GetDiskFreeSpaceExA(path.substr(0, 3).c_str(), &free, nullptr, nullptr);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            Fail(line, "cannot create " + path);
+        static char block[4096];
+        DWORD written = 0;
+        for (ULONGLONG cb = 0; cb + sizeof block + keep <= free.QuadPart; cb += sizeof block)
+            if (!WriteFile(file, block, sizeof block, &written, nullptr))
+                break;
+        CloseHandle(file);
+        GetDiskFreeSpaceExA(path.substr(0, 3).c_str(), &free, nullptr, nullptr);
+        Note("-> %s KB left free", std::to_string(free.QuadPart / 1024));
+    } else if (verb == "delete") {
+        if (!DeleteFileA(rest.c_str()))
+            Fail(line, "cannot delete " + rest);
     } else if (verb == "readonly") {
         DWORD attributes = GetFileAttributesA(rest.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))

@@ -9,7 +9,8 @@
 # starts it from the browser's Downloads folder. A scenario whose first line
 # is "# plant: NAME..." finds PLANTED_DIR/NAME.dll there for each NAME, with
 # Wine told to prefer such native copies, as Windows does for every library
-# that is not one of its known ones.
+# that is not one of its known ones. A scenario with a line
+# "# drive: LETTER SIZE" gets a small drive (see below).
 #   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR BITS PLANTED_DIR
 set -u
 scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"; bits="$5"; planted="$6"
@@ -25,6 +26,7 @@ if [ -z "${QLX_SCRATCH:-}" ]; then
 fi
 . "$(dirname "$0")/../../scripts/wine-rig.sh"
 dir="$QLX_SCRATCH/e2e/$name"
+umount "$dir"/drive-* 2>/dev/null
 rm -rf "$dir"
 mkdir -p "$dir/home" "$dir/shots" "$dir/downloads"
 cp "$driver" "$scenario" "$dir/"
@@ -43,6 +45,22 @@ for link in "$dir"/prefix/drive_c/users/*/*; do
     [ -L "$link" ] && [ "$(readlink "$link")" = "$QLX_SCRATCH/home" ] &&
         rig_as_user ln -sfn "$dir/home" "$link"
 done
+
+# "# drive: LETTER SIZE": a drive of that size (a tmpfs, which only root
+# may mount) as the scenario's LETTER:. Writes beyond its size fail as on a
+# full disk. Without it the scenario cannot run: it is skipped, loudly.
+drive=$(sed -n 's/^# drive: //p' "$scenario" | head -1)
+if [ -n "$drive" ]; then
+    letter=${drive%% *} size=${drive#* }
+    mkdir -p "$dir/drive-$letter"
+    if ! mount -t tmpfs -o "size=$size,uid=$(id -u "${QLX_WINE_USER:-root}"),mode=0755" tmpfs \
+            "$dir/drive-$letter" 2>"$dir/mount.log"; then
+        echo "SKIPPED $name: no small drive could be mounted ($(cat "$dir/mount.log"))"
+        exit 77
+    fi
+    trap 'umount "$dir/drive-$letter" 2>/dev/null' EXIT
+    rig_as_user ln -sfn "$dir/drive-$letter" "$dir/prefix/dosdevices/$letter:"
+fi
 
 run_in_prefix() { (cd "$dir" && rig_wine_in "$dir/prefix" "$dir/home" "$@"); }
 run_in_prefix wine "$dir/$(basename "$driver")" "$(rig_winpath "$dir/$(basename "$scenario")")" \

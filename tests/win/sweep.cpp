@@ -128,7 +128,7 @@ bool Sweepable(const char *entry)
     static const char *const kNever[] = {"GetLastError",  "lstrlenA",       "lstrcmpiA",
                                          "free",          "LZClose",        "ILFree",
                                          "PostQuitMessage", "DefWindowProcA", "ExitProcess",
-                                         "GetModuleHandleA"};
+                                         "GetModuleHandleA", "SetLastError"};
     for (const char *never : kNever)
         if (std::strcmp(entry, never) == 0)
             return false;

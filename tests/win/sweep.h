@@ -17,6 +17,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <vector>
 
 namespace sweep {
 
@@ -178,7 +179,14 @@ template <typename Table> struct Layer {
     static inline int calls[sizeof(Table) / sizeof(void *)];
     static inline int failEntry = -1;
     static inline int failAt = 0;
+    // The crash sweep's: every call in order (the entry of each), and the
+    // call (counted from 1) at which the process ends on the spot.
+    static inline std::vector<int> order;
+    static inline int crashAt = 0;
 };
+
+// The exit code of a process that the crash sweep ended at its chosen call.
+inline constexpr UINT kCrashedExitCode = 77;
 
 // The wrapper of entry number I (named E, of function type Fn) of Table.
 template <typename Table, int I, EntryName E, typename Fn, typename R, typename... A>
@@ -186,6 +194,9 @@ R CallThrough(A... args)
 {
     using L = Layer<Table>;
     Fn below = reinterpret_cast<Fn>(reinterpret_cast<void **>(&L::below)[I]);
+    L::order.push_back(I);
+    if (L::crashAt == static_cast<int>(L::order.size()))
+        TerminateProcess(GetCurrentProcess(), kCrashedExitCode);  // no clean-up at all
     int n = ++L::calls[I];
     if constexpr (std::is_void_v<R>) {
         below(args...);

@@ -8,6 +8,7 @@
 
 #include "base/state.h"
 #include "resources/resource.h"
+#include "payload/manifest.h"
 #include "setup/sequence.h"
 
 #include <objbase.h>
@@ -135,9 +136,11 @@ protected:
     // One whole run; returns a description of every broken promise. Without
     // backdrop, its class cannot be registered (a run then takes ~80 ms
     // instead of ~2 s under Wine: the full-screen paint is the slow part).
-    std::string RunOnce(bool backdrop = true)
+    std::string RunOnce(bool backdrop = true, bool fresh = true)
     {
-        Reset();
+        if (fresh)
+            Reset();
+        SysLayer::order.clear();
         Snapshot before = Watched();
         g_boxes.clear();
         g_locationRuns = 0;
@@ -238,6 +241,99 @@ TEST_F(Sweep, EverySingleFailingCall)
 
     std::printf("sweep: %d entries of the %d in the call table swept, %d runs\n", entries,
                 int(kEntryCount), runs);
+}
+
+// What a complete installation has and a stopped one may lack: every file
+// byte for byte with its attribute, no staging file, the registry records
+// and the shortcuts. "" when complete.
+std::string Incomplete()
+{
+    std::string missing;
+    auto compare = [&](const std::string &path, const char *source, bool readOnly) {
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        if (ReadFileBytes(path) != ReadFileBytes(PayloadSource(source)))
+            missing += " " + path + " not as shipped;";
+        else if (((attributes & FILE_ATTRIBUTE_READONLY) != 0) != readOnly)
+            missing += " " + path + " read-only attribute wrong;";
+    };
+    for (const ManifestRow &row : kManifest)
+        compare(g_installFolder + "\\" + row.fileName, row.fileName, row.readOnly);
+    compare(g_installFolder + "\\" + kMainExeName, kMainExeName, false);
+    compare(std::string("C:\\windows\\") + kUninstallerName, kUninstallerName, false);
+    for (std::string staging : {g_installFolder + "\\qlxnew.tmp", g_installFolder + "\\image.tmp",
+                                std::string("C:\\windows\\qlxnew.tmp"),
+                                std::string(g_setup.tempFolder) + "data.tmp"})
+        if (FileExists(staging))
+            missing += " " + staging + " left;";
+    auto value = [&](HKEY root, const char *key, const char *name, const std::string &data) {
+        if (RegistryValue(root, key, name) != data + '\0')
+            missing += std::string(" ") + key + " " + (name ? name : "@") + " not recorded;";
+    };
+    value(HKEY_CURRENT_USER, kSettingsKey, "Path", g_installFolder);
+    value(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, g_installFolder + "\\" + kMainExeName);
+    value(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
+          std::string("C:\\windows\\") + kUninstallerName);
+    for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY})
+        if (ReadFileBytes(ShortcutPath(csidl)).empty())
+            missing += " " + ShortcutPath(csidl) + " missing;";
+    return missing;
+}
+
+// The crash sweep: for every call of a clean run in turn, a child process
+// runs the setup and ends on the spot at that call (TerminateProcess:
+// nothing after it runs, nothing is cleaned up, as in a crash or a power
+// cut of the process). A normal run from whatever that left must then leave
+// a complete installation, without a message.
+TEST_F(Sweep, StoppedAtEveryCallTheNextRunCompletes)
+{
+    s_box = sys.MessageBoxA;
+    if (const char *at = std::getenv("QLX_CRASH_AT")) {  // the child
+        SysLayer::crashAt = std::atoi(at);
+        RunOnce(false);
+        std::exit(1);  // the chosen call never came
+    }
+    ASSERT_EQ("", RunOnce(false));
+    ASSERT_EQ("", Incomplete());
+    std::vector<int> order = SysLayer::order;
+
+    char exe[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, exe, sizeof exe), 0u);
+    std::string command = std::string("\"") + exe + "\" --gtest_filter=" +
+                          ::testing::UnitTest::GetInstance()->current_test_info()->test_suite_name() +
+                          "." + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                             nullptr);
+    std::map<std::string, int> stops;
+    for (std::size_t n = 1; n <= order.size(); ++n) {
+        Reset();
+        SetEnvironmentVariableA("QLX_CRASH_AT", std::to_string(n).c_str());
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = nul;
+        PROCESS_INFORMATION child = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                   nullptr, &startup, &child));
+        WaitForSingleObject(child.hProcess, INFINITE);
+        DWORD code = 0;
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+        SetEnvironmentVariableA("QLX_CRASH_AT", nullptr);
+        std::string at = std::string(kEntryNames[order[n - 1]]) + " (call " + std::to_string(n) + ")";
+        ++stops[kEntryNames[order[n - 1]]];
+        ASSERT_EQ(kCrashedExitCode, code) << "the run did not stop at " << at;
+        EXPECT_EQ("", RunOnce(false, false)) << "after a stop at " << at;
+        EXPECT_EQ("", BoxCaptions()) << "after a stop at " << at;
+        EXPECT_EQ("", Incomplete()) << "after a stop at " << at;
+    }
+    CloseHandle(nul);
+    std::string entries;
+    for (auto &[name, count] : stops)
+        entries += " " + name + " " + std::to_string(count);
+    std::printf("crash sweep: %d runs stopped, each followed by a complete run; at:%s\n",
+                int(order.size()), entries.c_str());
 }
 
 }  // namespace
