@@ -1,13 +1,13 @@
 // qlxuins1: the Quillarix uninstaller that the setup places in the Windows
-// folder and registers in the system's list of installed programs. It takes
-// no arguments; its exit code says how the removal went.
+// folder and registers in the system's list of installed programs. Its exit
+// code says how the removal went.
 #include "uninstaller/uninstall.h"
 
 #include "base/libraries.h"
 #include "uninstaller/ucalls.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     RestrictLibrarySearch(usys);  // before OLE32 is loaded by name
-    return RunUninstall();
+    return RunUninstaller(commandLine);
 }

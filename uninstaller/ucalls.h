@@ -12,7 +12,11 @@
     X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameA)         \
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
     X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
-    X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA)
+    X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA) \
+    X(GetLongPathNameA) X(GetTempPathA) X(GetTempFileNameA) X(CopyFileA)         \
+    X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
+    X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
+    X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

@@ -13,6 +13,7 @@
 // run it are shared and busy. A wait polls until its state holds or a
 // generous deadline passes.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -130,11 +131,29 @@ std::vector<HWND> TopWindows()
     return windows;
 }
 
+// The process that started pid, 0 when it cannot be told.
+DWORD ParentOf(DWORD pid)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD parent = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (entry.th32ProcessID == pid)
+            parent = entry.th32ParentProcessID;
+    CloseHandle(snapshot);
+    return parent;
+}
+
+// A window of the followed program, or of a program it started (the
+// uninstaller removes from a temporary copy of itself).
 bool OwnedBySetup(HWND window)
 {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    return pid == g_setup.dwProcessId;
+    return pid == g_setup.dwProcessId || (pid != 0 && ParentOf(pid) == g_setup.dwProcessId);
 }
 
 // Which of the setup's windows this is, by its controls and caption.

@@ -119,6 +119,8 @@ protected:
         usys.MoveFileExA = RecordScheduledDeletion;
         HKEY key;
         RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry, &key);
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ,
+                       reinterpret_cast<const BYTE *>("C:\\windows\\qlxuins1.exe"), 24);
         RegCloseKey(key);
         // Held open as an editor or a virus scanner holds a file.
         held_ = CreateFileA((folder_ + "\\main.dct").c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -203,17 +205,37 @@ TEST_F(Uninstall, ForeignShortcutsStay)
     DeleteFileA(notALink.c_str());
 }
 
-TEST_F(Uninstall, FallsBackToTheAppPathsEntry)
+// The elevated uninstaller acts on the folder an administrator recorded
+// (App Paths), and on the user's settings Path only where it agrees or no
+// App Paths entry exists.
+TEST_F(Uninstall, ActsOnlyOnTheFolderThatAnAdministratorRecorded)
 {
-    DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
-    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(folder_.c_str()),
-                   static_cast<DWORD>(folder_.size() + 1));
-    RegCloseKey(key);
-    EXPECT_EQ(kRemoved, RunUninstall());
-    EXPECT_FALSE(FileExists(folder_));
-    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsEntry, 0, KEY_READ, &key));
+    auto setAppPaths = [](const char *name, const std::string &data) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+        RegCloseKey(key);
+    };
+    std::string other = Scratch("Elsewhere");
+    for (bool settingsElsewhere : {false, true}) {
+        s_said.clear();
+        WriteInstalledFiles(folder_);
+        WriteInstalledFiles(other);
+        setAppPaths("Path", folder_);
+        setAppPaths(nullptr, folder_ + "\\Quillarix.exe");
+        if (settingsElsewhere)  // a program of the user pointed the settings at another folder
+            ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Path", REG_SZ,
+                                                     other.c_str(), DWORD(other.size() + 1)));
+        else
+            DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+        EXPECT_EQ(kRemoved, RunUninstall());
+        EXPECT_FALSE(FileExists(folder_));
+        EXPECT_EQ(30, CountFiles(other)) << "the other folder was acted on";
+        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
+    }
+
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+// Removing the installation's files: deleted now, or when Windows next
+// starts where one is in use, or left and reported. Nothing is ever deleted
+// recursively, and a drive root is never removed.
+#include "uninstaller/removal.h"
+
+#include "base/pathtext.h"
+#include "base/product.h"
+#include "location/windows_folder.h"
+#include "payload/manifest.h"
+#include "uninstaller/ucalls.h"
+
+#include <cstring>
+
+bool IsAbsence(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+bool ScheduleDeletion(const char *path)
+{
+    return usys.MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
+void RemoveFile(const char *path, Outcome *outcome)
+{
+    usys.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (usys.DeleteFileA(path) || IsAbsence(usys.GetLastError()))
+        return;
+    AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
+}
+
+// The running uninstaller cannot delete its own file: it is deleted when
+// Windows next starts, which is no news to the user. Only when that cannot
+// be scheduled does it count, as left.
+void RemoveSelf(const char *self, Outcome *outcome)
+{
+    usys.SetFileAttributesA(self, FILE_ATTRIBUTE_NORMAL);
+    if (!usys.DeleteFileA(self) && !ScheduleDeletion(self))
+        AddItem(&outcome->left, self);
+}
+
+void RemoveDataFiles(const char *folder, const char *self, Outcome *outcome)
+{
+    char path[kCbPath];
+    for (const ManifestRow &row : kManifest)
+        if (JoinPath(path, sizeof path, folder, row.fileName))
+            RemoveFile(path, outcome);
+    if (JoinPath(path, sizeof path, folder, kUninstallerName) && !SamePath(path, self))
+        RemoveFile(path, outcome);
+    static const char *const kStaging[] = {kStagingFileName, kStagingImageName};
+    for (const char *staging : kStaging)
+        if (JoinPath(path, sizeof path, folder, staging))
+            RemoveFile(path, outcome);
+}
+
+bool PlacedInWindows(char *path)
+{
+    char windows[kCbPath];
+    if (ReadWindowsFolder(usys, windows) && JoinPath(path, kCbPath, windows, kUninstallerName))
+        return true;
+    path[0] = '\0';
+    return false;
+}
+
+bool IsPlaced(const char *path, const char *folder, const char *windowsCopy)
+{
+    char placed[kCbPath];
+    return path[0] != '\0' &&
+           ((folder && JoinPath(placed, sizeof placed, folder, kUninstallerName) &&
+             SamePath(placed, path)) ||
+            (windowsCopy[0] != '\0' && SamePath(windowsCopy, path)));
+}
+
+// Only an empty folder goes: whatever the user put there stays, and so does
+// the folder then. One that still holds files of the installation follows
+// them at the next start; scheduling a folder that the user's files keep
+// fails harmlessly then. A drive root ("C:", as a folder given as "C:\" is
+// kept) is never removed: "C:" alone would name the drive's current
+// directory.
+void RemoveInstallFolder(const char *folder)
+{
+    if (std::strlen(folder) <= 3)
+        return;
+    if (!usys.RemoveDirectoryA(folder))
+        ScheduleDeletion(folder);
+}

@@ -1,0 +1,189 @@
+// Running from a temporary copy. Windows will not delete a running
+// program's file, so an uninstaller cannot delete itself; scheduling that
+// for the next start would delete the file that a reinstallation before
+// then puts at the same path. So the first process copies itself to a
+// fresh temporary file and starts the copy, which removes; the first
+// process waits and ends with the removal's exit code (deployment tools and
+// the list of installed programs wait on it). Once it has ended, the copy
+// deletes the placed file, retrying for a few seconds, and schedules only
+// its own temporary file for the next start.
+//
+// The copy's command line: "COPY" /QLXCOPY PARENT DONE RESULT STARTED-FROM,
+// three inherited handles in decimal (the first process, an event set when
+// the removal is done, a mapping of 4 bytes holding its exit code) and the
+// path the first process was started from, to the end of the line.
+#include "uninstaller/uninstall.h"
+
+#include "base/pathtext.h"
+#include "uninstaller/removal.h"
+#include "uninstaller/ucalls.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kCopySwitch[] = "/QLXCOPY ";
+constexpr DWORD kParentWaitMs = 30000;
+constexpr int kDeleteTries = 50;  // 5 s: the first process's file is let go as it ends
+constexpr DWORD kDeleteRetryMs = 100;
+
+struct CopyHandles {
+    HANDLE parent, done, result;
+};
+
+bool ParseHandle(const char **p, HANDLE *handle)
+{
+    ULONG_PTR value = 0;
+    const char *start = *p;
+    while (**p >= '0' && **p <= '9')
+        value = value * 10 + static_cast<ULONG_PTR>(*(*p)++ - '0');
+    if (*p == start || **p != ' ')
+        return false;
+    ++*p;
+    *handle = reinterpret_cast<HANDLE>(value);
+    return true;
+}
+
+// True when commandLine starts the temporary copy.
+bool ParseCopyLine(const char *commandLine, CopyHandles *handles, char *startedFrom)
+{
+    const char *p = std::strstr(commandLine, kCopySwitch);
+    if (!p)
+        return false;
+    p += sizeof kCopySwitch - 1;
+    return ParseHandle(&p, &handles->parent) && ParseHandle(&p, &handles->done) &&
+           ParseHandle(&p, &handles->result) && CopyText(startedFrom, kCbPath, p) &&
+           startedFrom[0] != '\0';
+}
+
+// The removal in the copy, then the started-from file once its process has
+// ended, and this copy's own file at the next start.
+int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
+{
+    bool startedFromToGo = false;
+    LONG code = RunUninstall(startedFrom, &startedFromToGo);
+    if (void *view = usys.MapViewOfFile(handles.result, FILE_MAP_WRITE, 0, 0, sizeof code)) {
+        std::memcpy(view, &code, sizeof code);
+        usys.UnmapViewOfFile(view);
+    }
+    usys.SetEvent(handles.done);
+    usys.WaitForSingleObject(handles.parent, kParentWaitMs);
+    usys.CloseHandle(handles.parent);
+    usys.CloseHandle(handles.done);
+    usys.CloseHandle(handles.result);
+    if (startedFromToGo) {
+        usys.SetFileAttributesA(startedFrom, FILE_ATTRIBUTE_NORMAL);
+        bool deleted = false;
+        for (int i = 0; i < kDeleteTries && !deleted; ++i) {
+            deleted = usys.DeleteFileA(startedFrom) || IsAbsence(usys.GetLastError());
+            if (!deleted)
+                usys.Sleep(kDeleteRetryMs);
+        }
+        if (!deleted)
+            ScheduleDeletion(startedFrom);
+    }
+    char self[kCbPath];
+    DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
+    if (cch != 0 && cch < sizeof self)
+        ScheduleDeletion(self);
+    return code;
+}
+
+// Appends handle in decimal and a blank.
+bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
+{
+    return AppendDecimal(line, cbLine, reinterpret_cast<ULONG_PTR>(handle), false) &&
+           AppendText(line, cbLine, " ");
+}
+
+// Starts the copy at copyPath and waits for its removal; *code is its exit
+// code. False (and nothing started) when it cannot be started.
+bool RunCopyAndWait(const char *copyPath, const char *self, int *code)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE process = usys.GetCurrentProcess();
+    CopyHandles handles = {nullptr, nullptr, nullptr};
+    bool started = false;
+    PROCESS_INFORMATION child = {};
+    char line[3 * kCbPath] = "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    if (!usys.DuplicateHandle(process, process, process, &handles.parent, SYNCHRONIZE, TRUE, 0))
+        handles.parent = nullptr;
+    handles.done = usys.CreateEventA(&inherit, TRUE, FALSE, nullptr);
+    handles.result = usys.CreateFileMappingA(INVALID_HANDLE_VALUE, &inherit, PAGE_READWRITE, 0,
+                                             sizeof(LONG), nullptr);
+    if (!handles.parent || !handles.done || !handles.result)
+        goto done;
+    if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
+        !AppendText(line, sizeof line, kCopySwitch) ||
+        !AppendHandle(line, sizeof line, handles.parent) ||
+        !AppendHandle(line, sizeof line, handles.done) ||
+        !AppendHandle(line, sizeof line, handles.result) || !AppendText(line, sizeof line, self))
+        goto done;
+    if (!usys.CreateProcessA(copyPath, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &child))
+        goto done;
+    started = true;
+    {
+        HANDLE waited[2] = {handles.done, child.hProcess};
+        DWORD which = usys.WaitForMultipleObjects(2, waited, FALSE, INFINITE);
+        DWORD exitCode = kPartlyRemoved;
+        LONG reported = kPartlyRemoved;
+        void *view = nullptr;
+        if (which == WAIT_OBJECT_0 &&
+            (view = usys.MapViewOfFile(handles.result, FILE_MAP_READ, 0, 0, sizeof reported))) {
+            std::memcpy(&reported, view, sizeof reported);
+            usys.UnmapViewOfFile(view);
+            exitCode = static_cast<DWORD>(reported);
+        } else if (which == WAIT_OBJECT_0 + 1) {
+            usys.GetExitCodeProcess(child.hProcess, &exitCode);  // the copy ended early
+        }
+        *code = static_cast<int>(exitCode);
+    }
+    usys.CloseHandle(child.hThread);
+    usys.CloseHandle(child.hProcess);
+done:
+    if (handles.result)
+        usys.CloseHandle(handles.result);
+    if (handles.done)
+        usys.CloseHandle(handles.done);
+    if (handles.parent)
+        usys.CloseHandle(handles.parent);
+    return started;
+}
+
+// Copies this program to a fresh temporary file and runs the removal there.
+// False when that cannot be done; a copy made but not started is deleted.
+bool RunFromTemporaryCopy(int *code)
+{
+    char self[kCbPath], longSelf[kCbPath], temp[kCbPath], copy[kCbPath];
+    DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
+    if (cch == 0 || cch >= sizeof self)
+        return false;
+    // The long form: the copy compares it with the recorded paths.
+    cch = usys.GetLongPathNameA(self, longSelf, sizeof longSelf);
+    if (cch == 0 || cch >= sizeof longSelf)
+        CopyText(longSelf, sizeof longSelf, self);
+    cch = usys.GetTempPathA(sizeof temp, temp);
+    if (cch == 0 || cch >= sizeof temp || !usys.GetTempFileNameA(temp, "qlx", 0, copy))
+        return false;  // GetTempFileNameA wants MAX_PATH bytes: copy has them
+    if (usys.CopyFileA(self, copy, FALSE) && RunCopyAndWait(copy, longSelf, code))
+        return true;
+    usys.DeleteFileA(copy);
+    return false;
+}
+
+}  // namespace
+
+int RunUninstaller(const char *commandLine)
+{
+    CopyHandles handles;
+    char startedFrom[kCbPath];
+    if (commandLine && ParseCopyLine(commandLine, &handles, startedFrom))
+        return RunAsCopy(handles, startedFrom);
+    int code = 0;
+    if (RunFromTemporaryCopy(&code))
+        return code;
+    return RunUninstall();  // in place: its own file goes at the next start
+}
