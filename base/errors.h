@@ -26,4 +26,5 @@ inline constexpr char kMainExeMoveFailed[] = "37";
 inline constexpr char kCannotInitialize[] = "43";
 inline constexpr char kFileWriteFailed[] = "44";
 inline constexpr char kNotEnoughSpace[] = "45";
+inline constexpr char kPendingDeletions[] = "46";
 }  // namespace errcode

@@ -44,5 +44,9 @@ inline constexpr char kAppPathsKey[] = QLX_APP_PATHS_KEY;
 inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE;
 inline constexpr char kUninstallKey[] = QLX_UNINSTALL_KEY;
 inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
+// The deletions and renames that Windows carries out when it next starts
+// (REG_MULTI_SZ pairs of "\??\path" and a target, empty for a deletion).
+inline constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
+inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
 inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";
 #endif  // RC_INVOKED

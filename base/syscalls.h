@@ -22,7 +22,7 @@
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
     X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
-    X(lstrlenA)                                                               \
+    X(RegDeleteValueA) X(lstrlenA) X(lstrcmpiA)                               \
     /* resources */                                                           \
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
     /* LZ expansion */                                                        \

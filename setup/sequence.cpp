@@ -12,6 +12,7 @@
 #include "payload/catalogue.h"
 #include "payload/mainexe.h"
 #include "payload/manifest.h"
+#include "payload/pending.h"
 #include "payload/store.h"
 #include "registration/registration.h"
 #include "registration/registry.h"
@@ -78,6 +79,14 @@ static void Register()
 // executable could not be installed and nothing else was written.
 static bool Install()
 {
+    // What an earlier removal scheduled for the next start of Windows must
+    // not delete what is written now.
+    if (!ClearPendingDeletions(g_setup.installFolder, g_setup.windowsFolder)) {
+        ReportError("An earlier removal of Quillarix is finished only when Windows restarts.  "
+                    "Restart Windows, then run the setup again.",
+                    errcode::kPendingDeletions);
+        return false;
+    }
     switch (ReplaceMainExecutable()) {
     case MainExeOutcome::kInstalled:
         break;

@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -307,6 +308,60 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
     EXPECT_FALSE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
     EXPECT_EQ(0, launch_.count);
+}
+
+// What Windows deletes at its next start: the entries that name the install
+// folder, a file the setup writes or the uninstaller are taken out before
+// anything is written; the others stay as they were. Where that cannot be
+// written back, the setup refuses before writing anything.
+TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
+{
+    const std::string folder = s_folder, windows = "C:\\windows";
+    const std::vector<std::string> ours = {
+        "\\??\\" + folder + "\\main.dct", "",  "\\??\\" + folder, "",
+        "\\??\\" + windows + "\\QLXUINS1.EXE", "", "\\??\\C:\\elsewhere\\x.tmp",
+        "!\\??\\" + folder + "\\Quillarix.exe"};
+    const std::vector<std::string> others = {"\\??\\" + folder + "\\notes.txt", "",
+                                             "\\??\\C:\\elsewhere\\y.tmp", "",
+                                             "\\??\\" + windows + "\\other.exe", ""};
+    auto multi = [](const std::vector<std::vector<std::string>> &lists) {
+        std::string bytes;
+        for (auto &list : lists)
+            for (auto &text : list)
+                bytes += text + '\0';
+        return bytes + '\0';
+    };
+    auto setPending = [](const std::string &bytes) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                                                 kPendingRenamesValue, REG_MULTI_SZ, bytes.data(),
+                                                 DWORD(bytes.size())));
+    };
+    setPending(multi({ours, others}));
+    Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
+                             REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
+        if (std::strcmp(subkey, kSessionManagerKey) == 0 && (access & KEY_SET_VALUE))
+            return ERROR_ACCESS_DENIED;
+        return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
+    });
+    Run();
+    ASSERT_EQ("ERROR 46", BoxCaptions());
+    EXPECT_EQ(0, CountFiles(s_folder));
+    EXPECT_EQ(multi({ours, others}), RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                                                   kPendingRenamesValue));
+    EXPECT_EQ(0, launch_.count);
+
+    sys.RegCreateKeyExA = &RegCreateKeyExA;
+    g_boxes.clear();
+    Run();
+    EXPECT_EQ("", BoxCaptions());
+    EXPECT_EQ(1, launch_.count);
+    EXPECT_EQ(multi({others}), RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                                             kPendingRenamesValue));
+    // With only its own entries, the value goes.
+    setPending(multi({ours}));
+    Run();
+    EXPECT_EQ("<no value>", RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
+                                          kPendingRenamesValue));
 }
 
 }  // namespace
