@@ -78,3 +78,9 @@ bool AppendDecimal(char *dst, std::size_t cbDst, unsigned long long n, bool grou
     } while (n != 0);
     return AppendText(dst, cbDst, p);
 }
+
+bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder)
+{
+    bool bareDrive = folder[0] != '\0' && folder[1] == ':' && folder[2] == '\0';
+    return bareDrive ? JoinPath(dst, cbDst, folder, "") : CopyText(dst, cbDst, folder);
+}

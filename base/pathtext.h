@@ -28,3 +28,8 @@ bool PathRoot(char *dst, std::size_t cbDst, const char *path);
 // Appends n in decimal, its thousands grouped with commas when grouped is
 // set ("1,457"). Returns false, leaving dst unchanged, when it does not fit.
 bool AppendDecimal(char *dst, std::size_t cbDst, unsigned long long n, bool grouped);
+
+// dst = folder as the directory calls want it: a bare drive ("C:", as a
+// drive root is kept) gets its backslash ("C:\"), since "C:" alone names
+// the drive's current directory. False, with dst empty, when it does not fit.
+bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder);

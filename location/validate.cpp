@@ -31,8 +31,10 @@ bool ValidateLocation(char *folder, bool report)
     if (!FolderLengthFits(std::strlen(folder)))
         return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
 
-    if (sys.SetCurrentDirectoryA(folder)) {
-        DWORD attributes = sys.GetFileAttributesA(folder);
+    char directory[kCbPath];
+    DirectoryPath(directory, sizeof directory, folder);  // fits: the length rule holds
+    if (sys.SetCurrentDirectoryA(directory)) {
+        DWORD attributes = sys.GetFileAttributesA(directory);
         // Attributes that cannot be read give no ground to accept the folder.
         if (attributes == INVALID_FILE_ATTRIBUTES)
             return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
@@ -44,7 +46,7 @@ bool ValidateLocation(char *folder, bool report)
             return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
         return true;
     }
-    if (sys.CreateDirectoryA(folder, nullptr))
+    if (sys.CreateDirectoryA(directory, nullptr))
         return true;
     return Refuse(report, "Could not create the specified folder.", errcode::kCannotCreateFolder);
 }

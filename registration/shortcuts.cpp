@@ -20,7 +20,9 @@ HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *insta
     link->SetPath(mainExePath);
     link->SetIconLocation(mainExePath, 0);
     link->SetDescription(description);
-    link->SetWorkingDirectory(installFolder);
+    char directory[kCbPath];
+    DirectoryPath(directory, sizeof directory, installFolder);
+    link->SetWorkingDirectory(directory);
     IPersistFile *file = nullptr;
     hr = link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file));
     if (FAILED(hr)) {

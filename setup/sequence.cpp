@@ -120,9 +120,10 @@ static bool Install()
 
 static void Launch()
 {
-    sys.SetCurrentDirectoryA(g_setup.installFolder);
-    sys.ShellExecuteA(g_setup.backdrop, "open", kMainExeName, "", g_setup.installFolder,
-                      SW_SHOWDEFAULT);
+    char directory[kCbPath];
+    DirectoryPath(directory, sizeof directory, g_setup.installFolder);
+    sys.SetCurrentDirectoryA(directory);
+    sys.ShellExecuteA(g_setup.backdrop, "open", kMainExeName, "", directory, SW_SHOWDEFAULT);
 }
 
 int RunSetup(HINSTANCE instance)

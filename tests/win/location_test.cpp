@@ -75,9 +75,17 @@ TEST_F(Validation, TrailingBackslashesAreTrimmedInPlace)
     Verdict v = Validate(Scratch() + "\\\\\\");
     EXPECT_TRUE(v.accepted);
     EXPECT_EQ(Scratch(), v.folder);
+    // A drive root is kept as "C:", but the directory calls get "C:\\":
+    // "C:" alone names the drive's current directory.
+    static std::string s_asked;
+    Fake(sys.SetCurrentDirectoryA, [](LPCSTR path) -> BOOL {
+        s_asked += std::string(path) + "|";
+        return SetCurrentDirectoryA(path);
+    });
     Verdict root = Validate("C:\\");
     EXPECT_TRUE(root.accepted) << root.captions;
     EXPECT_EQ("C:", root.folder);
+    EXPECT_EQ("C:\\|C:\\|", s_asked);  // reporting and silent
 }
 
 TEST_F(Validation, LengthLimitIs227Characters)

@@ -182,6 +182,32 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
     EXPECT_TRUE(g_scheduled.empty());
 }
 
+// Quillarix.exe that can be neither deleted nor scheduled: the records that
+// name its folder stay, so a second removal finds it still there and
+// finishes; it never reports success while the file is left.
+TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
+{
+    Release();
+    g_schedulingAllowed = false;
+    Fake(usys.DeleteFileA, [](LPCSTR path) -> BOOL {
+        if (std::strstr(path, "Quillarix.exe")) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+        return DeleteFileA(path);
+    });
+    EXPECT_EQ(kPartlyRemoved, RunUninstall());
+    EXPECT_EQ((std::vector<std::string>{"Quillarix.exe"}), FileNames(folder_));
+    EXPECT_EQ(folder_ + '\0', RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    s_said.clear();
+    EXPECT_EQ(kPartlyRemoved, RunUninstall());  // found again, and still left
+    usys.DeleteFileA = &DeleteFileA;
+    s_said.clear();
+    EXPECT_EQ(kRemoved, RunUninstall());
+    EXPECT_FALSE(FileExists(folder_));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
+}
+
 // Only a shell link to this installation's Quillarix.exe is its shortcut:
 // a link of that name to another program, and a file of that name that is
 // no link at all, stay.
