@@ -58,8 +58,22 @@ bool ParseCopyLine(const char *commandLine, CopyHandles *handles, char *startedF
 
 // The removal in the copy, then the started-from file once its process has
 // ended, and this copy's own file at the next start.
+// True when the file at path is still the one described by before: a
+// reinstallation may have put a new uninstaller there meanwhile, which
+// must stay.
+bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
+{
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    return usys.GetFileAttributesExA(path, GetFileExInfoStandard, &now) &&
+           now.nFileSizeLow == before.nFileSizeLow && now.nFileSizeHigh == before.nFileSizeHigh &&
+           now.ftLastWriteTime.dwLowDateTime == before.ftLastWriteTime.dwLowDateTime &&
+           now.ftLastWriteTime.dwHighDateTime == before.ftLastWriteTime.dwHighDateTime;
+}
+
 int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
 {
+    WIN32_FILE_ATTRIBUTE_DATA before;
+    bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;
     LONG code = RunUninstall(startedFrom, &startedFromToGo);
     if (void *view = usys.MapViewOfFile(handles.result, FILE_MAP_WRITE, 0, 0, sizeof code)) {
@@ -71,15 +85,15 @@ int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
     usys.CloseHandle(handles.parent);
     usys.CloseHandle(handles.done);
     usys.CloseHandle(handles.result);
-    if (startedFromToGo) {
-        usys.SetFileAttributesA(startedFrom, FILE_ATTRIBUTE_NORMAL);
+    if (startedFromToGo && known) {
         bool deleted = false;
-        for (int i = 0; i < kDeleteTries && !deleted; ++i) {
+        for (int i = 0; i < kDeleteTries && !deleted && Unchanged(startedFrom, before); ++i) {
+            usys.SetFileAttributesA(startedFrom, FILE_ATTRIBUTE_NORMAL);
             deleted = usys.DeleteFileA(startedFrom) || IsAbsence(usys.GetLastError());
             if (!deleted)
                 usys.Sleep(kDeleteRetryMs);
         }
-        if (!deleted)
+        if (!deleted && Unchanged(startedFrom, before))
             ScheduleDeletion(startedFrom);
     }
     char self[kCbPath];

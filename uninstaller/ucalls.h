@@ -16,7 +16,8 @@
     X(GetLongPathNameA) X(GetTempPathA) X(GetTempFileNameA) X(CopyFileA)         \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
-    X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)
+    X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
+    X(GetFileAttributesExA)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

@@ -403,6 +403,57 @@ void StartProgram(std::string command)
     Note("== started %s", command);
 }
 
+// Windows' lock on a running program's file, which Wine lacks: while a
+// process started from the watched file runs, the file is held open
+// (reading shared, deleting not), so that it cannot be deleted; it is let
+// go as soon as the process has ended. A thread of its own polls the
+// processes every 10 ms.
+std::string g_lockedImage;
+
+DWORD WINAPI LockImages(LPVOID)
+{
+    std::map<DWORD, std::pair<HANDLE, HANDLE>> held;  // pid: process, file
+    for (;;) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        for (BOOL more = snapshot != INVALID_HANDLE_VALUE && Process32First(snapshot, &entry);
+             more; more = Process32Next(snapshot, &entry)) {
+            if (held.count(entry.th32ProcessID))
+                continue;
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
+                                         entry.th32ProcessID);
+            char image[MAX_PATH];
+            DWORD cch = sizeof image;
+            if (process && QueryFullProcessImageNameA(process, 0, image, &cch) &&
+                lstrcmpiA(image, g_lockedImage.c_str()) == 0) {
+                HANDLE file = CreateFileA(image, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr);
+                held[entry.th32ProcessID] = {process, file};
+                Note(file != INVALID_HANDLE_VALUE ? "-> %s locked: process %s runs from it"
+                                                  : "-> %s could not be locked (process %s)",
+                     image, std::to_string(entry.th32ProcessID));
+                continue;
+            }
+            if (process)
+                CloseHandle(process);
+        }
+        if (snapshot != INVALID_HANDLE_VALUE)
+            CloseHandle(snapshot);
+        for (auto it = held.begin(); it != held.end();) {
+            if (WaitForSingleObject(it->second.first, 0) == WAIT_OBJECT_0) {
+                if (it->second.second != INVALID_HANDLE_VALUE)
+                    CloseHandle(it->second.second);
+                CloseHandle(it->second.first);
+                it = held.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        Sleep(10);
+    }
+}
+
 void StartSetup()
 {
     StartProgram("\"" + g_setupPath + "\"");
@@ -559,8 +610,12 @@ void RunStep(int line, std::string rest)
             Fail(line, "cannot save " + path);
         Note("-> screenshot %s", rest);
     } else if (verb == "file" || verb == "nofile") {
-        bool exists = GetFileAttributesA(rest.c_str()) != INVALID_FILE_ATTRIBUTES;
-        if (exists != (verb == "file"))
+        // A file may go a moment after the program that removes it ended.
+        bool exists = true;
+        if (!WaitUntil([&] {
+                exists = GetFileAttributesA(rest.c_str()) != INVALID_FILE_ATTRIBUTES;
+                return exists == (verb == "file");
+            }))
             Fail(line, rest + (exists ? " exists" : " is missing"));
     } else if (verb == "installed") {
         // installed all|some FOLDER: every file there is as shipped, byte
@@ -604,6 +659,26 @@ void RunStep(int line, std::string rest)
         CloseHandle(file);
         GetDiskFreeSpaceExA(path.substr(0, 3).c_str(), &free, nullptr, nullptr);
         Note("-> %s KB left free", std::to_string(free.QuadPart / 1024));
+    } else if (verb == "lockimage") {
+        if (!g_lockedImage.empty())
+            Fail(line, "one locked image at a time");
+        g_lockedImage = rest;
+        CloseHandle(CreateThread(nullptr, 0, LockImages, nullptr, 0, nullptr));
+        Note("-> %s is locked while it runs", rest);
+    } else if (verb == "reboot") {
+        // One Wine session is one boot; wineboot's restart carries out what
+        // was scheduled for the next start (PendingFileRenameOperations).
+        PROCESS_INFORMATION boot = {};
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        char command[] = "wineboot.exe -r";
+        if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &boot) ||
+            WaitForSingleObject(boot.hProcess, kDeadlineMs) != WAIT_OBJECT_0)
+            Fail(line, "wineboot -r did not run");
+        CloseHandle(boot.hThread);
+        CloseHandle(boot.hProcess);
+        Note("-> restarted");
     } else if (verb == "delete") {
         if (!DeleteFileA(rest.c_str()))
             Fail(line, "cannot delete " + rest);
