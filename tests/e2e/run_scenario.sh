@@ -80,4 +80,6 @@ mkdir -p "$shots_out"
 for bmp in "$dir"/shots/*.bmp; do
     [ -e "$bmp" ] && convert "$bmp" "$shots_out/$(basename "$bmp" .bmp).png"
 done
+# A prefix copy takes about 1 GB; only a failed scenario's is kept to look at.
+[ $status = 0 ] && rm -rf "$dir/prefix"
 exit $status
