@@ -19,6 +19,8 @@
 #ifndef RC_INVOKED
 
 inline constexpr char kProductName[] = QLX_PRODUCT;
+inline constexpr unsigned kProductVersionMajor = 1;  // of QLX_VERSION
+inline constexpr unsigned kProductVersionMinor = 0;
 inline constexpr char kProductNameUpper[] = "QUILLARIX";
 inline constexpr char kProductFolder[] = "\\" QLX_PRODUCT;
 inline constexpr char kMainExeName[] = QLX_MAIN_EXE;

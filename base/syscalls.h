@@ -49,7 +49,7 @@
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess)
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime)
 
 struct SysCalls {
     QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

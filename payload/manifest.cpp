@@ -70,3 +70,15 @@ ULONGLONG BytesToInstall(const char *folder)
         AddFile(folder, row.resourceId, row.fileName, true, &sum, &freed, &largest);
     return (sum > freed ? sum - freed : 0) + largest;
 }
+
+unsigned long long InstalledBytes()
+{
+    ULONGLONG sum = 0;
+    DWORD cb = 0;
+    for (const ManifestRow &row : kManifest)
+        sum += PayloadInstalledSize(row.resourceId, &cb) ? cb : 0;
+    static const WORD kPrograms[] = {IDF_MAIN_EXE, IDF_UNINSTALLER};
+    for (WORD id : kPrograms)
+        sum += PayloadInstalledSize(id, &cb) ? cb : 0;
+    return sum;
+}

@@ -35,3 +35,7 @@ bool InstallManifest(const char *folder, const ManifestRow **failed, unsigned lo
 // files it replaces (kept read-only files count for nothing), plus room
 // for the largest file's staging copy.
 unsigned long long BytesToInstall(const char *folder);
+
+// The bytes that the installed files take: the rows, the main executable
+// and the uninstaller, as expanded.
+unsigned long long InstalledBytes();

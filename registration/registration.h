@@ -7,9 +7,11 @@
 // folder in the settings key. False when any of it failed.
 bool RecordApplicationPaths();
 
-// Records Uninstall\Quillarix (DisplayName, UninstallString). True exactly
-// when both values were written.
-bool RecordUninstallEntry();
+// Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion,
+// Publisher, InstallLocation, DisplayIcon, InstallDate (YYYYMMDD) and the
+// REG_DWORD values EstimatedSize (kilobytes), NoModify, NoRepair,
+// VersionMajor and VersionMinor. True exactly when every value was written.
+bool RecordUninstallEntry(unsigned long kilobytes);
 
 // Places \Quillarix.lnk in the Start menu folder and the desktop folder.
 // OLE32 is loaded by name for this alone. Failures only mean a missing link.

@@ -1,13 +1,37 @@
 // The uninstall entry under HKEY_LOCAL_MACHINE: the line in the system's
-// list of installed programs and the command that removes Quillarix.
+// list of installed programs, the command that removes Quillarix, and what
+// the list and deployment tools show and detect it by (version, publisher,
+// folder, icon, size, date).
 #include "registration/registration.h"
 
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/state.h"
+#include "base/syscalls.h"
 #include "registration/registry.h"
 
-bool RecordUninstallEntry()
+// "YYYYMMDD" of today, the form the list of installed programs reads.
+static void FormatInstallDate(char *date, std::size_t cbDate)
+{
+    SYSTEMTIME now;
+    sys.GetLocalTime(&now);
+    date[0] = '\0';
+    AppendDecimal(date, cbDate, now.wYear, false);
+    if (now.wMonth < 10)
+        AppendText(date, cbDate, "0");
+    AppendDecimal(date, cbDate, now.wMonth, false);
+    if (now.wDay < 10)
+        AppendText(date, cbDate, "0");
+    AppendDecimal(date, cbDate, now.wDay, false);
+}
+
+static bool WriteDwordValue(HKEY key, const char *name, DWORD value)
+{
+    return sys.RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                              sizeof value) == ERROR_SUCCESS;
+}
+
+bool RecordUninstallEntry(unsigned long kilobytes)
 {
     HKEY uninstall;
     if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, kAccessReadWrite, &uninstall) !=
@@ -18,14 +42,28 @@ bool RecordUninstallEntry()
         CloseKey(uninstall);
         return false;
     }
-    bool wroteName =
-        WriteStringValue(entry, "DisplayName", kUninstallDisplayName) == ERROR_SUCCESS;
+    bool wrote = WriteStringValue(entry, "DisplayName", kUninstallDisplayName) == ERROR_SUCCESS;
     // A Windows folder too long to take the uninstaller's name leaves the
     // entry without a command rather than with a wrong one.
     char command[kCbPath];
-    bool wroteCommand = JoinPath(command, sizeof command, g_setup.windowsFolder, kUninstallerName) &&
-                        WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS;
+    wrote = JoinPath(command, sizeof command, g_setup.windowsFolder, kUninstallerName) &&
+            WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS && wrote;
+    // What deployment tools and the list of installed programs show and
+    // detect an installation by.
+    char date[16];
+    FormatInstallDate(date, sizeof date);
+    struct { const char *name, *text; } const texts[] = {
+        {"DisplayVersion", QLX_VERSION_TEXT}, {"Publisher", QLX_VENDOR},
+        {"InstallLocation", g_setup.installFolder}, {"DisplayIcon", g_setup.mainExePath},
+        {"InstallDate", date}};
+    for (auto &value : texts)
+        wrote = WriteStringValue(entry, value.name, value.text) == ERROR_SUCCESS && wrote;
+    struct { const char *name; DWORD value; } const numbers[] = {
+        {"EstimatedSize", kilobytes}, {"NoModify", 1}, {"NoRepair", 1},
+        {"VersionMajor", kProductVersionMajor}, {"VersionMinor", kProductVersionMinor}};
+    for (auto &value : numbers)
+        wrote = WriteDwordValue(entry, value.name, value.value) && wrote;
     CloseKey(entry);
     CloseKey(uninstall);
-    return wroteName && wroteCommand;
+    return wrote;
 }

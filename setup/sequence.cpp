@@ -66,7 +66,7 @@ static void Register()
         ReportError("Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
     const char *uninstallerFolder = g_setup.windowsFolder;
-    if (!RecordUninstallEntry()) {
+    if (!RecordUninstallEntry(static_cast<unsigned long>((InstalledBytes() + 1023) / 1024))) {
         ReportError("Unable to register uninstall program.", errcode::kUninstallFailed);
         uninstallerFolder = g_setup.installFolder;
     }

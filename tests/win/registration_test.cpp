@@ -61,7 +61,7 @@ protected:
 TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 {
     ASSERT_TRUE(RecordApplicationPaths());
-    ASSERT_TRUE(RecordUninstallEntry());
+    ASSERT_TRUE(RecordUninstallEntry(1457));
     DWORD type = 0;
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
               RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, &type));
@@ -74,6 +74,23 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
     EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
               RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    // What the list of installed programs and deployment tools read.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char date[16];
+    std::snprintf(date, sizeof date, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    for (auto [name, text] : std::vector<std::pair<const char *, std::string>>{
+             {"DisplayVersion", "1.0.0.0"}, {"Publisher", "Orvanta"},
+             {"InstallLocation", "C:\\Program Files\\Quillarix"},
+             {"DisplayIcon", "C:\\Program Files\\Quillarix\\Quillarix.exe"}, {"InstallDate", date}})
+        EXPECT_EQ(Z(text), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, name)) << name;
+    for (auto [name, value] : std::vector<std::pair<const char *, DWORD>>{
+             {"EstimatedSize", 1457}, {"NoModify", 1}, {"NoRepair", 1}, {"VersionMajor", 1},
+             {"VersionMinor", 0}}) {
+        EXPECT_EQ(std::string(reinterpret_cast<const char *>(&value), sizeof value),
+                  RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, name, &type)) << name;
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type) << name;
+    }
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_TRUE(g_boxes.empty());
 }
@@ -81,7 +98,7 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 {
     g_setup.windowsFolder[0] = '\0';
-    ASSERT_TRUE(RecordUninstallEntry());
+    ASSERT_TRUE(RecordUninstallEntry(1457));
     EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
@@ -93,7 +110,7 @@ TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
             return ERROR_ACCESS_DENIED;
         return RegSetValueExA(key, name, reserved, type, data, cb);
     });
-    EXPECT_FALSE(RecordUninstallEntry());
+    EXPECT_FALSE(RecordUninstallEntry(1457));
     EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
@@ -106,7 +123,7 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
     EXPECT_FALSE(RecordApplicationPaths());
-    EXPECT_FALSE(RecordUninstallEntry());
+    EXPECT_FALSE(RecordUninstallEntry(1457));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(g_boxes.empty());
@@ -167,6 +184,12 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
     EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
+    std::size_t cbInstalled = ReadFileBytes(PayloadSource("qlxuins1.exe")).size();
+    for (const std::string &name : FileNames(s_folder))
+        cbInstalled += ReadFileBytes(s_folder + "\\" + name).size();
+    DWORD kilobytes = static_cast<DWORD>((cbInstalled + 1023) / 1024);
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(&kilobytes), sizeof kilobytes),
+              RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "EstimatedSize"));
     ASSERT_EQ(1, launch_.count);
     EXPECT_EQ("open", launch_.verb);
     EXPECT_EQ("Quillarix.exe", launch_.file);
