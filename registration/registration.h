@@ -10,7 +10,8 @@ bool RecordApplicationPaths();
 // Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion,
 // Publisher, InstallLocation, DisplayIcon, InstallDate (YYYYMMDD) and the
 // REG_DWORD values EstimatedSize (kilobytes), NoModify, NoRepair,
-// VersionMajor and VersionMinor. True exactly when every value was written.
+// VersionMajor and VersionMinor. True exactly when DisplayName and
+// UninstallString were written: by them the program is removed.
 bool RecordUninstallEntry(unsigned long kilobytes);
 
 // Places \Quillarix.lnk in the Start menu folder and the desktop folder.

@@ -25,10 +25,10 @@ static void FormatInstallDate(char *date, std::size_t cbDate)
     AppendDecimal(date, cbDate, now.wDay, false);
 }
 
-static bool WriteDwordValue(HKEY key, const char *name, DWORD value)
+static void WriteDwordValue(HKEY key, const char *name, DWORD value)
 {
-    return sys.RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
-                              sizeof value) == ERROR_SUCCESS;
+    sys.RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
+                       sizeof value);
 }
 
 bool RecordUninstallEntry(unsigned long kilobytes)
@@ -49,7 +49,9 @@ bool RecordUninstallEntry(unsigned long kilobytes)
     wrote = JoinPath(command, sizeof command, g_setup.windowsFolder, kUninstallerName) &&
             WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS && wrote;
     // What deployment tools and the list of installed programs show and
-    // detect an installation by.
+    // detect an installation by. These do not decide whether the entry was
+    // recorded: without them it still removes Quillarix, and a failed entry
+    // would move the uninstaller away from the command just written.
     char date[16];
     FormatInstallDate(date, sizeof date);
     struct { const char *name, *text; } const texts[] = {
@@ -57,12 +59,12 @@ bool RecordUninstallEntry(unsigned long kilobytes)
         {"InstallLocation", g_setup.installFolder}, {"DisplayIcon", g_setup.mainExePath},
         {"InstallDate", date}};
     for (auto &value : texts)
-        wrote = WriteStringValue(entry, value.name, value.text) == ERROR_SUCCESS && wrote;
+        WriteStringValue(entry, value.name, value.text);
     struct { const char *name; DWORD value; } const numbers[] = {
         {"EstimatedSize", kilobytes}, {"NoModify", 1}, {"NoRepair", 1},
         {"VersionMajor", kProductVersionMajor}, {"VersionMinor", kProductVersionMinor}};
     for (auto &value : numbers)
-        wrote = WriteDwordValue(entry, value.name, value.value) && wrote;
+        WriteDwordValue(entry, value.name, value.value);
     CloseKey(entry);
     CloseKey(uninstall);
     return wrote;
