@@ -15,12 +15,13 @@
 
 namespace {
 
-// The names the setup writes into a folder: the manifest's, the programs'
-// and the staging files'.
+// The names the setup writes into the install folder (the manifest's, the
+// programs' and the staging files'), and into the Windows folder.
 #define QLX_NAME(symbol, id, name, method, readOnly, source) name,
-constexpr const char *kWrittenNames[] = {QLX_PAYLOAD_MANIFEST(QLX_NAME) QLX_PAYLOAD_PROGRAMS(
+constexpr const char *kFolderNames[] = {QLX_PAYLOAD_MANIFEST(QLX_NAME) QLX_PAYLOAD_PROGRAMS(
     QLX_NAME) kStagingFileName, kStagingImageName};
 #undef QLX_NAME
+constexpr const char *kWindowsNames[] = {kUninstallerName, kStagingFileName};
 
 // The path an entry names: without the "!" that marks a replacing rename
 // and the "\??\" prefix of a native path.
@@ -31,8 +32,10 @@ const char *EntryPath(const char *entry)
     return std::strncmp(entry, "\\??\\", 4) == 0 ? entry + 4 : entry;
 }
 
-// True when path is folder itself, or one of the written names in it.
-bool IsWrittenIn(const char *path, const char *folder, bool folderItself)
+// True when path is folder itself (if folderItself), or one of names in it.
+template <std::size_t N>
+bool NamesIn(const char *path, const char *folder, bool folderItself,
+             const char *const (&names)[N])
 {
     std::size_t cchFolder = std::strlen(folder);
     if (cchFolder == 0 || cchFolder >= kCbPath)
@@ -51,7 +54,7 @@ bool IsWrittenIn(const char *path, const char *folder, bool folderItself)
         return false;
     if (*rest == '\\')
         ++rest;
-    for (const char *name : kWrittenNames)
+    for (const char *name : names)
         if (sys.lstrcmpiA(rest, name) == 0)
             return true;
     return false;
@@ -60,10 +63,8 @@ bool IsWrittenIn(const char *path, const char *folder, bool folderItself)
 bool IsOurs(const char *entry, const char *installFolder, const char *windowsFolder)
 {
     const char *path = EntryPath(entry);
-    return IsWrittenIn(path, installFolder, true) ||
-           (windowsFolder[0] && IsWrittenIn(path, windowsFolder, false) &&
-            (sys.lstrcmpiA(path + std::strlen(windowsFolder) + 1, kUninstallerName) == 0 ||
-             sys.lstrcmpiA(path + std::strlen(windowsFolder) + 1, kStagingFileName) == 0));
+    return NamesIn(path, installFolder, true, kFolderNames) ||
+           NamesIn(path, windowsFolder, false, kWindowsNames);
 }
 
 // Writes the kept entries back (or deletes the value when none is left).

@@ -91,27 +91,6 @@ static bool CommitStaged(const char *staging, const char *target, bool readOnly,
     return true;
 }
 
-bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error)
-{
-    DWORD ignored = 0;
-    if (!error)
-        error = &ignored;
-    *error = 0;
-    char staging[kCbPath], target[kCbPath];
-    if (!StagingAndTarget(folder, name, staging, target, error))
-        return false;
-    PayloadBytes bytes;
-    if (!FindPayload(id, &bytes)) {
-        *error = ERROR_RESOURCE_NAME_NOT_FOUND;
-        return false;
-    }
-    if (!WriteWholeFile(staging, bytes, error)) {
-        sys.DeleteFileA(staging);
-        return false;
-    }
-    return CommitStaged(staging, target, readOnly, error);
-}
-
 // The system error for a failed LZ call that left none of its own.
 static DWORD LzError(INT lzResult)
 {
@@ -165,14 +144,18 @@ static bool ExpandFile(const char *source, const char *destination, DWORD *error
     return cbCopied >= 0;
 }
 
-bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error)
+// Writes resource id as folder\name through folder's staging file: as
+// stored, or (expand) staged in the temp folder's "data.tmp" and expanded
+// from there. A staging file that was not completed is deleted.
+static bool WriteThroughStaging(WORD id, const char *folder, const char *name, bool expand,
+                                bool readOnly, DWORD *error)
 {
     DWORD ignored = 0;
     if (!error)
         error = &ignored;
     *error = 0;
     char data[kCbPath], staging[kCbPath], target[kCbPath];
-    if (!JoinPath(data, sizeof data, g_setup.tempFolder, kStagingDataName)) {
+    if (expand && !JoinPath(data, sizeof data, g_setup.tempFolder, kStagingDataName)) {
         *error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
@@ -183,13 +166,28 @@ bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error)
         *error = ERROR_RESOURCE_NAME_NOT_FOUND;
         return false;
     }
-    bool expanded = WriteWholeFile(data, bytes, error) && ExpandFile(data, staging, error);
-    DeleteInFolder(g_setup.tempFolder, kStagingDataName);
-    if (!expanded) {
+    bool written;
+    if (expand) {
+        written = WriteWholeFile(data, bytes, error) && ExpandFile(data, staging, error);
+        DeleteInFolder(g_setup.tempFolder, kStagingDataName);
+    } else {
+        written = WriteWholeFile(staging, bytes, error);
+    }
+    if (!written) {
         sys.DeleteFileA(staging);
         return false;
     }
-    return CommitStaged(staging, target, false, error);
+    return CommitStaged(staging, target, readOnly, error);
+}
+
+bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error)
+{
+    return WriteThroughStaging(id, folder, name, false, readOnly, error);
+}
+
+bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error)
+{
+    return WriteThroughStaging(id, folder, name, true, false, error);
 }
 
 bool PayloadInstalledSize(WORD id, DWORD *cb)

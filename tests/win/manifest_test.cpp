@@ -6,8 +6,6 @@
 
 #include "payload/manifest.h"
 
-#include <cstring>
-
 
 namespace {
 
@@ -72,19 +70,8 @@ TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
         CreateDirectoryA(Scratch().c_str(), nullptr);
         for (const ManifestRow &r : kManifest)
             ASSERT_TRUE(WriteFileBytes(Scratch(r.fileName), std::string("earlier ") + r.fileName));
-        static const char *s_failing;
-        s_failing = kManifest[failing].fileName;
-        auto diskFull = [](LPCSTR from, LPCSTR to, DWORD flags) -> BOOL {
-            std::string target = to;
-            if (target.size() > std::strlen(s_failing) &&
-                target.compare(target.size() - std::strlen(s_failing), std::string::npos,
-                               s_failing) == 0) {
-                SetLastError(ERROR_DISK_FULL);  // as the write before it would have
-                return FALSE;
-            }
-            return MoveFileExA(from, to, flags);
-        };
-        Fake(sys.MoveFileExA, diskFull);
+        g_diskFullFor = kManifest[failing].fileName;
+        sys.MoveFileExA = MoveFailingOnFullDisk;
         const ManifestRow *failed = nullptr;
         DWORD error = 0;
         EXPECT_FALSE(InstallManifest(Scratch().c_str(), &failed, &error));

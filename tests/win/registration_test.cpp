@@ -313,13 +313,8 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     sys.GetDiskFreeSpaceExA = &GetDiskFreeSpaceExA;
     sys.DialogBoxParamA = InstallAndAccept;
     g_boxes.clear();
-    Fake(sys.MoveFileExA, [](LPCSTR from, LPCSTR to, DWORD flags) -> BOOL {
-        if (std::string(to).find("main.dct") != std::string::npos) {
-            SetLastError(ERROR_DISK_FULL);
-            return FALSE;
-        }
-        return MoveFileExA(from, to, flags);
-    });
+    g_diskFullFor = "main.dct";
+    sys.MoveFileExA = MoveFailingOnFullDisk;
     Run();
     ASSERT_EQ("ERROR 44", BoxCaptions());
     std::string system = SystemText(ERROR_DISK_FULL);

@@ -220,3 +220,17 @@ bool RegistryKeyExists(HKEY root, const char *path)
 {
     return RegistryValue(root, path, "") != "<no key>";
 }
+
+std::string g_diskFullFor;
+
+BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags)
+{
+    std::string target = to ? to : "";
+    std::string suffix = "\\" + g_diskFullFor;
+    if (target.size() >= suffix.size() &&
+        target.compare(target.size() - suffix.size(), suffix.size(), suffix) == 0) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return MoveFileExA(from, to, flags);
+}

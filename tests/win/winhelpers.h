@@ -98,3 +98,8 @@ inline const std::string kProgramFiles =
 // (if given) receives its type. A null name reads the default value.
 std::string RegistryValue(HKEY root, const char *path, const char *name, DWORD *type = nullptr);
 bool RegistryKeyExists(HKEY root, const char *path);
+
+// A MoveFileExA for the setup's table that fails as a full disk makes the
+// write before it fail (ERROR_DISK_FULL) for a target named g_diskFullFor.
+extern std::string g_diskFullFor;
+BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags);
