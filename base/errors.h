@@ -27,4 +27,9 @@ inline constexpr char kCannotInitialize[] = "43";
 inline constexpr char kFileWriteFailed[] = "44";
 inline constexpr char kNotEnoughSpace[] = "45";
 inline constexpr char kPendingDeletions[] = "46";
+inline constexpr char kAnotherRun[] = "47";
 }  // namespace errcode
+
+// Both programs say this to a second instance.
+inline constexpr char kAnotherRunText[] =
+    "Another Quillarix setup or removal is running.  Wait until it has finished, then try again.";

@@ -50,5 +50,11 @@ inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
 // (REG_MULTI_SZ pairs of "\??\path" and a target, empty for a deletion).
 inline constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
+// One Quillarix setup or removal at a time, across every session: both
+// programs hold a mutex of this name while they run.
+inline constexpr char kRunLockName[] = "Global\\" QLX_VENDOR "." QLX_PRODUCT ".SetupOrRemoval";
+// The logs a silent run writes in the temp folder when not told where.
+inline constexpr char kSetupLogName[] = QLX_PRODUCT "Setup.log";
+inline constexpr char kUninstallLogName[] = QLX_PRODUCT "Uninstall.log";
 inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";
 #endif  // RC_INVOKED

@@ -1,14 +1,23 @@
 // Error and system-error message boxes.
 #include "base/report.h"
 
+#include "base/logfile.h"
 #include "base/pathtext.h"
+#include "base/state.h"
 #include "base/syscalls.h"
+
+void LogLine(std::initializer_list<const char *> parts)
+{
+    WriteLogLine(sys, parts);
+}
 
 void ReportError(const char *text, const char *code)
 {
     char caption[kCbPath] = "ERROR ";
     AppendText(caption, sizeof caption, code);
-    sys.MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+    LogLine({caption, ": ", text});
+    if (!g_setup.silent)
+        sys.MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
 // Appends the system's text for number to dst (without its closing line

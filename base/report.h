@@ -1,9 +1,15 @@
 // Error reporting: every failure the user is told about is a message box
-// whose caption names its error code ("ERROR 12").
+// whose caption names its error code ("ERROR 12"), and a line in the log.
+// A silent run shows nothing: the log is all it says.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 
-// Shows text in an error box captioned "ERROR " + code, with no owner.
+// Writes one line of the parts to the run's log, if there is one.
+void LogLine(std::initializer_list<const char *> parts);
+
+// Shows text in an error box captioned "ERROR " + code, with no owner, and
+// logs it after the caption.
 void ReportError(const char *text, const char *code);
 
 // Shows the system's text for number with ReportError; nothing for 0. When

@@ -12,6 +12,7 @@ struct SetupState {
     char programFilesFolder[kCbPath];
     char browsePath[kCbPath];       // the folder browser's display-name and path buffer
     bool existingInstall;           // the proposed folder already holds the main executable
+    bool silent;                    // no window of any kind: errors go to the log only
     HINSTANCE instance;             // module holding templates, icon and payload
     HWND backdrop;                  // may be null
 };

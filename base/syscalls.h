@@ -49,7 +49,7 @@
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime)
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA) X(CreateMutexA)
 
 struct SysCalls {
     QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

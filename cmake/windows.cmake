@@ -103,7 +103,7 @@ add_test(NAME setup_exe_manifests
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_footprint
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
-                $<TARGET_FILE:QuillarixSetup> 32768)
+                $<TARGET_FILE:QuillarixSetup> 38912)
 endif()
 # The product is built reproducibly: built again in another folder, it is
 # the same to the byte.

@@ -3,6 +3,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
 
@@ -88,6 +89,7 @@ static bool CommitStaged(const char *staging, const char *target, bool readOnly,
         *error = sys.GetLastError();
         return false;
     }
+    LogLine({"Wrote ", target});
     return true;
 }
 

@@ -1,6 +1,9 @@
 // General registry helpers: create-or-open, string values, closing.
 #include "registration/registry.h"
 
+#include "base/pathtext.h"
+#include "base/report.h"
+
 static_assert(kRegSz == REG_SZ, "the system-free reader names REG_SZ itself");
 
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
@@ -12,10 +15,34 @@ LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
                                nullptr, key, nullptr);
 }
 
+// Logs a value written, or the status of one that was not.
+static LONG Logged(LONG status, const char *name, const char *text)
+{
+    char number[16] = "";
+    if (status != ERROR_SUCCESS)
+        AppendDecimal(number, sizeof number, static_cast<unsigned long>(status), false);
+    if (status == ERROR_SUCCESS)
+        LogLine({"Registry value ", name ? name : "@", " = ", text});
+    else
+        LogLine({"Registry value ", name ? name : "@", " not written: system error ", number});
+    return status;
+}
+
 LONG WriteStringValue(HKEY key, const char *name, const char *text)
 {
     DWORD cbData = static_cast<DWORD>(sys.lstrlenA(text)) + 1;
-    return sys.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), cbData);
+    return Logged(
+        sys.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), cbData),
+        name, text);
+}
+
+LONG WriteDwordValue(HKEY key, const char *name, DWORD value)
+{
+    char text[16] = "";
+    AppendDecimal(text, sizeof text, value, false);
+    return Logged(sys.RegSetValueExA(key, name, 0, REG_DWORD,
+                                     reinterpret_cast<const BYTE *>(&value), sizeof value),
+                  name, text);
 }
 
 void CloseKey(HKEY key)

@@ -17,4 +17,7 @@ inline LONG ReadStringValue(HKEY key, const char *name, char *buffer, DWORD cbBu
 // key's default value.
 LONG WriteStringValue(HKEY key, const char *name, const char *text);
 
+// Writes value as REG_DWORD.
+LONG WriteDwordValue(HKEY key, const char *name, DWORD value);
+
 void CloseKey(HKEY key);

@@ -4,6 +4,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
 #include "registration/shortcut_paths.h"
@@ -49,12 +50,19 @@ void CreateShortcuts()
         sys.FreeLibrary(ole.module);
         return;
     }
-    // A folder that cannot be found only means a missing shortcut.
+    // A folder that cannot be found only means a missing shortcut. A
+    // silent run is a deployment: its shortcuts are every user's.
     ForEachShortcutPath(
-        sys, g_setup.backdrop,
+        sys, g_setup.backdrop, g_setup.silent,
         [&](const char *path) {
-            CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder, g_setup.mainExePath,
-                              path, kLinkDescription);
+            HRESULT hr = CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder,
+                                           g_setup.mainExePath, path, kLinkDescription);
+            char number[16] = "";
+            AppendDecimal(number, sizeof number, static_cast<unsigned long>(hr), false);
+            if (SUCCEEDED(hr))
+                LogLine({"Shortcut ", path});
+            else
+                LogLine({"Shortcut ", path, " not made: error ", number});
         },
         [](int) {});
     ole.coUninitialize();

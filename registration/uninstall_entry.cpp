@@ -25,12 +25,6 @@ static void FormatInstallDate(char *date, std::size_t cbDate)
     AppendDecimal(date, cbDate, now.wDay, false);
 }
 
-static void WriteDwordValue(HKEY key, const char *name, DWORD value)
-{
-    sys.RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value),
-                       sizeof value);
-}
-
 bool RecordUninstallEntry(unsigned long kilobytes)
 {
     HKEY uninstall;
@@ -52,14 +46,19 @@ bool RecordUninstallEntry(unsigned long kilobytes)
     // detect an installation by. These do not decide whether the entry was
     // recorded: without them it still removes Quillarix, and a failed entry
     // would move the uninstaller away from the command just written.
-    char date[16];
+    // The quiet command quotes the path, as deployment tools pass it on.
+    char date[16], quiet[kCbPath + 8] = "\"";
     FormatInstallDate(date, sizeof date);
+    if (command[0] == '\0' || !AppendText(quiet, sizeof quiet, command) ||
+        !AppendText(quiet, sizeof quiet, "\" /S"))
+        quiet[0] = '\0';
     struct { const char *name, *text; } const texts[] = {
         {"DisplayVersion", QLX_VERSION_TEXT}, {"Publisher", QLX_VENDOR},
         {"InstallLocation", g_setup.installFolder}, {"DisplayIcon", g_setup.mainExePath},
-        {"InstallDate", date}};
+        {"InstallDate", date}, {"QuietUninstallString", quiet}};
     for (auto &value : texts)
-        WriteStringValue(entry, value.name, value.text);
+        if (value.text[0] != '\0')
+            WriteStringValue(entry, value.name, value.text);
     struct { const char *name; DWORD value; } const numbers[] = {
         {"EstimatedSize", kilobytes}, {"NoModify", 1}, {"NoRepair", 1},
         {"VersionMajor", kProductVersionMajor}, {"VersionMinor", kProductVersionMinor}};

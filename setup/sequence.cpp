@@ -1,11 +1,17 @@
 // The setup sequence, step by step. Every operation returns its result here
-// and the sequence decides whether to go on; it always ends with 0.
+// and the sequence decides whether to go on; the exit code says how it
+// ended. A silent run shows no window: it takes the proposed (or given)
+// folder, accepts the licence and starts nothing at the end.
 #include "setup/sequence.h"
 
+#include "base/cmdline.h"
 #include "base/errors.h"
+#include "base/exitcodes.h"
+#include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
+#include "base/runlock.h"
 #include "base/state.h"
 #include "base/syscalls.h"
 #include "location/location.h"
@@ -18,6 +24,8 @@
 #include "registration/registry.h"
 #include "registration/settings.h"
 #include "ui/ui.h"
+
+#include <cstring>
 
 // Start-up: the settings key must be usable, then the system folders and
 // the proposed location are found. False when the setup cannot proceed.
@@ -41,44 +49,73 @@ static bool StartUp(char *proposed)
     return true;
 }
 
-// The location loop: each pass starts from the proposed location. True when
-// the user pressed Install on a folder that validation accepted.
-static bool ChooseLocation(const char *proposed)
+// The location the user confirmed, or in a silent run the proposed one:
+// kDone when validation accepted it (with room to install), else the
+// run's exit code.
+static int ChooseLocation(const char *proposed)
 {
+    if (g_setup.silent) {
+        CopyText(g_setup.installFolder, kCbPath, proposed);
+        return ValidateLocation(g_setup.installFolder, true) &&
+                       HasRoomToInstall(g_setup.installFolder,
+                                        BytesToInstall(g_setup.installFolder))
+                   ? exitcode::kDone
+                   : exitcode::kFailed;
+    }
+    // Each pass starts from the proposed location.
     for (;;) {
         CopyText(g_setup.installFolder, kCbPath, proposed);
         INT_PTR result = RunLocationDialog(g_setup.backdrop);
-        if (result == -1)
+        if (result == -1) {
             ReportError("Unable to initialize", errcode::kCannotInitialize);
+            return exitcode::kFailed;
+        }
         if (result != IDOK)
-            return false;
+            return exitcode::kCancelled;
         if (ValidateLocation(g_setup.installFolder, true) &&
             HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder)))
-            return true;
+            return exitcode::kDone;
     }
 }
 
-// Records the installation and places the uninstaller.
-static void Register()
+// Records the installation and places the uninstaller. False when any of
+// it is missing: the installation then cannot be found or removed as it
+// should, which a deployment must learn from the exit code.
+static bool Register()
 {
-    RecordSetupPath();
-    if (!RecordApplicationPaths())
+    RecordSetupPath();  // the settings' record of the setup itself: nothing depends on it
+    bool whole = true;
+    if (!RecordApplicationPaths()) {
         ReportError("Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
+        whole = false;
+    }
     const char *uninstallerFolder = g_setup.windowsFolder;
     if (!RecordUninstallEntry(static_cast<unsigned long>((InstalledBytes() + 1023) / 1024))) {
         ReportError("Unable to register uninstall program.", errcode::kUninstallFailed);
         uninstallerFolder = g_setup.installFolder;
+        whole = false;
     }
     char folder[kCbPath];
     CopyText(folder, sizeof folder, uninstallerFolder);
-    ExpandPayload(IDF_UNINSTALLER, folder, kUninstallerName);
+    // The person installing is not told (there is nothing they can do);
+    // the log says it.
+    DWORD error = 0;
+    if (!ExpandPayload(IDF_UNINSTALLER, folder, kUninstallerName, &error)) {
+        char number[16] = "";
+        AppendDecimal(number, sizeof number, error, false);
+        LogLine({"Unable to write ", kUninstallerName, ": system error ", number});
+        whole = false;
+    }
+    return whole;
 }
 
 // Installs from the main executable to the shortcuts. False when the main
-// executable could not be installed and nothing else was written.
-static bool Install()
+// executable could not be installed and nothing else was written; *whole
+// is false unless everything was.
+static bool Install(bool *whole)
 {
+    *whole = false;
     // What an earlier removal scheduled for the next start of Windows must
     // not delete what is written now.
     if (!ClearPendingDeletions(g_setup.installFolder, g_setup.windowsFolder)) {
@@ -113,7 +150,7 @@ static bool Install()
         ReportFileError(failed->fileName, error, errcode::kFileWriteFailed);
         return false;
     }
-    Register();
+    *whole = Register();
     CreateShortcuts();
     return true;
 }
@@ -126,23 +163,88 @@ static void Launch()
     sys.ShellExecuteA(g_setup.backdrop, "open", kMainExeName, "", directory, SW_SHOWDEFAULT);
 }
 
-int RunSetup(HINSTANCE instance)
+// The install folder given on the command line, trailing blanks aside, as
+// the proposed one. False (reported) when it does not fit the path text.
+static bool TakeGivenFolder(char *proposed, const char *given)
 {
-    ResetSetupState(instance);
-    g_setup.backdrop = CreateBackdropWindow(instance);
+    char folder[kCbPath];
+    if (!CopyText(folder, sizeof folder, given)) {
+        ReportError("Folder name too long", errcode::kFolderTooLong);
+        return false;
+    }
+    for (std::size_t cch = std::strlen(folder); cch > 0 && folder[cch - 1] == ' ';)
+        folder[--cch] = '\0';
+    CopyText(proposed, kCbPath, folder);
+    g_setup.existingInstall = false;  // the folder is the administrator's choice, not a record
+    return true;
+}
+
+// The installation from the backdrop to the launch; the run's exit code.
+static int RunSequence(const char *givenFolder)
+{
+    if (!g_setup.silent)
+        g_setup.backdrop = CreateBackdropWindow(g_setup.instance);
 
     char proposed[kCbPath] = "";
-    if (!StartUp(proposed) || !ChooseLocation(proposed))
-        return 0;
+    if (!StartUp(proposed) || (givenFolder && !TakeGivenFolder(proposed, givenFolder)))
+        return exitcode::kFailed;
+    int code = ChooseLocation(proposed);
+    if (code != exitcode::kDone)
+        return code;
+    LogLine({"Install folder ", g_setup.installFolder});
     if (!JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, kMainExeName))
-        return 0;  // cannot happen: validation keeps the folder short enough
-    if (RunLicenceDialog(g_setup.backdrop) != IDOK)
-        return 0;
+        return exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
+    // Using the silent switch accepts the licence.
+    if (!g_setup.silent) {
+        INT_PTR accepted = RunLicenceDialog(g_setup.backdrop);
+        if (accepted != IDOK)
+            return accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
+    }
 
-    HWND progress = CreateProgressDialog(g_setup.backdrop);
-    if (Install())
+    HWND progress = g_setup.silent ? nullptr : CreateProgressDialog(g_setup.backdrop);
+    bool whole = false;
+    // A deployment starts nothing under the account it runs as.
+    if (Install(&whole) && !g_setup.silent)
         Launch();
     if (progress)
         sys.DestroyWindow(progress);
-    return 0;
+    return whole ? exitcode::kDone : exitcode::kFailed;
+}
+
+static constexpr char kUsage[] =
+    "QuillarixSetup [/S] [/LOG=file] [/D=folder]\r\n\r\n"
+    "/S\tInstalls with no window, for all users, and does not start Quillarix.  "
+    "Using it accepts the licence agreement.\r\n"
+    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_PRODUCT "Setup.log.\r\n"
+    "/D=folder\tThe install folder.  Last, and without quotes.";
+
+int RunSetup(HINSTANCE instance, const char *commandLine)
+{
+    ResetSetupState(instance);
+    CommandLine args;
+    bool understood = ParseCommandLine(commandLine, kSwitchFolder, &args);
+    g_setup.silent = args.silent;
+    char logPath[kCbPath];
+    if (RunLogPath(sys, args.log, args.silent, kSetupLogName, logPath))
+        OpenLogFile(sys, logPath);
+    LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", commandLine});
+
+    int code;
+    HANDLE lock = nullptr;
+    if (!understood || args.help) {
+        LogLine({kUsage});
+        if (!args.silent)
+            sys.MessageBoxA(nullptr, kUsage, kProductName,
+                            MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
+        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
+    } else if (!TakeRunLock(sys, &lock)) {
+        ReportError(kAnotherRunText, errcode::kAnotherRun);
+        code = exitcode::kBusy;
+    } else {
+        code = RunSequence(args.rest);
+        if (lock)
+            sys.CloseHandle(lock);
+    }
+    CloseLogFile(sys, code);
+    return code;
 }

@@ -3,5 +3,6 @@
 #pragma once
 #include "base/win.h"
 
-// Runs the setup once with the module that holds its resources. Always 0.
-int RunSetup(HINSTANCE instance);
+// Runs the setup once with the module that holds its resources and the
+// whole command line (the program's name first); returns the exit code.
+int RunSetup(HINSTANCE instance, const char *commandLine = "");

@@ -24,7 +24,11 @@ bool ScheduleDeletion(const char *path)
 void RemoveFile(const char *path, Outcome *outcome)
 {
     usys.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (usys.DeleteFileA(path) || IsAbsence(usys.GetLastError()))
+    if (usys.DeleteFileA(path)) {
+        LogAction({"Deleted ", path});
+        return;
+    }
+    if (IsAbsence(usys.GetLastError()))
         return;
     AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
 }

@@ -42,6 +42,8 @@ static void RemoveKey(HKEY root, const char *parent, const char *name, Outcome *
     if (status == ERROR_SUCCESS) {
         status = usys.RegDeleteKeyA(key, name);
         usys.RegCloseKey(key);
+        if (status == ERROR_SUCCESS)
+            LogAction({"Deleted registry key ", parent, "\\", name});
     }
     NoteKeyFailure(status, parent, name, outcome);
 }

@@ -1,13 +1,13 @@
 // qlxuins1: the Quillarix uninstaller that the setup places in the Windows
 // folder and registers in the system's list of installed programs. Its exit
-// code says how the removal went.
+// code says how the removal went, in the numbers deployment tools know.
 #include "uninstaller/uninstall.h"
 
 #include "base/libraries.h"
 #include "uninstaller/ucalls.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictLibrarySearch(usys);  // before OLE32 is loaded by name
-    return RunUninstaller(commandLine);
+    return RunUninstaller(usys.GetCommandLineA());
 }

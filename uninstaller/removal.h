@@ -6,6 +6,8 @@
 #include "base/win.h"
 #include "uninstaller/uninstall.h"
 
+#include <initializer_list>
+
 // A list of items for the final message, one a line after its heading.
 // Room is kept for the closing words, however many items there are.
 struct ItemList {
@@ -20,6 +22,14 @@ struct Outcome {
 };
 
 // report.cpp
+// A silent removal asks nothing and shows nothing: its log says it all.
+extern bool g_silent;
+// Writes one line of the parts to the removal's log, if there is one.
+void LogAction(std::initializer_list<const char *> parts);
+// Logs text and, unless the removal is silent, shows it in a box of the
+// given type captioned "Quillarix" and returns the answer; a silent removal
+// answers yes.
+int Tell(const char *text, UINT type);
 void StartList(ItemList *list, const char *heading);
 void AddItem(ItemList *list, const char *item);
 // Shows how the removal went; while items are left, says what to do next.

@@ -3,11 +3,25 @@
 // the exit code that says the same to whoever started the uninstaller.
 #include "uninstaller/removal.h"
 
+#include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>
+
+bool g_silent;
+
+void LogAction(std::initializer_list<const char *> parts)
+{
+    WriteLogLine(usys, parts);
+}
+
+int Tell(const char *text, UINT type)
+{
+    LogAction({text});
+    return g_silent ? IDYES : usys.MessageBoxA(nullptr, text, kProductName, type);
+}
 
 // Room kept at the end of a list for "..." and the closing words.
 static constexpr std::size_t kCbClosing = 256;
@@ -37,15 +51,13 @@ UninstallResult Report(const Outcome &outcome)
         AppendText(text, sizeof text,
                    "\r\n\r\nQuillarix stays in the list of installed programs.  When these items "
                    "are no longer in use, remove it again to finish.");
-        usys.MessageBoxA(nullptr, text, kProductName, MB_OK | MB_ICONEXCLAMATION);
+        Tell(text, MB_OK | MB_ICONEXCLAMATION);
         return kPartlyRemoved;
     }
     if (outcome.scheduled.count != 0) {
-        usys.MessageBoxA(nullptr, outcome.scheduled.text, kProductName,
-                         MB_OK | MB_ICONINFORMATION);
+        Tell(outcome.scheduled.text, MB_OK | MB_ICONINFORMATION);
         return kRemovedAtRestart;
     }
-    usys.MessageBoxA(nullptr, "Quillarix has been removed from your computer.", kProductName,
-                     MB_OK | MB_ICONINFORMATION);
+    Tell("Quillarix has been removed from your computer.", MB_OK | MB_ICONINFORMATION);
     return kRemoved;
 }

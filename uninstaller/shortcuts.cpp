@@ -55,23 +55,23 @@ void RemoveShortcuts(const char *mainExe, Outcome *outcome)
     Ole32 ole;
     bool loaded = LoadOle32(usys, &ole);
     bool initialised = loaded && SUCCEEDED(ole.coInitialize(nullptr));
-    ForEachShortcutPath(
-        usys, nullptr,
-        [&](const char *path) {
-            if (!MayBePresent(path))
-                return;
-            LinkKind kind = initialised ? ReadLink(ole.coCreateInstance, path, mainExe)
-                                        : LinkKind::kUnknown;
-            if (kind == LinkKind::kOurs)
-                RemoveFile(path, outcome);
-            else if (kind == LinkKind::kUnknown)
-                AddItem(&outcome->left, path);
-        },
-        [&](int csidl) {
-            AddItem(&outcome->left, csidl == CSIDL_STARTMENU
-                                        ? "the Quillarix shortcut in the Start menu"
-                                        : "the Quillarix shortcut on the desktop");
-        });
+    // The user's links, and every user's, which a silent installation makes.
+    // Where the shell has no folder for every user, it has no link there.
+    auto remove = [&](const char *path) {
+        if (!MayBePresent(path))
+            return;
+        LinkKind kind =
+            initialised ? ReadLink(ole.coCreateInstance, path, mainExe) : LinkKind::kUnknown;
+        if (kind == LinkKind::kOurs)
+            RemoveFile(path, outcome);
+        else if (kind == LinkKind::kUnknown)
+            AddItem(&outcome->left, path);
+    };
+    ForEachShortcutPath(usys, nullptr, false, remove, [&](int csidl) {
+        AddItem(&outcome->left, csidl == CSIDL_STARTMENU ? "the Quillarix shortcut in the Start menu"
+                                                         : "the Quillarix shortcut on the desktop");
+    });
+    ForEachShortcutPath(usys, nullptr, true, remove, [](int) {});
     if (initialised)
         ole.coUninitialize();
     if (loaded)

@@ -8,13 +8,24 @@
 // deletes the placed file, retrying for a few seconds, and schedules only
 // its own temporary file for the next start.
 //
-// The copy's command line: "COPY" /QLXCOPY PARENT DONE RESULT STARTED-FROM,
-// three inherited handles in decimal (the first process, an event set when
-// the removal is done, a mapping of 4 bytes holding its exit code) and the
-// path the first process was started from, to the end of the line.
+// The copy's command line: "COPY" [/S] [/LOG="FILE"] /QLXCOPY PARENT DONE
+// RESULT STARTED-FROM: the first process's switches (the log always named,
+// since the copy writes it), three inherited handles in decimal (the first
+// process, an event set when the removal is done, a mapping of 4 bytes
+// holding its exit code) and the path the first process was started from,
+// to the end of the line.
+//
+// Only the first process takes the lock against a second setup or removal,
+// and holds it until the removal is done.
 #include "uninstaller/uninstall.h"
 
+#include "base/cmdline.h"
+#include "base/errors.h"
+#include "base/exitcodes.h"
+#include "base/logfile.h"
 #include "base/pathtext.h"
+#include "base/product.h"
+#include "base/runlock.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
 
@@ -44,13 +55,9 @@ bool ParseHandle(const char **p, HANDLE *handle)
     return true;
 }
 
-// True when commandLine starts the temporary copy.
-bool ParseCopyLine(const char *commandLine, CopyHandles *handles, char *startedFrom)
+// Parses what follows the copy's switch.
+bool ParseCopyLine(const char *p, CopyHandles *handles, char *startedFrom)
 {
-    const char *p = std::strstr(commandLine, kCopySwitch);
-    if (!p)
-        return false;
-    p += sizeof kCopySwitch - 1;
     return ParseHandle(&p, &handles->parent) && ParseHandle(&p, &handles->done) &&
            ParseHandle(&p, &handles->result) && CopyText(startedFrom, kCbPath, p) &&
            startedFrom[0] != '\0';
@@ -75,7 +82,7 @@ int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;
-    LONG code = RunUninstall(startedFrom, &startedFromToGo);
+    LONG code = ExitCodeOf(RunUninstall(startedFrom, &startedFromToGo));
     if (void *view = usys.MapViewOfFile(handles.result, FILE_MAP_WRITE, 0, 0, sizeof code)) {
         std::memcpy(view, &code, sizeof code);
         usys.UnmapViewOfFile(view);
@@ -110,16 +117,17 @@ bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
            AppendText(line, cbLine, " ");
 }
 
-// Starts the copy at copyPath and waits for its removal; *code is its exit
-// code. False (and nothing started) when it cannot be started.
-bool RunCopyAndWait(const char *copyPath, const char *self, int *code)
+// Starts the copy at copyPath with switches and waits for its removal;
+// *code is its exit code. False (and nothing started) when it cannot be
+// started.
+bool RunCopyAndWait(const char *copyPath, const char *switches, const char *self, int *code)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE process = usys.GetCurrentProcess();
     CopyHandles handles = {nullptr, nullptr, nullptr};
     bool started = false;
     PROCESS_INFORMATION child = {};
-    char line[3 * kCbPath] = "\"";
+    char line[4 * kCbPath] = "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!usys.DuplicateHandle(process, process, process, &handles.parent, SYNCHRONIZE, TRUE, 0))
@@ -130,7 +138,7 @@ bool RunCopyAndWait(const char *copyPath, const char *self, int *code)
     if (!handles.parent || !handles.done || !handles.result)
         goto done;
     if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
-        !AppendText(line, sizeof line, kCopySwitch) ||
+        !AppendText(line, sizeof line, switches) || !AppendText(line, sizeof line, kCopySwitch) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||
         !AppendHandle(line, sizeof line, handles.result) || !AppendText(line, sizeof line, self))
@@ -142,8 +150,8 @@ bool RunCopyAndWait(const char *copyPath, const char *self, int *code)
     {
         HANDLE waited[2] = {handles.done, child.hProcess};
         DWORD which = usys.WaitForMultipleObjects(2, waited, FALSE, INFINITE);
-        DWORD exitCode = kPartlyRemoved;
-        LONG reported = kPartlyRemoved;
+        DWORD exitCode = exitcode::kFailed;
+        LONG reported = exitcode::kFailed;
         void *view = nullptr;
         if (which == WAIT_OBJECT_0 &&
             (view = usys.MapViewOfFile(handles.result, FILE_MAP_READ, 0, 0, sizeof reported))) {
@@ -169,7 +177,7 @@ done:
 
 // Copies this program to a fresh temporary file and runs the removal there.
 // False when that cannot be done; a copy made but not started is deleted.
-bool RunFromTemporaryCopy(int *code)
+bool RunFromTemporaryCopy(const char *switches, int *code)
 {
     char self[kCbPath], longSelf[kCbPath], temp[kCbPath], copy[kCbPath];
     DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
@@ -182,22 +190,93 @@ bool RunFromTemporaryCopy(int *code)
     cch = usys.GetTempPathA(sizeof temp, temp);
     if (cch == 0 || cch >= sizeof temp || !usys.GetTempFileNameA(temp, "qlx", 0, copy))
         return false;  // GetTempFileNameA wants MAX_PATH bytes: copy has them
-    if (usys.CopyFileA(self, copy, FALSE) && RunCopyAndWait(copy, longSelf, code))
+    if (usys.CopyFileA(self, copy, FALSE) && RunCopyAndWait(copy, switches, longSelf, code))
         return true;
     usys.DeleteFileA(copy);
     return false;
 }
 
+
+constexpr char kUsage[] =
+    "qlxuins1 [/S] [/LOG=file]\r\n\r\n"
+    "/S\tRemoves Quillarix with no window and no question.\r\n"
+    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_PRODUCT "Uninstall.log.";
+
+// The removal where the first process runs it: from a temporary copy, or
+// in place where none can be made.
+int RunFirstProcess(const CommandLine &args)
+{
+    char log[kCbPath] = "";
+    char switches[kCbPath + 16] = "";
+    if (args.silent)
+        AppendText(switches, sizeof switches, "/S ");
+    if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log) &&
+        (!AppendText(switches, sizeof switches, "/LOG=\"") ||
+         !AppendText(switches, sizeof switches, log) ||
+         !AppendText(switches, sizeof switches, "\" ")))
+        switches[0] = '\0';
+    int code = 0;
+    if (RunFromTemporaryCopy(switches, &code))
+        return code;
+    OpenLogFile(usys, log);
+    code = ExitCodeOf(RunUninstall());  // in place: its own file goes at the next start
+    CloseLogFile(usys, code);
+    return code;
+}
+
 }  // namespace
+
+int ExitCodeOf(UninstallResult result)
+{
+    switch (result) {
+    case kRemoved:
+        return exitcode::kDone;
+    case kDeclined:
+        return exitcode::kCancelled;
+    case kRemovedAtRestart:
+        return exitcode::kRestartNeeded;
+    case kPartlyRemoved:
+    case kNotInstalled:
+    case kRunning:
+        break;
+    }
+    return exitcode::kFailed;
+}
 
 int RunUninstaller(const char *commandLine)
 {
+    CommandLine args;
+    bool understood = ParseCommandLine(commandLine, kCopySwitch, &args);
+    g_silent = args.silent;
     CopyHandles handles;
     char startedFrom[kCbPath];
-    if (commandLine && ParseCopyLine(commandLine, &handles, startedFrom))
-        return RunAsCopy(handles, startedFrom);
-    int code = 0;
-    if (RunFromTemporaryCopy(&code))
+    if (understood && args.rest) {
+        if (!ParseCopyLine(args.rest, &handles, startedFrom))
+            return exitcode::kBadCommandLine;
+        OpenLogFile(usys, args.log);
+        int code = RunAsCopy(handles, startedFrom);
+        CloseLogFile(usys, code);
         return code;
-    return RunUninstall();  // in place: its own file goes at the next start
+    }
+    int code;
+    HANDLE lock = nullptr;
+    char log[kCbPath] = "";
+    if (!understood || args.help) {
+        if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log))
+            OpenLogFile(usys, log);
+        Tell(kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
+        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
+    } else if (!TakeRunLock(usys, &lock)) {
+        if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log))
+            OpenLogFile(usys, log);
+        Tell(kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
+        code = exitcode::kBusy;
+    } else {
+        code = RunFirstProcess(args);
+        if (lock)
+            usys.CloseHandle(lock);
+        return code;
+    }
+    CloseLogFile(usys, code);
+    return code;
 }

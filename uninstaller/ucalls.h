@@ -17,7 +17,7 @@
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
-    X(GetFileAttributesExA)
+    X(GetFileAttributesExA) X(WriteFile) X(CreateMutexA) X(GetCommandLineA)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

@@ -41,8 +41,7 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
     bool ignored = false;
     bool *selfToGo = startedFromToGo ? startedFromToGo : &ignored;
     *selfToGo = false;
-    if (usys.MessageBoxA(nullptr, "Remove Quillarix and all of its components?", kProductName,
-                         MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Tell("Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
 
     char self[kCbPath] = "";
@@ -61,9 +60,8 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
     char folder[kCbPath], mainExe[kCbPath];
     if (!FindInstallation(folder, mainExe)) {
         if (!OnlyOwnTracesLeft(self)) {
-            usys.MessageBoxA(nullptr,
-                             "No installation of Quillarix was found.  Nothing was removed.",
-                             kProductName, MB_OK | MB_ICONINFORMATION);
+            Tell("No installation of Quillarix was found.  Nothing was removed.",
+                 MB_OK | MB_ICONINFORMATION);
             return kNotInstalled;
         }
         // A removal that stopped after the main executable had gone: records
@@ -78,11 +76,11 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
                             &outcome);
         return Report(outcome);
     }
+    LogAction({"Installation found in ", folder});
     if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
-        usys.MessageBoxA(nullptr,
-                         "Quillarix is running.  Close it and start the removal again.  "
-                         "Nothing was removed.",
-                         kProductName, MB_OK | MB_ICONEXCLAMATION);
+        Tell("Quillarix is running.  Close it and start the removal again.  "
+             "Nothing was removed.",
+             MB_OK | MB_ICONEXCLAMATION);
         return kRunning;
     }
 

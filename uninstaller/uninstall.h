@@ -2,16 +2,19 @@
 // beside it, and never anything recursively.
 #pragma once
 
-// Exit codes of the uninstaller.
+// How a removal ended.
 enum UninstallResult {
-    kRemoved = 0,           // everything was removed
-    kPartlyRemoved = 1,     // some items could be neither removed nor scheduled; the user was
-                            // told which, and a second removal can finish
-    kDeclined = 2,          // the user answered No
-    kNotInstalled = 3,      // no installation was found
-    kRunning = 4,           // Quillarix.exe is in use
-    kRemovedAtRestart = 5,  // files in use go when Windows next starts; the user was told which
+    kRemoved,           // everything was removed
+    kPartlyRemoved,     // some items could be neither removed nor scheduled; the user was
+                        // told which, and a second removal can finish
+    kDeclined,          // the user answered No
+    kNotInstalled,      // no installation was found
+    kRunning,           // Quillarix.exe is in use
+    kRemovedAtRestart,  // files in use go when Windows next starts; the user was told which
 };
+
+// The program's exit code for a removal that ended so.
+int ExitCodeOf(UninstallResult result);
 
 // Asks, finds the installation, removes it and says how it went.
 // startedFrom, in the uninstaller's temporary copy, names the file that the
@@ -22,9 +25,11 @@ enum UninstallResult {
 // file, which (when placed) is deleted when Windows next starts.
 UninstallResult RunUninstall(const char *startedFrom = nullptr, bool *startedFromToGo = nullptr);
 
-// The uninstaller as a program: started from its file, it copies itself to
-// a temporary file and has the copy do the removal, waiting for it and
-// ending with its exit code; started as that copy (commandLine says so), it
-// removes, then deletes the file it was started from once the first
-// process has ended. Where no copy can be made it removes in place.
+// The uninstaller as a program, given its whole command line (the
+// program's name first): started from its file, it takes the lock against
+// a second setup or removal, copies itself to a temporary file and has the
+// copy do the removal, waiting for it and ending with its exit code;
+// started as that copy (commandLine says so), it removes, then deletes the
+// file it was started from once the first process has ended. Where no copy
+// can be made it removes in place.
 int RunUninstaller(const char *commandLine);

@@ -8,6 +8,7 @@
 #include "registration/registry.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
+#include "base/exitcodes.h"
 #include "base/state.h"
 
 #include <cstring>
@@ -166,7 +167,7 @@ protected:
         sys.ShellExecuteA = RecordLaunch;
         Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
-    void Run() { EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr))); }
+    void Run(int expected = exitcode::kDone) { EXPECT_EQ(expected, RunSetup(GetModuleHandleA(nullptr))); }
     Launch launch_;
 };
 
@@ -207,7 +208,7 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 8|ERROR 9", BoxCaptions());
     EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
     EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
@@ -229,7 +230,7 @@ TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 10|ERROR 8", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
     EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
@@ -244,7 +245,7 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    Run();
+    Run(exitcode::kFailed);
     CloseHandle(held);
     ASSERT_EQ("ERROR 4", BoxCaptions());
     EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
@@ -258,7 +259,7 @@ TEST_F(Installation, NewerCopyStopsWithCode5)
 {
     CreateDirectoryA(s_folder.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(s_folder + "\\Quillarix.exe", ResourceBytes(952)));  // 1.0.0.1
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 5", BoxCaptions());
     EXPECT_EQ("A more recent version of Quillarix already exists at the install location.  "
               "Installation aborted.",
@@ -273,7 +274,7 @@ TEST_F(Installation, ReadOnlyOldCopyGivesCode37AndTheStagingFileIsRemoved)
     std::string exe = s_folder + "\\Quillarix.exe";
     ASSERT_TRUE(WriteFileBytes(exe, ResourceBytes(950)));
     SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY);
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 37", BoxCaptions());
     EXPECT_TRUE(ReadFileBytes(exe) == ResourceBytes(950));
     EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
@@ -298,7 +299,7 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
         total->QuadPart = 1024 * 1024;
         return TRUE;
     });
-    Run();
+    Run(exitcode::kCancelled);
     ASSERT_EQ("ERROR 45", BoxCaptions());
     EXPECT_EQ(2, s_locationRuns);  // the location dialog again
     std::string needed = std::to_string((BytesToInstall(s_folder.c_str()) + 1023) / 1024);
@@ -315,7 +316,7 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     g_boxes.clear();
     g_diskFullFor = "main.dct";
     sys.MoveFileExA = MoveFailingOnFullDisk;
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 44", BoxCaptions());
     std::string system = SystemText(ERROR_DISK_FULL);
     system.erase(system.find_last_not_of("\r\n ") + 1);
@@ -361,7 +362,7 @@ TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
-    Run();
+    Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 46", BoxCaptions());
     EXPECT_EQ(0, CountFiles(s_folder));
     EXPECT_EQ(multi({ours, others}), RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,

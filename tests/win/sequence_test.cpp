@@ -6,6 +6,7 @@
 #include "location/location.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
+#include "base/exitcodes.h"
 #include "base/state.h"
 
 #include <functional>
@@ -79,7 +80,7 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
 {
     Fake(sys.RegCreateKeyExA, [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                              PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
-    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kFailed, RunSetup(GetModuleHandleA(nullptr)));
     ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
     EXPECT_EQ("Unable to proceed with installation", g_boxes[1].text);
@@ -90,7 +91,7 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
 TEST_F(Sequence, LocationDialogThatCannotBeCreatedEnds)
 {
     script_.location = [] { return INT_PTR(-1); };
-    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kFailed, RunSetup(GetModuleHandleA(nullptr)));
     ASSERT_EQ("ERROR 43", BoxCaptions());
     EXPECT_EQ("Unable to initialize", g_boxes[0].text);
     EXPECT_EQ(1, script_.locationRuns);
@@ -101,7 +102,7 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
 {
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDCANCEL);
-    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
@@ -129,7 +130,7 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDOK);
     script_.licence = [] { return INT_PTR(IDCANCEL); };
-    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
     EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
     EXPECT_EQ(1, script_.licenceRuns);
     // Validation created the folder; no payload file was written into it.
@@ -140,7 +141,7 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     EXPECT_EQ(0, s_launches);
 }
 
-TEST_F(Sequence, ExitCodeIsZeroWhicheverWayItEnds)
+TEST_F(Sequence, RefusedThenCancelledIsCancelled)
 {
     int passes = 0;
     script_.location = [&passes]() -> INT_PTR {
@@ -151,7 +152,7 @@ TEST_F(Sequence, ExitCodeIsZeroWhicheverWayItEnds)
         }
         return IDCANCEL;
     };
-    EXPECT_EQ(0, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
     EXPECT_EQ("ERROR 11", BoxCaptions());
     EXPECT_EQ(2, script_.locationRuns);
 }

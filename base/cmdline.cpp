@@ -1,0 +1,70 @@
+// Command-line parsing, without the system: it is fuzzed and tested natively.
+#include "base/cmdline.h"
+
+#include <cstring>
+
+static bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// True when text begins with prefix, case aside (switches are ASCII).
+static bool StartsWithSwitch(const char *text, const char *prefix)
+{
+    for (; *prefix; ++text, ++prefix) {
+        char c = *text >= 'a' && *text <= 'z' ? static_cast<char>(*text - 'a' + 'A') : *text;
+        if (c != *prefix)
+            return false;
+    }
+    return true;
+}
+
+// Copies the argument at *p into arg without its quotes, up to the first
+// blank outside quotes, and moves *p past it. False when it does not fit.
+static bool NextArgument(const char **p, char *arg, std::size_t cbArg)
+{
+    std::size_t cch = 0;
+    bool quoted = false;
+    for (; **p && (quoted || !IsBlank(**p)); ++*p) {
+        if (**p == '"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (cch + 1 >= cbArg)
+            return false;
+        arg[cch++] = **p;
+    }
+    arg[cch] = '\0';
+    return true;
+}
+
+bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out)
+{
+    std::memset(out, 0, sizeof *out);
+    // The program's name: quoted, or up to the first blank.
+    const char *p = line;
+    for (bool quoted = false; *p && (quoted || !IsBlank(*p)); ++p)
+        if (*p == '"')
+            quoted = !quoted;
+    char arg[kCbPath + sizeof kSwitchLog];
+    for (;;) {
+        while (IsBlank(*p))
+            ++p;
+        if (!*p)
+            return true;
+        if (restSwitch && StartsWithSwitch(p, restSwitch)) {
+            out->rest = p + std::strlen(restSwitch);
+            return true;
+        }
+        if (!NextArgument(&p, arg, sizeof arg))
+            return false;
+        if (StartsWithSwitch(arg, kSwitchSilent) && !arg[sizeof kSwitchSilent - 1])
+            out->silent = true;
+        else if (StartsWithSwitch(arg, kSwitchHelp) && !arg[sizeof kSwitchHelp - 1])
+            out->help = true;
+        else if (!StartsWithSwitch(arg, kSwitchLog) ||
+                 !CopyText(out->log, sizeof out->log, arg + sizeof kSwitchLog - 1) ||
+                 !out->log[0])
+            return false;
+    }
+}

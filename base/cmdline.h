@@ -1,0 +1,26 @@
+// The programs' command lines. Both take /S (silent: no window at all),
+// /LOG=file (quotes allowed, around the path or the whole switch) and /?;
+// switches are case-insensitive. One switch, named by the caller, takes
+// the rest of the line as it stands, blanks included: the setup's /D=
+// (the install folder, NSIS style, so it must come last), and the
+// uninstaller's internal switch for its temporary copy.
+#pragma once
+#include "base/pathtext.h"
+
+inline constexpr char kSwitchSilent[] = "/S";
+inline constexpr char kSwitchLog[] = "/LOG=";
+inline constexpr char kSwitchHelp[] = "/?";
+inline constexpr char kSwitchFolder[] = "/D=";
+
+struct CommandLine {
+    bool silent;
+    bool help;
+    char log[kCbPath];   // empty without /LOG=
+    const char *rest;    // after the rest-of-line switch; null without it
+};
+
+// Parses line, the whole command line with the program's name (quoted or
+// not) first. False for an argument that is not a switch above, a /LOG=
+// without a file, or a path that does not fit the path text; what was
+// parsed until then stays in *out.
+bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out);

@@ -1,0 +1,13 @@
+// The exit codes of the setup and the uninstaller, in either mode: the
+// numbers that deployment tools already read from Windows Installer
+// packages, so that they tell the outcome without being taught ours.
+#pragma once
+
+namespace exitcode {
+inline constexpr int kDone = 0;
+inline constexpr int kCancelled = 1602;       // the user cancelled or declined
+inline constexpr int kFailed = 1603;          // failed; the log and the message say why
+inline constexpr int kBusy = 1618;            // another Quillarix setup or removal is running
+inline constexpr int kBadCommandLine = 1639;  // an argument neither program knows
+inline constexpr int kRestartNeeded = 3010;   // done; restarting Windows completes it
+}  // namespace exitcode
