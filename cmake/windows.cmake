@@ -105,6 +105,32 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
                 $<TARGET_FILE:QuillarixSetup> 38912)
 endif()
+# The winget manifest of the product (the i686 setup), written next to it
+# once it is linked, and checked against it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(QLX_RELEASE_URL "https://downloads.orvanta.example/quillarix/QuillarixSetup.exe"
+        CACHE STRING "Where users download the released setup (the winget manifest's InstallerUrl)")
+    set(QLX_WINGET_DIR ${CMAKE_BINARY_DIR}/packaging/winget)
+    file(GLOB QLX_WINGET_TEMPLATES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/packaging/winget/*.yaml.in)
+    set(QLX_WINGET_FILES "")
+    foreach(template ${QLX_WINGET_TEMPLATES})
+        get_filename_component(name ${template} NAME)
+        string(REGEX REPLACE "\\.in$" "" name ${name})
+        list(APPEND QLX_WINGET_FILES ${QLX_WINGET_DIR}/${name})
+    endforeach()
+    add_custom_command(OUTPUT ${QLX_WINGET_FILES}
+        COMMAND ${CMAKE_COMMAND} -DSETUP=$<TARGET_FILE:QuillarixSetup> -DSOURCE=${CMAKE_SOURCE_DIR}
+                -DOUT=${QLX_WINGET_DIR} -DRELEASE_URL=${QLX_RELEASE_URL}
+                -P ${CMAKE_SOURCE_DIR}/cmake/winget.cmake
+        DEPENDS QuillarixSetup ${QLX_WINGET_TEMPLATES} ${CMAKE_SOURCE_DIR}/cmake/winget.cmake
+                ${CMAKE_SOURCE_DIR}/cmake/product_names.cmake ${CMAKE_SOURCE_DIR}/base/product.h
+        COMMENT "Writing the winget manifest")
+    add_custom_target(winget_manifest ALL DEPENDS ${QLX_WINGET_FILES})
+    add_test(NAME setup_winget_manifest
+        COMMAND ${CMAKE_COMMAND} -DMANIFEST=${QLX_WINGET_DIR} -DSETUP=$<TARGET_FILE:QuillarixSetup>
+                -DSOURCE=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/tests/static/check_winget.cmake)
+endif()
+
 # The product is built reproducibly: built again in another folder, it is
 # the same to the byte.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -77,5 +77,6 @@ MainExeOutcome ReplaceMainExecutable()
         ReportSystemError(sys.GetLastError(), errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
+    LogLine({"Renamed ", staged, " to ", g_setup.mainExePath});
     return MainExeOutcome::kInstalled;
 }

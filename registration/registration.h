@@ -8,11 +8,12 @@
 bool RecordApplicationPaths();
 
 // Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion,
-// Publisher, InstallLocation, DisplayIcon, InstallDate (YYYYMMDD) and the
-// REG_DWORD values EstimatedSize (kilobytes), NoModify, NoRepair,
-// VersionMajor and VersionMinor. True exactly when DisplayName and
-// UninstallString were written: by them the program is removed.
-bool RecordUninstallEntry(unsigned long kilobytes);
+// Publisher, InstallLocation, DisplayIcon, InstallDate (YYYYMMDD),
+// QuietUninstallString and the REG_DWORD values EstimatedSize (kilobytes),
+// NoModify, NoRepair, VersionMajor and VersionMinor. True exactly when
+// DisplayName and UninstallString were written: by them the program is
+// removed. *complete is true only when every value was written.
+bool RecordUninstallEntry(unsigned long kilobytes, bool *complete);
 
 // Places \Quillarix.lnk in the Start menu folder and the desktop folder.
 // OLE32 is loaded by name for this alone. Failures only mean a missing link.

@@ -25,8 +25,9 @@ static void FormatInstallDate(char *date, std::size_t cbDate)
     AppendDecimal(date, cbDate, now.wDay, false);
 }
 
-bool RecordUninstallEntry(unsigned long kilobytes)
+bool RecordUninstallEntry(unsigned long kilobytes, bool *complete)
 {
+    *complete = false;
     HKEY uninstall;
     if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, kAccessReadWrite, &uninstall) !=
         ERROR_SUCCESS)
@@ -56,15 +57,17 @@ bool RecordUninstallEntry(unsigned long kilobytes)
         {"DisplayVersion", QLX_VERSION_TEXT}, {"Publisher", QLX_VENDOR},
         {"InstallLocation", g_setup.installFolder}, {"DisplayIcon", g_setup.mainExePath},
         {"InstallDate", date}, {"QuietUninstallString", quiet}};
+    bool all = true;
     for (auto &value : texts)
-        if (value.text[0] != '\0')
-            WriteStringValue(entry, value.name, value.text);
+        all = value.text[0] != '\0' &&
+              WriteStringValue(entry, value.name, value.text) == ERROR_SUCCESS && all;
     struct { const char *name; DWORD value; } const numbers[] = {
         {"EstimatedSize", kilobytes}, {"NoModify", 1}, {"NoRepair", 1},
         {"VersionMajor", kProductVersionMajor}, {"VersionMinor", kProductVersionMinor}};
     for (auto &value : numbers)
-        WriteDwordValue(entry, value.name, value.value);
+        all = WriteDwordValue(entry, value.name, value.value) == ERROR_SUCCESS && all;
     CloseKey(entry);
     CloseKey(uninstall);
+    *complete = wrote && all;
     return wrote;
 }

@@ -83,19 +83,25 @@ static int ChooseLocation(const char *proposed)
 // should, which a deployment must learn from the exit code.
 static bool Register()
 {
-    RecordSetupPath();  // the settings' record of the setup itself: nothing depends on it
-    bool whole = true;
+    // Without the Windows folder the uninstaller has no place where the
+    // entry's command finds it.
+    bool whole = RecordSetupPath() && g_setup.windowsFolder[0] != '\0';
     if (!RecordApplicationPaths()) {
         ReportError("Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
         whole = false;
     }
     const char *uninstallerFolder = g_setup.windowsFolder;
-    if (!RecordUninstallEntry(static_cast<unsigned long>((InstalledBytes() + 1023) / 1024))) {
+    // An entry without the values that deployment tools detect an
+    // installation by (logged) makes the run fail, though nobody is shown
+    // a message for it.
+    bool complete = false;
+    if (!RecordUninstallEntry(static_cast<unsigned long>((InstalledBytes() + 1023) / 1024),
+                              &complete)) {
         ReportError("Unable to register uninstall program.", errcode::kUninstallFailed);
         uninstallerFolder = g_setup.installFolder;
-        whole = false;
     }
+    whole = whole && complete;
     char folder[kCbPath];
     CopyText(folder, sizeof folder, uninstallerFolder);
     // The person installing is not told (there is nothing they can do);

@@ -454,9 +454,37 @@ DWORD WINAPI LockImages(LPVOID)
     }
 }
 
-void StartSetup()
+void StartSetup(const std::string &args = "")
 {
-    StartProgram("\"" + g_setupPath + "\"");
+    StartProgram("\"" + g_setupPath + "\"" + (args.empty() ? "" : " " + args));
+}
+
+// A silent run shows no window at all: a thread of its own looks every
+// 10 ms for a visible window of a setup started alongside and, in a
+// scenario with a "# quiet" line, of the followed program (or of one it
+// started). The first one it sees fails the scenario.
+bool g_quiet;
+volatile DWORD g_alongside;     // the process of an "alongside" step while it runs
+volatile LONG g_windowSeen;     // set once g_seenWindow is written
+std::string g_seenWindow;
+
+DWORD WINAPI WatchWindows(LPVOID)
+{
+    for (;;) {
+        for (HWND window : TopWindows()) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (!IsWindowVisible(window) || g_windowSeen || pid == GetCurrentProcessId())
+                continue;
+            if (pid == g_alongside ||
+                (g_quiet && (pid == g_setup.dwProcessId || ParentOf(pid) == g_setup.dwProcessId))) {
+                g_seenWindow = "\"" + WindowText(window) + "\" (" + ClassOf(window) +
+                               ") of process " + std::to_string(pid);
+                InterlockedExchange(&g_windowSeen, 1);
+            }
+        }
+        Sleep(10);
+    }
 }
 
 // The backdrop as the screen shows it, the dialogs hidden: the dark blue
@@ -531,8 +559,11 @@ void RunStep(int line, std::string rest)
             kind += " " + Word(&rest);
         if (kind == "exit") {
             DWORD expected = std::strtoul(rest.c_str(), nullptr, 10);
-            if (WaitForSingleObject(g_setup.hProcess, kDeadlineMs) != WAIT_OBJECT_0)
-                Fail(line, "the program did not end");
+            if (!WaitUntil([] {
+                    return g_windowSeen || WaitForSingleObject(g_setup.hProcess, 0) == WAIT_OBJECT_0;
+                }) || g_windowSeen)
+                Fail(line, g_windowSeen ? "a window was shown: " + g_seenWindow
+                                        : std::string("the program did not end"));
             DWORD code = 0;
             GetExitCodeProcess(g_setup.hProcess, &code);
             Note("== ended with exit code %s", std::to_string(code));
@@ -733,19 +764,66 @@ void RunStep(int line, std::string rest)
         CloseHandle(g_setup.hThread);
         CloseHandle(g_setup.hProcess);
         if (verb == "restart") {
-            StartSetup();
+            StartSetup(rest);
         } else if (verb == "run") {
             StartProgram(rest);
         } else {
-            // The uninstaller exactly as the system's list of programs starts it.
+            // The uninstaller exactly as the system's list of programs (or,
+            // with "quiet", a deployment tool) starts it.
             std::string command;
             DWORD type = 0;
+            const char *value = rest == "quiet" ? "QuietUninstallString" : "UninstallString";
             if (!ReadRegistry("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix",
-                              "UninstallString", &command, &type))
-                Fail(line, "no UninstallString");
+                              value, &command, &type))
+                Fail(line, std::string("no ") + value);
             command.resize(std::strlen(command.c_str()));
             StartProgram(command);
         }
+    } else if (verb == "alongside") {
+        // alongside CODE ARGS: a second setup while the followed one runs;
+        // it must end by itself, with CODE, and show no window.
+        DWORD expected = std::strtoul(Word(&rest).c_str(), nullptr, 10);
+        PROCESS_INFORMATION second = {};
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        std::string command = "\"" + g_setupPath + "\" " + rest;
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &second))
+            Fail(line, "cannot start " + command);
+        g_alongside = second.dwProcessId;
+        bool ended = WaitUntil([&] {
+            return g_windowSeen || WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0;
+        });
+        DWORD code = 0;
+        GetExitCodeProcess(second.hProcess, &code);
+        if (!ended || g_windowSeen)
+            TerminateProcess(second.hProcess, 99);
+        CloseHandle(second.hThread);
+        CloseHandle(second.hProcess);
+        if (g_windowSeen)
+            Fail(line, "the second setup showed a window: " + g_seenWindow);
+        g_alongside = 0;
+        Note("== %s ended with exit code %s", command, std::to_string(code));
+        if (!ended || code != expected)
+            Fail(line, ended ? "exit code " + std::to_string(code) : "it did not end");
+    } else if (verb == "logline") {
+        // logline PATH | TEXT: a line of the file at PATH holds TEXT.
+        std::string path = rest.substr(0, rest.find(" | "));
+        rest = path.size() < rest.size() ? rest.substr(path.size() + 3) : "";
+        std::string log = ReadWholeFile(path);
+        if (log.find(rest) == std::string::npos)
+            Fail(line, path + " does not say \"" + rest + "\":\n" + log);
+    } else if (verb == "noprocess") {
+        // noprocess NAME: no process runs from a file of that name.
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        bool found = false;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+            found = found || lstrcmpiA(entry.szExeFile, rest.c_str()) == 0;
+        CloseHandle(snapshot);
+        if (found)
+            Fail(line, rest + " runs");
     } else if (verb == "copy") {
         std::string from = Word(&rest);
         if (!CopyFileA(from.c_str(), rest.c_str(), FALSE))
@@ -791,18 +869,34 @@ int main(int argc, char **argv)
         static const std::string kToken = "%ProgramFiles%";
         for (std::size_t at; (at = step.find(kToken)) != std::string::npos;)
             step.replace(at, kToken.size(), g_programFiles);
+        // Then the environment's names, such as %TEMP% and %USERPROFILE%.
+        char expanded[4096];
+        DWORD cch = ExpandEnvironmentStringsA(step.c_str(), expanded, sizeof expanded);
+        if (cch != 0 && cch <= sizeof expanded)
+            step = expanded;
         steps.push_back(step);
     }
     std::fclose(scenario);
 
+    // "# start: ARGS" gives the first start its arguments; "# quiet" has
+    // every window of the followed programs watched for.
+    std::string args;
+    for (const std::string &step : steps) {
+        if (step.rfind("# start: ", 0) == 0)
+            args = step.substr(9);
+        g_quiet = g_quiet || step == "# quiet";
+    }
     g_setupPath = argv[2];
-    StartSetup();
+    CloseHandle(CreateThread(nullptr, 0, WatchWindows, nullptr, 0, nullptr));
+    StartSetup(args);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::string step = steps[i];
         std::size_t start = step.find_first_not_of(' ');
         if (start == std::string::npos || step[start] == '#')
             continue;
         RunStep(static_cast<int>(i + 1), step.substr(start));
+        if (g_windowSeen)
+            Fail(static_cast<int>(i + 1), "a window was shown: " + g_seenWindow);
     }
     Note("== scenario passed");
     std::fclose(g_transcript);

@@ -9,6 +9,7 @@
 #include "resources/resource.h"
 #include "setup/sequence.h"
 #include "base/exitcodes.h"
+#include "base/product.h"
 #include "base/state.h"
 
 #include <cstring>
@@ -30,7 +31,8 @@ void ForgetInstallation()
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
     DeleteFileA("C:\\windows\\qlxuins1.exe");
     char path[MAX_PATH];
-    for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY})
+    for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU,
+                      CSIDL_COMMON_DESKTOPDIRECTORY})
         if (SHGetSpecialFolderPathA(nullptr, path, csidl, FALSE))
             DeleteFileA((std::string(path) + kLinkName).c_str());
 }
@@ -57,12 +59,14 @@ protected:
         ForgetInstallation();
         WineTest::TearDown();
     }
+    bool complete = false;
 };
 
 TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 {
     ASSERT_TRUE(RecordApplicationPaths());
-    ASSERT_TRUE(RecordUninstallEntry(1457));
+    ASSERT_TRUE(RecordUninstallEntry(1457, &complete));
+    EXPECT_TRUE(complete);
     DWORD type = 0;
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
               RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, &type));
@@ -83,7 +87,8 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
     for (auto [name, text] : std::vector<std::pair<const char *, std::string>>{
              {"DisplayVersion", "1.0.0.0"}, {"Publisher", "Orvanta"},
              {"InstallLocation", "C:\\Program Files\\Quillarix"},
-             {"DisplayIcon", "C:\\Program Files\\Quillarix\\Quillarix.exe"}, {"InstallDate", date}})
+             {"DisplayIcon", "C:\\Program Files\\Quillarix\\Quillarix.exe"}, {"InstallDate", date},
+             {"QuietUninstallString", "\"C:\\windows\\qlxuins1.exe\" /S"}})
         EXPECT_EQ(Z(text), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, name)) << name;
     for (auto [name, value] : std::vector<std::pair<const char *, DWORD>>{
              {"EstimatedSize", 1457}, {"NoModify", 1}, {"NoRepair", 1}, {"VersionMajor", 1},
@@ -99,20 +104,29 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 {
     g_setup.windowsFolder[0] = '\0';
-    ASSERT_TRUE(RecordUninstallEntry(1457));
+    ASSERT_TRUE(RecordUninstallEntry(1457, &complete));
     EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
+// A failed DisplayName fails the entry; a failed value that only deployment
+// tools read leaves it usable but not complete. The others are written.
 TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
 {
-    Fake(sys.RegSetValueExA, [](HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE *data,
-                            DWORD cb) -> LONG {
-        if (name && std::strcmp(name, "DisplayName") == 0)
-            return ERROR_ACCESS_DENIED;
-        return RegSetValueExA(key, name, reserved, type, data, cb);
-    });
-    EXPECT_FALSE(RecordUninstallEntry(1457));
-    EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
+    static const char *s_failing;
+    for (auto [failing, recorded] : {std::pair{"DisplayName", false}, {"DisplayVersion", true}}) {
+        s_failing = failing;
+        Fake(sys.RegSetValueExA, [](HKEY key, LPCSTR name, DWORD reserved, DWORD type,
+                                    const BYTE *data, DWORD cb) -> LONG {
+            if (name && std::strcmp(name, s_failing) == 0)
+                return ERROR_ACCESS_DENIED;
+            return RegSetValueExA(key, name, reserved, type, data, cb);
+        });
+        EXPECT_EQ(recorded, RecordUninstallEntry(1457, &complete)) << failing;
+        EXPECT_FALSE(complete) << failing;
+        EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
+                  RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
+        EXPECT_EQ(Z("Orvanta"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "Publisher"));
+    }
 }
 
 TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
@@ -124,7 +138,7 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
     EXPECT_FALSE(RecordApplicationPaths());
-    EXPECT_FALSE(RecordUninstallEntry(1457));
+    EXPECT_FALSE(RecordUninstallEntry(1457, &complete));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(g_boxes.empty());
@@ -381,6 +395,81 @@ TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
     Run();
     EXPECT_EQ("<no value>", RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
                                           kPendingRenamesValue));
+}
+
+// The command line: a silent run shows nothing, installs for every user
+// and starts nothing; the exit code tells the outcome; the log says what
+// was done and why a run failed; a second run at the same time gets 1618.
+TEST_F(Installation, CommandLinesAndTheirExitCodes)
+{
+    static int s_dialogs;
+    Fake(sys.DialogBoxParamA, [](HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC proc,
+                                 LPARAM param) -> INT_PTR {
+        ++s_dialogs;
+        return InstallAndAccept(instance, name, owner, proc, param);
+    });
+    const std::string log = Scratch("setup log.txt"), folder = " /D=" + s_folder;
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string defaultLog = std::string(temp) + "QuillarixSetup.log";
+    struct Case {
+        std::string line;
+        bool held;  // another setup holds the lock
+        int code;
+        const char *boxes;
+        bool installed;
+        std::string logged;  // in the log the line names, else the default one
+    } const cases[] = {
+        {"setup.exe /S" + folder, false, exitcode::kDone, "", true, "Exit code 0"},
+        {"\"C:\\dl\\setup.exe\" /s /LOG=\"" + log + "\"" + folder, false, exitcode::kDone, "",
+         true, "Wrote " + s_folder + "\\main.dct"},
+        {"setup.exe /S /D=Q:\\Quillarix", false, exitcode::kFailed, "", false,
+         "ERROR 16: Could not create the specified folder."},
+        {"setup.exe /X", false, exitcode::kBadCommandLine, "Quillarix", false, ""},
+        {"setup.exe /S /LOG=", false, exitcode::kBadCommandLine, "", false, ""},
+        {"setup.exe /?", false, exitcode::kDone, "Quillarix", false, ""},
+        {"setup.exe", true, exitcode::kBusy, "ERROR 47", false, ""},
+        {"setup.exe /S" + folder, true, exitcode::kBusy, "", false,
+         "ERROR 47: Another Quillarix setup or removal is running."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.line);
+        ForgetInstallation();
+        DeleteFileA(log.c_str());
+        DeleteFileA(defaultLog.c_str());
+        g_boxes.clear();
+        s_dialogs = 0;
+        launch_.count = 0;
+        HANDLE other = c.held ? CreateMutexA(nullptr, FALSE, kRunLockName) : nullptr;
+        EXPECT_EQ(c.code, RunSetup(GetModuleHandleA(nullptr), c.line.c_str()));
+        if (other)
+            CloseHandle(other);
+        std::string captions;
+        for (const RecordedBox &box : g_boxes)
+            captions += (captions.empty() ? "" : "|") + box.caption;
+        EXPECT_EQ(c.boxes, captions);
+        bool silent = c.line.find(" /S") != std::string::npos ||
+                      c.line.find(" /s") != std::string::npos;
+        EXPECT_EQ(c.installed, FileExists(s_folder + "\\Quillarix.exe"));
+        if (c.installed) {
+            EXPECT_EQ(30, CountFiles(s_folder));
+            EXPECT_EQ(0, s_dialogs);
+            EXPECT_EQ(0, launch_.count);
+            EXPECT_TRUE(ShortcutExists(CSIDL_COMMON_STARTMENU));
+            EXPECT_TRUE(ShortcutExists(CSIDL_COMMON_DESKTOPDIRECTORY));
+            EXPECT_FALSE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
+        }
+        std::string written = ReadFileBytes(c.line.find("/LOG=\"") != std::string::npos ? log : defaultLog);
+        EXPECT_EQ(silent || !c.logged.empty(), !written.empty());
+        EXPECT_NE(std::string::npos, written.find(c.logged)) << written;
+        if (!written.empty()) {
+            EXPECT_NE(std::string::npos,
+                      written.find("Exit code " + std::to_string(c.code) + "\r\n")) << written;
+        }
+        RemoveTree(s_folder);
+    }
+    DeleteFileA(log.c_str());
+    DeleteFileA(defaultLog.c_str());
 }
 
 }  // namespace

@@ -1,15 +1,16 @@
 // The fault-injection sweep of the setup: the whole setup runs in-process
 // again and again, each time with one call of one call-table entry failing
-// the way that call really fails. After every run: exit code 0, nothing
-// acquired left held, nothing touched outside what the setup may write, and
-// only messages of the error-code table, with the codes the design gives
-// where it gives one.
+// the way that call really fails. After every run: an exit code that tells
+// the outcome, nothing acquired left held, nothing touched outside what the
+// setup may write, and only messages of the error-code table, with the codes
+// the design gives where it gives one.
 #include "sweep.h"
 
 #include "base/state.h"
 #include "resources/resource.h"
 #include "payload/manifest.h"
 #include "setup/sequence.h"
+#include "base/exitcodes.h"
 
 #include <objbase.h>
 
@@ -165,7 +166,13 @@ protected:
         }
 
         std::string broken = g_trace + HeldNow();
-        if (code != 0)
+        // The exit code tells the outcome: a run that showed a failure (any
+        // message but the two that go on to a whole installation) is no
+        // success, and one that failed says 1603.
+        bool failureShown = false;
+        for (const RecordedBox &box : g_boxes)
+            failureShown = failureShown || (box.caption != "ERROR 3" && box.caption != "ERROR 17");
+        if (code != exitcode::kFailed && (code != exitcode::kDone || failureShown))
             broken += " exit code " + std::to_string(code) + ";";
         broken += Changes(before, Watched(), [&](const std::string &path) { return MayChange(path); });
         for (const std::string &staging : {g_installFolder + "\\image.tmp",

@@ -5,6 +5,8 @@
 #include "base/pathtext.h"
 #include "payload/manifest.h"
 #include "registration/registration.h"
+#include "base/logfile.h"
+#include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
 #include "uninstaller/uninstall.h"
 
@@ -229,6 +231,39 @@ TEST_F(Uninstall, ForeignShortcutsStay)
     EXPECT_FALSE(FileExists(folder_));
     DeleteFileA(otherLink.c_str());
     DeleteFileA(notALink.c_str());
+}
+
+// A silent removal asks and shows nothing and writes what it did to its
+// log; the shortcuts of a silent installation (every user's) go too, again
+// only when they link to this installation.
+TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
+{
+    std::string ours = ShortcutPath(CSIDL_COMMON_STARTMENU);
+    std::string foreign = ShortcutPath(CSIDL_COMMON_DESKTOPDIRECTORY);
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    HRESULT made = CreateOneShortcut(CoCreateInstance, folder_.c_str(),
+                                     (folder_ + "\\Quillarix.exe").c_str(), ours.c_str(), "ours");
+    HRESULT other = CreateOneShortcut(CoCreateInstance, "C:\\windows", "C:\\windows\\notepad.exe",
+                                      foreign.c_str(), "Another program");
+    CoUninitialize();
+    ASSERT_EQ(S_OK, made);
+    ASSERT_EQ(S_OK, other);
+    std::string log = Scratch("removal.log");
+    g_silent = true;
+    OpenLogFile(usys, log.c_str());
+    EXPECT_EQ(kRemoved, RunUninstall());
+    CloseLogFile(usys, ExitCodeOf(kRemoved));
+    g_silent = false;
+    EXPECT_TRUE(s_said.empty());
+    EXPECT_FALSE(FileExists(ours));
+    EXPECT_TRUE(FileExists(foreign));
+    EXPECT_FALSE(FileExists(folder_));
+    std::string logged = ReadFileBytes(log);
+    for (std::string line : {"Deleted " + ours, "Deleted " + folder_ + "\\Quillarix.exe",
+                             std::string("Quillarix has been removed from your computer."),
+                             std::string("Exit code 0")})
+        EXPECT_NE(std::string::npos, logged.find(line + "\r\n")) << line << " in\n" << logged;
+    DeleteFileA(foreign.c_str());
 }
 
 // The elevated uninstaller acts on the folder an administrator recorded
