@@ -206,15 +206,16 @@ constexpr char kUsage[] =
 // in place where none can be made.
 int RunFirstProcess(const CommandLine &args)
 {
+    // Room for both switches with any path: nothing is cut off.
     char log[kCbPath] = "";
-    char switches[kCbPath + 16] = "";
+    char switches[2 * kCbPath] = "";
     if (args.silent)
         AppendText(switches, sizeof switches, "/S ");
-    if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log) &&
-        (!AppendText(switches, sizeof switches, "/LOG=\"") ||
-         !AppendText(switches, sizeof switches, log) ||
-         !AppendText(switches, sizeof switches, "\" ")))
-        switches[0] = '\0';
+    if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log)) {
+        AppendText(switches, sizeof switches, "/LOG=\"");
+        AppendText(switches, sizeof switches, log);
+        AppendText(switches, sizeof switches, "\" ");
+    }
     int code = 0;
     if (RunFromTemporaryCopy(switches, &code))
         return code;

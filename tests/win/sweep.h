@@ -97,7 +97,7 @@ template <EntryName E, typename R> R FailValue()
 template <EntryName E> consteval int Takes()
 {
     constexpr const char *n = E.text;
-    if (Is(n, "CreateFileA"))
+    if (Is(n, "CreateFileA") || Is(n, "CreateMutexA"))  // handles closed by CloseHandle
         return kFiles;
     if (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA"))
         return kKeys;

@@ -168,11 +168,13 @@ protected:
         std::string broken = g_trace + HeldNow();
         // The exit code tells the outcome: a run that showed a failure (any
         // message but the two that go on to a whole installation) is no
-        // success, and one that failed says 1603.
+        // success; it failed (1603), or the location dialog, shown again
+        // after a refusal, was cancelled (1602).
         bool failureShown = false;
         for (const RecordedBox &box : g_boxes)
             failureShown = failureShown || (box.caption != "ERROR 3" && box.caption != "ERROR 17");
-        if (code != exitcode::kFailed && (code != exitcode::kDone || failureShown))
+        bool cancelled = code == exitcode::kCancelled && g_locationRuns > 1;
+        if (code != exitcode::kFailed && !cancelled && (code != exitcode::kDone || failureShown))
             broken += " exit code " + std::to_string(code) + ";";
         broken += Changes(before, Watched(), [&](const std::string &path) { return MayChange(path); });
         for (const std::string &staging : {g_installFolder + "\\image.tmp",
