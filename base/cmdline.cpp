@@ -1,4 +1,4 @@
-// Command-line parsing, without the system: it is fuzzed and tested natively.
+// Command-line parsing, without the system: it is built natively and fuzzed.
 #include "base/cmdline.h"
 
 #include <cstring>
