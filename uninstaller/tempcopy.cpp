@@ -202,9 +202,17 @@ constexpr char kUsage[] =
     "/S\tRemoves Quillarix with no window and no question.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_PRODUCT "Uninstall.log.";
 
+// Opens the log at path (none for an empty one), starting it with the
+// command line the removal was started with.
+void StartLog(const char *path, const char *commandLine)
+{
+    OpenLogFile(usys, path);
+    LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", commandLine});
+}
+
 // The removal where the first process runs it: from a temporary copy, or
 // in place where none can be made.
-int RunFirstProcess(const CommandLine &args)
+int RunFirstProcess(const CommandLine &args, const char *commandLine)
 {
     // Room for both switches with any path: nothing is cut off.
     char log[kCbPath] = "";
@@ -219,7 +227,7 @@ int RunFirstProcess(const CommandLine &args)
     int code = 0;
     if (RunFromTemporaryCopy(switches, &code))
         return code;
-    OpenLogFile(usys, log);
+    StartLog(log, commandLine);
     code = ExitCodeOf(RunUninstall());  // in place: its own file goes at the next start
     CloseLogFile(usys, code);
     return code;
@@ -254,7 +262,7 @@ int RunUninstaller(const char *commandLine)
     if (understood && args.rest) {
         if (!ParseCopyLine(args.rest, &handles, startedFrom))
             return exitcode::kBadCommandLine;
-        OpenLogFile(usys, args.log);
+        StartLog(args.log, commandLine);
         int code = RunAsCopy(handles, startedFrom);
         CloseLogFile(usys, code);
         return code;
@@ -262,18 +270,19 @@ int RunUninstaller(const char *commandLine)
     int code;
     HANDLE lock = nullptr;
     char log[kCbPath] = "";
+    bool busy = understood && !args.help && !TakeRunLock(usys, &lock);
+    if (!understood || args.help || busy) {
+        RunLogPath(usys, args.log, args.silent, kUninstallLogName, log);
+        StartLog(log, commandLine);
+    }
     if (!understood || args.help) {
-        if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log))
-            OpenLogFile(usys, log);
         Tell(kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
         code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if (!TakeRunLock(usys, &lock)) {
-        if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log))
-            OpenLogFile(usys, log);
+    } else if (busy) {
         Tell(kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
         code = exitcode::kBusy;
     } else {
-        code = RunFirstProcess(args);
+        code = RunFirstProcess(args, commandLine);
         if (lock)
             usys.CloseHandle(lock);
         return code;
