@@ -55,9 +55,7 @@ void WriteLogLine(const Calls &calls, std::initializer_list<const char *> parts)
 // Ends the log with the run's exit code, and closes it.
 template <typename Calls> void CloseLogFile(const Calls &calls, int exitCode)
 {
-    char code[16] = "";
-    AppendDecimal(code, sizeof code, static_cast<unsigned>(exitCode), false);
-    WriteLogLine(calls, {"Exit code ", code});
+    WriteLogLine(calls, {"Exit code ", DecimalText(static_cast<unsigned>(exitCode)).text});
     if (g_logFile)
         calls.CloseHandle(g_logFile);
     g_logFile = nullptr;

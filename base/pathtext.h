@@ -29,6 +29,17 @@ bool PathRoot(char *dst, std::size_t cbDst, const char *path);
 // set ("1,457"). Returns false, leaving dst unchanged, when it does not fit.
 bool AppendDecimal(char *dst, std::size_t cbDst, unsigned long long n, bool grouped);
 
+// n in decimal, ungrouped, as a text that lives as long as the object: for
+// messages and log lines put together from parts.
+struct DecimalText {
+    explicit DecimalText(unsigned long long n)
+    {
+        text[0] = '\0';
+        AppendDecimal(text, sizeof text, n, false);
+    }
+    char text[24];
+};
+
 // dst = folder as the directory calls want it: a bare drive ("C:", as a
 // drive root is kept) gets its backslash ("C:\"), since "C:" alone names
 // the drive's current directory. False, with dst empty, when it does not fit.

@@ -54,7 +54,9 @@ inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
 // programs hold a mutex of this name while they run.
 inline constexpr char kRunLockName[] = "Global\\" QLX_VENDOR "." QLX_PRODUCT ".SetupOrRemoval";
 // The logs a silent run writes in the temp folder when not told where.
-inline constexpr char kSetupLogName[] = QLX_PRODUCT "Setup.log";
-inline constexpr char kUninstallLogName[] = QLX_PRODUCT "Uninstall.log";
+#define QLX_SETUP_LOG QLX_PRODUCT "Setup.log"
+#define QLX_UNINSTALL_LOG QLX_PRODUCT "Uninstall.log"
+inline constexpr char kSetupLogName[] = QLX_SETUP_LOG;
+inline constexpr char kUninstallLogName[] = QLX_UNINSTALL_LOG;
 inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";
 #endif  // RC_INVOKED

@@ -51,15 +51,31 @@ void ReportSystemError(std::uint32_t number, const char *code)
     ReportError(text, code);
 }
 
+// "Unable to write NAME." and, unless number is 0, two blanks and the
+// system's text for it.
+static void FileErrorText(char *text, std::size_t cbText, const char *fileName,
+                          std::uint32_t number)
+{
+    CopyText(text, cbText, "Unable to write ");
+    AppendText(text, cbText, fileName);
+    AppendText(text, cbText, ".");
+    if (number != 0) {
+        AppendText(text, cbText, "  ");
+        AppendSystemText(text, cbText, number, true);
+    }
+}
+
 void ReportFileError(const char *fileName, std::uint32_t number, const char *code)
 {
-    char text[512] = "Unable to write ";
-    AppendText(text, sizeof text, fileName);
-    AppendText(text, sizeof text, ".  ");
-    if (number != 0) {
-        AppendSystemText(text, sizeof text, number, true);
-        AppendText(text, sizeof text, "  ");
-    }
-    AppendText(text, sizeof text, "Installation aborted.");
+    char text[512];
+    FileErrorText(text, sizeof text, fileName, number);
+    AppendText(text, sizeof text, "  Installation aborted.");
     ReportError(text, code);
+}
+
+void LogFileError(const char *fileName, std::uint32_t number)
+{
+    char text[512];
+    FileErrorText(text, sizeof text, fileName, number);
+    LogLine({text});
 }

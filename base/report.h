@@ -19,3 +19,7 @@ void ReportSystemError(std::uint32_t number, const char *code);
 // Shows "Unable to write NAME.  " + the system's text for number (left out
 // for 0) + "  Installation aborted." with ReportError: always one message.
 void ReportFileError(const char *fileName, std::uint32_t number, const char *code);
+
+// Logs "Unable to write NAME.  " + the system's text, and shows nothing: for
+// a file whose failure the person installing is not told about.
+void LogFileError(const char *fileName, std::uint32_t number);

@@ -101,7 +101,6 @@ bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
     CloseKey(key);
     if (!entries)
         return true;
-    bool cleared = true;
     char *kept = static_cast<char *>(sys.malloc(cb + 2));
     if (status != ERROR_SUCCESS || !kept) {
         sys.free(kept);
@@ -130,8 +129,7 @@ bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
         at += cbSource + cbTarget;
     }
     kept[cbKept++] = '\0';
-    if (dropped)
-        cleared = Rewrite(kept, cbKept);
+    bool cleared = !dropped || Rewrite(kept, cbKept);
     sys.free(kept);
     sys.free(entries);
     return cleared;

@@ -18,13 +18,11 @@ LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
 // Logs a value written, or the status of one that was not.
 static LONG Logged(LONG status, const char *name, const char *text)
 {
-    char number[16] = "";
-    if (status != ERROR_SUCCESS)
-        AppendDecimal(number, sizeof number, static_cast<unsigned long>(status), false);
     if (status == ERROR_SUCCESS)
         LogLine({"Registry value ", name ? name : "@", " = ", text});
     else
-        LogLine({"Registry value ", name ? name : "@", " not written: system error ", number});
+        LogLine({"Registry value ", name ? name : "@", " not written: system error ",
+                 DecimalText(static_cast<unsigned long>(status)).text});
     return status;
 }
 
@@ -38,11 +36,9 @@ LONG WriteStringValue(HKEY key, const char *name, const char *text)
 
 LONG WriteDwordValue(HKEY key, const char *name, DWORD value)
 {
-    char text[16] = "";
-    AppendDecimal(text, sizeof text, value, false);
     return Logged(sys.RegSetValueExA(key, name, 0, REG_DWORD,
                                      reinterpret_cast<const BYTE *>(&value), sizeof value),
-                  name, text);
+                  name, DecimalText(value).text);
 }
 
 void CloseKey(HKEY key)

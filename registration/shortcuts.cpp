@@ -57,12 +57,11 @@ void CreateShortcuts()
         [&](const char *path) {
             HRESULT hr = CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder,
                                            g_setup.mainExePath, path, kLinkDescription);
-            char number[16] = "";
-            AppendDecimal(number, sizeof number, static_cast<unsigned long>(hr), false);
             if (SUCCEEDED(hr))
                 LogLine({"Shortcut ", path});
             else
-                LogLine({"Shortcut ", path, " not made: error ", number});
+                LogLine({"Shortcut ", path, " not made: error ",
+                         DecimalText(static_cast<unsigned long>(hr)).text});
         },
         [](int) {});
     ole.coUninitialize();

@@ -46,8 +46,8 @@ bool RecordUninstallEntry(unsigned long kilobytes, bool *complete)
     // What deployment tools and the list of installed programs show and
     // detect an installation by. These do not decide whether the entry was
     // recorded: without them it still removes Quillarix, and a failed entry
-    // would move the uninstaller away from the command just written.
-    // The quiet command quotes the path, as deployment tools pass it on.
+    // would move the uninstaller away from the command just written. The
+    // quiet command quotes the path, as deployment tools pass it on.
     char date[16], quiet[kCbPath + 8] = "\"";
     FormatInstallDate(date, sizeof date);
     if (command[0] == '\0' || !AppendText(quiet, sizeof quiet, command) ||

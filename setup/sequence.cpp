@@ -49,22 +49,23 @@ static bool StartUp(char *proposed)
     return true;
 }
 
+// Validation, then the room on the drive, for the install folder; a
+// refusal is reported.
+static bool LocationAccepted()
+{
+    return ValidateLocation(g_setup.installFolder, true) &&
+           HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder));
+}
+
 // The location the user confirmed, or in a silent run the proposed one:
-// kDone when validation accepted it (with room to install), else the
-// run's exit code.
+// kDone when it was accepted, else the run's exit code.
 static int ChooseLocation(const char *proposed)
 {
-    if (g_setup.silent) {
-        CopyText(g_setup.installFolder, kCbPath, proposed);
-        return ValidateLocation(g_setup.installFolder, true) &&
-                       HasRoomToInstall(g_setup.installFolder,
-                                        BytesToInstall(g_setup.installFolder))
-                   ? exitcode::kDone
-                   : exitcode::kFailed;
-    }
     // Each pass starts from the proposed location.
     for (;;) {
         CopyText(g_setup.installFolder, kCbPath, proposed);
+        if (g_setup.silent)
+            return LocationAccepted() ? exitcode::kDone : exitcode::kFailed;
         INT_PTR result = RunLocationDialog(g_setup.backdrop);
         if (result == -1) {
             ReportError("Unable to initialize", errcode::kCannotInitialize);
@@ -72,8 +73,7 @@ static int ChooseLocation(const char *proposed)
         }
         if (result != IDOK)
             return exitcode::kCancelled;
-        if (ValidateLocation(g_setup.installFolder, true) &&
-            HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder)))
+        if (LocationAccepted())
             return exitcode::kDone;
     }
 }
@@ -108,9 +108,7 @@ static bool Register()
     // the log says it.
     DWORD error = 0;
     if (!ExpandPayload(IDF_UNINSTALLER, folder, kUninstallerName, &error)) {
-        char number[16] = "";
-        AppendDecimal(number, sizeof number, error, false);
-        LogLine({"Unable to write ", kUninstallerName, ": system error ", number});
+        LogFileError(kUninstallerName, error);
         whole = false;
     }
     return whole;
@@ -173,14 +171,12 @@ static void Launch()
 // the proposed one. False (reported) when it does not fit the path text.
 static bool TakeGivenFolder(char *proposed, const char *given)
 {
-    char folder[kCbPath];
-    if (!CopyText(folder, sizeof folder, given)) {
+    if (!CopyText(proposed, kCbPath, given)) {
         ReportError("Folder name too long", errcode::kFolderTooLong);
         return false;
     }
-    for (std::size_t cch = std::strlen(folder); cch > 0 && folder[cch - 1] == ' ';)
-        folder[--cch] = '\0';
-    CopyText(proposed, kCbPath, folder);
+    for (std::size_t cch = std::strlen(proposed); cch > 0 && proposed[cch - 1] == ' ';)
+        proposed[--cch] = '\0';
     g_setup.existingInstall = false;  // the folder is the administrator's choice, not a record
     return true;
 }
@@ -221,7 +217,7 @@ static constexpr char kUsage[] =
     "QuillarixSetup [/S] [/LOG=file] [/D=folder]\r\n\r\n"
     "/S\tInstalls with no window, for all users, and does not start Quillarix.  "
     "Using it accepts the licence agreement.\r\n"
-    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_PRODUCT "Setup.log.\r\n"
+    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
     "/D=folder\tThe install folder.  Last, and without quotes.";
 
 int RunSetup(HINSTANCE instance, const char *commandLine)

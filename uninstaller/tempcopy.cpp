@@ -63,8 +63,6 @@ bool ParseCopyLine(const char *p, CopyHandles *handles, char *startedFrom)
            startedFrom[0] != '\0';
 }
 
-// The removal in the copy, then the started-from file once its process has
-// ended, and this copy's own file at the next start.
 // True when the file at path is still the one described by before: a
 // reinstallation may have put a new uninstaller there meanwhile, which
 // must stay.
@@ -77,6 +75,8 @@ bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
            now.ftLastWriteTime.dwHighDateTime == before.ftLastWriteTime.dwHighDateTime;
 }
 
+// The removal in the copy, then the started-from file once its process has
+// ended, and this copy's own file at the next start.
 int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
 {
     WIN32_FILE_ATTRIBUTE_DATA before;
@@ -196,11 +196,10 @@ bool RunFromTemporaryCopy(const char *switches, int *code)
     return false;
 }
 
-
 constexpr char kUsage[] =
     "qlxuins1 [/S] [/LOG=file]\r\n\r\n"
     "/S\tRemoves Quillarix with no window and no question.\r\n"
-    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_PRODUCT "Uninstall.log.";
+    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
 
 // Opens the log at path (none for an empty one), starting it with the
 // command line the removal was started with.

@@ -131,19 +131,27 @@ std::vector<HWND> TopWindows()
     return windows;
 }
 
-// The process that started pid, 0 when it cannot be told.
-DWORD ParentOf(DWORD pid)
+// Calls visit(entry) for every process that runs now.
+template <typename Visit> void ForEachProcess(Visit visit)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
-        return 0;
+        return;
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
-    DWORD parent = 0;
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        visit(entry);
+    CloseHandle(snapshot);
+}
+
+// The process that started pid, 0 when it cannot be told.
+DWORD ParentOf(DWORD pid)
+{
+    DWORD parent = 0;
+    ForEachProcess([&](const PROCESSENTRY32 &entry) {
         if (entry.th32ProcessID == pid)
             parent = entry.th32ParentProcessID;
-    CloseHandle(snapshot);
+    });
     return parent;
 }
 
@@ -391,15 +399,21 @@ bool KeyExists(const std::string &path)
     return true;
 }
 
-// Starts a program as the one the scenario follows; command is the whole
-// command line, as the system would be given it.
-void StartProgram(std::string command)
+// Starts a program; command is the whole command line, as the system would
+// be given it. Fails the scenario when it cannot be started.
+void Spawn(std::string command, PROCESS_INFORMATION *started)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &g_setup))
+                        &startup, started))
         Fail(0, "cannot start " + command);
+}
+
+// Starts a program as the one the scenario follows.
+void StartProgram(const std::string &command)
+{
+    Spawn(command, &g_setup);
     Note("== started %s", command);
 }
 
@@ -414,13 +428,9 @@ DWORD WINAPI LockImages(LPVOID)
 {
     std::map<DWORD, std::pair<HANDLE, HANDLE>> held;  // pid: process, file
     for (;;) {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry = {};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = snapshot != INVALID_HANDLE_VALUE && Process32First(snapshot, &entry);
-             more; more = Process32Next(snapshot, &entry)) {
+        ForEachProcess([&](const PROCESSENTRY32 &entry) {
             if (held.count(entry.th32ProcessID))
-                continue;
+                return;
             HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
                                          entry.th32ProcessID);
             char image[MAX_PATH];
@@ -433,13 +443,10 @@ DWORD WINAPI LockImages(LPVOID)
                 Note(file != INVALID_HANDLE_VALUE ? "-> %s locked: process %s runs from it"
                                                   : "-> %s could not be locked (process %s)",
                      image, std::to_string(entry.th32ProcessID));
-                continue;
-            }
-            if (process)
+            } else if (process) {
                 CloseHandle(process);
-        }
-        if (snapshot != INVALID_HANDLE_VALUE)
-            CloseHandle(snapshot);
+            }
+        });
         for (auto it = held.begin(); it != held.end();) {
             if (WaitForSingleObject(it->second.first, 0) == WAIT_OBJECT_0) {
                 if (it->second.second != INVALID_HANDLE_VALUE)
@@ -526,6 +533,15 @@ std::string BackdropFault(const Pixels &shot)
         return std::to_string(whiteOutside) + " white pixels outside the title" + counts;
     Note("-> backdrop:%s", counts);
     return "";
+}
+
+// "field | rest of line": splits off the text before the first " | ".
+std::string Field(std::string *rest)
+{
+    std::size_t bar = rest->find(" | ");
+    std::string field = rest->substr(0, bar);
+    *rest = bar == std::string::npos ? "" : rest->substr(bar + 3);
+    return field;
 }
 
 // "word rest of line": splits off the first word.
@@ -700,12 +716,8 @@ void RunStep(int line, std::string rest)
         // One Wine session is one boot; wineboot's restart carries out what
         // was scheduled for the next start (PendingFileRenameOperations).
         PROCESS_INFORMATION boot = {};
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        char command[] = "wineboot.exe -r";
-        if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &boot) ||
-            WaitForSingleObject(boot.hProcess, kDeadlineMs) != WAIT_OBJECT_0)
+        Spawn("wineboot.exe -r", &boot);
+        if (WaitForSingleObject(boot.hProcess, kDeadlineMs) != WAIT_OBJECT_0)
             Fail(line, "wineboot -r did not run");
         CloseHandle(boot.hThread);
         CloseHandle(boot.hProcess);
@@ -719,10 +731,8 @@ void RunStep(int line, std::string rest)
             Fail(line, rest + " is not read-only");
     } else if (verb == "reg" || verb == "noreg") {
         // KEY | VALUE | DATA: keys and data may hold blanks.
-        std::string key = rest.substr(0, rest.find(" | "));
-        rest = key.size() < rest.size() ? rest.substr(key.size() + 3) : "";
-        std::string name = rest.substr(0, rest.find(" | "));
-        rest = name.size() < rest.size() ? rest.substr(name.size() + 3) : "";
+        std::string key = Field(&rest);
+        std::string name = Field(&rest);
         std::string data;
         DWORD type = 0;
         bool found = ReadRegistry(key, name, &data, &type);
@@ -784,12 +794,8 @@ void RunStep(int line, std::string rest)
         // it must end by itself, with CODE, and show no window.
         DWORD expected = std::strtoul(Word(&rest).c_str(), nullptr, 10);
         PROCESS_INFORMATION second = {};
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
         std::string command = "\"" + g_setupPath + "\" " + rest;
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &second))
-            Fail(line, "cannot start " + command);
+        Spawn(command, &second);
         g_alongside = second.dwProcessId;
         bool ended = WaitUntil([&] {
             return g_windowSeen || WaitForSingleObject(second.hProcess, 0) == WAIT_OBJECT_0;
@@ -808,20 +814,16 @@ void RunStep(int line, std::string rest)
             Fail(line, ended ? "exit code " + std::to_string(code) : "it did not end");
     } else if (verb == "logline") {
         // logline PATH | TEXT: a line of the file at PATH holds TEXT.
-        std::string path = rest.substr(0, rest.find(" | "));
-        rest = path.size() < rest.size() ? rest.substr(path.size() + 3) : "";
+        std::string path = Field(&rest);
         std::string log = ReadWholeFile(path);
         if (log.find(rest) == std::string::npos)
             Fail(line, path + " does not say \"" + rest + "\":\n" + log);
     } else if (verb == "noprocess") {
         // noprocess NAME: no process runs from a file of that name.
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32 entry = {};
-        entry.dwSize = sizeof entry;
         bool found = false;
-        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        ForEachProcess([&](const PROCESSENTRY32 &entry) {
             found = found || lstrcmpiA(entry.szExeFile, rest.c_str()) == 0;
-        CloseHandle(snapshot);
+        });
         if (found)
             Fail(line, rest + " runs");
     } else if (verb == "copy") {
@@ -829,8 +831,7 @@ void RunStep(int line, std::string rest)
         if (!CopyFileA(from.c_str(), rest.c_str(), FALSE))
             Fail(line, "cannot copy " + from + " to " + rest);
     } else if (verb == "write") {  // write PATH | TEXT
-        std::string path = rest.substr(0, rest.find(" | "));
-        rest = path.size() < rest.size() ? rest.substr(path.size() + 3) : "";
+        std::string path = Field(&rest);
         std::FILE *f = std::fopen(path.c_str(), "wb");
         if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
             Fail(line, "cannot write " + path);
