@@ -28,6 +28,8 @@ add_test(NAME szdd_tool_against_msexpand
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/szdd_tool_test.sh
             $<TARGET_FILE:szdd> ${CMAKE_BINARY_DIR}/szdd_tool_test)
 
+add_test(NAME rig_loader_choice
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/rig_loader_test.sh ${CMAKE_SOURCE_DIR})
 add_test(NAME license_text_format
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/license_text_test.sh
             ${CMAKE_SOURCE_DIR}/resources/payload/license.txt)

@@ -13,8 +13,9 @@ QLX_WINE_USER=""  # the user's own prefix, run as the user
 in_run() { rig_wine_in "$run/prefix" "$run/home" "$@"; }
 
 choose_setup() {
+    rig_choose_loader "$QLX_WINE32_LOADER" "$run/wine64-only"
     [ -d "$run/prefix" ] || in_run wineboot --init >/dev/null 2>&1
-    in_run wine build/win32/bitness.exe >/dev/null 2>&1
+    [ -z "$QLX_WINE_BIN" ] && in_run wine build/win32/bitness.exe >/dev/null 2>&1
     if [ $? = 32 ]; then
         setup=$PWD/build/win32/QuillarixSetup.exe bits=32 programs='C:\Program Files (x86)'
     else

@@ -4,7 +4,8 @@
 # rig of its own (prefix, Xvfb display, wineserver), the two side by side.
 # The i686 tree's runtime tests run only where this machine is measured to
 # run 32-bit code; otherwise only its static checks run, and the summary
-# says so. Prints CTest's output per tree and a total; exits non-zero when
+# says so. Where wine32 is installed but cannot run, every Wine command
+# goes to the 64-bit loader (rig_choose_loader). Prints CTest's output per tree and a total; exits non-zero when
 # any test fails.
 set -u
 cd "$(dirname "$0")/.."
@@ -40,6 +41,9 @@ run_ctest host build/host -j2
 cat "$log/host.log"
 
 rig_user  # once, before the two rigs start side by side
+loader_bin=$(mktemp -d /tmp/qlx-wine64-only.XXXXXX)
+trap 'rm -rf "$loader_bin"' EXIT
+rig_choose_loader "$QLX_WINE32_LOADER" "$loader_bin"
 echo "=== win32 and win64 under Wine, side by side (logs in build/test-logs) ==="
 (run_windows_tree win32) &
 win32=$!

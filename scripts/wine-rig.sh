@@ -1,6 +1,8 @@
 # Sourced by the test and run scripts: a private Xvfb display and a scratch
 # Wine prefix. Wine runs as an unprivileged user, because as root it lets
 # writes through to read-only files where Windows refuses them.
+#   rig_choose_loader LOADER32 BIN  measures whether Wine's 32-bit loader runs
+#                           here; sets QLX_WINE_BIN (see below)
 #   rig_start SCRATCH TREE  sets QLX_SCRATCH, QLX_WINE_USER, DISPLAY, starts
 #                           both, for the tests of build/TREE (win32, win64)
 #   rig_runs_i686       true when the prefix runs 32-bit Windows programs
@@ -14,6 +16,35 @@
 # the two can run side by side.
 
 QLX_TEST_USER=${QLX_TEST_USER:-qlxtest}
+QLX_WINE32_LOADER=/usr/lib/wine/wine
+QLX_WINE64_LOADER=/usr/lib/wine/wine64
+
+# Where wine32 is installed, Debian's `wine` starts the 32-bit loader for
+# every program, 64-bit ones included, and `wineboot`, `winecfg` and the
+# like go through `wine-stable`, the same script. On a machine whose kernel
+# cannot run 32-bit code that loader fails ("Exec format error") and no Wine
+# command runs at all. Measured here, not assumed: where LOADER32 exists and
+# cannot even tell its version, BIN gets a `wine` and a `wine-stable` that
+# start the 64-bit loader, and QLX_WINE_BIN names BIN; every Wine command of
+# the rig then finds them first on its PATH (programs started by name, such
+# as `reg` and `cmd`, included; `wineserver` picks the 64-bit server by
+# itself). Elsewhere QLX_WINE_BIN is empty and Wine runs as installed.
+rig_choose_loader() {  # LOADER32 BIN
+    QLX_WINE_BIN=""
+    if [ -e "$1" ] && ! "$1" --version >/dev/null 2>&1; then
+        mkdir -p "$2"
+        for name in wine wine-stable; do
+            printf '#!/bin/sh\nWINELOADER=%s exec %s "$@"\n' \
+                "$QLX_WINE64_LOADER" "$QLX_WINE64_LOADER" > "$2/$name"
+            chmod 755 "$2/$name"
+        done
+        chmod 755 "$2"
+        QLX_WINE_BIN=$2
+        echo "*** Wine's 32-bit loader $1 cannot run on this machine: every Wine" \
+            "command goes to the 64-bit loader, and no 32-bit program runs ***"
+    fi
+    export QLX_WINE_BIN
+}
 
 rig_as_user() {
     if [ -n "$QLX_WINE_USER" ]; then
@@ -26,7 +57,9 @@ rig_as_user() {
 rig_wine_in() {
     prefix=$1 home=$2
     shift 2
-    rig_as_user env WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
+    path=$PATH
+    [ -n "${QLX_WINE_BIN:-}" ] && path=$QLX_WINE_BIN:$PATH
+    rig_as_user env PATH="$path" WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${QLX_DLL_OVERRIDES:+;$QLX_DLL_OVERRIDES}" \
         DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
 }
@@ -103,6 +136,7 @@ rig_prepare_prefix() {
 # with its pointer width. Without a 32-bit capable kernel, or without
 # wine32, it cannot run at all.
 rig_runs_i686() {
+    [ -z "${QLX_WINE_BIN:-}" ] || return 1
     probe="$QLX_SCRATCH/bin/bitness32.exe"
     cp build/win32/bitness.exe "$probe" 2>/dev/null && chmod 755 "$probe" || return 1
     (cd "$QLX_SCRATCH" && rig_wine wine "$probe" >/dev/null 2>&1)
