@@ -28,8 +28,14 @@ inline constexpr char kFileWriteFailed[] = "44";
 inline constexpr char kNotEnoughSpace[] = "45";
 inline constexpr char kPendingDeletions[] = "46";
 inline constexpr char kAnotherRun[] = "47";
+inline constexpr char kRunLockFailed[] = "48";
+inline constexpr char kNoWorkFolder[] = "49";
 }  // namespace errcode
 
+// Both programs say this where the lock against a second instance cannot
+// be taken for another reason than that one holds it.
+inline constexpr char kRunLockFailedText[] =
+    "Unable to make sure that no other Quillarix setup or removal is running.";
 // Both programs say this to a second instance.
 inline constexpr char kAnotherRunText[] =
     "Another Quillarix setup or removal is running.  Wait until it has finished, then try again.";

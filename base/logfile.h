@@ -13,8 +13,13 @@
 // no static constructors).
 inline HANDLE g_logFile;
 
-// Creates (or empties) the log at path; none for an empty path. A log that
-// cannot be made is no reason to stop: the run goes on without one.
+// How many names a default log tries: QuillarixSetup.log, then
+// QuillarixSetup-2.log and on.
+inline constexpr unsigned kLogNameTries = 99;
+
+// Creates (or empties) the log at path, which an administrator chose: it is
+// used as given. None for an empty path. A log that cannot be made is no
+// reason to stop: the run goes on without one.
 template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
 {
     if (path[0] == '\0')
@@ -24,20 +29,48 @@ template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
     g_logFile = file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
-// Where the run's log goes, into logPath (kCbPath bytes): the given path,
-// or where none is given and the run is silent, the temp folder's
-// defaultName (a silent run always leaves a log). False, with logPath
-// empty, for a run without a log.
-template <typename Calls>
-bool RunLogPath(const Calls &calls, const char *given, bool silent, const char *defaultName,
-                char *logPath)
+// A default log lives in the temp folder, where every user may put a file,
+// or a link to any file, at its name beforehand, or hold it open. So it is
+// never written through a name that exists: what is there is deleted (a
+// link itself goes, never what it points to) and the log is created anew
+// (CREATE_NEW, which fails on any name that exists). Where that still
+// fails, the next numbered name is tried (name-2.ext, name-3.ext, ...).
+template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char *defaultName)
 {
-    logPath[0] = '\0';
+    char temp[kCbPath], name[kCbPath], path[kCbPath];
+    DWORD cch = calls.GetTempPathA(sizeof temp, temp);
+    if (cch == 0 || cch >= sizeof temp)
+        return;
+    const char *dot = std::strrchr(defaultName, '.');
+    std::size_t cchStem = dot ? static_cast<std::size_t>(dot - defaultName) : std::strlen(defaultName);
+    for (unsigned n = 1; n <= kLogNameTries; ++n) {
+        std::memcpy(name, defaultName, cchStem);
+        name[cchStem] = '\0';
+        if ((n > 1 && (!AppendText(name, sizeof name, "-") ||
+                       !AppendDecimal(name, sizeof name, n, false))) ||
+            !AppendText(name, sizeof name, defaultName + cchStem) ||
+            !JoinPath(path, sizeof path, temp, name))
+            return;
+        calls.DeleteFileA(path);
+        HANDLE file = calls.CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            g_logFile = file;
+            return;
+        }
+    }
+}
+
+// Opens the run's log: the given path, or where none is given and the run
+// is silent, a default log named defaultName in the temp folder (a silent
+// run always leaves a log). None otherwise.
+template <typename Calls>
+void OpenRunLog(const Calls &calls, const char *given, bool silent, const char *defaultName)
+{
     if (given[0] != '\0')
-        return CopyText(logPath, kCbPath, given);
-    char temp[kCbPath];
-    DWORD cch = silent ? calls.GetTempPathA(sizeof temp, temp) : 0;
-    return cch != 0 && cch < sizeof temp && JoinPath(logPath, kCbPath, temp, defaultName);
+        OpenLogFile(calls, given);
+    else if (silent)
+        OpenDefaultLogFile(calls, defaultName);
 }
 
 // Writes the parts, then a line break.

@@ -27,7 +27,7 @@ inline constexpr char kMainExeName[] = QLX_MAIN_EXE;
 inline constexpr char kUninstallerName[] = QLX_UNINSTALLER_EXE;
 inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a shell folder
 inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
-inline constexpr char kStagingDataName[] = "data.tmp";
+inline constexpr char kStagingDataName[] = "data.tmp";  // in the run's private folder
 inline constexpr char kStagingImageName[] = "image.tmp";
 // Every file is written under this name in its own folder, then renamed
 // over its target once complete.
@@ -51,8 +51,8 @@ inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
 inline constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
 inline constexpr char kPendingRenamesValue[] = "PendingFileRenameOperations";
 // One Quillarix setup or removal at a time, across every session: both
-// programs hold a mutex of this name while they run.
-inline constexpr char kRunLockName[] = "Global\\" QLX_VENDOR "." QLX_PRODUCT ".SetupOrRemoval";
+// programs hold a file of this name in the Windows folder while they run.
+inline constexpr char kRunLockName[] = QLX_VENDOR "." QLX_PRODUCT ".SetupOrRemoval.lock";
 // The logs a silent run writes in the temp folder when not told where.
 #define QLX_SETUP_LOG QLX_PRODUCT "Setup.log"
 #define QLX_UNINSTALL_LOG QLX_PRODUCT "Uninstall.log"

@@ -51,6 +51,17 @@ void ReportSystemError(std::uint32_t number, const char *code)
     ReportError(text, code);
 }
 
+void ReportWithSystemText(const char *what, std::uint32_t number, const char *code)
+{
+    char text[512];
+    CopyText(text, sizeof text, what);
+    if (number != 0) {
+        AppendText(text, sizeof text, "  ");
+        AppendSystemText(text, sizeof text, number, true);
+    }
+    ReportError(text, code);
+}
+
 // "Unable to write NAME." and, unless number is 0, two blanks and the
 // system's text for it.
 static void FileErrorText(char *text, std::size_t cbText, const char *fileName,

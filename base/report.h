@@ -16,6 +16,10 @@ void ReportError(const char *text, const char *code);
 // the system has no text for the number, says "System error N." instead.
 void ReportSystemError(std::uint32_t number, const char *code);
 
+// Shows what, then (unless number is 0) two blanks and the system's text
+// for number, with ReportError.
+void ReportWithSystemText(const char *what, std::uint32_t number, const char *code);
+
 // Shows "Unable to write NAME.  " + the system's text for number (left out
 // for 0) + "  Installation aborted." with ReportError: always one message.
 void ReportFileError(const char *fileName, std::uint32_t number, const char *code);

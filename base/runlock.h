@@ -1,20 +1,62 @@
 // One Quillarix setup or removal at a time: both programs take the same
-// named mutex at start and keep it until they end. Each asks through its
-// own call table.
+// lock at start and keep it until they end. Each asks through its own call
+// table.
+//
+// The lock is a file in the Windows folder, held open without sharing and
+// deleted when closed (or when its process ends, however it ends). Only
+// administrators can create a file there, and the file itself lets in
+// Administrators and SYSTEM only, so no user without those rights can take
+// the lock first or open it to hold it. A named mutex cannot give that: any
+// user can create "Global\..." first, with a DACL that keeps every later
+// run waiting or denies it the mutex altogether; and private namespaces,
+// which would keep such a name out of users' reach, are missing on older
+// systems and Wine.
 #pragma once
+#include "base/pathtext.h"
 #include "base/product.h"
 #include "base/win.h"
 
-// Takes the lock into *lock (closed with CloseHandle by the caller). False,
-// with *lock null, when another setup or removal holds it. A lock that the
-// system cannot make does not stop the run: *lock is null, and true.
-template <typename Calls> bool TakeRunLock(const Calls &calls, HANDLE *lock)
+#include <sddl.h>
+
+// The lock file: full control for SYSTEM and Administrators, nothing else.
+inline constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+
+enum class RunLock { kTaken, kBusy, kFailed };
+
+// Takes the lock into *lock (closed with CloseHandle by the caller; null
+// unless taken). kBusy when another setup or removal holds it: the file is
+// open without sharing, or its deletion is pending as that run ends. kFailed,
+// with *error the system error, when it cannot be taken for another reason:
+// the run must not go on without it.
+template <typename Calls> RunLock TakeRunLock(const Calls &calls, HANDLE *lock, DWORD *error)
 {
-    *lock = calls.CreateMutexA(nullptr, FALSE, kRunLockName);
-    if (*lock && calls.GetLastError() == ERROR_ALREADY_EXISTS) {
-        calls.CloseHandle(*lock);
-        *lock = nullptr;
-        return false;
+    *lock = nullptr;
+    char path[kCbPath];
+    UINT cch = calls.GetWindowsDirectoryA(path, sizeof path);
+    if (cch == 0 || cch >= sizeof path) {
+        *error = cch == 0 ? calls.GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        return RunLock::kFailed;
     }
-    return true;
+    if (!JoinPath(path, sizeof path, path, kRunLockName)) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return RunLock::kFailed;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!calls.ConvertStringSecurityDescriptorToSecurityDescriptorA(kRunLockSddl, SDDL_REVISION_1,
+                                                                    &descriptor, nullptr)) {
+        *error = calls.GetLastError();
+        return RunLock::kFailed;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE file = calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, &attributes,
+                                    OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    *error = file == INVALID_HANDLE_VALUE ? calls.GetLastError() : ERROR_SUCCESS;
+    calls.LocalFree(descriptor);
+    if (file != INVALID_HANDLE_VALUE) {
+        *lock = file;
+        return RunLock::kTaken;
+    }
+    return *error == ERROR_SHARING_VIOLATION || *error == ERROR_ACCESS_DENIED ? RunLock::kBusy
+                                                                             : RunLock::kFailed;
 }

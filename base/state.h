@@ -9,6 +9,7 @@ struct SetupState {
     char mainExePath[kCbPath];      // install folder joined with the main executable's name
     char windowsFolder[kCbPath];    // no trailing backslash; empty when unknown
     char tempFolder[kCbPath];       // keeps the system's trailing backslash
+    char workFolder[kCbPath];       // the run's private folder in it; empty when none
     char programFilesFolder[kCbPath];
     char browsePath[kCbPath];       // the folder browser's display-name and path buffer
     bool existingInstall;           // the proposed folder already holds the main executable

@@ -17,16 +17,19 @@
     X(SetFileAttributesA) X(GetFileAttributesExA) X(GetLastError) X(SetLastError) \
     /* folders, drives */                                                     \
     X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
+    X(RemoveDirectoryA) X(SetFilePointer)                                     \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA)          \
     X(GetModuleFileNameA)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
     X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
     X(RegDeleteValueA) X(lstrlenA) X(lstrcmpiA)                               \
+    /* security, randomness */                                                \
+    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(RtlGenRandom)   \
     /* resources */                                                           \
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
     /* LZ expansion */                                                        \
-    X(_lopen) X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)            \
+    X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)            \
     /* version information: VERSION.dll, not one of the known system ones */ \
     LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA) \
     /* messages */                                                            \
@@ -49,7 +52,7 @@
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA) X(CreateMutexA)
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA)
 
 struct SysCalls {
     QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 #include <lzexpand.h>
+#include <ntsecapi.h>
+#include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <winver.h>

@@ -66,6 +66,7 @@ set(QLX_WINTEST_SOURCES
     tests/win/winhelpers.cpp
     tests/win/rig_test.cpp
     tests/win/store_test.cpp
+    tests/win/private_test.cpp
     tests/win/report_test.cpp
     tests/win/sequence_test.cpp
     tests/win/manifest_test.cpp

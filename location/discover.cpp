@@ -9,6 +9,7 @@
 #include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/workfolder.h"
 #include "location/windows_folder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
@@ -23,14 +24,8 @@ void FindWindowsFolder()
 
 void FindTempFolder()
 {
-    char *folder = g_setup.tempFolder;
-    DWORD cch = sys.GetTempPathA(kCbPath, folder);
-    if (cch == 0 || cch >= kCbPath) {
-        folder[0] = '\0';
+    if (!FindSystemTempPath(sys, g_setup.tempFolder))
         ReportError("Unable to locate temp path.", errcode::kNoTempFolder);
-        return;
-    }
-    folder[cch] = '\0';
 }
 
 // Reads ProgramFilesDir from the first of the two CurrentVersion keys that

@@ -28,8 +28,20 @@ bool FindPayload(WORD id, PayloadBytes *out)
     return true;
 }
 
-// Creates path (replacing a file that is not read-only) and writes bytes in
-// one call. A write that reports success but wrote less counts as failed.
+// Writes bytes to the open file in one call. A write that reports success
+// but wrote less counts as failed.
+static bool WriteAll(HANDLE hfile, const PayloadBytes &bytes, DWORD *error)
+{
+    DWORD cbWritten = 0;
+    BOOL wrote = sys.WriteFile(hfile, bytes.data, bytes.cb, &cbWritten, nullptr);
+    if (!wrote)
+        *error = sys.GetLastError();
+    else if (cbWritten != bytes.cb)
+        *error = ERROR_DISK_FULL;  // a short write to a disk file: no room for the rest
+    return wrote && cbWritten == bytes.cb;
+}
+
+// Creates path (replacing a file that is not read-only) and writes bytes.
 static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD *error)
 {
     HANDLE hfile = sys.CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -38,14 +50,9 @@ static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD *e
         *error = sys.GetLastError();
         return false;
     }
-    DWORD cbWritten = 0;
-    BOOL wrote = sys.WriteFile(hfile, bytes.data, bytes.cb, &cbWritten, nullptr);
-    if (!wrote)
-        *error = sys.GetLastError();
-    else if (cbWritten != bytes.cb)
-        *error = ERROR_DISK_FULL;  // a short write to a disk file: no room for the rest
+    bool written = WriteAll(hfile, bytes, error);
     sys.CloseHandle(hfile);
-    return wrote && cbWritten == bytes.cb;
+    return written;
 }
 
 bool IsReadOnlyFile(const char *path)
@@ -111,21 +118,47 @@ static DWORD LzError(INT lzResult)
     }
 }
 
-// Expands the file at source into destination. LZOpenFileA is not used: its
-// OFSTRUCT holds only 128 bytes, so it fails on the longer paths that the
-// install folder may have. _lopen/_lcreat take any path, and LZInit gives
-// the same expansion. Every handle opened here is closed before returning.
-static bool ExpandFile(const char *source, const char *destination, DWORD *error)
+// Stages bytes as "data.tmp" in the run's private folder and expands them
+// into destination. The staging file is written and expanded through one
+// handle, never reopened by name, and is deleted when that handle closes
+// (FILE_FLAG_DELETE_ON_CLOSE: however the run ends). LZOpenFileA is not
+// used for the destination: its OFSTRUCT holds only 128 bytes, so it fails
+// on the longer paths that the install folder may have; _lcreat takes any
+// path. Every handle opened here is closed before returning.
+static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *destination,
+                                 DWORD *error)
 {
-    HFILE hfSource = sys._lopen(source, OF_READ);
-    if (hfSource == HFILE_ERROR) {
+    char data[kCbPath];
+    if (g_setup.workFolder[0] == '\0') {
+        *error = ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    if (!JoinPath(data, sizeof data, g_setup.workFolder, kStagingDataName)) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    HANDLE staged = sys.CreateFileA(data, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (staged == INVALID_HANDLE_VALUE) {
         *error = sys.GetLastError();
         return false;
     }
-    INT lzSource = sys.LZInit(hfSource);
+    if (!WriteAll(staged, bytes, error)) {
+        sys.CloseHandle(staged);
+        return false;
+    }
+    if (sys.SetFilePointer(staged, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) {
+        *error = sys.GetLastError();
+        sys.CloseHandle(staged);
+        return false;
+    }
+    // LZInit takes a file handle as an HFILE, as _lopen returns one: the
+    // value of a Win32 handle fits in 32 bits, on 64-bit Windows too. From
+    // here LZClose closes it.
+    INT lzSource = sys.LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(staged)));
     if (lzSource < 0) {
         *error = ERROR_INVALID_DATA;
-        sys._lclose(hfSource);  // LZInit leaves the file open when it fails
+        sys.CloseHandle(staged);  // LZInit leaves the file open when it fails
         return false;
     }
     HFILE hfDestination = sys._lcreat(destination, 0);
@@ -147,8 +180,8 @@ static bool ExpandFile(const char *source, const char *destination, DWORD *error
 }
 
 // Writes resource id as folder\name through folder's staging file: as
-// stored, or (expand) staged in the temp folder's "data.tmp" and expanded
-// from there. A staging file that was not completed is deleted.
+// stored, or (expand) expanded from the run's private staging file. A
+// staging file that was not completed is deleted.
 static bool WriteThroughStaging(WORD id, const char *folder, const char *name, bool expand,
                                 bool readOnly, DWORD *error)
 {
@@ -156,11 +189,7 @@ static bool WriteThroughStaging(WORD id, const char *folder, const char *name, b
     if (!error)
         error = &ignored;
     *error = 0;
-    char data[kCbPath], staging[kCbPath], target[kCbPath];
-    if (expand && !JoinPath(data, sizeof data, g_setup.tempFolder, kStagingDataName)) {
-        *error = ERROR_FILENAME_EXCED_RANGE;
-        return false;
-    }
+    char staging[kCbPath], target[kCbPath];
     if (!StagingAndTarget(folder, name, staging, target, error))
         return false;
     PayloadBytes bytes;
@@ -168,13 +197,8 @@ static bool WriteThroughStaging(WORD id, const char *folder, const char *name, b
         *error = ERROR_RESOURCE_NAME_NOT_FOUND;
         return false;
     }
-    bool written;
-    if (expand) {
-        written = WriteWholeFile(data, bytes, error) && ExpandFile(data, staging, error);
-        DeleteInFolder(g_setup.tempFolder, kStagingDataName);
-    } else {
-        written = WriteWholeFile(staging, bytes, error);
-    }
+    bool written = expand ? ExpandThroughStaging(bytes, staging, error)
+                          : WriteWholeFile(staging, bytes, error);
     if (!written) {
         sys.DeleteFileA(staging);
         return false;

@@ -1,6 +1,6 @@
 // Payload store: installed files travel as resources of type "FILE" with a
 // numeric id, and become files either as stored (write raw) or expanded from
-// SZDD through a staging file "data.tmp" in the temp folder. Either way a
+// SZDD through a staging file "data.tmp" in the run's private folder. Either way a
 // file is written whole or not at all: into the staging file "qlxnew.tmp"
 // of its own folder first, renamed over its target only when complete. A
 // reader, a crash or a full disk sees the old file or the new one.
@@ -25,9 +25,9 @@ bool FindPayload(WORD id, PayloadBytes *out);
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly,
               DWORD *error = nullptr);
 
-// Stages the resource in the temp folder's "data.tmp", expands it with the
-// platform's LZ expansion into folder's staging file (plain data is copied
-// unchanged), deletes "data.tmp" and renames the expanded file over
+// Stages the resource in the run's private "data.tmp" (gone when closed),
+// expands it with the platform's LZ expansion into folder's staging file
+// (plain data is copied unchanged) and renames the expanded file over
 // folder\name. Works for every destination path that fits the 260-byte path
 // text. On failure the target is as it was, no staging file is left, and
 // *error (if given) receives the system error of the failing call.

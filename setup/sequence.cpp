@@ -14,6 +14,7 @@
 #include "base/runlock.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/workfolder.h"
 #include "location/location.h"
 #include "payload/catalogue.h"
 #include "payload/mainexe.h"
@@ -27,8 +28,9 @@
 
 #include <cstring>
 
-// Start-up: the settings key must be usable, then the system folders and
-// the proposed location are found. False when the setup cannot proceed.
+// Start-up: the settings key must be usable, then the system folders, the
+// run's private working folder and the proposed location are found. False
+// when the setup cannot proceed.
 static bool StartUp(char *proposed)
 {
     HKEY key;
@@ -45,6 +47,14 @@ static bool StartUp(char *proposed)
     FindProgramFilesFolder();
     if (g_setup.tempFolder[0] == '\0')
         PathRoot(g_setup.tempFolder, kCbPath, g_setup.programFilesFolder);
+    // Files are expanded through a staging file there, out of every user's
+    // reach: without it nothing could be installed safely.
+    DWORD error;
+    if (!CreateWorkFolder(sys, g_setup.tempFolder, g_setup.workFolder, &error)) {
+        ReportWithSystemText("Unable to create a private working folder in the temp folder.",
+                             error, errcode::kNoWorkFolder);
+        return false;
+    }
     g_setup.existingInstall = ProposeLocation(proposed);
     return true;
 }
@@ -226,26 +236,29 @@ int RunSetup(HINSTANCE instance, const char *commandLine)
     CommandLine args;
     bool understood = ParseCommandLine(commandLine, kSwitchFolder, &args);
     g_setup.silent = args.silent;
-    char logPath[kCbPath];
-    if (RunLogPath(sys, args.log, args.silent, kSetupLogName, logPath))
-        OpenLogFile(sys, logPath);
+    OpenRunLog(sys, args.log, args.silent, kSetupLogName);
     LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", commandLine});
 
     int code;
     HANDLE lock = nullptr;
+    DWORD error = 0;
+    RunLock taken = RunLock::kFailed;
     if (!understood || args.help) {
         LogLine({kUsage});
         if (!args.silent)
             sys.MessageBoxA(nullptr, kUsage, kProductName,
                             MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
         code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if (!TakeRunLock(sys, &lock)) {
+    } else if ((taken = TakeRunLock(sys, &lock, &error)) == RunLock::kBusy) {
         ReportError(kAnotherRunText, errcode::kAnotherRun);
         code = exitcode::kBusy;
+    } else if (taken == RunLock::kFailed) {
+        ReportWithSystemText(kRunLockFailedText, error, errcode::kRunLockFailed);
+        code = exitcode::kFailed;
     } else {
         code = RunSequence(args.rest);
-        if (lock)
-            sys.CloseHandle(lock);
+        RemoveWorkFolder(sys, g_setup.workFolder);
+        sys.CloseHandle(lock);
     }
     CloseLogFile(sys, code);
     return code;

@@ -1,31 +1,27 @@
 // Running from a temporary copy. Windows will not delete a running
 // program's file, so an uninstaller cannot delete itself; scheduling that
 // for the next start would delete the file that a reinstallation before
-// then puts at the same path. So the first process copies itself to a
-// fresh temporary file and starts the copy, which removes; the first
-// process waits and ends with the removal's exit code (deployment tools and
-// the list of installed programs wait on it). Once it has ended, the copy
-// deletes the placed file, retrying for a few seconds, and schedules only
-// its own temporary file for the next start.
+// then puts at the same path. So the first process copies itself into a
+// private folder made for the run (base/workfolder.h: out of every user's
+// reach, so nobody can swap the copy before it starts) and starts the copy,
+// which removes; the first process waits and ends with the removal's exit
+// code (deployment tools and the list of installed programs wait on it).
+// Once it has ended, the copy deletes the placed file, retrying for a few
+// seconds, and schedules its own file, then its folder, for the next start.
 //
-// The copy's command line: "COPY" [/S] [/LOG="FILE"] /QLXCOPY PARENT DONE
-// RESULT STARTED-FROM: the first process's switches (the log always named,
-// since the copy writes it), three inherited handles in decimal (the first
-// process, an event set when the removal is done, a mapping of 4 bytes
-// holding its exit code) and the path the first process was started from,
-// to the end of the line.
-//
-// Only the first process takes the lock against a second setup or removal,
-// and holds it until the removal is done.
-#include "uninstaller/uninstall.h"
+// The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG
+// STARTED-FROM: four inherited handles in decimal (the first process, an
+// event set when the removal is done, a mapping of 4 bytes holding its exit
+// code, and the first process's log or 0 for none) and the path the first
+// process was started from, to the end of the line. The log is handed over
+// open, never reopened by name.
+#include "uninstaller/tempcopy.h"
 
-#include "base/cmdline.h"
-#include "base/errors.h"
 #include "base/exitcodes.h"
 #include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/runlock.h"
+#include "base/workfolder.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
 
@@ -33,13 +29,12 @@
 
 namespace {
 
-constexpr char kCopySwitch[] = "/QLXCOPY ";
 constexpr DWORD kParentWaitMs = 30000;
 constexpr int kDeleteTries = 50;  // 5 s: the first process's file is let go as it ends
 constexpr DWORD kDeleteRetryMs = 100;
 
 struct CopyHandles {
-    HANDLE parent, done, result;
+    HANDLE parent, done, result, log;
 };
 
 bool ParseHandle(const char **p, HANDLE *handle)
@@ -59,8 +54,8 @@ bool ParseHandle(const char **p, HANDLE *handle)
 bool ParseCopyLine(const char *p, CopyHandles *handles, char *startedFrom)
 {
     return ParseHandle(&p, &handles->parent) && ParseHandle(&p, &handles->done) &&
-           ParseHandle(&p, &handles->result) && CopyText(startedFrom, kCbPath, p) &&
-           startedFrom[0] != '\0';
+           ParseHandle(&p, &handles->result) && ParseHandle(&p, &handles->log) &&
+           CopyText(startedFrom, kCbPath, p) && startedFrom[0] != '\0';
 }
 
 // True when the file at path is still the one described by before: a
@@ -75,39 +70,23 @@ bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
            now.ftLastWriteTime.dwHighDateTime == before.ftLastWriteTime.dwHighDateTime;
 }
 
-// The removal in the copy, then the started-from file once its process has
-// ended, and this copy's own file at the next start.
-int RunAsCopy(const CopyHandles &handles, const char *startedFrom)
+// Schedules this copy's file for the next start, then its folder where it
+// is a private working folder (the only place the first process starts a
+// copy from): the deletions run in order, so the folder is empty by then.
+void ScheduleOwnFiles()
 {
-    WIN32_FILE_ATTRIBUTE_DATA before;
-    bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
-    bool startedFromToGo = false;
-    LONG code = ExitCodeOf(RunUninstall(startedFrom, &startedFromToGo));
-    if (void *view = usys.MapViewOfFile(handles.result, FILE_MAP_WRITE, 0, 0, sizeof code)) {
-        std::memcpy(view, &code, sizeof code);
-        usys.UnmapViewOfFile(view);
-    }
-    usys.SetEvent(handles.done);
-    usys.WaitForSingleObject(handles.parent, kParentWaitMs);
-    usys.CloseHandle(handles.parent);
-    usys.CloseHandle(handles.done);
-    usys.CloseHandle(handles.result);
-    if (startedFromToGo && known) {
-        bool deleted = false;
-        for (int i = 0; i < kDeleteTries && !deleted && Unchanged(startedFrom, before); ++i) {
-            usys.SetFileAttributesA(startedFrom, FILE_ATTRIBUTE_NORMAL);
-            deleted = usys.DeleteFileA(startedFrom) || IsAbsence(usys.GetLastError());
-            if (!deleted)
-                usys.Sleep(kDeleteRetryMs);
-        }
-        if (!deleted && Unchanged(startedFrom, before))
-            ScheduleDeletion(startedFrom);
-    }
     char self[kCbPath];
     DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
-    if (cch != 0 && cch < sizeof self)
+    if (cch == 0 || cch >= sizeof self)
+        return;
+    ScheduleDeletion(self);
+    char *name = std::strrchr(self, '\\');
+    if (!name)
+        return;
+    *name = '\0';
+    const char *folder = std::strrchr(self, '\\');
+    if (folder && std::strncmp(folder + 1, kWorkFolderPrefix, sizeof kWorkFolderPrefix - 1) == 0)
         ScheduleDeletion(self);
-    return code;
 }
 
 // Appends handle in decimal and a blank.
@@ -117,14 +96,13 @@ bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
            AppendText(line, cbLine, " ");
 }
 
-// Starts the copy at copyPath with switches and waits for its removal;
-// *code is its exit code. False (and nothing started) when it cannot be
-// started.
-bool RunCopyAndWait(const char *copyPath, const char *switches, const char *self, int *code)
+// Starts the copy at copyPath and waits for its removal; *code is its exit
+// code. False (and nothing started) when it cannot be started.
+bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *code)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE process = usys.GetCurrentProcess();
-    CopyHandles handles = {nullptr, nullptr, nullptr};
+    CopyHandles handles = {nullptr, nullptr, nullptr, nullptr};
     bool started = false;
     PROCESS_INFORMATION child = {};
     char line[4 * kCbPath] = "\"";
@@ -137,11 +115,18 @@ bool RunCopyAndWait(const char *copyPath, const char *switches, const char *self
                                              sizeof(LONG), nullptr);
     if (!handles.parent || !handles.done || !handles.result)
         goto done;
+    // The copy writes into this process's log through an inheritable
+    // duplicate of its handle.
+    if (g_logFile && !usys.DuplicateHandle(process, g_logFile, process, &handles.log, 0, TRUE,
+                                           DUPLICATE_SAME_ACCESS))
+        goto done;
     if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
-        !AppendText(line, sizeof line, switches) || !AppendText(line, sizeof line, kCopySwitch) ||
+        (silent && !AppendText(line, sizeof line, "/S ")) ||
+        !AppendText(line, sizeof line, kCopySwitch) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||
-        !AppendHandle(line, sizeof line, handles.result) || !AppendText(line, sizeof line, self))
+        !AppendHandle(line, sizeof line, handles.result) ||
+        !AppendHandle(line, sizeof line, handles.log) || !AppendText(line, sizeof line, self))
         goto done;
     if (!usys.CreateProcessA(copyPath, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                              &startup, &child))
@@ -166,6 +151,8 @@ bool RunCopyAndWait(const char *copyPath, const char *switches, const char *self
     usys.CloseHandle(child.hThread);
     usys.CloseHandle(child.hProcess);
 done:
+    if (handles.log)
+        usys.CloseHandle(handles.log);
     if (handles.result)
         usys.CloseHandle(handles.result);
     if (handles.done)
@@ -175,11 +162,50 @@ done:
     return started;
 }
 
-// Copies this program to a fresh temporary file and runs the removal there.
-// False when that cannot be done; a copy made but not started is deleted.
-bool RunFromTemporaryCopy(const char *switches, int *code)
+}  // namespace
+
+int RunAsTemporaryCopy(const char *rest)
 {
-    char self[kCbPath], longSelf[kCbPath], temp[kCbPath], copy[kCbPath];
+    CopyHandles handles;
+    char startedFrom[kCbPath];
+    if (!ParseCopyLine(rest, &handles, startedFrom))
+        return exitcode::kBadCommandLine;
+    g_logFile = handles.log;
+    WIN32_FILE_ATTRIBUTE_DATA before;
+    bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
+    bool startedFromToGo = false;
+    LONG code = ExitCodeOf(RunUninstall(startedFrom, &startedFromToGo));
+    // The first process ends the log with the exit code.
+    if (g_logFile)
+        usys.CloseHandle(g_logFile);
+    g_logFile = nullptr;
+    if (void *view = usys.MapViewOfFile(handles.result, FILE_MAP_WRITE, 0, 0, sizeof code)) {
+        std::memcpy(view, &code, sizeof code);
+        usys.UnmapViewOfFile(view);
+    }
+    usys.SetEvent(handles.done);
+    usys.WaitForSingleObject(handles.parent, kParentWaitMs);
+    usys.CloseHandle(handles.parent);
+    usys.CloseHandle(handles.done);
+    usys.CloseHandle(handles.result);
+    if (startedFromToGo && known) {
+        bool deleted = false;
+        for (int i = 0; i < kDeleteTries && !deleted && Unchanged(startedFrom, before); ++i) {
+            usys.SetFileAttributesA(startedFrom, FILE_ATTRIBUTE_NORMAL);
+            deleted = usys.DeleteFileA(startedFrom) || IsAbsence(usys.GetLastError());
+            if (!deleted)
+                usys.Sleep(kDeleteRetryMs);
+        }
+        if (!deleted && Unchanged(startedFrom, before))
+            ScheduleDeletion(startedFrom);
+    }
+    ScheduleOwnFiles();
+    return code;
+}
+
+bool RunFromTemporaryCopy(bool silent, int *code)
+{
+    char self[kCbPath], longSelf[kCbPath], temp[kCbPath], folder[kCbPath], copy[kCbPath];
     DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
     if (cch == 0 || cch >= sizeof self)
         return false;
@@ -187,105 +213,15 @@ bool RunFromTemporaryCopy(const char *switches, int *code)
     cch = usys.GetLongPathNameA(self, longSelf, sizeof longSelf);
     if (cch == 0 || cch >= sizeof longSelf)
         CopyText(longSelf, sizeof longSelf, self);
-    cch = usys.GetTempPathA(sizeof temp, temp);
-    if (cch == 0 || cch >= sizeof temp || !usys.GetTempFileNameA(temp, "qlx", 0, copy))
-        return false;  // GetTempFileNameA wants MAX_PATH bytes: copy has them
-    if (usys.CopyFileA(self, copy, FALSE) && RunCopyAndWait(copy, switches, longSelf, code))
-        return true;
-    usys.DeleteFileA(copy);
+    DWORD error;
+    if (!FindSystemTempPath(usys, temp) || !CreateWorkFolder(usys, temp, folder, &error))
+        return false;
+    // Made anew in the new folder (CopyFileA fails where the name exists).
+    if (JoinPath(copy, sizeof copy, folder, kUninstallerName)) {
+        if (usys.CopyFileA(self, copy, TRUE) && RunCopyAndWait(copy, silent, longSelf, code))
+            return true;
+        usys.DeleteFileA(copy);
+    }
+    RemoveWorkFolder(usys, folder);
     return false;
-}
-
-constexpr char kUsage[] =
-    "qlxuins1 [/S] [/LOG=file]\r\n\r\n"
-    "/S\tRemoves Quillarix with no window and no question.\r\n"
-    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
-
-// Opens the log at path (none for an empty one), starting it with the
-// command line the removal was started with.
-void StartLog(const char *path, const char *commandLine)
-{
-    OpenLogFile(usys, path);
-    LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", commandLine});
-}
-
-// The removal where the first process runs it: from a temporary copy, or
-// in place where none can be made.
-int RunFirstProcess(const CommandLine &args, const char *commandLine)
-{
-    // Room for both switches with any path: nothing is cut off.
-    char log[kCbPath] = "";
-    char switches[2 * kCbPath] = "";
-    if (args.silent)
-        AppendText(switches, sizeof switches, "/S ");
-    if (RunLogPath(usys, args.log, args.silent, kUninstallLogName, log)) {
-        AppendText(switches, sizeof switches, "/LOG=\"");
-        AppendText(switches, sizeof switches, log);
-        AppendText(switches, sizeof switches, "\" ");
-    }
-    int code = 0;
-    if (RunFromTemporaryCopy(switches, &code))
-        return code;
-    StartLog(log, commandLine);
-    code = ExitCodeOf(RunUninstall());  // in place: its own file goes at the next start
-    CloseLogFile(usys, code);
-    return code;
-}
-
-}  // namespace
-
-int ExitCodeOf(UninstallResult result)
-{
-    switch (result) {
-    case kRemoved:
-        return exitcode::kDone;
-    case kDeclined:
-        return exitcode::kCancelled;
-    case kRemovedAtRestart:
-        return exitcode::kRestartNeeded;
-    case kPartlyRemoved:
-    case kNotInstalled:
-    case kRunning:
-        break;
-    }
-    return exitcode::kFailed;
-}
-
-int RunUninstaller(const char *commandLine)
-{
-    CommandLine args;
-    bool understood = ParseCommandLine(commandLine, kCopySwitch, &args);
-    g_silent = args.silent;
-    CopyHandles handles;
-    char startedFrom[kCbPath];
-    if (understood && args.rest) {
-        if (!ParseCopyLine(args.rest, &handles, startedFrom))
-            return exitcode::kBadCommandLine;
-        StartLog(args.log, commandLine);
-        int code = RunAsCopy(handles, startedFrom);
-        CloseLogFile(usys, code);
-        return code;
-    }
-    int code;
-    HANDLE lock = nullptr;
-    char log[kCbPath] = "";
-    bool busy = understood && !args.help && !TakeRunLock(usys, &lock);
-    if (!understood || args.help || busy) {
-        RunLogPath(usys, args.log, args.silent, kUninstallLogName, log);
-        StartLog(log, commandLine);
-    }
-    if (!understood || args.help) {
-        Tell(kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
-        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if (busy) {
-        Tell(kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
-        code = exitcode::kBusy;
-    } else {
-        code = RunFirstProcess(args, commandLine);
-        if (lock)
-            usys.CloseHandle(lock);
-        return code;
-    }
-    CloseLogFile(usys, code);
-    return code;
 }

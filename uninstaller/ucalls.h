@@ -13,11 +13,12 @@
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
     X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
     X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA) \
-    X(GetLongPathNameA) X(GetTempPathA) X(GetTempFileNameA) X(CopyFileA)         \
+    X(GetLongPathNameA) X(GetTempPathA) X(CopyFileA) X(RtlGenRandom)         \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
-    X(GetFileAttributesExA) X(WriteFile) X(CreateMutexA) X(GetCommandLineA)
+    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineA) X(CreateDirectoryA)  \
+    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

@@ -26,9 +26,10 @@ int ExitCodeOf(UninstallResult result);
 UninstallResult RunUninstall(const char *startedFrom = nullptr, bool *startedFromToGo = nullptr);
 
 // The uninstaller as a program, given its whole command line (the
-// program's name first): started from its file, it takes the lock against
-// a second setup or removal, copies itself to a temporary file and has the
-// copy do the removal, waiting for it and ending with its exit code;
+// program's name first): started from its file, it opens its log, takes
+// the lock against a second setup or removal, copies itself into a private
+// folder made for the run and has the copy do the removal, waiting for it
+// and ending with its exit code;
 // started as that copy (commandLine says so), it removes, then deletes the
 // file it was started from once the first process has ended. Where no copy
 // can be made it removes in place.

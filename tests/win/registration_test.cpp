@@ -416,7 +416,10 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
     };
     for (const Case &c : cases) {
         g_boxes.clear();
-        HANDLE other = c.held ? CreateMutexA(nullptr, FALSE, kRunLockName) : nullptr;
+        HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
+                                            GENERIC_READ, 0, nullptr, OPEN_ALWAYS,
+                                            FILE_FLAG_DELETE_ON_CLOSE, nullptr)
+                              : nullptr;
         EXPECT_EQ(c.code, RunSetup(GetModuleHandleA(nullptr), c.line)) << c.line;
         if (other)
             CloseHandle(other);

@@ -17,7 +17,7 @@ const WORD kInputs[] = {kText, kBinary, kOne, kSeventeen, kBlanks, kLong, kRuns}
 
 class PayloadStore : public WineTest {
 protected:
-    std::string Staging() const { return std::string(g_setup.tempFolder) + "data.tmp"; }
+    std::string Staging() const { return std::string(g_setup.workFolder) + "\\data.tmp"; }
 };
 
 TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
@@ -142,9 +142,28 @@ TEST_F(PayloadStore, PathBeyondTheLimitFailsWithoutWriting)
 
 TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
 {
-    CopyText(g_setup.tempFolder, kCbPath, (Scratch("missing-temp") + "\\").c_str());
+    CopyText(g_setup.workFolder, kCbPath, Scratch("missing-folder").c_str());
     EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "never.txt"));
     EXPECT_FALSE(FileExists(Scratch("never.txt")));
+}
+
+// The compressed file is staged in the run's private folder, as a new file
+// that goes when its handle closes, and expanded from that handle: the
+// only file opened by name is the one created.
+TEST_F(PayloadStore, StagingIsANewFileOfThePrivateFolderNeverReopened)
+{
+    static std::vector<std::string> s_opened;
+    s_opened.clear();
+    Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                             DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
+        s_opened.push_back(std::string(path) + (disposition == CREATE_NEW ? " new" : " old") +
+                           (flags & FILE_FLAG_DELETE_ON_CLOSE ? " deleted on close" : ""));
+        return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
+    });
+    ASSERT_TRUE(ExpandPayload(kText + 1, Scratch().c_str(), "staged.txt"));
+    EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, s_opened);
+    EXPECT_FALSE(FileExists(Staging()));
+    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("staged.txt")));
 }
 
 TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)

@@ -66,8 +66,10 @@ template <EntryName E, typename R> R FailValue()
                        Is(n, "RegCloseKey") || Is(n, "RegDeleteKeyA") ||
                        Is(n, "RegDeleteValueA") || Is(n, "RegQueryInfoKeyA"))
         return ERROR_ACCESS_DENIED;
-    else if constexpr (Is(n, "_lopen") || Is(n, "_lcreat") || Is(n, "_lclose"))
+    else if constexpr (Is(n, "_lcreat") || Is(n, "_lclose"))
         return HFILE_ERROR;
+    else if constexpr (Is(n, "SetFilePointer"))
+        return INVALID_SET_FILE_POINTER;
     else if constexpr (Is(n, "LZInit"))
         return LZERROR_BADINHANDLE;
     else if constexpr (Is(n, "LZCopy"))
@@ -97,11 +99,11 @@ template <EntryName E, typename R> R FailValue()
 template <EntryName E> consteval int Takes()
 {
     constexpr const char *n = E.text;
-    if (Is(n, "CreateFileA") || Is(n, "CreateMutexA"))  // handles closed by CloseHandle
+    if (Is(n, "CreateFileA"))  // handles closed by CloseHandle
         return kFiles;
     if (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA"))
         return kKeys;
-    if (Is(n, "_lopen") || Is(n, "_lcreat"))
+    if (Is(n, "_lcreat"))
         return kLzFiles;
     if (Is(n, "LoadLibraryA"))
         return kLibraries;
@@ -111,8 +113,8 @@ template <EntryName E> consteval int Takes()
         return kGdiObjects;
     if (Is(n, "malloc"))
         return kHeapBlocks;
-    if (Is(n, "FormatMessageA"))
-        return kSystemTexts;
+    if (Is(n, "FormatMessageA") || Is(n, "ConvertStringSecurityDescriptorToSecurityDescriptorA"))
+        return kSystemTexts;  // local memory, freed with LocalFree
     return -1;
 }
 
@@ -146,7 +148,7 @@ template <EntryName E, typename R> bool TookSomething(R result)
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "SHGetSpecialFolderLocation"))
         return result == 0;  // ERROR_SUCCESS, S_OK
-    else if constexpr (Is(n, "_lopen") || Is(n, "_lcreat"))
+    else if constexpr (Is(n, "_lcreat"))
         return result != HFILE_ERROR;
     else
         return result != R{};
@@ -158,6 +160,13 @@ template <EntryName E, typename R> void Track(R result)
         g_held[Takes<E>()] += TookSomething<E>(result);
     if constexpr (Gives<E>() >= 0)
         g_held[Gives<E>()] -= 1;
+    // LZInit takes over the file handle it is given: LZClose closes it.
+    if constexpr (Is(E.text, "LZInit")) {
+        if (result >= 0) {
+            g_held[kFiles] -= 1;
+            g_held[kLzFiles] += 1;
+        }
+    }
 }
 
 // Releases returning nothing: freeing a null pointer gives nothing back.
@@ -213,7 +222,7 @@ R CallThrough(A... args)
         }
         R result = below(args...);
         Track<E>(result);
-        if constexpr (Is(E.text, "CreateFileA") || Is(E.text, "_lopen") || Is(E.text, "_lcreat")) {
+        if constexpr (Is(E.text, "CreateFileA") || Is(E.text, "_lcreat")) {
             bool failed;
             if constexpr (Is(E.text, "CreateFileA"))
                 failed = result == INVALID_HANDLE_VALUE;

@@ -69,7 +69,7 @@ HWND WINAPI NoProgressDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
 }
 
 const std::set<std::string> kCodes = {"1",  "1A", "2",  "3",  "4",  "5",  "8",  "9",  "10", "11",
-                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45"};
+                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45", "48", "49"};
 
 class Sweep : public WineTest {
 protected:
@@ -103,7 +103,8 @@ protected:
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
         DeleteFileA("C:\\windows\\qlxuins1.exe");
-        DeleteFileA((temp_ + "\\data.tmp").c_str());
+        for (const std::string &name : WorkFolders(temp_))  // working folders a failed run left
+            RemoveTree(temp_ + "\\" + name);
         DeleteFileA(startMenuLink_.c_str());
         DeleteFileA(desktopLink_.c_str());
         UnregisterClassA("Quillarix", GetModuleHandleA(nullptr));
@@ -123,7 +124,8 @@ protected:
     }
 
     // May this path change in a run? The installed files, the staging
-    // files, the uninstaller and the shortcuts.
+    // files, the uninstaller and the shortcuts; and a run's working folder,
+    // which stays (out of every user's reach) where it cannot be removed.
     bool MayChange(const std::string &path)
     {
         std::string folder = g_installFolder + "\\";
@@ -131,7 +133,8 @@ protected:
             return path != folder + "notes.txt";
         return path == g_installFolder + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
                path == "C:\\windows\\qlxnew.tmp" ||
-               path == temp_ + "\\data.tmp" || path == startMenuLink_ || path == desktopLink_;
+               path == startMenuLink_ || path == desktopLink_ ||
+               (path.rfind(temp_ + "\\qlx-", 0) == 0 && path.back() == '\\');
     }
 
     // One whole run; returns a description of every broken promise. Without
@@ -239,7 +242,11 @@ TEST_F(Sweep, EverySingleFailingCall)
     // Where the design reports a failure, its code is shown.
     auto shown = [&](const char *run) { return captionsSeen[run].substr(0, captionsSeen[run].find(" [")); };
     EXPECT_EQ("ERROR 1|ERROR 1A", shown("RegCreateKeyExA#1")) << captionsSeen["RegCreateKeyExA#1"];
-    EXPECT_EQ("ERROR 2", shown("GetWindowsDirectoryA#1")) << captionsSeen["GetWindowsDirectoryA#1"];
+    EXPECT_EQ("ERROR 48", shown("GetWindowsDirectoryA#1")) << captionsSeen["GetWindowsDirectoryA#1"];
+    EXPECT_EQ("ERROR 48", shown("CreateFileA#1")) << captionsSeen["CreateFileA#1"];  // no lock, no run
+    EXPECT_EQ("ERROR 2", shown("GetWindowsDirectoryA#2")) << captionsSeen["GetWindowsDirectoryA#2"];
+    EXPECT_EQ("ERROR 49", shown("RtlGenRandom#1")) << captionsSeen["RtlGenRandom#1"];
+    EXPECT_EQ("ERROR 49", shown("CreateDirectoryA#1")) << captionsSeen["CreateDirectoryA#1"];
     EXPECT_EQ("ERROR 3", shown("GetTempPathA#1")) << captionsSeen["GetTempPathA#1"];
     EXPECT_EQ("ERROR 43", shown("DialogBoxParamA#1")) << captionsSeen["DialogBoxParamA#1"];
     EXPECT_EQ("ERROR 34", shown("MoveFileExA#1")) << captionsSeen["MoveFileExA#1"];
@@ -271,7 +278,7 @@ std::string Incomplete()
     compare(std::string("C:\\windows\\") + kUninstallerName, kUninstallerName, false);
     for (std::string staging : {g_installFolder + "\\qlxnew.tmp", g_installFolder + "\\image.tmp",
                                 std::string("C:\\windows\\qlxnew.tmp"),
-                                std::string(g_setup.tempFolder) + "data.tmp"})
+                                std::string("C:\\windows\\") + kRunLockName})
         if (FileExists(staging))
             missing += " " + staging + " left;";
     auto value = [&](HKEY root, const char *key, const char *name, const std::string &data) {

@@ -38,6 +38,7 @@ void WineTest::SetUp()
     scratch_ = std::string("C:\\qlxtests\\") + info->test_suite_name() + "." + info->name();
     RemoveTree(scratch_);
     ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
+    CopyText(g_setup.workFolder, kCbPath, scratch_.c_str());  // the run's private folder
 }
 
 void WineTest::TearDown()
@@ -181,20 +182,33 @@ BOOL WINAPI RecordScheduledDeletion(LPCSTR path, LPCSTR to, DWORD flags)
     return TRUE;
 }
 
-std::vector<std::string> FileNames(const std::string &folder)
+// The names in folder that match pattern, of files or of folders, sorted.
+static std::vector<std::string> Names(const std::string &folder, const char *pattern, bool folders)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
+        std::string name = found.cFileName;
+        if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders && name != "." &&
+            name != "..")
+            names.push_back(name);
     } while (FindNextFileA(find, &found));
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+std::vector<std::string> FileNames(const std::string &folder)
+{
+    return Names(folder, "*", false);
+}
+
+std::vector<std::string> WorkFolders(const std::string &temp)
+{
+    return Names(temp, "qlx-*", true);
 }
 
 int CountFiles(const std::string &folder)

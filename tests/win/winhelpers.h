@@ -72,6 +72,8 @@ std::string PayloadSource(const char *name);  // RigPath("payload-src/" + name)
 
 int CountFiles(const std::string &folder);  // files directly in folder
 std::vector<std::string> FileNames(const std::string &folder);  // the same, by name, sorted
+// The private working folders (qlx-*) in the temp folder temp, by name.
+std::vector<std::string> WorkFolders(const std::string &temp);
 
 // Makes folder hold what the setup installs there, in stand-in contents:
 // the manifest's files (read-only where the manifest says so) and

@@ -1,0 +1,106 @@
+// The run's private working folder. Both programs run with administrator
+// rights, often as SYSTEM, whose temp folder every user may create files in;
+// a file there that the program closes and then reopens, starts or writes
+// through by name can be swapped by any user in between. So everything
+// temporary goes into a folder made fresh for the run: a random name, made
+// by a call that fails when the name exists, and a protected DACL that lets
+// in Administrators and SYSTEM only. Each program calls these through its
+// own call table.
+#pragma once
+#include "base/libraries.h"
+#include "base/pathtext.h"
+#include "base/win.h"
+
+#include <sddl.h>
+
+// Full control for SYSTEM and Administrators, inherited by what is made
+// inside, nothing inherited from the parent; owned by Administrators.
+inline constexpr char kPrivateFolderSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+inline constexpr char kWorkFolderPrefix[] = "qlx-";
+inline constexpr int kWorkFolderTries = 16;
+
+// The system's folder for temporary files into folder (kCbPath bytes), with
+// its trailing backslash: GetTempPath2A where the system has it (looked up,
+// since older systems and Wine lack it; under SYSTEM it gives a folder only
+// SYSTEM can use), else GetTempPathA. False, with folder empty, when there
+// is none that fits.
+template <typename Calls> bool FindSystemTempPath(const Calls &calls, char *folder)
+{
+    using GetTempPath2Fn = DWORD(WINAPI *)(DWORD, LPSTR);
+    HMODULE kernel = calls.GetModuleHandleA("KERNEL32.DLL");
+    auto getTempPath2 =
+        kernel ? LookUp<GetTempPath2Fn>(calls.GetProcAddress(kernel, "GetTempPath2A")) : nullptr;
+    DWORD cch = getTempPath2 ? getTempPath2(kCbPath, folder) : calls.GetTempPathA(kCbPath, folder);
+    if (cch == 0 || cch >= kCbPath) {
+        folder[0] = '\0';
+        return false;
+    }
+    folder[cch] = '\0';
+    return true;
+}
+
+// Creates the folder path with the security descriptor sddl, failing when
+// the name exists (CreateDirectoryA never opens an existing folder). False
+// with *error the system error of the failing call.
+template <typename Calls>
+bool CreateFolderWithSddl(const Calls &calls, const char *path, const char *sddl, DWORD *error)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!calls.ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1,
+                                                                    &descriptor, nullptr)) {
+        *error = calls.GetLastError();
+        return false;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    BOOL created = calls.CreateDirectoryA(path, &attributes);
+    *error = created ? ERROR_SUCCESS : calls.GetLastError();
+    calls.LocalFree(descriptor);
+    return created;
+}
+
+// Creates the run's working folder in base (a folder, with or without its
+// trailing backslash) into folder (kCbPath bytes): "qlx-" and 16 hex digits
+// from the system's cryptographic generator, another name while the one
+// drawn exists (never an existing folder). False, with folder empty and
+// *error set, when none could be made; the caller removes it with
+// RemoveWorkFolder once the run is done.
+template <typename Calls>
+bool CreateWorkFolder(const Calls &calls, const char *base, char *folder, DWORD *error)
+{
+    *error = ERROR_ALREADY_EXISTS;
+    for (int attempt = 0; attempt < kWorkFolderTries && *error == ERROR_ALREADY_EXISTS; ++attempt) {
+        unsigned char random[8];
+        if (!calls.RtlGenRandom(random, sizeof random)) {
+            *error = ERROR_GEN_FAILURE;
+            break;
+        }
+        char name[sizeof kWorkFolderPrefix + 2 * sizeof random];
+        char *p = name;
+        for (const char *q = kWorkFolderPrefix; *q;)
+            *p++ = *q++;
+        for (unsigned char byte : random) {
+            *p++ = "0123456789abcdef"[byte >> 4];
+            *p++ = "0123456789abcdef"[byte & 15];
+        }
+        *p = '\0';
+        if (!JoinPath(folder, kCbPath, base, name)) {
+            *error = ERROR_FILENAME_EXCED_RANGE;
+            break;
+        }
+        if (CreateFolderWithSddl(calls, folder, kPrivateFolderSddl, error))
+            return true;
+        if (*error == ERROR_FILE_EXISTS)
+            *error = ERROR_ALREADY_EXISTS;
+    }
+    folder[0] = '\0';
+    return false;
+}
+
+// Removes the working folder, which its users have emptied; nothing for an
+// empty path. What cannot be removed stays, out of every user's reach.
+template <typename Calls> void RemoveWorkFolder(const Calls &calls, char *folder)
+{
+    if (folder[0] != '\0')
+        calls.RemoveDirectoryA(folder);
+    folder[0] = '\0';
+}

@@ -1,0 +1,190 @@
+// What the elevated programs keep out of every user's reach, through the
+// setup's call table: the run's private working folder, the lock against a
+// second run, and the default log's name.
+#include "winhelpers.h"
+
+#include "base/logfile.h"
+#include "base/runlock.h"
+#include "base/state.h"
+#include "base/workfolder.h"
+
+#include <sddl.h>
+
+namespace {
+
+// The descriptor passed with the last CreateDirectoryA or CreateFileA, as
+// SDDL, and the paths created.
+std::string s_sddl;
+std::vector<std::string> s_created;
+
+void Capture(const char *path, const SECURITY_ATTRIBUTES *attributes)
+{
+    s_created.push_back(path);
+    s_sddl = "<none>";
+    char *text = nullptr;
+    if (attributes && attributes->lpSecurityDescriptor &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            attributes->lpSecurityDescriptor, SDDL_REVISION_1,
+            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        s_sddl = text;
+        LocalFree(text);
+    }
+}
+
+class Private : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        s_sddl.clear();
+        s_created.clear();
+    }
+};
+
+TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
+{
+    // The first two names drawn exist already: each is left alone and
+    // another one drawn.
+    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
+        Capture(path, attributes);
+        if (s_created.size() <= 2) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return FALSE;
+        }
+        return CreateDirectoryA(path, nullptr);
+    });
+    char folder[kCbPath];
+    DWORD error = 0xdeadbeef;
+    ASSERT_TRUE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
+    ASSERT_EQ(3u, s_created.size());
+    EXPECT_EQ(s_created[2], folder);
+    EXPECT_NE(s_created[0], s_created[1]);
+    EXPECT_NE(s_created[1], s_created[2]);
+    for (const std::string &path : s_created) {
+        EXPECT_EQ(Scratch("qlx-"), path.substr(0, Scratch("qlx-").size()));
+        EXPECT_EQ(Scratch().size() + 1 + 4 + 16, path.size()) << path;
+    }
+    EXPECT_EQ("O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", s_sddl);
+    EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
+    RemoveWorkFolder(sys, folder);
+    EXPECT_FALSE(FileExists(s_created[2]));
+    EXPECT_STREQ("", folder);
+
+    // Any other failure ends the attempt, with nothing left named.
+    s_created.clear();
+    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
+        Capture(path, attributes);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    });
+    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
+    EXPECT_EQ(1u, s_created.size());
+    EXPECT_STREQ("", folder);
+}
+
+DWORD WINAPI SystemTemp(DWORD cb, LPSTR buffer)
+{
+    return CopyText(buffer, cb, "C:\\windows\\SystemTemp\\") ? 22 : 0;
+}
+
+// GetTempPath2A, where the system has it, gives the folder (under SYSTEM,
+// one only SYSTEM can use); else GetTempPathA.
+TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
+{
+    Fake(sys.GetProcAddress, [](HMODULE module, LPCSTR name) -> FARPROC {
+        if (std::string(name) != "GetTempPath2A")
+            return GetProcAddress(module, name);
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SystemTemp));
+    });
+    char temp[kCbPath];
+    ASSERT_TRUE(FindSystemTempPath(sys, temp));
+    EXPECT_STREQ("C:\\windows\\SystemTemp\\", temp);
+    RestoreSysCalls();
+    ASSERT_TRUE(FindSystemTempPath(sys, temp));
+    char expected[kCbPath];
+    GetTempPathA(sizeof expected, expected);
+    EXPECT_STREQ(expected, temp);
+}
+
+// The lock is a file in the Windows folder that only administrators and
+// SYSTEM can open. Held by another run, whatever it answers (a sharing
+// violation, or access denied to a user's process or while that run's lock
+// is going), it is never taken as no lock.
+TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
+{
+    HANDLE lock = nullptr, second = nullptr;
+    DWORD error = 0;
+    Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                             DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
+        Capture(path, sa);
+        return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
+    });
+    ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
+    EXPECT_EQ(std::string("C:\\windows\\") + kRunLockName, s_created.at(0));
+    EXPECT_EQ("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", s_sddl);
+    EXPECT_EQ(RunLock::kBusy, TakeRunLock(sys, &second, &error));
+    EXPECT_EQ(nullptr, second);
+    CloseHandle(lock);
+    EXPECT_FALSE(FileExists(s_created[0]));  // gone with its handle
+
+    // A mutex of the lock's old name, which any user could create first,
+    // keeps nobody out any more.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, "Global\\Orvanta.Quillarix.SetupOrRemoval");
+    ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
+    CloseHandle(lock);
+    CloseHandle(mutex);
+
+    struct Case {
+        DWORD error;
+        RunLock expected;
+    } const cases[] = {{ERROR_ACCESS_DENIED, RunLock::kBusy},
+                       {ERROR_SHARING_VIOLATION, RunLock::kBusy},
+                       {ERROR_PATH_NOT_FOUND, RunLock::kFailed}};
+    static DWORD s_error;
+    for (const Case &c : cases) {
+        s_error = c.error;
+        Fake(sys.CreateFileA, [](LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
+                                 HANDLE) -> HANDLE {
+            SetLastError(s_error);
+            return INVALID_HANDLE_VALUE;
+        });
+        lock = reinterpret_cast<HANDLE>(0xA5A5);
+        EXPECT_EQ(c.expected, TakeRunLock(sys, &lock, &error)) << c.error;
+        EXPECT_EQ(nullptr, lock) << c.error;
+        EXPECT_EQ(c.error, error);
+    }
+}
+
+// A default log is never written through a name that exists: a file there
+// is replaced, not written into; where the name cannot be freed (held open
+// by a user's program) the next numbered name is taken.
+TEST_F(Private, DefaultLogTakesANewFileUnderAFreeName)
+{
+    static std::string s_temp;
+    s_temp = Scratch() + "\\";
+    Fake(sys.GetTempPathA, [](DWORD cb, LPSTR buffer) -> DWORD {
+        return CopyText(buffer, cb, s_temp.c_str()) ? static_cast<DWORD>(s_temp.size()) : 0;
+    });
+    std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
+    ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
+    OpenRunLog(sys, "", true, kSetupLogName);
+    WriteLogLine(sys, {"one"});
+    CloseLogFile(sys, 0);
+    EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
+
+    HANDLE held = CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    OpenRunLog(sys, "", true, kSetupLogName);
+    CloseLogFile(sys, 1603);
+    CloseHandle(held);
+    EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
+    EXPECT_EQ("Exit code 1603\r\n", ReadFileBytes(second));
+
+    // Not silent and not asked for: no log at all.
+    OpenRunLog(sys, "", false, kSetupLogName);
+    EXPECT_EQ(nullptr, g_logFile);
+}
+
+}  // namespace
