@@ -5,6 +5,7 @@
 #pragma once
 #include "base/pathtext.h"
 #include "base/win.h"
+#include "base/workfolder.h"
 
 #include <cstring>
 #include <initializer_list>
@@ -31,16 +32,26 @@ template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
 
 // A default log lives in the temp folder, where every user may put a file,
 // or a link to any file, at its name beforehand, or hold it open. So it is
-// never written through a name that exists: what is there is deleted (a
-// link itself goes, never what it points to) and the log is created anew
-// (CREATE_NEW, which fails on any name that exists). Where that still
-// fails, the next numbered name is tried (name-2.ext, name-3.ext, ...).
+// never opened through a name that exists: the log is created new under a
+// random name of its own (CREATE_NEW) and renamed over the default name,
+// which replaces whatever is there (a link itself, never what it points
+// to; deleting it first would follow a link under Wine). Where the name
+// cannot be taken, the next numbered one is tried (name-2.ext, ...); where
+// none can, the log keeps its random name. It is written through the
+// handle that created it.
 template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char *defaultName)
 {
-    char temp[kCbPath], name[kCbPath], path[kCbPath];
+    char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];
     DWORD cch = calls.GetTempPathA(sizeof temp, temp);
-    if (cch == 0 || cch >= sizeof temp)
+    if (cch == 0 || cch >= sizeof temp || !CopyText(name, sizeof name, defaultName) ||
+        !AppendText(name, sizeof name, ".") || !AppendRandomHex(calls, name, sizeof name) ||
+        !JoinPath(fresh, sizeof fresh, temp, name))
         return;
+    HANDLE file = calls.CreateFileA(fresh, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    g_logFile = file;
     const char *dot = std::strrchr(defaultName, '.');
     std::size_t cchStem = dot ? static_cast<std::size_t>(dot - defaultName) : std::strlen(defaultName);
     for (unsigned n = 1; n <= kLogNameTries; ++n) {
@@ -51,13 +62,8 @@ template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char
             !AppendText(name, sizeof name, defaultName + cchStem) ||
             !JoinPath(path, sizeof path, temp, name))
             return;
-        calls.DeleteFileA(path);
-        HANDLE file = calls.CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            g_logFile = file;
+        if (calls.MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING))
             return;
-        }
     }
 }
 

@@ -58,6 +58,23 @@ bool CreateFolderWithSddl(const Calls &calls, const char *path, const char *sddl
     return created;
 }
 
+// Appends 16 hex digits from the system's cryptographic generator to
+// name (cbName bytes). False, leaving name unchanged, when the generator
+// fails or they do not fit.
+template <typename Calls> bool AppendRandomHex(const Calls &calls, char *name, std::size_t cbName)
+{
+    unsigned char random[8];
+    char hex[2 * sizeof random + 1];
+    if (!calls.RtlGenRandom(random, sizeof random))
+        return false;
+    for (std::size_t i = 0; i < sizeof random; ++i) {
+        hex[2 * i] = "0123456789abcdef"[random[i] >> 4];
+        hex[2 * i + 1] = "0123456789abcdef"[random[i] & 15];
+    }
+    hex[sizeof hex - 1] = '\0';
+    return AppendText(name, cbName, hex);
+}
+
 // Creates the run's working folder in base (a folder, with or without its
 // trailing backslash) into folder (kCbPath bytes): "qlx-" and 16 hex digits
 // from the system's cryptographic generator, another name while the one
@@ -69,20 +86,12 @@ bool CreateWorkFolder(const Calls &calls, const char *base, char *folder, DWORD 
 {
     *error = ERROR_ALREADY_EXISTS;
     for (int attempt = 0; attempt < kWorkFolderTries && *error == ERROR_ALREADY_EXISTS; ++attempt) {
-        unsigned char random[8];
-        if (!calls.RtlGenRandom(random, sizeof random)) {
+        char name[32] = "";
+        if (!AppendText(name, sizeof name, kWorkFolderPrefix) ||
+            !AppendRandomHex(calls, name, sizeof name)) {
             *error = ERROR_GEN_FAILURE;
             break;
         }
-        char name[sizeof kWorkFolderPrefix + 2 * sizeof random];
-        char *p = name;
-        for (const char *q = kWorkFolderPrefix; *q;)
-            *p++ = *q++;
-        for (unsigned char byte : random) {
-            *p++ = "0123456789abcdef"[byte >> 4];
-            *p++ = "0123456789abcdef"[byte & 15];
-        }
-        *p = '\0';
         if (!JoinPath(folder, kCbPath, base, name)) {
             *error = ERROR_FILENAME_EXCED_RANGE;
             break;

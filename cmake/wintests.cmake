@@ -173,6 +173,12 @@ ${thunks});
 endfunction()
 qlx_planted_library(version GetFileVersionInfoSizeA GetFileVersionInfoA VerQueryValueA)
 qlx_planted_library(ole32 CoInitialize CoUninitialize CoCreateInstance)
+# The program that the watched scenarios' user puts in place of every file
+# the setup closes in a temp folder.
+add_executable(intruder WIN32 tests/e2e/planted/intruder.cpp)
+target_link_options(intruder PRIVATE -static)
+set_target_properties(intruder PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/planted)
+add_dependencies(e2e_driver intruder)
 
 file(GLOB QLX_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/*.txt)
 math(EXPR QLX_BITS "${CMAKE_SIZEOF_VOID_P} * 8")

@@ -62,11 +62,23 @@ if [ -n "$drive" ]; then
     rig_as_user ln -sfn "$dir/drive-$letter" "$dir/prefix/dosdevices/$letter:"
 fi
 
+# NAME.before, if any, prepares the scenario's prefix before the setup
+# starts (exit code 77: the scenario is skipped); the processes it leaves
+# running, listed in background.pids, are ended when the driver is done.
+before="${scenario%.txt}.before"
+if [ -f "$before" ]; then
+    DIR="$dir" PREFIX="$dir/prefix" PLANTED="$planted" sh "$before"
+    prepared=$?
+    [ $prepared = 77 ] && { echo "SKIPPED $name: $(cat "$dir/skipped" 2>/dev/null)"; exit 77; }
+    [ $prepared = 0 ] || { echo "$before failed ($prepared)"; exit 1; }
+fi
+
 run_in_prefix() { (cd "$dir" && rig_wine_in "$dir/prefix" "$dir/home" "$@"); }
 run_in_prefix wine "$dir/$(basename "$driver")" "$(rig_winpath "$dir/$(basename "$scenario")")" \
     "$(rig_winpath "$dir/downloads/$(basename "$setup")")" "$(rig_winpath "$dir/transcript.txt")" \
     "$(rig_winpath "$dir/shots")" "$PROGRAM_FILES" "$bits"
 status=$?
+[ -f "$dir/background.pids" ] && kill $(cat "$dir/background.pids") 2>/dev/null
 cat "$dir/transcript.txt" 2>/dev/null
 run_in_prefix wineserver -k >/dev/null 2>&1
 run_in_prefix wineserver -w >/dev/null 2>&1
