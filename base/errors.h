@@ -30,6 +30,7 @@ inline constexpr char kPendingDeletions[] = "46";
 inline constexpr char kAnotherRun[] = "47";
 inline constexpr char kRunLockFailed[] = "48";
 inline constexpr char kNoWorkFolder[] = "49";
+inline constexpr char kFolderIsLink[] = "50";
 }  // namespace errcode
 
 // Both programs say this where the lock against a second instance cannot

@@ -84,3 +84,22 @@ bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder)
     bool bareDrive = folder[0] != '\0' && folder[1] == ':' && folder[2] == '\0';
     return bareDrive ? JoinPath(dst, cbDst, folder, "") : CopyText(dst, cbDst, folder);
 }
+
+bool IsWithinFolder(const char *path, const char *folder)
+{
+    std::size_t cchFolder = std::strlen(folder);
+    while (cchFolder > 0 && folder[cchFolder - 1] == '\\')
+        --cchFolder;
+    if (cchFolder == 0)
+        return false;
+    for (std::size_t i = 0; i < cchFolder; ++i) {
+        char a = path[i], b = folder[i];
+        if (a >= 'a' && a <= 'z')
+            a = static_cast<char>(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z')
+            b = static_cast<char>(b - 'a' + 'A');
+        if (a != b || a == '\0')
+            return false;
+    }
+    return path[cchFolder] == '\0' || path[cchFolder] == '\\';
+}

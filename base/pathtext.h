@@ -44,3 +44,8 @@ struct DecimalText {
 // drive root is kept) gets its backslash ("C:\"), since "C:" alone names
 // the drive's current directory. False, with dst empty, when it does not fit.
 bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder);
+
+// True when path is folder or lies below it, compared as file systems do
+// (ASCII letters in either case; a trailing backslash of folder ignored).
+// False for an empty folder.
+bool IsWithinFolder(const char *path, const char *folder);

@@ -22,7 +22,7 @@
     X(GetModuleFileNameA)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
-    X(RegCreateKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
+    X(RegCreateKeyExA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
     X(RegDeleteValueA) X(lstrlenA) X(lstrcmpiA)                               \
     /* security, randomness */                                                \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(RtlGenRandom)   \
@@ -52,7 +52,8 @@
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA)
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA)    \
+    X(CreateThread) X(WaitForSingleObject)
 
 struct SysCalls {
     QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

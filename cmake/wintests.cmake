@@ -67,6 +67,7 @@ set(QLX_WINTEST_SOURCES
     tests/win/rig_test.cpp
     tests/win/store_test.cpp
     tests/win/private_test.cpp
+    tests/win/launch_test.cpp
     tests/win/report_test.cpp
     tests/win/sequence_test.cpp
     tests/win/manifest_test.cpp

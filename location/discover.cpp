@@ -77,17 +77,31 @@ bool ProbeMainExecutable(const char *folder)
            ProbeInUse(sys, path) != FileUse::kAbsent;
 }
 
-bool ProposeLocation(char *proposed)
+// Reads the recorded install folder into proposed: in an interactive run
+// the per-user settings' `Path`, which the person sees before installing;
+// in a silent run, with nobody to see it, only the folder an administrator
+// recorded (the App Paths entry's `Path`, machine-wide), never the per-user
+// record that the user's own programs can rewrite. Opens the App Paths
+// entry without creating it.
+static LONG ReadRecordedFolder(char *proposed)
 {
     HKEY key;
-    if (OpenSettingsKey(&key) == ERROR_SUCCESS) {
-        LONG status = ReadStringValue(key, "Path", proposed, kCbPath);
-        CloseKey(key);
-        if (status == ERROR_SUCCESS && proposed[0] != ':') {
-            if (!ValidateLocation(proposed, false))
-                return false;
-            return ProbeMainExecutable(proposed);
-        }
+    LONG status = g_setup.silent
+                      ? sys.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsEntry, 0, KEY_READ, &key)
+                      : OpenSettingsKey(&key);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = ReadStringValue(key, "Path", proposed, kCbPath);
+    CloseKey(key);
+    return status;
+}
+
+bool ProposeLocation(char *proposed)
+{
+    if (ReadRecordedFolder(proposed) == ERROR_SUCCESS && proposed[0] != ':') {
+        if (!ValidateLocation(proposed, false))
+            return false;
+        return ProbeMainExecutable(proposed);
     }
     CopyText(proposed, kCbPath, g_setup.programFilesFolder);
     AppendText(proposed, kCbPath, kProductFolder);

@@ -16,7 +16,8 @@ void FindTempFolder();
 void FindProgramFilesFolder();
 
 // Fills proposed (260 bytes) with the recorded folder of an earlier
-// installation, else the program files folder + "\Quillarix". Returns true
+// installation (in a silent run only the one an administrator recorded),
+// else the program files folder + "\Quillarix". Returns true
 // only when the recorded folder passes silent validation and holds the
 // main executable.
 bool ProposeLocation(char *proposed);

@@ -9,6 +9,9 @@
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+// OLEAUT32's strings, for the shell's automation objects.
+using SysAllocStringFn = BSTR(WINAPI *)(const OLECHAR *);
+using SysFreeStringFn = void(WINAPI *)(BSTR);
 
 inline constexpr CLSID kClsidShellLink = {
     0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};

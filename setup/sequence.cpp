@@ -24,6 +24,7 @@
 #include "registration/registration.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
+#include "ui/launch.h"
 #include "ui/ui.h"
 
 #include <cstring>
@@ -169,14 +170,6 @@ static bool Install(bool *whole)
     return true;
 }
 
-static void Launch()
-{
-    char directory[kCbPath];
-    DirectoryPath(directory, sizeof directory, g_setup.installFolder);
-    sys.SetCurrentDirectoryA(directory);
-    sys.ShellExecuteA(g_setup.backdrop, "open", kMainExeName, "", directory, SW_SHOWDEFAULT);
-}
-
 // The install folder given on the command line, trailing blanks aside, as
 // the proposed one. False (reported) when it does not fit the path text.
 static bool TakeGivenFolder(char *proposed, const char *given)
@@ -217,7 +210,7 @@ static int RunSequence(const char *givenFolder)
     bool whole = false;
     // A deployment starts nothing under the account it runs as.
     if (Install(&whole) && !g_setup.silent)
-        Launch();
+        LaunchApplication();
     if (progress)
         sys.DestroyWindow(progress);
     return whole ? exitcode::kDone : exitcode::kFailed;

@@ -77,3 +77,22 @@ TEST(CopyAndAppendText, RefuseToOverflow)
 }
 
 }  // namespace
+
+TEST(IsWithinFolder, TheFolderAndWhatLiesBelowItInEitherCase)
+{
+    struct Case {
+        const char *path, *folder;
+        bool within;
+    } const cases[] = {
+        {"C:\\Program Files\\Quillarix", "C:\\Program Files", true},
+        {"c:\\PROGRAM FILES\\Quillarix", "C:\\Program Files\\", true},
+        {"C:\\Program Files", "C:\\Program Files", true},
+        {"C:\\Program Files (x86)\\Quillarix", "C:\\Program Files", false},
+        {"C:\\Program FilesX", "C:\\Program Files", false},
+        {"C:\\Program", "C:\\Program Files", false},
+        {"C:\\Quillarix", "C:\\", true},
+        {"C:\\Quillarix", "", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.within, IsWithinFolder(c.path, c.folder)) << c.path << " in " << c.folder;
+}

@@ -173,6 +173,52 @@ TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
     ASSERT_FALSE(v.accepted);
 }
 
+// A junction or symbolic link at the folder, or at a level above it, is
+// refused: the files would land where it points. (Wine has no reparse
+// points: the call table stands in.) Nothing is created then.
+TEST_F(Validation, LinkAtTheFolderOrAboveIsRefused)
+{
+    static std::string s_link;
+    Fake(sys.GetFileAttributesA, [](LPCSTR path) -> DWORD {
+        if (s_link == path)
+            return FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+        return GetFileAttributesA(path);
+    });
+    for (const char *link : {"Apps\\Quillarix", "Apps"}) {
+        s_link = Scratch(link);
+        CreateDirectoryA(Scratch("Apps").c_str(), nullptr);
+        Verdict v = Validate(Scratch("Apps\\Quillarix"));
+        EXPECT_FALSE(v.accepted) << link;
+        EXPECT_EQ("ERROR 50", v.captions) << link;
+        EXPECT_FALSE(FileExists(Scratch("Apps\\Quillarix"))) << link;
+    }
+}
+
+// A folder created outside Program Files gets the protection Program Files
+// gives; inside it, the folder inherits.
+TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
+{
+    static std::string s_sddl;
+    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
+        s_sddl = SddlOf(attributes);
+        return CreateDirectoryA(path, nullptr);
+    });
+    CopyText(g_setup.programFilesFolder, kCbPath, Scratch("Program Files").c_str());
+    CreateDirectoryA(g_setup.programFilesFolder, nullptr);
+    struct Case {
+        const char *folder, *sddl;
+    } const cases[] = {
+        {"Quillarix", "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        {"Program Files\\Quillarix", "<none>"},
+        {"Program Files (x86)", "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+    };
+    for (const Case &c : cases) {
+        s_sddl = "";
+        EXPECT_TRUE(Validate(Scratch(c.folder)).accepted) << c.folder;
+        EXPECT_EQ(c.sddl, s_sddl) << c.folder;
+    }
+}
+
 class Discovery : public WineTest {
 protected:
     void SetUp() override
@@ -296,6 +342,28 @@ TEST_F(Discovery, RecordedFolderWithTheApplicationIsAnExistingInstall)
     EXPECT_TRUE(flag);
     CloseHandle(held);
     EXPECT_TRUE(g_boxes.empty());
+}
+
+// A silent run has nobody to see the folder: it trusts the folder an
+// administrator recorded (App Paths), never the per-user one.
+TEST_F(Discovery, SilentRunTakesOnlyTheFolderAnAdministratorRecorded)
+{
+    RecordPath(Scratch("Users own"));
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+    bool flag = true;
+    g_setup.silent = true;
+    EXPECT_EQ("C:\\Program Files\\Quillarix", Propose(&flag));
+    EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));  // not created
+    std::string recorded = Scratch("Administrators");
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(recorded.c_str()),
+                   static_cast<DWORD>(recorded.size() + 1));
+    RegCloseKey(key);
+    EXPECT_EQ(recorded, Propose(&flag));
+    g_setup.silent = false;
+    EXPECT_EQ(Scratch("Users own"), Propose(&flag));
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
 }
 
 TEST_F(Discovery, RecordedPathBeginningWithColonCountsAsNone)

@@ -8,8 +8,6 @@
 #include "base/state.h"
 #include "base/workfolder.h"
 
-#include <sddl.h>
-
 namespace {
 
 // The descriptor passed with the last CreateDirectoryA or CreateFileA, as
@@ -20,15 +18,7 @@ std::vector<std::string> s_created;
 void Capture(const char *path, const SECURITY_ATTRIBUTES *attributes)
 {
     s_created.push_back(path);
-    s_sddl = "<none>";
-    char *text = nullptr;
-    if (attributes && attributes->lpSecurityDescriptor &&
-        ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            attributes->lpSecurityDescriptor, SDDL_REVISION_1,
-            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
-        s_sddl = text;
-        LocalFree(text);
-    }
+    s_sddl = SddlOf(attributes);
 }
 
 class Private : public WineTest {

@@ -179,6 +179,9 @@ protected:
         s_folder = Scratch("Quillarix");
         sys.DialogBoxParamA = InstallAndAccept;
         sys.ShellExecuteA = RecordLaunch;
+        // No shell is asked: it would start Quillarix for real.
+        Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
+                                  DWORD, LPDWORD) -> HANDLE { return nullptr; });
         Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
     void Run(int expected = exitcode::kDone) { EXPECT_EQ(expected, RunSetup(GetModuleHandleA(nullptr))); }

@@ -55,6 +55,9 @@ protected:
         s_launches = 0;
         sys.DialogBoxParamA = FakeDialogBox;
         sys.ShellExecuteA = FakeShellExecute;
+        // No shell is asked: it would start Quillarix for real.
+        Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
+                                  DWORD, LPDWORD) -> HANDLE { return nullptr; });
         // No backdrop window in these tests; its own tests cover it.
         Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }

@@ -155,6 +155,9 @@ protected:
         sys.DialogBoxParamA = InstallAndAccept;
         sys.CreateDialogParamA = NoProgressDialog;
         sys.ShellExecuteA = NoLaunch;
+        // No shell is asked: it would start Quillarix for real.
+        Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
+                                  DWORD, LPDWORD) -> HANDLE { return nullptr; });
         sys.GetProcAddress = CountingGetProcAddress;
         if (!backdrop)
             Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });

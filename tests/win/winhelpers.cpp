@@ -1,6 +1,8 @@
 // Test helpers: the fixture, recorded message boxes, files and resources.
 #include "winhelpers.h"
 
+#include <sddl.h>
+
 #include "base/state.h"
 #include "payload/manifest.h"
 
@@ -247,4 +249,18 @@ BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags)
         return FALSE;
     }
     return MoveFileExA(from, to, flags);
+}
+
+std::string SddlOf(const SECURITY_ATTRIBUTES *attributes)
+{
+    std::string sddl = "<none>";
+    char *text = nullptr;
+    if (attributes && attributes->lpSecurityDescriptor &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            attributes->lpSecurityDescriptor, SDDL_REVISION_1,
+            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        sddl = text;
+        LocalFree(text);
+    }
+    return sddl;
 }

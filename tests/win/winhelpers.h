@@ -105,3 +105,7 @@ bool RegistryKeyExists(HKEY root, const char *path);
 // write before it fail (ERROR_DISK_FULL) for a target named g_diskFullFor.
 extern std::string g_diskFullFor;
 BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags);
+
+// The owner and DACL of the descriptor that attributes carry, as SDDL;
+// "<none>" without one.
+std::string SddlOf(const SECURITY_ATTRIBUTES *attributes);

@@ -1,0 +1,154 @@
+// Starting Quillarix at the end: through the desktop's shell where one
+// answers, else by the setup itself, once, with every COM object, string
+// and library given back.
+#include "winhelpers.h"
+
+#include "base/state.h"
+#include "ui/launch.h"
+
+#include <exdisp.h>
+
+namespace {
+
+// Where the fake shell stops answering.
+enum Stop { kNoClass, kNoDesktop, kNoServiceProvider, kNoAnswer };
+Stop s_stop;
+volatile LONG s_alive;  // references handed out and not yet released
+LONG s_libraries;       // libraries loaded and not yet freed
+HANDLE s_answer;        // set to let a shell that does not answer go on
+int s_launched;
+volatile LONG s_asked;  // the shell windows object was asked for
+
+template <typename Base> struct Counted : Base {
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override
+    {
+        *out = nullptr;
+        if (riid != __uuidof(IUnknown) && riid != __uuidof(IDispatch) && riid != __uuidof(Base))
+            return E_NOINTERFACE;
+        AddRef();
+        *out = this;
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&s_alive); }
+    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&s_alive); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS *, VARIANT *,
+                                     EXCEPINFO *, UINT *) override
+    {
+        return E_NOTIMPL;
+    }
+};
+
+// The desktop's automation object, without the service provider that
+// leads on to the shell's browser.
+Counted<IDispatch> s_desktop;
+
+struct FakeShellWindows : Counted<IShellWindows> {
+    HRESULT STDMETHODCALLTYPE get_Count(LONG *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Item(VARIANT, IDispatch **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE _NewEnum(IUnknown **) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Register(IDispatch *, LONG, int, LONG *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE RegisterPending(LONG, VARIANT *, VARIANT *, int, LONG *) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Revoke(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnNavigate(LONG, VARIANT *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnActivated(LONG, VARIANT_BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE FindWindowSW(VARIANT *, VARIANT *, int, LONG *, int,
+                                           IDispatch **out) override
+    {
+        *out = nullptr;
+        if (s_stop == kNoDesktop)
+            return S_FALSE;
+        s_desktop.AddRef();
+        *out = &s_desktop;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnCreated(LONG, IUnknown *) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ProcessAttachDetach(VARIANT_BOOL) override { return E_NOTIMPL; }
+} s_shellWindows;
+
+HRESULT WINAPI FakeCoCreateInstance(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *out)
+{
+    *out = nullptr;
+    InterlockedIncrement(&s_asked);
+    if (s_stop == kNoAnswer)
+        WaitForSingleObject(s_answer, INFINITE);
+    if (s_stop == kNoClass || s_stop == kNoAnswer)
+        return REGDB_E_CLASSNOTREG;
+    s_shellWindows.AddRef();
+    *out = static_cast<IShellWindows *>(&s_shellWindows);
+    return S_OK;
+}
+
+class Launch : public WineTest {
+protected:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        CopyText(g_setup.installFolder, kCbPath, Scratch().c_str());
+        JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, "mark.bat");
+    }
+};
+
+TEST_F(Launch, WhereTheShellDoesNotStartItTheSetupDoesOnceAndGivesEverythingBack)
+{
+    Fake(sys.GetProcAddress, [](HMODULE module, LPCSTR name) -> FARPROC {
+        if (std::string(name) == "CoCreateInstance")
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeCoCreateInstance));
+        return GetProcAddress(module, name);
+    });
+    Fake(sys.LoadLibraryA, [](LPCSTR path) -> HMODULE {
+        HMODULE module = LoadLibraryA(path);
+        InterlockedIncrement(&s_libraries);
+        return module;
+    });
+    Fake(sys.FreeLibrary, [](HMODULE module) -> BOOL {
+        InterlockedDecrement(&s_libraries);
+        return FreeLibrary(module);
+    });
+    Fake(sys.ShellExecuteA, [](HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT) -> HINSTANCE {
+        s_launched += std::string(file) == kMainExeName;
+        return reinterpret_cast<HINSTANCE>(33);
+    });
+    s_answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    for (Stop stop : {kNoClass, kNoDesktop, kNoServiceProvider, kNoAnswer}) {
+        s_stop = stop;
+        s_launched = 0;
+        s_asked = 0;
+        ResetEvent(s_answer);
+        DWORD start = GetTickCount();
+        LaunchApplication();
+        EXPECT_EQ(1, s_asked) << stop;
+        EXPECT_EQ(1, s_launched) << stop;
+        if (stop == kNoAnswer) {
+            EXPECT_GE(GetTickCount() - start, kShellLaunchWaitMs - 100);
+        }
+        EXPECT_LT(GetTickCount() - start, kShellLaunchWaitMs + 2000) << stop;
+        SetEvent(s_answer);  // the shell that did not answer gives up now
+        for (int i = 0; i < 1000 && (s_libraries != 0 || s_alive != 0); ++i)
+            Sleep(10);
+        EXPECT_EQ(0, s_alive) << stop << ": COM references left";
+        EXPECT_EQ(0, s_libraries) << stop << ": libraries left loaded";
+    }
+    CloseHandle(s_answer);
+}
+
+// Wine's desktop answers, as Explorer does: the shell runs the program.
+TEST_F(Launch, TheDesktopsShellStartsItWhereOneAnswers)
+{
+    std::string mark = Scratch("ran.txt");
+    ASSERT_TRUE(WriteFileBytes(g_setup.mainExePath, "echo ran> \"" + mark + "\"\r\n"));
+    ASSERT_TRUE(LaunchThroughShell(60000));
+    for (int i = 0; i < 3000 && !FileExists(mark); ++i)
+        Sleep(10);
+    EXPECT_TRUE(FileExists(mark));
+}
+
+}  // namespace

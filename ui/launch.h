@@ -1,0 +1,22 @@
+// Starting Quillarix at the end of an interactive installation, as the
+// person logged on (ui/launch.cpp).
+#pragma once
+#include "base/win.h"
+#include "registration/ole32.h"
+
+// Starts Quillarix: through the desktop's shell, so that it runs as the
+// person logged on rather than with the setup's rights; where no shell
+// answers within kShellLaunchWaitMs, the setup starts it itself.
+inline constexpr DWORD kShellLaunchWaitMs = 5000;
+void LaunchApplication();
+
+// The shell's part: true when the shell was asked and accepted. The
+// worker that asks it is given waitMs (and, once it is starting Quillarix,
+// waitMs more); it never holds the caller longer.
+bool LaunchThroughShell(DWORD waitMs);
+
+// Asks the desktop's shell to open file in directory (see launch.cpp);
+// claim is taken just before the shell is asked. Exposed for the tests.
+HRESULT ShellExecuteThroughDesktop(CoCreateInstanceFn coCreateInstance,
+                                   SysAllocStringFn sysAllocString, SysFreeStringFn sysFreeString,
+                                   const char *file, const char *directory, volatile LONG *claim);
