@@ -24,10 +24,10 @@ inline constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 enum class RunLock { kTaken, kBusy, kFailed };
 
 // Takes the lock into *lock (closed with CloseHandle by the caller; null
-// unless taken). kBusy when another setup or removal holds it: the file is
-// open without sharing, or its deletion is pending as that run ends. kFailed,
-// with *error the system error, when it cannot be taken for another reason:
-// the run must not go on without it.
+// unless taken). kBusy when another setup or removal holds it open (a
+// sharing violation). kFailed, with *error the system error, when it cannot
+// be taken for another reason, "access denied" included: the run must not
+// go on without it.
 template <typename Calls> RunLock TakeRunLock(const Calls &calls, HANDLE *lock, DWORD *error)
 {
     *lock = nullptr;
@@ -57,6 +57,5 @@ template <typename Calls> RunLock TakeRunLock(const Calls &calls, HANDLE *lock, 
         *lock = file;
         return RunLock::kTaken;
     }
-    return *error == ERROR_SHARING_VIOLATION || *error == ERROR_ACCESS_DENIED ? RunLock::kBusy
-                                                                             : RunLock::kFailed;
+    return *error == ERROR_SHARING_VIOLATION ? RunLock::kBusy : RunLock::kFailed;
 }

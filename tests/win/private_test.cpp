@@ -98,9 +98,9 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
 }
 
 // The lock is a file in the Windows folder that only administrators and
-// SYSTEM can open. Held by another run, whatever it answers (a sharing
-// violation, or access denied to a user's process or while that run's lock
-// is going), it is never taken as no lock.
+// SYSTEM can open. Held by another run it answers with a sharing violation;
+// "access denied" (what a process without those rights gets) or any other
+// failure ends the run: nothing is ever taken as no lock.
 TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 {
     HANDLE lock = nullptr, second = nullptr;
@@ -128,7 +128,7 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
     struct Case {
         DWORD error;
         RunLock expected;
-    } const cases[] = {{ERROR_ACCESS_DENIED, RunLock::kBusy},
+    } const cases[] = {{ERROR_ACCESS_DENIED, RunLock::kFailed},
                        {ERROR_SHARING_VIOLATION, RunLock::kBusy},
                        {ERROR_PATH_NOT_FOUND, RunLock::kFailed}};
     static DWORD s_error;
