@@ -4,6 +4,7 @@
 // call here does nothing.
 #pragma once
 #include "base/pathtext.h"
+#include "base/widetext.h"
 #include "base/win.h"
 #include "base/workfolder.h"
 
@@ -42,8 +43,7 @@ template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
 template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char *defaultName)
 {
     char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];
-    DWORD cch = calls.GetTempPathA(sizeof temp, temp);
-    if (cch == 0 || cch >= sizeof temp || !CopyText(name, sizeof name, defaultName) ||
+    if (!FindTempFolderText(calls, false, temp) || !CopyText(name, sizeof name, defaultName) ||
         !AppendText(name, sizeof name, ".") || !AppendRandomHex(calls, name, sizeof name) ||
         !JoinPath(fresh, sizeof fresh, temp, name))
         return;
@@ -79,15 +79,27 @@ void OpenRunLog(const Calls &calls, const char *given, bool silent, const char *
         OpenDefaultLogFile(calls, defaultName);
 }
 
-// Writes the parts, then a line break.
+// Writes the parts, then a line break. The log is UTF-8 whatever the
+// program's code page: on a system that leaves the programs in its own
+// code page, each part is converted.
 template <typename Calls>
 void WriteLogLine(const Calls &calls, std::initializer_list<const char *> parts)
 {
     if (!g_logFile)
         return;
+    UINT codePage = calls.GetACP();
+    bool utf8 = codePage == CP_UTF8;
     DWORD written;
-    for (const char *part : parts)
-        calls.WriteFile(g_logFile, part, static_cast<DWORD>(std::strlen(part)), &written, nullptr);
+    for (const char *part : parts) {
+        WCHAR wide[1024];
+        char converted[3 * sizeof wide / sizeof *wide];
+        int cb = 0;
+        if (!utf8 && calls.MultiByteToWideChar(codePage, 0, part, -1, wide, 1024) > 0)
+            cb = calls.WideCharToMultiByte(CP_UTF8, 0, wide, -1, converted, sizeof converted,
+                                           nullptr, nullptr);
+        const char *text = cb > 0 ? converted : part;
+        calls.WriteFile(g_logFile, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+    }
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }
 

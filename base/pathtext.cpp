@@ -4,6 +4,69 @@
 
 #include <cstring>
 
+// The ANSI code page of the program (65001 where it runs in UTF-8).
+static unsigned s_codePage = 65001;
+
+void SetPathCodePage(unsigned codePage)
+{
+    s_codePage = codePage;
+}
+
+bool IsLeadByte(unsigned codePage, unsigned char byte)
+{
+    switch (codePage) {
+    case 932:  // Japanese (Shift-JIS)
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:  // Simplified Chinese (GBK)
+    case 949:  // Korean
+    case 950:  // Traditional Chinese (Big5)
+        return byte >= 0x81 && byte <= 0xFE;
+    default:   // single-byte code pages, and UTF-8, whose multi-byte characters hold no ASCII
+        return false;
+    }
+}
+
+// Calls visit with each separator of text in turn, whole characters only;
+// stops early when visit returns false.
+template <typename Visit> static void ForEachSeparator(const char *text, Visit visit)
+{
+    for (const char *p = text; *p;) {
+        if (IsLeadByte(s_codePage, static_cast<unsigned char>(*p)) && p[1] != '\0') {
+            p += 2;
+            continue;
+        }
+        if (*p == '\\' && !visit(p))
+            return;
+        ++p;
+    }
+}
+
+const char *FindSeparator(const char *text)
+{
+    const char *found = nullptr;
+    ForEachSeparator(text, [&](const char *p) {
+        found = p;
+        return false;
+    });
+    return found;
+}
+
+const char *FindLastSeparator(const char *text)
+{
+    const char *found = nullptr;
+    ForEachSeparator(text, [&](const char *p) {
+        found = p;
+        return true;
+    });
+    return found;
+}
+
+bool EndsInSeparator(const char *text)
+{
+    const char *last = FindLastSeparator(text);
+    return last && last[1] == '\0';
+}
+
 bool CopyText(char *dst, std::size_t cbDst, const char *src)
 {
     if (cbDst == 0)
@@ -31,7 +94,7 @@ bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name
 {
     std::size_t cchFolder = std::strlen(folder);
     std::size_t cchName = std::strlen(name);
-    bool separator = cchFolder != 0 && folder[cchFolder - 1] != '\\';
+    bool separator = cchFolder != 0 && !EndsInSeparator(folder);
     std::size_t cchTotal = cchFolder + (separator ? 1 : 0) + cchName;
     if (cbDst == 0)
         return false;
@@ -49,7 +112,7 @@ bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name
 
 bool PathRoot(char *dst, std::size_t cbDst, const char *path)
 {
-    const char *slash = std::strchr(path, '\\');
+    const char *slash = FindSeparator(path);
     std::size_t cch = slash ? static_cast<std::size_t>(slash - path) : std::strlen(path);
     if (cbDst == 0)
         return false;

@@ -6,6 +6,31 @@
 
 inline constexpr std::size_t kCbPath = 260;
 
+// Path text is in the program's ANSI code page: UTF-8 (65001) where the
+// system honours the programs' manifests, else the system's. In a
+// double-byte code page the second byte of a character may be 0x5C, which
+// is no backslash then. SetPathCodePage tells the operations below which
+// code page they work in (65001 until told); every program sets it first.
+void SetPathCodePage(unsigned codePage);
+
+// True when byte begins a two-byte character in codePage (the double-byte
+// code pages 932, 936, 949 and 950; never in UTF-8 or a single-byte one).
+bool IsLeadByte(unsigned codePage, unsigned char byte);
+
+// The first (last) backslash of text that is a character of its own, or
+// null; and whether text ends in one.
+const char *FindSeparator(const char *text);
+const char *FindLastSeparator(const char *text);
+inline char *FindSeparator(char *text)
+{
+    return const_cast<char *>(FindSeparator(static_cast<const char *>(text)));
+}
+inline char *FindLastSeparator(char *text)
+{
+    return const_cast<char *>(FindLastSeparator(static_cast<const char *>(text)));
+}
+bool EndsInSeparator(const char *text);
+
 // Copies src into dst (cbDst bytes). Returns false, leaving dst empty, when
 // src with its terminating zero does not fit.
 bool CopyText(char *dst, std::size_t cbDst, const char *src);

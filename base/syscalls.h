@@ -18,7 +18,7 @@
     /* folders, drives */                                                     \
     X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
     X(RemoveDirectoryA) X(SetFilePointer)                                     \
-    X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathA)          \
+    X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathW)          \
     X(GetModuleFileNameA)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
@@ -39,7 +39,7 @@
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA)     \
     X(LoadCursorA) X(DialogBoxParamA) X(CreateDialogParamA) X(DestroyWindow)  \
     X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextA)             \
-    X(GetDlgItemTextA) X(SendDlgItemMessageA)                                 \
+    X(GetDlgItemTextW) X(SendDlgItemMessageA)                                 \
     /* painting */                                                            \
     X(CreateSolidBrush) X(SelectObject) X(Rectangle) X(SetBkMode)             \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
@@ -49,10 +49,11 @@
     X(SHGetSpecialFolderLocation) X(ILFree) X(ShellExecuteA)                  \
     /* run-time linking, text conversion */                                   \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(MultiByteToWideChar)   \
+    X(WideCharToMultiByte) X(GetACP)   \
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA)    \
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA) X(GetCommandLineW)    \
     X(CreateThread) X(WaitForSingleObject)
 
 struct SysCalls {

@@ -19,26 +19,6 @@ inline constexpr char kPrivateFolderSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;F
 inline constexpr char kWorkFolderPrefix[] = "qlx-";
 inline constexpr int kWorkFolderTries = 16;
 
-// The system's folder for temporary files into folder (kCbPath bytes), with
-// its trailing backslash: GetTempPath2A where the system has it (looked up,
-// since older systems and Wine lack it; under SYSTEM it gives a folder only
-// SYSTEM can use), else GetTempPathA. False, with folder empty, when there
-// is none that fits.
-template <typename Calls> bool FindSystemTempPath(const Calls &calls, char *folder)
-{
-    using GetTempPath2Fn = DWORD(WINAPI *)(DWORD, LPSTR);
-    HMODULE kernel = calls.GetModuleHandleA("KERNEL32.DLL");
-    auto getTempPath2 =
-        kernel ? LookUp<GetTempPath2Fn>(calls.GetProcAddress(kernel, "GetTempPath2A")) : nullptr;
-    DWORD cch = getTempPath2 ? getTempPath2(kCbPath, folder) : calls.GetTempPathA(kCbPath, folder);
-    if (cch == 0 || cch >= kCbPath) {
-        folder[0] = '\0';
-        return false;
-    }
-    folder[cch] = '\0';
-    return true;
-}
-
 // Creates the folder path with the security descriptor sddl, failing when
 // the name exists (CreateDirectoryA never opens an existing folder). False
 // with *error the system error of the failing call.

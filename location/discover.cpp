@@ -9,7 +9,7 @@
 #include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
-#include "base/workfolder.h"
+#include "base/widetext.h"
 #include "location/windows_folder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
@@ -24,7 +24,7 @@ void FindWindowsFolder()
 
 void FindTempFolder()
 {
-    if (!FindSystemTempPath(sys, g_setup.tempFolder))
+    if (!FindTempFolderText(sys, true, g_setup.tempFolder))
         ReportError("Unable to locate temp path.", errcode::kNoTempFolder);
 }
 

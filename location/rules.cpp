@@ -13,11 +13,16 @@ bool HasDriveForm(const char *folder)
     return letter && folder[1] == ':' && folder[2] == '\\';
 }
 
+bool HasWildcard(const char *folder)
+{
+    // Neither byte is ever the second of a double-byte character.
+    return std::strpbrk(folder, "?*") != nullptr;
+}
+
 void TrimTrailingBackslashes(char *folder)
 {
-    std::size_t cch = std::strlen(folder);
-    while (cch > 0 && folder[cch - 1] == '\\')
-        folder[--cch] = '\0';
+    while (EndsInSeparator(folder))
+        *FindLastSeparator(folder) = '\0';
 }
 
 bool FolderLengthFits(std::size_t cchFolder)

@@ -10,7 +10,12 @@ inline constexpr std::size_t kFolderLengthAllowance = 20;
 // True when the text begins with a letter A-Z or a-z, ":" and "\".
 bool HasDriveForm(const char *folder);
 
-// Removes every backslash at the end of the text, in place.
+// True when the text holds '?' or '*', which no file name may: a folder
+// name that a code page could not hold comes with '?' in its place.
+bool HasWildcard(const char *folder);
+
+// Removes every backslash at the end of the text, in place (never the
+// second byte of a double-byte character: see SetPathCodePage).
 void TrimTrailingBackslashes(char *folder);
 
 // True when a folder of cchFolder characters leaves room for the main

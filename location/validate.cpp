@@ -26,9 +26,9 @@ static bool PassesThroughLink(const char *directory)
     char level[kCbPath];
     CopyText(level, sizeof level, directory);
     // Each level below the root in turn: "C:\Apps", then "C:\Apps\Quillarix".
-    char *separator = std::strchr(level, '\\');
+    char *separator = FindSeparator(level);
     while (separator && separator[1] != '\0') {
-        char *next = std::strchr(separator + 1, '\\');
+        char *next = FindSeparator(separator + 1);
         if (next)
             *next = '\0';
         DWORD attributes = sys.GetFileAttributesA(level);
@@ -61,6 +61,9 @@ bool ValidateLocation(char *folder, bool report)
     TrimTrailingBackslashes(folder);
     if (!FolderLengthFits(std::strlen(folder)))
         return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
+
+    if (HasWildcard(folder))
+        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
 
     char directory[kCbPath];
     DirectoryPath(directory, sizeof directory, folder);  // fits: the length rule holds

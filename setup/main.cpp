@@ -5,9 +5,12 @@
 // outcome.
 #include "setup/sequence.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 
 extern "C" void WINAPI SetupEntry()
 {
     BindSystemLibraries();  // before anything can load a library from elsewhere
-    sys.ExitProcess(static_cast<UINT>(RunSetup(sys.GetModuleHandleA(nullptr), sys.GetCommandLineA())));
+    static char line[8192];
+    sys.ExitProcess(static_cast<UINT>(
+        RunSetup(sys.GetModuleHandleA(nullptr), CommandLineText(sys, line, sizeof line))));
 }

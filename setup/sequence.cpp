@@ -226,6 +226,7 @@ static constexpr char kUsage[] =
 int RunSetup(HINSTANCE instance, const char *commandLine)
 {
     ResetSetupState(instance);
+    SetPathCodePage(sys.GetACP());
     CommandLine args;
     bool understood = ParseCommandLine(commandLine, kSwitchFolder, &args);
     g_setup.silent = args.silent;

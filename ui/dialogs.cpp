@@ -2,10 +2,13 @@
 // in the resource script; the procedures below give them their behaviour.
 #include "ui/ui.h"
 
+#include "base/errors.h"
 #include "base/pathtext.h"
+#include "base/report.h"
 #include "base/product.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 #include "payload/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
@@ -77,7 +80,20 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            sys.GetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder, kCbPath);
+            // Read in UTF-16 and converted here: the 8-bit call would cut a
+            // text longer than its buffer in bytes (a character may take
+            // three) into a different path, and on older systems would
+            // hand over neighbours of the characters the code page lacks.
+            {
+                WCHAR wide[kCbPath];
+                char typed[kCbPath];
+                sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCbPath);
+                if (AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
+                    ReportError("Folder name too long", errcode::kFolderTooLong);
+                    return TRUE;
+                }
+                CopyText(g_setup.installFolder, kCbPath, typed);
+            }
             [[fallthrough]];
         case IDCANCEL:
             sys.EndDialog(dialog, LOWORD(wParam));

@@ -4,10 +4,12 @@
 #include "uninstaller/uninstall.h"
 
 #include "base/libraries.h"
+#include "base/widetext.h"
 #include "uninstaller/ucalls.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     RestrictLibrarySearch(usys);  // before OLE32 is loaded by name
-    return RunUninstaller(usys.GetCommandLineA());
+    static char line[8192];
+    return RunUninstaller(CommandLineText(usys, line, sizeof line));
 }

@@ -52,6 +52,7 @@ int ExitCodeOf(UninstallResult result)
 
 int RunUninstaller(const char *commandLine)
 {
+    SetPathCodePage(usys.GetACP());
     CommandLine args;
     bool understood = ParseCommandLine(commandLine, kCopySwitch, &args);
     g_silent = args.silent;

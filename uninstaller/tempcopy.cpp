@@ -21,6 +21,7 @@
 #include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/widetext.h"
 #include "base/workfolder.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
@@ -80,11 +81,11 @@ void ScheduleOwnFiles()
     if (cch == 0 || cch >= sizeof self)
         return;
     ScheduleDeletion(self);
-    char *name = std::strrchr(self, '\\');
+    char *name = FindLastSeparator(self);
     if (!name)
         return;
     *name = '\0';
-    const char *folder = std::strrchr(self, '\\');
+    const char *folder = FindLastSeparator(self);
     if (folder && std::strncmp(folder + 1, kWorkFolderPrefix, sizeof kWorkFolderPrefix - 1) == 0)
         ScheduleDeletion(self);
 }
@@ -214,7 +215,7 @@ bool RunFromTemporaryCopy(bool silent, int *code)
     if (cch == 0 || cch >= sizeof longSelf)
         CopyText(longSelf, sizeof longSelf, self);
     DWORD error;
-    if (!FindSystemTempPath(usys, temp) || !CreateWorkFolder(usys, temp, folder, &error))
+    if (!FindTempFolderText(usys, true, temp) || !CreateWorkFolder(usys, temp, folder, &error))
         return false;
     // Made anew in the new folder (CopyFileA fails where the name exists).
     if (JoinPath(copy, sizeof copy, folder, kUninstallerName)) {

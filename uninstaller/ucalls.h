@@ -13,12 +13,13 @@
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
     X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
     X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA) \
-    X(GetLongPathNameA) X(GetTempPathA) X(CopyFileA) X(RtlGenRandom)         \
+    X(GetLongPathNameA) X(GetTempPathW) X(CopyFileA) X(RtlGenRandom)         \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
-    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineA) X(CreateDirectoryA)  \
-    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)
+    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineA) X(GetCommandLineW) X(CreateDirectoryA)  \
+    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)   \
+    X(WideCharToMultiByte) X(GetACP)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)

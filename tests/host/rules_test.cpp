@@ -1,5 +1,6 @@
 // The system-free location rules: drive form, trimming, length.
 #include "location/rules.h"
+#include "base/pathtext.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,36 @@ TEST(TrimTrailingBackslashes, RemovesEveryOne)
     char none[] = "C:\\Work";
     TrimTrailingBackslashes(none);
     EXPECT_STREQ("C:\\Work", none);
+}
+
+// Trimming, joining and splitting see whole characters: in a double-byte
+// code page the second byte of a character may be 0x5C ("\x83\x5C" is
+// "ソ" in code page 932) and is no backslash; in UTF-8 no byte of a
+// character is.
+TEST(PathTextInTheCodePage, TrailBytesAreNoBackslashes)
+{
+    struct Case {
+        unsigned codePage;
+        const char *folder, *trimmed, *joined, *last;  // last: the text after the last separator
+    } const cases[] = {
+        {932, "C:\\Data\\\x83\x5C", "C:\\Data\\\x83\x5C", "C:\\Data\\\x83\x5C\\a.exe", "\x83\x5C"},
+        {932, "C:\\\x83\x5C\\\\", "C:\\\x83\x5C", "C:\\\x83\x5C\\\\a.exe", ""},
+        {936, "C:\\\xB1\x5C\x5C", "C:\\\xB1\x5C", "C:\\\xB1\x5C\x5C" "a.exe", ""},
+        {1252, "C:\\Data\\\x83\x5C", "C:\\Data\\\x83", "C:\\Data\\\x83\x5C" "a.exe", ""},
+        {65001, "C:\\\xD0\x9F\xE8\x84\x9A\\", "C:\\\xD0\x9F\xE8\x84\x9A",
+         "C:\\\xD0\x9F\xE8\x84\x9A\\a.exe", ""},
+    };
+    for (const Case &c : cases) {
+        SetPathCodePage(c.codePage);
+        char folder[kCbPath], joined[kCbPath];
+        CopyText(folder, sizeof folder, c.folder);
+        ASSERT_TRUE(JoinPath(joined, sizeof joined, folder, "a.exe"));
+        EXPECT_STREQ(c.joined, joined) << c.codePage << " " << c.folder;
+        EXPECT_STREQ(c.last, FindLastSeparator(folder) + 1) << c.codePage << " " << c.folder;
+        TrimTrailingBackslashes(folder);
+        EXPECT_STREQ(c.trimmed, folder) << c.codePage << " " << c.folder;
+    }
+    SetPathCodePage(65001);
 }
 
 TEST(FolderLengthFits, AcceptsUpTo227Characters)

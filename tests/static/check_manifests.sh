@@ -1,8 +1,8 @@
 #!/bin/sh
 # The application manifests (resource type 24, id 1), read back from a built
 # setup and from the programs it carries: the setup and the uninstaller ask
-# for administrator rights, Quillarix itself runs as its invoker, and all
-# three name Windows Vista to 11 as supported.
+# for administrator rights and run in UTF-8, Quillarix itself runs as its
+# invoker, and all three name Windows Vista to 11 as supported.
 #   check_manifests.sh SETUP.EXE SZDD_TOOL ADMIN_MANIFEST APP_MANIFEST UNINSTALLER_ID MAIN_EXE_ID
 set -u
 exe="$1"; szdd="$2"; admin="$3"; app="$4"; uninstaller_id="$5"; main_id="$6"
@@ -30,7 +30,12 @@ check() {  # program, manifest file it must carry, level
     done
     [ $fail = 0 ] && echo "$(basename "$program"): $level, Vista to Windows 11"
 }
-check "$exe" "$admin" requireAdministrator
-[ -f "$work/uninstaller.exe" ] && check "$work/uninstaller.exe" "$admin" requireAdministrator
+utf8() {  # program: its 8-bit text is UTF-8
+    grep -q '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
+        "$work/$(basename "$1").manifest" || { echo "$1: no UTF-8 code page"; fail=1; }
+}
+check "$exe" "$admin" requireAdministrator && utf8 "$exe"
+[ -f "$work/uninstaller.exe" ] && check "$work/uninstaller.exe" "$admin" requireAdministrator &&
+    utf8 "$work/uninstaller.exe"
 [ -f "$work/quillarix.exe" ] && check "$work/quillarix.exe" "$app" asInvoker
 exit $fail

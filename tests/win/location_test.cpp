@@ -267,7 +267,7 @@ TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
 {
     static UINT s_result;
     Fake(sys.GetWindowsDirectoryA, [](LPSTR, UINT) -> UINT { return s_result; });
-    Fake(sys.GetTempPathA, [](DWORD, LPSTR) -> DWORD { return s_result; });
+    Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return s_result; });
     for (UINT result : {0u, 300u}) {
         s_result = result;
         g_boxes.clear();

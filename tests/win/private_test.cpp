@@ -6,6 +6,7 @@
 #include "base/logfile.h"
 #include "base/runlock.h"
 #include "base/state.h"
+#include "base/widetext.h"
 #include "base/workfolder.h"
 
 namespace {
@@ -73,28 +74,54 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
     EXPECT_STREQ("", folder);
 }
 
-DWORD WINAPI SystemTemp(DWORD cb, LPSTR buffer)
+const wchar_t *s_userTemp;
+DWORD WINAPI TempPath(DWORD cch, LPWSTR buffer, const wchar_t *path)
 {
-    return CopyText(buffer, cb, "C:\\windows\\SystemTemp\\") ? 22 : 0;
+    DWORD length = static_cast<DWORD>(wcslen(path));
+    if (length >= cch)
+        return length + 1;
+    wcscpy(buffer, path);
+    return length;
+}
+DWORD WINAPI SystemTemp(DWORD cch, LPWSTR buffer)
+{
+    return TempPath(cch, buffer, L"C:\\windows\\SystemTemp\\");
 }
 
-// GetTempPath2A, where the system has it, gives the folder (under SYSTEM,
-// one only SYSTEM can use); else GetTempPathA.
+// The working folder's temp folder is GetTempPath2W's where the system has
+// it (under SYSTEM, one only SYSTEM can use), the log's the user's %TEMP%;
+// and a temp folder that this process's code page cannot name is none (a
+// system without UTF-8 would hand over a neighbour of it).
 TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
 {
     Fake(sys.GetProcAddress, [](HMODULE module, LPCSTR name) -> FARPROC {
-        if (std::string(name) != "GetTempPath2A")
+        if (std::string(name) != "GetTempPath2W")
             return GetProcAddress(module, name);
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SystemTemp));
     });
-    char temp[kCbPath];
-    ASSERT_TRUE(FindSystemTempPath(sys, temp));
-    EXPECT_STREQ("C:\\windows\\SystemTemp\\", temp);
-    RestoreSysCalls();
-    ASSERT_TRUE(FindSystemTempPath(sys, temp));
-    char expected[kCbPath];
-    GetTempPathA(sizeof expected, expected);
-    EXPECT_STREQ(expected, temp);
+    Fake(sys.GetTempPathW, [](DWORD cch, LPWSTR buffer) { return TempPath(cch, buffer, s_userTemp); });
+    static UINT s_codePage;
+    Fake(sys.GetACP, []() { return s_codePage; });
+    struct Case {
+        UINT codePage;  // 1252: a system that ignores the UTF-8 manifest
+        bool systemTemp;
+        const wchar_t *userTemp;
+        const char *found;
+    } const cases[] = {
+        {CP_UTF8, true, L"C:\\users\\x\\Temp\\", "C:\\windows\\SystemTemp\\"},
+        {CP_UTF8, false, L"C:\\users\\x\\Temp\\", "C:\\users\\x\\Temp\\"},
+        {CP_UTF8, false, L"C:\\users\\\u0141ukasz \u7530\u4e2d\\Temp\\",
+         "C:\\users\\\xC5\x81ukasz \xE7\x94\xB0\xE4\xB8\xAD\\Temp\\"},
+        {1252, false, L"C:\\users\\\u00d3la\\Temp\\", "C:\\users\\\xD3la\\Temp\\"},
+        {1252, false, L"C:\\users\\\u0141ukasz\\Temp\\", ""},  // never "Lukasz"
+    };
+    for (const Case &c : cases) {
+        s_codePage = c.codePage;
+        s_userTemp = c.userTemp;
+        char temp[kCbPath];
+        EXPECT_EQ(c.found[0] != '\0', FindTempFolderText(sys, c.systemTemp, temp)) << c.found;
+        EXPECT_STREQ(c.found, temp);
+    }
 }
 
 // The lock is a file in the Windows folder that only administrators and
@@ -151,11 +178,9 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 // by a user's program) the next numbered name is taken.
 TEST_F(Private, DefaultLogTakesANewFileUnderAFreeName)
 {
-    static std::string s_temp;
-    s_temp = Scratch() + "\\";
-    Fake(sys.GetTempPathA, [](DWORD cb, LPSTR buffer) -> DWORD {
-        return CopyText(buffer, cb, s_temp.c_str()) ? static_cast<DWORD>(s_temp.size()) : 0;
-    });
+    static std::wstring s_temp;
+    s_temp = std::wstring(Scratch().begin(), Scratch().end()) + L"\\";
+    Fake(sys.GetTempPathW, [](DWORD cch, LPWSTR buffer) { return TempPath(cch, buffer, s_temp.c_str()); });
     std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
     ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
     OpenRunLog(sys, "", true, kSetupLogName);

@@ -191,7 +191,7 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
 
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)
 {
-    Fake(sys.GetTempPathA, [](DWORD, LPSTR) -> DWORD { return 0; });
+    Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return 0; });
     script_.location = [] { return INT_PTR(IDCANCEL); };
     RunSetup(GetModuleHandleA(nullptr));
     EXPECT_EQ("ERROR 3", BoxCaptions());

@@ -250,7 +250,7 @@ TEST_F(Sweep, EverySingleFailingCall)
     EXPECT_EQ("ERROR 2", shown("GetWindowsDirectoryA#2")) << captionsSeen["GetWindowsDirectoryA#2"];
     EXPECT_EQ("ERROR 49", shown("RtlGenRandom#1")) << captionsSeen["RtlGenRandom#1"];
     EXPECT_EQ("ERROR 49", shown("CreateDirectoryA#1")) << captionsSeen["CreateDirectoryA#1"];
-    EXPECT_EQ("ERROR 3", shown("GetTempPathA#1")) << captionsSeen["GetTempPathA#1"];
+    EXPECT_EQ("ERROR 3", shown("GetTempPathW#1")) << captionsSeen["GetTempPathW#1"];
     EXPECT_EQ("ERROR 43", shown("DialogBoxParamA#1")) << captionsSeen["DialogBoxParamA#1"];
     EXPECT_EQ("ERROR 34", shown("MoveFileExA#1")) << captionsSeen["MoveFileExA#1"];
     EXPECT_EQ("ERROR 37", shown("MoveFileExA#2")) << captionsSeen["MoveFileExA#2"];
