@@ -101,8 +101,11 @@ set_tests_properties(Sweep.EverySingleFailingCall UninstallSweep.EverySingleFail
     Sweep.StoppedAtEveryCallTheNextRunCompletes PROPERTIES LABELS "wine;sweep" TIMEOUT 1200)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.
-add_executable(e2e_driver tests/e2e/driver.cpp)
+add_executable(e2e_driver tests/e2e/driver.cpp tests/e2e/driver.rc)
+set_source_files_properties(tests/e2e/driver.rc PROPERTIES OBJECT_DEPENDS
+    ${CMAKE_SOURCE_DIR}/tests/e2e/driver.manifest)
 add_dependencies(e2e_driver planted_version planted_ole32)
+target_include_directories(e2e_driver PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(e2e_driver PRIVATE ${QLX_WARNINGS})
 target_link_options(e2e_driver PRIVATE -static)
 set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)

@@ -59,7 +59,9 @@ rig_wine_in() {
     shift 2
     path=$PATH
     [ -n "${QLX_WINE_BIN:-}" ] && path=$QLX_WINE_BIN:$PATH
-    rig_as_user env PATH="$path" WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
+    # LANG: Wine decodes its Unix-side arguments in the Unix locale; names
+    # such as "Łukasz 田中" arrive whole only in a UTF-8 one.
+    rig_as_user env PATH="$path" LANG=C.UTF-8 WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${QLX_DLL_OVERRIDES:+;$QLX_DLL_OVERRIDES}" \
         DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
 }

@@ -623,7 +623,11 @@ void RunStep(int line, std::string rest)
         if (verb == "enabled" && (IsWindowEnabled(control) != 0) != (rest == "yes"))
             Fail(line, "control " + std::to_string(id) + " enabled state differs");
         if (verb == "type") {
-            SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(rest.c_str()));
+            // Typed as a person types: characters, whatever the code pages.
+            std::wstring typed(rest.size() + 1, L'\0');
+            typed.resize(MultiByteToWideChar(CP_UTF8, 0, rest.c_str(), -1, &typed[0],
+                                             static_cast<int>(typed.size())));
+            SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
             Note("-> typed \"%s\" into %s", rest, std::to_string(id));
         }
         if (verb == "click") {
