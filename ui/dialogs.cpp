@@ -85,10 +85,11 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             // three) into a different path, and on older systems would
             // hand over neighbours of the characters the code page lacks.
             {
-                WCHAR wide[kCbPath];
+                WCHAR wide[kCbPath + 1];
                 char typed[kCbPath];
-                sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCbPath);
-                if (AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
+                UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCbPath + 1);
+                if (cch >= kCbPath ||
+                    AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
                     ReportError("Folder name too long", errcode::kFolderTooLong);
                     return TRUE;
                 }

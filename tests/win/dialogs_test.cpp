@@ -50,18 +50,27 @@ TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(installed, IDC_CHANGE)));
 }
 
-TEST_F(Dialogs, FolderDialogLimitsTypingAndStoresAtMost259Characters)
+TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCuttingIt)
 {
     CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
     EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
     EXPECT_EQ(258, SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0));
 
-    // Text placed by a program (as Browse... does) may be longer than the limit.
-    std::string longText = "C:\\" + std::string(297, 'x');
-    SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, longText.c_str());
+    // Text placed by a program (as Browse... does) may be longer than the
+    // limit; and in UTF-8 a character may take three of the 259 bytes. What
+    // does not fit is refused, never cut into another path.
+    for (const std::wstring &text : {L"C:\\" + std::wstring(297, L'x'),
+                                     L"C:\\" + std::wstring(100, L'\u811a')}) {
+        g_boxes.clear();
+        SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+        EXPECT_STREQ("C:\\Program Files\\Quillarix", g_setup.installFolder);
+        EXPECT_EQ("ERROR 27", BoxCaptions());
+    }
+    SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, (L"C:\\" + std::wstring(85, L'\u811a')).c_str());
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(longText.substr(0, 259), g_setup.installFolder);
+    EXPECT_EQ(3u + 255u, std::strlen(g_setup.installFolder));  // 258 bytes fit
 }
 
 TEST_F(Dialogs, FolderDialogCancelKeepsTheInstallFolder)
