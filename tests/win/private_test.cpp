@@ -145,12 +145,6 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
     CloseHandle(lock);
     EXPECT_FALSE(FileExists(s_created[0]));  // gone with its handle
 
-    // A mutex of the lock's old name, which any user could create first,
-    // keeps nobody out any more.
-    HANDLE mutex = CreateMutexA(nullptr, TRUE, "Global\\Orvanta.Quillarix.SetupOrRemoval");
-    ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
-    CloseHandle(lock);
-    CloseHandle(mutex);
 
     struct Case {
         DWORD error;
