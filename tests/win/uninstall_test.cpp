@@ -3,10 +3,12 @@
 #include "winhelpers.h"
 
 #include "base/pathtext.h"
+#include "base/state.h"
 #include "payload/manifest.h"
 #include "registration/registration.h"
 #include "base/logfile.h"
 #include "uninstaller/removal.h"
+#include "uninstaller/tempcopy.h"
 #include "uninstaller/ucalls.h"
 #include "uninstaller/uninstall.h"
 
@@ -264,6 +266,36 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
                              std::string("Exit code 0")})
         EXPECT_NE(std::string::npos, logged.find(line + "\r\n")) << line << " in\n" << logged;
     DeleteFileA(foreign.c_str());
+}
+
+// The first process copies itself into a private folder made for the run
+// (never onto an existing name) and starts the copy from there; a copy that
+// cannot be started is deleted with its folder.
+TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
+{
+    static std::string s_copied, s_started;
+    static BOOL s_failIfExists;
+    Fake(usys.CopyFileA, [](LPCSTR from, LPCSTR to, BOOL failIfExists) -> BOOL {
+        s_copied = to;
+        s_failIfExists = failIfExists;
+        return CopyFileA(from, to, failIfExists);
+    });
+    Fake(usys.CreateProcessA, [](LPCSTR application, LPSTR, LPSECURITY_ATTRIBUTES,
+                                 LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
+                                 LPSTARTUPINFOA, LPPROCESS_INFORMATION) -> BOOL {
+        s_started = application;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    });
+    int code = 0;
+    EXPECT_FALSE(RunFromTemporaryCopy(true, &code));
+    std::string temp = std::string(g_setup.tempFolder) + "qlx-";
+    EXPECT_EQ(temp, s_copied.substr(0, temp.size()));
+    EXPECT_EQ(std::string("\\") + kUninstallerName, s_copied.substr(temp.size() + 16));
+    EXPECT_TRUE(s_failIfExists);
+    EXPECT_EQ(s_copied, s_started);
+    EXPECT_FALSE(FileExists(s_copied));
+    EXPECT_FALSE(FileExists(s_copied.substr(0, s_copied.rfind('\\'))));
 }
 
 // The elevated uninstaller acts on the folder an administrator recorded
