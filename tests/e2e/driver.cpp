@@ -823,12 +823,16 @@ void RunStep(int line, std::string rest)
         if (log.find(rest) == std::string::npos)
             Fail(line, path + " does not say \"" + rest + "\":\n" + log);
     } else if (verb == "noprocess") {
-        // noprocess NAME: no process runs from a file of that name.
-        bool found = false;
-        ForEachProcess([&](const PROCESSENTRY32 &entry) {
-            found = found || lstrcmpiA(entry.szExeFile, rest.c_str()) == 0;
-        });
-        if (found)
+        // noprocess NAME: no process runs from a file of that name (one
+        // that is ending is waited for).
+        auto runs = [&] {
+            bool found = false;
+            ForEachProcess([&](const PROCESSENTRY32 &entry) {
+                found = found || lstrcmpiA(entry.szExeFile, rest.c_str()) == 0;
+            });
+            return found;
+        };
+        if (!WaitUntil([&] { return !runs(); }))
             Fail(line, rest + " runs");
     } else if (verb == "copy") {
         std::string from = Word(&rest);
