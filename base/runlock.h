@@ -16,8 +16,6 @@
 #include "base/product.h"
 #include "base/win.h"
 
-#include <sddl.h>
-
 // The lock file: full control for SYSTEM and Administrators, nothing else.
 inline constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
 

@@ -7,11 +7,8 @@
 // in Administrators and SYSTEM only. Each program calls these through its
 // own call table.
 #pragma once
-#include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/win.h"
-
-#include <sddl.h>
 
 // Full control for SYSTEM and Administrators, inherited by what is made
 // inside, nothing inherited from the parent; owned by Administrators.
