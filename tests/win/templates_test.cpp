@@ -155,7 +155,7 @@ TEST_P(Templates, MatchTheirTablesFieldByField)
     FreeLibrary(module);
 }
 
-TEST_P(Templates, IconGroupHoldsTwoSixteenColourImages)
+TEST_P(Templates, IconGroupHoldsSixteenColourImagesFor100To200PerCent)
 {
     std::string exe = StagedSetup(GetParam());
     HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
@@ -164,16 +164,17 @@ TEST_P(Templates, IconGroupHoldsTwoSixteenColourImages)
                                   MAKEINTRESOURCEA(103), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(nullptr, found);
     const BYTE *dir = static_cast<const BYTE *>(LockResource(LoadResource(module, found)));
-    ASSERT_EQ(2, dir[4] | (dir[5] << 8));
+    ASSERT_EQ(7, dir[4] | (dir[5] << 8));
     std::vector<int> sizes;
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 7; ++i) {
         const BYTE *entry = dir + 6 + 14 * i;
         EXPECT_EQ(entry[0], entry[1]);        // square
         EXPECT_EQ(16, entry[2]);              // colours
         EXPECT_EQ(4, entry[6] | (entry[7] << 8));  // bits per pixel
         sizes.push_back(entry[0]);
     }
-    EXPECT_EQ((std::vector<int>{32, 16}), sizes);
+    // 32 first: the dialogs' icon controls show the first image at 100%.
+    EXPECT_EQ((std::vector<int>{32, 16, 20, 24, 40, 48, 64}), sizes);
     FreeLibrary(module);
 }
 

@@ -1,10 +1,16 @@
-// mkicon: turns a text pixel map of 16-colour images into a Windows .ico.
+// mkicon: turns a text pixel map of 16-colour images into a Windows .ico
+// with an image for each size that Windows asks for from 100% to 200%
+// scaling: 16, 20, 24, 32, 40, 48 and 64 pixels.
 //   mkicon MAP.txt OUT.ico
 // The map holds "image N" lines, each followed by N rows of N characters:
 // 0-9 and a-f index the standard 16-colour palette, "." is transparent.
-// Lines starting with "#" are comments.
+// Lines starting with "#" are comments. A size the map does not draw is
+// made from the smallest drawn image larger than it: each pixel averages
+// the area of that image it covers, transparent where most of the area is,
+// else in the palette colour nearest the average of the opaque part.
 #include "../common/fileio.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +29,56 @@ struct Image {
     int size = 0;
     std::vector<std::string> rows;
 };
+
+// The sizes written, in this order: 32 first, since a control that shows
+// an icon at its own size takes the group's first image.
+constexpr int kSizes[] = {32, 16, 20, 24, 40, 48, 64};
+
+int IndexOf(char c)
+{
+    return c <= '9' ? c - '0' : c - 'a' + 10;
+}
+
+Image Downscale(const Image &from, int n)
+{
+    const int m = from.size;
+    Image to{n, std::vector<std::string>(n, std::string(n, '.'))};
+    for (int ty = 0; ty < n; ++ty)
+        for (int tx = 0; tx < n; ++tx) {
+            // Source pixel sx covers [sx n, sx n + n) in units of 1/(m n)
+            // of the image; the target pixel [tx m, tx m + m).
+            double opaque = 0, transparent = 0, sum[3] = {0, 0, 0};
+            for (int sy = ty * m / n; sy < m && sy * n < (ty + 1) * m; ++sy)
+                for (int sx = tx * m / n; sx < m && sx * n < (tx + 1) * m; ++sx) {
+                    int wy = std::min((sy + 1) * n, (ty + 1) * m) - std::max(sy * n, ty * m);
+                    int wx = std::min((sx + 1) * n, (tx + 1) * m) - std::max(sx * n, tx * m);
+                    double w = static_cast<double>(wx) * wy;
+                    char c = from.rows[sy][sx];
+                    if (c == '.') {
+                        transparent += w;
+                        continue;
+                    }
+                    opaque += w;
+                    for (int k = 0; k < 3; ++k)
+                        sum[k] += w * kPalette[IndexOf(c)][k];
+                }
+            if (transparent >= opaque)
+                continue;
+            int best = 0;
+            double bestDistance = 1e18;
+            for (int i = 0; i < 16; ++i) {
+                double d = 0;
+                for (int k = 0; k < 3; ++k)
+                    d += (sum[k] / opaque - kPalette[i][k]) * (sum[k] / opaque - kPalette[i][k]);
+                if (d < bestDistance) {
+                    bestDistance = d;
+                    best = i;
+                }
+            }
+            to.rows[ty][tx] = "0123456789abcdef"[best];
+        }
+    return to;
+}
 
 void Put16(std::vector<std::uint8_t> &out, unsigned v)
 {
@@ -61,7 +117,7 @@ std::vector<std::uint8_t> EncodeImage(const Image &image)
         std::vector<std::uint8_t> row(cbXorRow, 0);
         for (int x = 0; x < n; ++x) {
             char c = image.rows[y][x];
-            int index = c == '.' ? 0 : (c <= '9' ? c - '0' : c - 'a' + 10);
+            int index = c == '.' ? 0 : IndexOf(c);
             row[x / 2] |= static_cast<std::uint8_t>(x % 2 ? index : index << 4);
         }
         out.insert(out.end(), row.begin(), row.end());
@@ -100,8 +156,9 @@ int main(int argc, char **argv)
             continue;
         int size;
         if (std::sscanf(line, "image %d", &size) == 1) {
-            if (size != 16 && size != 32) {
-                std::fprintf(stderr, "mkicon: %s:%d: only 16 and 32 pixel images\n", argv[1], lineNo);
+            if (std::find(std::begin(kSizes), std::end(kSizes), size) == std::end(kSizes)) {
+                std::fprintf(stderr, "mkicon: %s:%d: no image of %d pixels is written\n", argv[1],
+                             lineNo, size);
                 return 1;
             }
             images.push_back(Image{size, {}});
@@ -122,6 +179,22 @@ int main(int argc, char **argv)
                          image.rows.size());
             return 1;
         }
+    std::vector<Image> written;
+    for (int size : kSizes) {
+        const Image *drawn = nullptr, *larger = nullptr;
+        for (const Image &image : images) {
+            if (image.size == size)
+                drawn = &image;
+            else if (image.size > size && (!larger || image.size < larger->size))
+                larger = &image;
+        }
+        if (!drawn && !larger) {
+            std::fprintf(stderr, "mkicon: %s: no image of %d pixels or larger\n", argv[1], size);
+            return 1;
+        }
+        written.push_back(drawn ? *drawn : Downscale(*larger, size));
+    }
+    images = written;
 
     std::vector<std::uint8_t> out;
     Put16(out, 0);
