@@ -39,11 +39,13 @@
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA)     \
     X(LoadCursorA) X(DialogBoxParamA) X(CreateDialogParamA) X(DestroyWindow)  \
     X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextA)             \
-    X(GetDlgItemTextW) X(SendDlgItemMessageA)                                 \
+    X(GetDlgItemTextW) X(SendDlgItemMessageA) X(SendMessageA) X(FindWindowExA) \
+    X(SetWindowPos) X(InvalidateRect) X(LoadImageA) X(DestroyIcon)             \
+    X(GetPropA) X(SetPropA) X(RemovePropA)                                    \
     /* painting */                                                            \
     X(CreateSolidBrush) X(SelectObject) X(Rectangle) X(SetBkMode)             \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
-    X(SetTextAlign) X(DeleteObject)                                           \
+    X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)    \
     /* shell */                                                               \
     X(SHBrowseForFolderA) X(SHGetPathFromIDListA)                             \
     X(SHGetSpecialFolderLocation) X(ILFree) X(ShellExecuteA)                  \

@@ -1,12 +1,14 @@
 // The full-screen backdrop: a dark blue field tiled with the product name in
 // a darker blue italic, and the product name and "Screenwriting Software" in
-// white at the top left. Everything is drawn when the background is erased.
+// white at the top left. Everything is drawn when the background is erased,
+// at the size the window's DPI asks for: the 96-DPI sizes below times DPI/96.
 #include "ui/ui.h"
 
 #include "resources/resource.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/syscalls.h"
+#include "ui/dpi.h"
 #include "ui/tiling.h"
 
 #include <cstring>
@@ -24,8 +26,18 @@ static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT msg, WPARAM wParam,
         sys.PostQuitMessage(0);
         return 0;
     case WM_ERASEBKGND:
-        PaintBackdrop(reinterpret_cast<HDC>(wParam));
+        PaintBackdrop(reinterpret_cast<HDC>(wParam), WindowDpi(window));
         return 1;
+    case WM_DPICHANGED: {
+        // The screen's scale changed: take the place the system proposes and
+        // paint afresh, with fonts made for the new DPI.
+        const RECT *proposed = reinterpret_cast<const RECT *>(lParam);
+        sys.SetWindowPos(window, nullptr, proposed->left, proposed->top,
+                         proposed->right - proposed->left, proposed->bottom - proposed->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        sys.InvalidateRect(window, nullptr, TRUE);
+        return 0;
+    }
     }
     return sys.DefWindowProcA(window, msg, wParam, lParam);
 }
@@ -73,8 +85,9 @@ static void SelectFont(HDC dc, HFONT font, HGDIOBJ *original)
         *original = previous;
 }
 
-void PaintBackdrop(HDC dc)
+void PaintBackdrop(HDC dc, UINT dpi)
 {
+    auto scaled = [dpi](int pixels) { return ScaleForDpi(pixels, dpi); };
     int width = sys.GetSystemMetrics(SM_CXSCREEN);
     int height = sys.GetSystemMetrics(SM_CYSCREEN);
     HGDIOBJ originalBrush = nullptr;
@@ -86,7 +99,7 @@ void PaintBackdrop(HDC dc)
     sys.Rectangle(dc, 0, 0, width, height);
     sys.SetBkMode(dc, TRANSPARENT);
 
-    HFONT tileFont = CreateFaceFont("Symbol", -18, true);
+    HFONT tileFont = CreateFaceFont("Symbol", scaled(-18), true);
     if (tileFont) {
         sys.SetTextColor(dc, kTileColour);
         SelectFont(dc, tileFont, &originalFont);
@@ -95,23 +108,25 @@ void PaintBackdrop(HDC dc)
         if (sys.GetTextExtentPointA(dc, kProductNameUpper, cch, &extent)) {
             LayOutTiles(width, height, extent.cx, [&](int x, int y) {
                 sys.TextOutA(dc, x, y, kProductNameUpper, cch);
-            });
+            }, TileGridForDpi(dpi));
         }
     }
 
     sys.SetTextColor(dc, kTitleColour);
-    HFONT titleFont = CreateFaceFont("Times New Roman", -48, false);
+    // The title's character cells end where the subtitle's begin.
+    const int left = scaled(12), line = scaled(60);
+    HFONT titleFont = CreateFaceFont("Times New Roman", scaled(-48), false);
     if (titleFont)
         SelectFont(dc, titleFont, &originalFont);
     sys.SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
-    sys.TextOutA(dc, 12, 60, kProductName, static_cast<int>(sizeof kProductName - 1));
+    sys.TextOutA(dc, left, line, kProductName, static_cast<int>(sizeof kProductName - 1));
 
-    HFONT subtitleFont = CreateFaceFont("Times New Roman", -36, false);
+    HFONT subtitleFont = CreateFaceFont("Times New Roman", scaled(-36), false);
     if (subtitleFont)
         SelectFont(dc, subtitleFont, &originalFont);
     sys.SetTextAlign(dc, TA_LEFT | TA_TOP);
     static const char kSubtitle[] = "Screenwriting Software";
-    sys.TextOutA(dc, 12, 60, kSubtitle, static_cast<int>(sizeof kSubtitle - 1));
+    sys.TextOutA(dc, left, line, kSubtitle, static_cast<int>(sizeof kSubtitle - 1));
 
     if (originalBrush)
         sys.SelectObject(dc, originalBrush);

@@ -12,8 +12,52 @@
 #include "payload/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
+#include "ui/dpi.h"
 
 #include <cstring>
+
+// The icon in the location and folder dialogs. The template's icon control
+// loads the group's first image, 32 pixels; on a scaled screen the dialog
+// shows instead the image of the size the DPI asks for, loaded here. Each
+// dialog owns the icon it shows, kept as a property of the dialog, and
+// destroys it when it is replaced or the dialog ends.
+static constexpr char kIconProperty[] = "Quillarix.Icon";
+
+static HWND IconControl(HWND dialog)
+{
+    for (HWND control = sys.FindWindowExA(dialog, nullptr, "Static", nullptr); control;
+         control = sys.FindWindowExA(dialog, control, "Static", nullptr))
+        if (sys.SendMessageA(control, STM_GETICON, 0, 0))
+            return control;
+    return nullptr;
+}
+
+static void ShowIconForDpi(HWND dialog)
+{
+    HWND control = IconControl(dialog);
+    if (!control)
+        return;
+    int size = IconSizeForDpi(WindowDpi(dialog));
+    HICON icon = static_cast<HICON>(sys.LoadImageA(
+        g_setup.instance, MAKEINTRESOURCEA(IDI_QUILLARIX), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (!icon)
+        return;  // the icon shown so far stays
+    HANDLE previous = sys.GetPropA(dialog, kIconProperty);
+    if (!sys.SetPropA(dialog, kIconProperty, icon)) {
+        sys.DestroyIcon(icon);
+        return;
+    }
+    sys.SendMessageA(control, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    if (previous)
+        sys.DestroyIcon(static_cast<HICON>(previous));
+}
+
+static void ReleaseIcon(HWND dialog)
+{
+    HANDLE icon = sys.RemovePropA(dialog, kIconProperty);
+    if (icon)
+        sys.DestroyIcon(static_cast<HICON>(icon));
+}
 
 static INT_PTR RunFolderDialog(HWND owner)
 {
@@ -29,8 +73,15 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
         HWND change = sys.GetDlgItem(dialog, IDC_CHANGE);
         if (change)
             sys.EnableWindow(change, !g_setup.existingInstall);
+        ShowIconForDpi(dialog);
         return TRUE;
     }
+    case WM_DPICHANGED:  // the system scales the dialog itself
+        ShowIconForDpi(dialog);
+        return FALSE;
+    case WM_DESTROY:
+        ReleaseIcon(dialog);
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
@@ -76,7 +127,14 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     case WM_INITDIALOG:
         sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCbPath - 2, 0);
         sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        ShowIconForDpi(dialog);
         return TRUE;
+    case WM_DPICHANGED:
+        ShowIconForDpi(dialog);
+        return FALSE;
+    case WM_DESTROY:
+        ReleaseIcon(dialog);
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:

@@ -6,8 +6,9 @@
 // Null when either step fails.
 HWND CreateBackdropWindow(HINSTANCE instance);
 
-// Paints the whole backdrop on dc and gives dc back its brush and font.
-void PaintBackdrop(HDC dc);
+// Paints the whole backdrop on dc, sized for dpi (96: no scaling), and gives
+// dc back its brush and font.
+void PaintBackdrop(HDC dc, UINT dpi);
 
 // Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when
 // the dialog could not be created.

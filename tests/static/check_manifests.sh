@@ -1,8 +1,9 @@
 #!/bin/sh
 # The application manifests (resource type 24, id 1), read back from a built
 # setup and from the programs it carries: the setup and the uninstaller ask
-# for administrator rights and run in UTF-8, Quillarix itself runs as its
-# invoker, and all three name Windows Vista to 11 as supported.
+# for administrator rights, run in UTF-8 and are per-monitor DPI aware,
+# Quillarix itself runs as its invoker, and all three name Windows Vista to
+# 11 as supported.
 #   check_manifests.sh SETUP.EXE SZDD_TOOL ADMIN_MANIFEST APP_MANIFEST UNINSTALLER_ID MAIN_EXE_ID
 set -u
 exe="$1"; szdd="$2"; admin="$3"; app="$4"; uninstaller_id="$5"; main_id="$6"
@@ -30,12 +31,17 @@ check() {  # program, manifest file it must carry, level
     done
     [ $fail = 0 ] && echo "$(basename "$program"): $level, Vista to Windows 11"
 }
-utf8() {  # program: its 8-bit text is UTF-8
+settings() {  # program: its 8-bit text is UTF-8, and it is per-monitor DPI aware
+    m="$work/$(basename "$1").manifest"
     grep -q '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
-        "$work/$(basename "$1").manifest" || { echo "$1: no UTF-8 code page"; fail=1; }
+        "$m" || { echo "$1: no UTF-8 code page"; fail=1; }
+    grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>' \
+        "$m" || { echo "$1: not per-monitor (v2) DPI aware"; fail=1; }
+    grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>' \
+        "$m" || { echo "$1: no per-monitor awareness for older systems"; fail=1; }
 }
-check "$exe" "$admin" requireAdministrator && utf8 "$exe"
+check "$exe" "$admin" requireAdministrator && settings "$exe"
 [ -f "$work/uninstaller.exe" ] && check "$work/uninstaller.exe" "$admin" requireAdministrator &&
-    utf8 "$work/uninstaller.exe"
+    settings "$work/uninstaller.exe"
 [ -f "$work/quillarix.exe" ] && check "$work/quillarix.exe" "$app" asInvoker
 exit $fail

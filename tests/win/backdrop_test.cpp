@@ -11,6 +11,7 @@ struct GdiCount {
     int created = 0;
     int deleted = 0;
     int textOuts = 0;
+    std::vector<LONG> fontHeights;
 };
 GdiCount *s_gdi;
 
@@ -23,6 +24,7 @@ protected:
         Fake(sys.CreateSolidBrush, [](COLORREF c) -> HBRUSH { ++s_gdi->created; return CreateSolidBrush(c); });
         Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
             ++s_gdi->created;
+            s_gdi->fontHeights.push_back(f->lfHeight);
             return CreateFontIndirectA(f);
         });
         Fake(sys.DeleteObject, [](HGDIOBJ o) -> BOOL { ++s_gdi->deleted; return DeleteObject(o); });
@@ -53,7 +55,7 @@ TEST_F(Backdrop, PaintReleasesWhatItMakesAndRestoresTheDc)
     HGDIOBJ brush = GetCurrentObject(dc_, OBJ_BRUSH);
     HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
     for (int i = 0; i < 3; ++i)
-        PaintBackdrop(dc_);
+        PaintBackdrop(dc_, 96);
     EXPECT_EQ(12, count_.created);  // a brush and three fonts per paint
     EXPECT_EQ(count_.created, count_.deleted);
     EXPECT_EQ(brush, GetCurrentObject(dc_, OBJ_BRUSH));
@@ -82,7 +84,7 @@ TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
         ++s_gdi->created;
         return CreateFontIndirectA(f);
     });
-    PaintBackdrop(dc_);
+    PaintBackdrop(dc_, 96);
     EXPECT_EQ(2, count_.textOuts);
     EXPECT_EQ(count_.created, count_.deleted);
 }
@@ -98,12 +100,12 @@ TEST_F(Backdrop, UnusableMeasurementLeavesOutTheTiling)
     for (LONG width : {1L, 0L, -7L}) {
         s_width = width;
         count_.textOuts = 0;
-        PaintBackdrop(dc_);
+        PaintBackdrop(dc_, 96);
         EXPECT_EQ(2, count_.textOuts) << width;
     }
     Fake(sys.GetTextExtentPointA, [](HDC, LPCSTR, int, LPSIZE) -> BOOL { return FALSE; });
     count_.textOuts = 0;
-    PaintBackdrop(dc_);
+    PaintBackdrop(dc_, 96);
     EXPECT_EQ(2, count_.textOuts);
 }
 
@@ -128,6 +130,23 @@ TEST_F(Backdrop, WindowCoversTheScreenWithoutCaption)
     DestroyWindow(window);
     Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     EXPECT_EQ(nullptr, CreateBackdropWindow(GetModuleHandleA(nullptr)));
+}
+
+// A change of scale repaints the window, with fonts made for the new DPI of
+// its monitor.
+TEST_F(Backdrop, ChangeOfScaleRepaintsAtTheNewDpi)
+{
+    HWND window = CreateBackdropWindow(GetModuleHandleA(nullptr));
+    ASSERT_NE(nullptr, window);
+    ValidateRect(window, nullptr);
+    FakeWindowDpi(144);
+    RECT proposed = {0, 0, 1024, 768};
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
+    count_.fontHeights.clear();
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc_), 0);
+    EXPECT_EQ((std::vector<LONG>{-27, -72, -54}), count_.fontHeights);
+    DestroyWindow(window);
 }
 
 }  // namespace

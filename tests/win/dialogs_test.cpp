@@ -50,6 +50,28 @@ TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(installed, IDC_CHANGE)));
 }
 
+// After a change of scale the icon control shows the image of the new
+// DPI's size; the dialog destroys every icon it loaded.
+TEST_F(Dialogs, IconFollowsAChangeOfScaleAndGoesWithTheDialog)
+{
+    static int s_icons;
+    Fake(sys.LoadImageA, [](HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) -> HANDLE {
+        ++s_icons;
+        return LoadImageA(module, name, type, cx, cy, flags);
+    });
+    Fake(sys.DestroyIcon, [](HICON icon) -> BOOL { --s_icons; return DestroyIcon(icon); });
+    HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
+    FakeWindowDpi(192);
+    RECT proposed = {0, 0, 800, 300}, icon;  // what the system proposes; it places the dialog
+    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&proposed));
+    GetClientRect(FindWindowExA(dialog, nullptr, "Static", nullptr), &icon);
+    EXPECT_EQ(64, icon.right);
+    EXPECT_EQ(1, s_icons);
+    DestroyWindow(dialog);
+    dialogs_.clear();
+    EXPECT_EQ(0, s_icons);
+}
+
 TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCuttingIt)
 {
     CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");

@@ -5,7 +5,7 @@
 namespace sweep {
 
 const char *const kHeldNames[kHeldCount] = {"files",       "registry keys", "LZ files",
-                                            "libraries",   "item lists",    "GDI objects",
+                                            "libraries",   "item lists",    "GDI objects, DCs and icons",
                                             "heap blocks", "system texts",  "COM interfaces"};
 int g_held[kHeldCount];
 std::string g_trace;

@@ -109,7 +109,8 @@ template <EntryName E> consteval int Takes()
         return kLibraries;
     if (Is(n, "SHBrowseForFolderA") || Is(n, "SHGetSpecialFolderLocation"))
         return kItemLists;
-    if (Is(n, "CreateSolidBrush") || Is(n, "CreateFontIndirectA"))
+    if (Is(n, "CreateSolidBrush") || Is(n, "CreateFontIndirectA") || Is(n, "GetDC") ||
+        Is(n, "LoadImageA"))
         return kGdiObjects;
     if (Is(n, "malloc"))
         return kHeapBlocks;
@@ -131,7 +132,7 @@ template <EntryName E> consteval int Gives()
         return kLibraries;
     if (Is(n, "ILFree"))
         return kItemLists;
-    if (Is(n, "DeleteObject"))
+    if (Is(n, "DeleteObject") || Is(n, "ReleaseDC") || Is(n, "DestroyIcon"))
         return kGdiObjects;
     if (Is(n, "free"))
         return kHeapBlocks;
