@@ -34,6 +34,8 @@ std::string g_shots;
 std::string g_setupPath;
 std::string g_programFiles;
 REGSAM g_registryView;   // KEY_WOW64_32KEY or KEY_WOW64_64KEY, the setup's
+int g_dpi = 96;          // the screen's scale for programs started from now on ("dpi")
+int g_titleHeight96;     // the backdrop title's height at 96 DPI, once seen
 
 constexpr DWORD kDeadlineMs = 60000;
 constexpr DWORD kPollMs = 50;
@@ -495,44 +497,103 @@ DWORD WINAPI WatchWindows(LPVOID)
 }
 
 // The backdrop as the screen shows it, the dialogs hidden: the dark blue
-// field, the darker tiles along every row, white only in the title's box.
+// field, the darker tiles along every row, white only in the title's box,
+// all sized for the DPI that the setup was started at. The title's height,
+// from its first lit row to its baseline (the last row above the subtitle
+// that crosses its letters, not just the tail of the Q), must be the one
+// seen at 96 DPI times DPI/96, within two pixels.
 // Returns what is wrong, or "" when the screen shows the backdrop.
 std::string BackdropFault(const Pixels &shot)
 {
     int width = shot.width, height = shot.height;
     if (width != 1024 || height != 768)
         return "the screen is not 1024 x 768";
+    auto scaled = [](int pixels) { return MulDiv(pixels, g_dpi, 96); };
     const COLORREF field = RGB(0, 0, 128), tile = RGB(0, 0, 96), white = RGB(255, 255, 255);
     long fieldCount = 0, whiteOutside = 0, titleWhite = 0, rowsWithTiles = 0;
-    const int kTitleRight = 420, kTitleBottom = 110;  // "Quillarix" and the subtitle
-    for (int row = 0; row * 19 < height; ++row) {
+    // "Quillarix" and the subtitle; the title's cells end on the line.
+    const int titleRight = scaled(420), titleBottom = scaled(110), line = scaled(60);
+    const int pitch = scaled(19);
+    std::vector<int> titleLit(line);  // lit pixels of each row above the line
+    int titleTop = -1, baseline = -1;
+    for (int row = 0; row * pitch < height; ++row) {
         long tiles = 0;
-        for (int y = row * 19; y < row * 19 + 19 && y < height; ++y)
+        for (int y = row * pitch; y < row * pitch + pitch && y < height; ++y)
             for (int x = 2; x < width - 2; x += 1) {
                 COLORREF c = shot.At(x, y);
-                bool inTitle = x < kTitleRight && y < kTitleBottom;
+                bool inTitle = x < titleRight && y < titleBottom;
                 if (c == field)
                     ++fieldCount;
                 else if (c == tile)
                     ++tiles;
                 else if (c == white)
                     ++(inTitle ? titleWhite : whiteOutside);
+                if (inTitle && y < line && GetRValue(c) > 0)  // white, or smoothed white
+                    ++titleLit[y];
             }
-        if (tiles > 50 && row * 19 >= kTitleBottom)
+        if (tiles > 50 && row * pitch >= titleBottom)
             ++rowsWithTiles;
     }
-    std::string counts = " (field " + std::to_string(fieldCount) + " pixels, rows with tiles " +
-                         std::to_string(rowsWithTiles) + ")";
+    for (int y = line - 1; y >= 0; --y) {
+        titleTop = titleLit[y] ? y : titleTop;
+        baseline = baseline < 0 && titleLit[y] >= scaled(20) ? y : baseline;
+    }
+    int titleHeight = baseline - titleTop + 1;
+    std::string counts = " (" + std::to_string(g_dpi) + " DPI: field " +
+                         std::to_string(fieldCount) + " pixels, rows with tiles " +
+                         std::to_string(rowsWithTiles) + ", title " +
+                         std::to_string(titleHeight) + " pixels high)";
     if (fieldCount < long(width) * height / 2)
         return "the field colour (0, 0, 128) does not dominate" + counts;
-    if (rowsWithTiles < (height - kTitleBottom) / 19 - 1)
+    if (rowsWithTiles < (height - titleBottom) / pitch - 1)
         return "tile colour (0, 0, 96) missing along the rows" + counts;
-    if (titleWhite < 500)
+    if (titleWhite < scaled(scaled(500)))
         return "no white title" + counts;
     if (whiteOutside != 0)
         return std::to_string(whiteOutside) + " white pixels outside the title" + counts;
+    g_titleHeight96 = g_dpi == 96 && !g_titleHeight96 ? titleHeight : g_titleHeight96;
+    int expected = MulDiv(g_titleHeight96, g_dpi, 96);  // 0 before a backdrop at 96 DPI
+    if (std::abs(titleHeight - expected) > 2)
+        return "the title is not " + std::to_string(expected) + " pixels high" + counts;
     Note("-> backdrop:%s", counts);
     return "";
+}
+
+// The current dialog lies wholly on the screen, and its icon control is
+// the size of a standard icon at the DPI and shows, pixel for pixel, the
+// setup's own image of that size (drawn here over the control's corner
+// pixel, which every image leaves transparent). Returns what is wrong, or "".
+std::string ScaledDialogFault(const Pixels &shot)
+{
+    RECT dialog, icon = {};
+    GetWindowRect(g_current, &dialog);
+    if (dialog.left < 0 || dialog.top < 0 || dialog.right > shot.width || dialog.bottom > shot.height)
+        return "the dialog reaches off the screen";
+    for (HWND child : Children(g_current))
+        if (SendMessageA(child, STM_GETICON, 0, 0))
+            GetWindowRect(child, &icon);
+    int size = MulDiv(32, g_dpi, 96);
+    if (icon.right - icon.left != size || icon.bottom - icon.top != size)
+        return "no icon control of " + std::to_string(size) + " pixels square";
+    HMODULE setup = LoadLibraryExA(g_setupPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HICON image = static_cast<HICON>(
+        LoadImageA(setup, MAKEINTRESOURCEA(103), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH background = CreateSolidBrush(shot.At(icon.left, icon.top));
+    RECT all = {0, 0, size, size};
+    FillRect(dc, &all, background);
+    int different = DrawIconEx(dc, 0, 0, image, size, size, 0, nullptr, DI_NORMAL) ? 0 : size * size;
+    for (int y = 0; y < size && !different; ++y)
+        for (int x = 0; x < size; ++x)
+            different += GetPixel(dc, x, y) != shot.At(icon.left + x, icon.top + y);
+    SelectObject(dc, old);
+    DeleteObject(background), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
+    DestroyIcon(image), FreeLibrary(setup);
+    return different ? std::to_string(different) + " pixels of the icon differ from the setup's " +
+                           std::to_string(size) + "-pixel image"
+                     : "";
 }
 
 // "field | rest of line": splits off the text before the first " | ".
@@ -843,10 +904,19 @@ void RunStep(int line, std::string rest)
         std::FILE *f = std::fopen(path.c_str(), "wb");
         if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
             Fail(line, "cannot write " + path);
-    } else if (verb == "backdrop") {
+    } else if (verb == "backdrop" || verb == "scaled") {
+        auto faultOf = verb == "backdrop" ? BackdropFault : ScaledDialogFault;
         std::string fault;
-        if (!WaitUntil([&] { return (fault = BackdropFault(SettledScreen())).empty(); }))
+        if (!WaitUntil([&] { return (fault = faultOf(SettledScreen())).empty(); }))
             Fail(line, fault);
+    } else if (verb == "dpi") {  // the display's scale, read by programs as they start
+        DWORD dpi = g_dpi = std::atoi(rest.c_str());
+        if (RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD,
+                            &dpi, sizeof dpi) ||
+            RegSetKeyValueA(HKEY_LOCAL_MACHINE,
+                            "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts",
+                            "LogPixels", REG_DWORD, &dpi, sizeof dpi))
+            Fail(line, "cannot set LogPixels");
     } else {
         Fail(line, "unknown step " + verb);
     }
