@@ -11,7 +11,6 @@ struct GdiCount {
     int created = 0;
     int deleted = 0;
     int textOuts = 0;
-    std::vector<LONG> fontHeights;
 };
 GdiCount *s_gdi;
 
@@ -24,7 +23,6 @@ protected:
         Fake(sys.CreateSolidBrush, [](COLORREF c) -> HBRUSH { ++s_gdi->created; return CreateSolidBrush(c); });
         Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
             ++s_gdi->created;
-            s_gdi->fontHeights.push_back(f->lfHeight);
             return CreateFontIndirectA(f);
         });
         Fake(sys.DeleteObject, [](HGDIOBJ o) -> BOOL { ++s_gdi->deleted; return DeleteObject(o); });
@@ -130,23 +128,6 @@ TEST_F(Backdrop, WindowCoversTheScreenWithoutCaption)
     DestroyWindow(window);
     Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     EXPECT_EQ(nullptr, CreateBackdropWindow(GetModuleHandleA(nullptr)));
-}
-
-// A change of scale repaints the window, with fonts made for the new DPI of
-// its monitor.
-TEST_F(Backdrop, ChangeOfScaleRepaintsAtTheNewDpi)
-{
-    HWND window = CreateBackdropWindow(GetModuleHandleA(nullptr));
-    ASSERT_NE(nullptr, window);
-    ValidateRect(window, nullptr);
-    FakeWindowDpi(144);
-    RECT proposed = {0, 0, 1024, 768};
-    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&proposed));
-    EXPECT_TRUE(GetUpdateRect(window, nullptr, FALSE));
-    count_.fontHeights.clear();
-    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc_), 0);
-    EXPECT_EQ((std::vector<LONG>{-27, -72, -54}), count_.fontHeights);
-    DestroyWindow(window);
 }
 
 }  // namespace

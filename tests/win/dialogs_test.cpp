@@ -50,9 +50,15 @@ TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(installed, IDC_CHANGE)));
 }
 
-// After a change of scale the icon control shows the image of the new
-// DPI's size; the dialog destroys every icon it loaded.
-TEST_F(Dialogs, IconFollowsAChangeOfScaleAndGoesWithTheDialog)
+UINT WINAPI At192Dpi(HWND)
+{
+    return 192;
+}
+
+// A change of scale to 192 DPI: the icon control shows the 64-pixel image,
+// the backdrop is painted afresh (each paint sizes itself for the DPI), and
+// the dialog destroys every icon it loaded.
+TEST_F(Dialogs, ChangeOfScaleReloadsTheIconAndRepaintsTheBackdrop)
 {
     static int s_icons;
     Fake(sys.LoadImageA, [](HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) -> HANDLE {
@@ -61,13 +67,22 @@ TEST_F(Dialogs, IconFollowsAChangeOfScaleAndGoesWithTheDialog)
     });
     Fake(sys.DestroyIcon, [](HICON icon) -> BOOL { --s_icons; return DestroyIcon(icon); });
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
-    FakeWindowDpi(192);
-    RECT proposed = {0, 0, 800, 300}, icon;  // what the system proposes; it places the dialog
-    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&proposed));
+    HWND backdrop = CreateBackdropWindow(GetModuleHandleA(nullptr));
+    ValidateRect(backdrop, nullptr);
+    Fake(sys.GetProcAddress, [](HMODULE module, LPCSTR name) -> FARPROC {
+        return IS_INTRESOURCE(name) || std::string(name) != "GetDpiForWindow"
+                   ? GetProcAddress(module, name)
+                   : reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&At192Dpi));
+    });
+    RECT proposed = {0, 0, 1024, 768}, icon;  // the system's proposal for the window
+    for (HWND window : {dialog, backdrop})
+        SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&proposed));
     GetClientRect(FindWindowExA(dialog, nullptr, "Static", nullptr), &icon);
     EXPECT_EQ(64, icon.right);
+    EXPECT_TRUE(GetUpdateRect(backdrop, nullptr, FALSE));
     EXPECT_EQ(1, s_icons);
     DestroyWindow(dialog);
+    DestroyWindow(backdrop);
     dialogs_.clear();
     EXPECT_EQ(0, s_icons);
 }

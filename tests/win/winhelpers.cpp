@@ -264,16 +264,3 @@ std::string SddlOf(const SECURITY_ATTRIBUTES *attributes)
     }
     return sddl;
 }
-
-static UINT s_windowDpi;
-static UINT WINAPI FakeDpiForWindow(HWND) { return s_windowDpi; }
-
-void FakeWindowDpi(UINT dpi)
-{
-    s_windowDpi = dpi;
-    Fake(sys.GetProcAddress, [](HMODULE module, LPCSTR name) -> FARPROC {
-        if (!IS_INTRESOURCE(name) && std::string(name) == "GetDpiForWindow")
-            return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&FakeDpiForWindow));
-        return GetProcAddress(module, name);
-    });
-}

@@ -31,10 +31,6 @@ template <typename Entry, typename Lambda> void Fake(Entry &entry, Lambda)
     entry = &FakeThunk<Entry, Lambda>::Call;
 }
 
-// Makes the looked-up GetDpiForWindow answer dpi for every window, as on a
-// monitor scaled to dpi / 96.
-void FakeWindowDpi(UINT dpi);
-
 struct RecordedBox {
     HWND owner;
     std::string text;
