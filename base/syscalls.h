@@ -43,7 +43,7 @@
     X(SetWindowPos) X(InvalidateRect) X(LoadImageA) X(DestroyIcon)             \
     X(GetPropA) X(SetPropA) X(RemovePropA)                                    \
     /* painting */                                                            \
-    X(CreateSolidBrush) X(SelectObject) X(Rectangle) X(SetBkMode)             \
+    X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode) \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
     X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)    \
     /* shell */                                                               \

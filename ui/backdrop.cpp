@@ -96,7 +96,16 @@ void PaintBackdrop(HDC dc, UINT dpi)
     HBRUSH brush = sys.CreateSolidBrush(kFieldColour);
     if (brush)
         originalBrush = sys.SelectObject(dc, brush);
+    // The field's outline, one pixel at 96 DPI in the dc's own (black) pen,
+    // is as much wider as the DPI asks, drawn inside the field.
+    HPEN pen =
+        scaled(1) > 1 ? sys.CreatePen(PS_INSIDEFRAME, scaled(1), RGB(0, 0, 0)) : nullptr;
+    HGDIOBJ originalPen = pen ? sys.SelectObject(dc, pen) : nullptr;
     sys.Rectangle(dc, 0, 0, width, height);
+    if (pen) {
+        sys.SelectObject(dc, originalPen);
+        sys.DeleteObject(pen);
+    }
     sys.SetBkMode(dc, TRANSPARENT);
 
     HFONT tileFont = CreateFaceFont("Symbol", scaled(-18), true);

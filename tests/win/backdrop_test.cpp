@@ -72,6 +72,10 @@ TEST_F(Backdrop, PaintReleasesWhatItMakesAndRestoresTheDc)
         }
     EXPECT_GT(fieldPixels, 2000);
     EXPECT_EQ(0, other);
+    EXPECT_NE(RGB(0, 0, 0), GetPixel(dc_, 1, 400));
+    PaintBackdrop(dc_, 192);  // the field's outline twice as wide, in a pen of its own
+    EXPECT_EQ(RGB(0, 0, 0), GetPixel(dc_, 1, 400));
+    EXPECT_EQ(count_.created + 1, count_.deleted);  // the pen is deleted too
 }
 
 TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)

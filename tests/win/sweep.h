@@ -109,8 +109,8 @@ template <EntryName E> consteval int Takes()
         return kLibraries;
     if (Is(n, "SHBrowseForFolderA") || Is(n, "SHGetSpecialFolderLocation"))
         return kItemLists;
-    if (Is(n, "CreateSolidBrush") || Is(n, "CreateFontIndirectA") || Is(n, "GetDC") ||
-        Is(n, "LoadImageA"))
+    if (Is(n, "CreateSolidBrush") || Is(n, "CreatePen") || Is(n, "CreateFontIndirectA") ||
+        Is(n, "GetDC") || Is(n, "LoadImageA"))
         return kGdiObjects;
     if (Is(n, "malloc"))
         return kHeapBlocks;
