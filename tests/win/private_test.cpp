@@ -173,7 +173,8 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 TEST_F(Private, DefaultLogTakesANewFileUnderAFreeName)
 {
     static std::wstring s_temp;
-    s_temp = std::wstring(Scratch().begin(), Scratch().end()) + L"\\";
+    const std::string scratch = Scratch();  // one string: both ends of the same text
+    s_temp = std::wstring(scratch.begin(), scratch.end()) + L"\\";
     Fake(sys.GetTempPathW, [](DWORD cch, LPWSTR buffer) { return TempPath(cch, buffer, s_temp.c_str()); });
     std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
     ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
