@@ -15,6 +15,16 @@ template <typename Fn> Fn LookUp(FARPROC found)
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
 }
 
+// The entry point name of module, a system library the program imports (so
+// it is loaded already, and nothing is loaded here), as its own type; null
+// where this system's copy of the library lacks it.
+template <typename Fn, typename Calls>
+Fn ImportedEntry(const Calls &calls, const char *module, const char *name)
+{
+    HMODULE loaded = calls.GetModuleHandleA(module);
+    return loaded ? LookUp<Fn>(calls.GetProcAddress(loaded, name)) : nullptr;
+}
+
 // Makes every later library load by name search the system folder only
 // (SetDefaultDllDirectories, looked up because older systems lack it); where
 // only SetDllDirectoryA exists, at least takes the current folder out of

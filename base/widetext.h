@@ -44,12 +44,8 @@ Conversion AnsiFromWide(const Calls &calls, const WCHAR *wide, char *text, std::
 template <typename Calls> bool FindTempFolderText(const Calls &calls, bool systemTemp, char *folder)
 {
     using GetTempPath2Fn = DWORD(WINAPI *)(DWORD, LPWSTR);
-    GetTempPath2Fn getTempPath2 = nullptr;
-    if (systemTemp) {
-        HMODULE kernel = calls.GetModuleHandleA("KERNEL32.DLL");
-        getTempPath2 =
-            kernel ? LookUp<GetTempPath2Fn>(calls.GetProcAddress(kernel, "GetTempPath2W")) : nullptr;
-    }
+    GetTempPath2Fn getTempPath2 =
+        systemTemp ? ImportedEntry<GetTempPath2Fn>(calls, "KERNEL32.DLL", "GetTempPath2W") : nullptr;
     WCHAR wide[kCbPath];
     DWORD cch = getTempPath2 ? getTempPath2(kCbPath, wide) : calls.GetTempPathW(kCbPath, wide);
     if (cch == 0 || cch >= kCbPath ||

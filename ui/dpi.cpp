@@ -1,15 +1,9 @@
-// DPI look-ups. The per-monitor calls are looked up in USER32, which the
-// program imports, since older systems lack them; nothing is loaded.
+// DPI look-ups. The per-monitor calls are looked up in USER32, since older
+// systems lack them.
 #include "ui/dpi.h"
 
 #include "base/libraries.h"
 #include "base/syscalls.h"
-
-template <typename Fn> static Fn UserEntry(const char *name)
-{
-    HMODULE user = sys.GetModuleHandleA("USER32.DLL");
-    return user ? LookUp<Fn>(sys.GetProcAddress(user, name)) : nullptr;
-}
 
 static UINT SystemDpi()
 {
@@ -23,14 +17,15 @@ static UINT SystemDpi()
 
 UINT WindowDpi(HWND window)
 {
-    auto getDpiForWindow = UserEntry<UINT(WINAPI *)(HWND)>("GetDpiForWindow");
+    auto getDpiForWindow = ImportedEntry<UINT(WINAPI *)(HWND)>(sys, "USER32.DLL", "GetDpiForWindow");
     UINT dpi = getDpiForWindow ? getDpiForWindow(window) : 0;
     return dpi ? dpi : SystemDpi();
 }
 
 int IconSizeForDpi(UINT dpi)
 {
-    auto metricsForDpi = UserEntry<int(WINAPI *)(int, UINT)>("GetSystemMetricsForDpi");
+    auto metricsForDpi = ImportedEntry<int(WINAPI *)(int, UINT)>(sys, "USER32.DLL",
+                                                              "GetSystemMetricsForDpi");
     int size = metricsForDpi ? metricsForDpi(SM_CXICON, dpi) : 0;
     // Where the system lacks the call, the DPI is the system's, whose
     // metrics GetSystemMetrics gives.
