@@ -402,14 +402,25 @@ bool KeyExists(const std::string &path)
 }
 
 // Starts a program; command is the whole command line, as the system would
-// be given it. Fails the scenario when it cannot be started.
+// be given it. Under load Wine has refused a start once, right after the
+// program's previous run ended, so a refused start is tried again until the
+// deadline (the transcript gives the error); then the scenario fails.
 void Spawn(std::string command, PROCESS_INFORMATION *started)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, started))
-        Fail(0, "cannot start " + command);
+    DWORD refused = 0;
+    if (!WaitUntil([&] {
+            if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, started))
+                return true;
+            bool first = !refused;
+            refused = GetLastError();
+            if (first)
+                Note("-> start refused, error %s", std::to_string(refused));
+            return false;
+        }))
+        Fail(0, "cannot start " + command + " (error " + std::to_string(refused) + ")");
 }
 
 // Starts a program as the one the scenario follows.
