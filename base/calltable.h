@@ -5,6 +5,8 @@
 #pragma once
 #include "base/win.h"
 
+#include <cstddef>
+
 #define QLX_CALL_TABLE_MEMBER(name) decltype(&::name) name;
 #define QLX_CALL_TABLE_REAL(name) &::name,
 
@@ -15,4 +17,27 @@ template <typename Fn> struct Unbound;
 template <typename R, typename... A> struct Unbound<R(WINAPI *)(A...)> {
     static R WINAPI Call(A...) { return R{}; }
 };
+// BCryptGenRandom reports success as 0: its stand-in says "not found".
+template <> struct Unbound<decltype(&::BCryptGenRandom)> {
+    static NTSTATUS WINAPI Call(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG)
+    {
+        return static_cast<NTSTATUS>(0xC0000225L);  // STATUS_NOT_FOUND
+    }
+};
 #define QLX_CALL_TABLE_UNBOUND(name) &Unbound<decltype(&::name)>::Call,
+
+// Binds *entry to name in the first of modules (null ones skipped) that
+// exports it, or to its failing stand-in.
+template <typename Fn, std::size_t N>
+void BindLateEntry(FARPROC(WINAPI *getProcAddress)(HMODULE, LPCSTR), HMODULE const (&modules)[N],
+                   const char *name, Fn *entry)
+{
+    *entry = &Unbound<Fn>::Call;
+    for (HMODULE module : modules) {
+        FARPROC found = module ? getProcAddress(module, name) : nullptr;
+        if (found) {
+            *entry = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
+            return;
+        }
+    }
+}

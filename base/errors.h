@@ -31,6 +31,7 @@ inline constexpr char kAnotherRun[] = "47";
 inline constexpr char kRunLockFailed[] = "48";
 inline constexpr char kNoWorkFolder[] = "49";
 inline constexpr char kFolderIsLink[] = "50";
+inline constexpr char kFolderOpenToUsers[] = "51";
 }  // namespace errcode
 
 // Both programs say this where the lock against a second instance cannot

@@ -19,39 +19,48 @@ inline HANDLE g_logFile;
 // QuillarixSetup-2.log and on.
 inline constexpr unsigned kLogNameTries = 99;
 
-// Creates (or empties) the log at path, which an administrator chose: it is
-// used as given. None for an empty path. A log that cannot be made is no
-// reason to stop: the run goes on without one.
-template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
+// A log lives where users may have put a file, or a link to any file, at
+// its name beforehand (a temp folder, %WINDIR%\Temp), or hold it open. So
+// it is never opened through a name that exists: it is created new under a
+// random name beside path (path.<16 hex digits>, CREATE_NEW) into fresh
+// (kCbPath bytes) and becomes the open log; the caller renames it over the
+// name meant, which replaces whatever is there (a link itself, never what
+// it points to; deleting it first would follow a link under Wine). False,
+// with no log, when it cannot be made.
+template <typename Calls> bool CreateFreshLog(const Calls &calls, const char *path, char *fresh)
 {
-    if (path[0] == '\0')
-        return;
-    HANDLE file = calls.CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    g_logFile = file == INVALID_HANDLE_VALUE ? nullptr : file;
-}
-
-// A default log lives in the temp folder, where every user may put a file,
-// or a link to any file, at its name beforehand, or hold it open. So it is
-// never opened through a name that exists: the log is created new under a
-// random name of its own (CREATE_NEW) and renamed over the default name,
-// which replaces whatever is there (a link itself, never what it points
-// to; deleting it first would follow a link under Wine). Where the name
-// cannot be taken, the next numbered one is tried (name-2.ext, ...); where
-// none can, the log keeps its random name. It is written through the
-// handle that created it.
-template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char *defaultName)
-{
-    char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];
-    if (!FindTempFolderText(calls, false, temp) || !CopyText(name, sizeof name, defaultName) ||
-        !AppendText(name, sizeof name, ".") || !AppendRandomHex(calls, name, sizeof name) ||
-        !JoinPath(fresh, sizeof fresh, temp, name))
-        return;
+    if (!CopyText(fresh, kCbPath, path) || !AppendText(fresh, kCbPath, ".") ||
+        !AppendRandomHex(calls, fresh, kCbPath))
+        return false;
     HANDLE file = calls.CreateFileA(fresh, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return;
+        return false;
     g_logFile = file;
+    return true;
+}
+
+// The log at path, which an administrator chose, made as above and renamed
+// over path; where that name cannot be taken (a program holds it open), the
+// log keeps its random name beside it. None for an empty path. A log that
+// cannot be made is no reason to stop: the run goes on without one.
+template <typename Calls> void OpenLogFile(const Calls &calls, const char *path)
+{
+    char fresh[kCbPath];
+    if (path[0] != '\0' && CreateFreshLog(calls, path, fresh))
+        calls.MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING);
+}
+
+// The default log in the temp folder, made as above; where its name cannot
+// be taken, the next numbered one is tried (name-2.ext, ...); where none
+// can, the log keeps its random name. It is written through the handle
+// that created it.
+template <typename Calls> void OpenDefaultLogFile(const Calls &calls, const char *defaultName)
+{
+    char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];
+    if (!FindTempFolderText(calls, false, temp) || !JoinPath(path, sizeof path, temp, defaultName) ||
+        !CreateFreshLog(calls, path, fresh))
+        return;
     const char *dot = std::strrchr(defaultName, '.');
     std::size_t cchStem = dot ? static_cast<std::size_t>(dot - defaultName) : std::strlen(defaultName);
     for (unsigned n = 1; n <= kLogNameTries; ++n) {

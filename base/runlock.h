@@ -2,15 +2,20 @@
 // lock at start and keep it until they end. Each asks through its own call
 // table.
 //
-// The lock is a file in the Windows folder, held open without sharing and
-// deleted when closed (or when its process ends, however it ends). Only
-// administrators can create a file there, and the file itself lets in
+// The lock is a file in the Windows folder, made once and kept: each run
+// opens it without sharing and holds it until it ends (however it ends).
+// Only administrators can create a file there, and the file itself lets in
 // Administrators and SYSTEM only, so no user without those rights can take
-// the lock first or open it to hold it. A named mutex cannot give that: any
-// user can create "Global\..." first, with a DACL that keeps every later
-// run waiting or denies it the mutex altogether; and private namespaces,
-// which would keep such a name out of users' reach, are missing on older
-// systems and Wine.
+// the lock first or open it to hold it. What any user may still open is
+// what listing the folder grants (attributes, read control, synchronize),
+// and such a handle takes part in no sharing check: it cannot make the
+// share-0 open fail. The file is never deleted, on close or otherwise: a
+// file deleted while such a handle is open stays "delete pending", and
+// every later open of its name is denied until that user lets go. A named
+// mutex cannot give that: any user can create "Global\..." first, with a
+// DACL that keeps every later run waiting or denies it the mutex
+// altogether; and private namespaces, which would keep such a name out of
+// users' reach, are missing on older systems and Wine.
 #pragma once
 #include "base/pathtext.h"
 #include "base/product.h"
@@ -47,8 +52,7 @@ template <typename Calls> RunLock TakeRunLock(const Calls &calls, HANDLE *lock, 
     }
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
     HANDLE file = calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, &attributes,
-                                    OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
     *error = file == INVALID_HANDLE_VALUE ? calls.GetLastError() : ERROR_SUCCESS;
     calls.LocalFree(descriptor);
     if (file != INVALID_HANDLE_VALUE) {

@@ -9,19 +9,13 @@
 constinit static SysCalls s_real = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
 constinit SysCalls sys = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
 
-// Binds entry to name in module, or to its failing stand-in.
-template <typename Fn> static void Bind(HMODULE module, const char *name, Fn *entry)
-{
-    Fn found = module ? LookUp<Fn>(sys.GetProcAddress(module, name)) : nullptr;
-    *entry = found ? found : &Unbound<Fn>::Call;
-}
-
 void BindSystemLibraries()
 {
     RestrictLibrarySearch(sys);
-    HMODULE version = LoadSystemLibrary(sys, "version.dll");
+    HMODULE const late[] = {LoadSystemLibrary(sys, "version.dll"),
+                            LoadSystemLibrary(sys, "bcrypt.dll")};
 #define QLX_BIND_LATE(name)                                                                    \
-    Bind(version, #name, &s_real.name);                                                        \
+    BindLateEntry(sys.GetProcAddress, late, #name, &s_real.name);                              \
     sys.name = s_real.name;
 #define QLX_IMPORTED(name)
     QLX_SYSCALLS(QLX_IMPORTED, QLX_BIND_LATE)

@@ -9,15 +9,18 @@
 #include <cstdlib>
 
 // One line per call: X(name) for the calls of the imported system libraries,
-// LATE(name) for those of VERSION.dll, which is loaded from the system
-// folder at start (BindSystemLibraries). The member has the call's name and exact type.
+// LATE(name) for those of VERSION.dll and BCRYPT.dll, which are loaded from
+// the system folder at start (BindSystemLibraries). The member has the
+// call's name and exact type.
 #define QLX_SYSCALLS(X, LATE)                                                 \
     /* files */                                                               \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)  \
     X(SetFileAttributesA) X(GetFileAttributesExA) X(GetLastError) X(SetLastError) \
     /* folders, drives */                                                     \
-    X(GetFileAttributesA) X(SetCurrentDirectoryA) X(CreateDirectoryA)         \
-    X(RemoveDirectoryA) X(SetFilePointer)                                     \
+    X(GetFileAttributesA) X(CreateDirectoryA) X(RemoveDirectoryA) X(SetFilePointer) \
+    X(GetFullPathNameW) X(GetLongPathNameW) X(GetFinalPathNameByHandleW)      \
+    X(CompareStringOrdinal) X(GetFileInformationByHandle)                     \
+    X(FindFirstFileA) X(FindNextFileA) X(FindClose)                           \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathW)          \
     X(GetModuleFileNameA)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
@@ -25,7 +28,10 @@
     X(RegCreateKeyExA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
     X(RegDeleteValueA) X(lstrlenA) X(lstrcmpiA)                               \
     /* security, randomness */                                                \
-    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(RtlGenRandom)   \
+    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) LATE(BCryptGenRandom) \
+    X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA) \
+    X(GetKernelObjectSecurity) X(SetKernelObjectSecurity) X(GetSecurityDescriptorDacl) \
+    X(OpenProcessToken) X(GetTokenInformation) X(GetCurrentProcess)           \
     /* resources */                                                           \
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
     /* LZ expansion */                                                        \
@@ -48,7 +54,7 @@
     X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)    \
     /* shell */                                                               \
     X(SHBrowseForFolderA) X(SHGetPathFromIDListA)                             \
-    X(SHGetSpecialFolderLocation) X(ILFree) X(ShellExecuteA)                  \
+    X(SHGetSpecialFolderLocation) X(ILFree)                                   \
     /* run-time linking, text conversion */                                   \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(MultiByteToWideChar)   \
     X(WideCharToMultiByte) X(GetACP)   \
@@ -64,9 +70,9 @@ struct SysCalls {
 
 extern SysCalls sys;
 
-// Restricts library search to the system folder, then loads VERSION.dll
-// from there by its full path and binds the LATE entries to its functions
-// (the library stays loaded). Where it cannot be loaded, or an entry point
+// Restricts library search to the system folder, then loads VERSION.dll and
+// BCRYPT.dll from there by their full paths and binds the LATE entries to
+// their functions (the libraries stay loaded). Where it cannot be loaded, or an entry point
 // is missing, the entry keeps failing as the call fails. The first thing
 // the program does.
 void BindSystemLibraries();

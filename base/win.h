@@ -4,6 +4,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <bcrypt.h>
 #include <lzexpand.h>
 #include <ntsecapi.h>
 #include <sddl.h>

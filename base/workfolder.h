@@ -42,7 +42,11 @@ template <typename Calls> bool AppendRandomHex(const Calls &calls, char *name, s
 {
     unsigned char random[8];
     char hex[2 * sizeof random + 1];
-    if (!calls.RtlGenRandom(random, sizeof random))
+    // The system's preferred generator, from BCRYPT.dll loaded by full path:
+    // advapi32's RtlGenRandom is forwarded to cryptbase.dll, which Windows
+    // would look for in the program's own folder while binding imports.
+    if (!BCRYPT_SUCCESS(calls.BCryptGenRandom(nullptr, random, sizeof random,
+                                              BCRYPT_USE_SYSTEM_PREFERRED_RNG)))
         return false;
     for (std::size_t i = 0; i < sizeof random; ++i) {
         hex[2 * i] = "0123456789abcdef"[random[i] >> 4];

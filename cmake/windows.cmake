@@ -83,12 +83,23 @@ add_executable(bitness tests/win/bitness.cpp)
 target_link_options(bitness PRIVATE -static)
 set_target_properties(bitness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-# Static checks of the built executable.
-foreach(program QuillarixSetup uninstaller_app)
-    add_test(NAME ${program}_imports
-        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
-                $<TARGET_FILE:${program}>)
-endforeach()
+# Static checks of the built executable. The setup starts no program
+# itself: Quillarix is started by the desktop's shell or not at all.
+add_test(NAME QuillarixSetup_imports
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
+            $<TARGET_FILE:QuillarixSetup> "ShellExecute*" "CreateProcess*" "WinExec")
+add_test(NAME uninstaller_app_imports
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
+            $<TARGET_FILE:uninstaller_app>)
+# The check itself refuses an import that Windows forwards out of the known
+# libraries: a program that calls RtlGenRandom through advapi32 fails it.
+add_executable(forwarded_import WIN32 tests/static/forwarded_import.cpp)
+target_link_libraries(forwarded_import PRIVATE advapi32)
+add_test(NAME imports_check_refuses_forwarder
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
+            $<TARGET_FILE:forwarded_import>)
+set_tests_properties(imports_check_refuses_forwarder PROPERTIES
+    PASS_REGULAR_EXPRESSION "FORBIDDEN function: ADVAPI32.dll:SystemFunction036")
 
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>

@@ -25,10 +25,20 @@ bool ProposeLocation(char *proposed);
 // True when folder\Quillarix.exe exists or is held open by another process.
 bool ProbeMainExecutable(const char *folder);
 
-// Applies the location rules in order; trims trailing backslashes of folder
-// in place; makes an existing folder current, creates a missing last level.
-// With report set, a refusal shows its message and code.
+// Applies the location rules in order to folder, which becomes its
+// canonical form in place ("." and ".." resolved, no trailing backslash).
+// Creates and changes nothing. With report set, a refusal shows its message
+// and code.
 bool ValidateLocation(char *folder, bool report);
+
+// Prepares the validated folder for the installation and holds it: creates
+// a missing last level (protected as Program Files' folders are, unless it
+// inherits that within programFiles), opens it into *held, checks through
+// the handle that no link leads to it, and refuses one that users other
+// than administrators may change unless it is empty, which is taken over
+// (owner Administrators, the protected DACL). The caller closes *held once
+// the last file is written; null when refused (reported with report set).
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bool report);
 
 // True when folder's drive has cbNeeded bytes free for this user, or
 // cannot tell. Otherwise reports code "45", naming the space needed and

@@ -1,27 +1,49 @@
-// Location validation: the rules in their fixed order, the first refusal
-// decides the message. An accepted folder exists afterwards.
+// Location validation and taking the folder. ValidateLocation is the
+// verdict: the rules in their fixed order, the first refusal decides the
+// message, and nothing is created or changed. TakeLocation then prepares
+// the one folder that will be used: creates and protects it, or takes over
+// an empty one that users could change, and holds it open until the last
+// file is written.
 #include "location/location.h"
 #include "location/rules.h"
 
 #include "base/errors.h"
+#include "base/heldfolder.h"
 #include "base/pathtext.h"
 #include "base/report.h"
-#include "base/state.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 #include "base/workfolder.h"
 
 #include <cstring>
 
+namespace {
+
 // Full control for SYSTEM and Administrators, read and execute for Users,
 // inherited by what is made inside and nothing inherited from above: what
-// Program Files gives the folders made in it.
-static constexpr char kInstallFolderSddl[] =
-    "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// Program Files gives the folders made in it. Owned by Administrators.
+constexpr char kInstallFolderSddl[] =
+    "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+
+constexpr char kLinkText[] = "The folder is a link to another place (a junction or symbolic "
+                             "link), or lies inside one.  Choose another folder.";
+constexpr char kCannotCreateText[] = "Could not create the specified folder.";
+constexpr char kOpenFolderText[] =
+    "Users other than administrators can change this folder, and so what is installed in it.  "
+    "Choose another folder, or an empty one.";
+
+bool Refuse(bool report, const char *text, const char *code)
+{
+    if (report)
+        ReportError(text, code);
+    return false;
+}
 
 // True when the folder, or an existing level above it, is a reparse point
 // (a junction or a symbolic link): the files would land where it points.
-// Levels that do not exist yet are no links.
-static bool PassesThroughLink(const char *directory)
+// Levels that do not exist yet are no links. Only the first answer: the
+// folder taken is checked again through the handle that holds it.
+bool PassesThroughLink(const char *directory)
 {
     char level[kCbPath];
     CopyText(level, sizeof level, directory);
@@ -41,12 +63,129 @@ static bool PassesThroughLink(const char *directory)
     return false;
 }
 
-static bool Refuse(bool report, const char *text, const char *code)
+// Replaces folder by its canonical form: "." and ".." resolved, trailing
+// dots and blanks of the last level dropped (GetFullPathNameW), so that the
+// rules, and the question whether it lies within Program Files, see the
+// folder that the system will use. False where it cannot be told or does
+// not fit.
+bool CanonicalForm(char *folder)
 {
-    if (report)
-        ReportError(text, code);
-    return false;
+    WCHAR wide[kCbPath], full[kCbPath];
+    if (sys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, folder, -1, wide, kCbPath) == 0)
+        return false;
+    DWORD cch = sys.GetFullPathNameW(wide, kCbPath, full, nullptr);
+    char canonical[kCbPath];
+    if (cch == 0 || cch >= kCbPath || AnsiFromWide(sys, full, canonical, kCbPath) != Conversion::kExact)
+        return false;
+    return CopyText(folder, kCbPath, canonical);
 }
+
+// The SID of the account this process runs as, as text, into sid
+// (cbSid bytes). False when it cannot be told.
+bool RunnerSid(char *sid, std::size_t cbSid)
+{
+    HANDLE token = nullptr;
+    if (!sys.OpenProcessToken(sys.GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD cb = 0;
+    char *text = nullptr;
+    bool found = sys.GetTokenInformation(token, TokenUser, &info, sizeof info, &cb) &&
+                 sys.ConvertSidToStringSidA(info.user.User.Sid, &text);
+    sys.CloseHandle(token);
+    if (found) {
+        found = CopyText(sid, cbSid, text);
+        sys.LocalFree(text);
+    }
+    return found;
+}
+
+// Whether anyone but administrators, SYSTEM, TrustedInstaller and the
+// account running the setup may change the held folder, by its owner and
+// DACL read through the handle. A descriptor that cannot be read counts as
+// open.
+bool OthersCanChange(HANDLE held)
+{
+    union {
+        SECURITY_DESCRIPTOR_RELATIVE header;
+        BYTE bytes[4096];
+    } descriptor;
+    DWORD cbNeeded = 0;
+    char runner[192];
+    char *sddl = nullptr;
+    constexpr SECURITY_INFORMATION kWhat = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    // No DACL (or a null one) lets everyone do anything; text converters
+    // differ in how they write that, so it is asked of the descriptor.
+    if (!RunnerSid(runner, sizeof runner) ||
+        !sys.GetKernelObjectSecurity(held, kWhat, &descriptor, sizeof descriptor, &cbNeeded) ||
+        !sys.GetSecurityDescriptorDacl(&descriptor, &present, &dacl, &defaulted) || !present ||
+        !dacl ||
+        !sys.ConvertSecurityDescriptorToStringSecurityDescriptorA(&descriptor, SDDL_REVISION_1,
+                                                                  kWhat, &sddl, nullptr))
+        return true;
+    bool open = OthersCanChangeFolder(sddl, runner);
+    sys.LocalFree(sddl);
+    return open;
+}
+
+// True when directory holds nothing ("." and ".." aside).
+bool IsEmptyFolder(const char *directory)
+{
+    char pattern[kCbPath];
+    WIN32_FIND_DATAA found;
+    if (!JoinPath(pattern, sizeof pattern, directory, "*"))
+        return false;
+    HANDLE search = sys.FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return sys.GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool empty = true;
+    do {
+        const char *name = found.cFileName;
+        empty = std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
+    } while (empty && sys.FindNextFileA(search, &found));
+    sys.FindClose(search);
+    return empty;
+}
+
+// Gives the held, empty folder at directory the owner Administrators and
+// the protected DACL, through a second handle that must reach the same
+// folder (the held one keeps every level of the name in place). Then the
+// folder must still be empty: what a user put there meanwhile was theirs.
+bool TakeOverFolder(const char *directory, HANDLE held)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!sys.ConvertStringSecurityDescriptorToSecurityDescriptorA(kInstallFolderSddl,
+                                                                  SDDL_REVISION_1, &descriptor,
+                                                                  nullptr))
+        return false;
+    HANDLE folder = sys.CreateFileA(directory, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                                    nullptr);
+    bool taken = false;
+    if (folder != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION a, b;
+        taken = sys.GetFileInformationByHandle(held, &a) &&
+                sys.GetFileInformationByHandle(folder, &b) &&
+                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
+                sys.SetKernelObjectSecurity(folder,
+                                            OWNER_SECURITY_INFORMATION |
+                                                DACL_SECURITY_INFORMATION |
+                                                PROTECTED_DACL_SECURITY_INFORMATION,
+                                            descriptor);
+        sys.CloseHandle(folder);
+    }
+    sys.LocalFree(descriptor);
+    return taken && IsEmptyFolder(directory);
+}
+
+}  // namespace
 
 bool ValidateLocation(char *folder, bool report)
 {
@@ -58,6 +197,8 @@ bool ValidateLocation(char *folder, bool report)
         return Refuse(report, "You can't install Quillarix to a removable disk.",
                       errcode::kRemovableDrive);
 
+    if (!CanonicalForm(folder))
+        return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
     TrimTrailingBackslashes(folder);
     if (!FolderLengthFits(std::strlen(folder)))
         return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
@@ -68,30 +209,59 @@ bool ValidateLocation(char *folder, bool report)
     char directory[kCbPath];
     DirectoryPath(directory, sizeof directory, folder);  // fits: the length rule holds
     if (PassesThroughLink(directory))
-        return Refuse(report,
-                      "The folder is a link to another place (a junction or symbolic link), "
-                      "or lies inside one.  Choose another folder.",
-                      errcode::kFolderIsLink);
-    if (sys.SetCurrentDirectoryA(directory)) {
-        DWORD attributes = sys.GetFileAttributesA(directory);
-        // Attributes that cannot be read give no ground to accept the folder.
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
-        if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-            return Refuse(report, "The install location is not a folder.", errcode::kNotAFolder);
-        if (attributes & FILE_ATTRIBUTE_READONLY)
-            return Refuse(report, "The folder is read only.", errcode::kFolderReadOnly);
-        if (attributes & (FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE))
-            return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
-        return true;
+        return Refuse(report, kLinkText, errcode::kFolderIsLink);
+    DWORD attributes = sys.GetFileAttributesA(directory);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = sys.GetLastError();
+        // A missing folder is created when it is taken; attributes that
+        // cannot be read give no ground to accept one that exists.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return true;
+        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
     }
+    // A file of that name: no folder can be created there.
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return Refuse(report, kCannotCreateText, errcode::kCannotCreateFolder);
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+        return Refuse(report, "The folder is read only.", errcode::kFolderReadOnly);
+    if (attributes & (FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE))
+        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+    return true;
+}
+
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bool report)
+{
+    *held = nullptr;
+    char directory[kCbPath];
+    DirectoryPath(directory, sizeof directory, folder);
     // Under Program Files the new folder inherits that folder's protection;
     // elsewhere (below a drive's root, where every user may change what is
-    // created) it is given the same protection explicitly.
-    DWORD error;
-    if (IsWithinFolder(directory, g_setup.programFilesFolder)
-            ? sys.CreateDirectoryA(directory, nullptr) != FALSE
-            : CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error))
-        return true;
-    return Refuse(report, "Could not create the specified folder.", errcode::kCannotCreateFolder);
+    // created) it is given the same protection explicitly. A folder that
+    // exists already (or appeared meanwhile) is judged below like any other.
+    DWORD error = ERROR_SUCCESS;
+    if (sys.GetFileAttributesA(directory) == INVALID_FILE_ATTRIBUTES &&
+        !(IsWithinFolder(directory, programFiles)
+              ? sys.CreateDirectoryA(directory, nullptr) != FALSE ||
+                    (error = sys.GetLastError()) == ERROR_ALREADY_EXISTS
+              : CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
+                    error == ERROR_ALREADY_EXISTS))
+        return Refuse(report, kCannotCreateText, errcode::kCannotCreateFolder);
+    switch (HoldFolder(sys, directory, held, &error)) {
+    case FolderHold::kHeld:
+        break;
+    case FolderHold::kLink:
+        return Refuse(report, kLinkText, errcode::kFolderIsLink);
+    case FolderHold::kFailed:
+        if (error == ERROR_DIRECTORY)
+            return Refuse(report, "The install location is not a folder.", errcode::kNotAFolder);
+        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+    }
+    // Even the folder just made is judged: a user who may rename the level
+    // above could have put one of their own in its place.
+    if (OthersCanChange(*held) && !(IsEmptyFolder(directory) && TakeOverFolder(directory, *held))) {
+        sys.CloseHandle(*held);
+        *held = nullptr;
+        return Refuse(report, kOpenFolderText, errcode::kFolderOpenToUsers);
+    }
+    return true;
 }

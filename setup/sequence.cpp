@@ -60,23 +60,31 @@ static bool StartUp(char *proposed)
     return true;
 }
 
-// Validation, then the room on the drive, for the install folder; a
-// refusal is reported.
-static bool LocationAccepted()
+// Validation, then taking the folder, then the room on its drive, for the
+// install folder; a refusal is reported. *held: the folder held open while
+// it is accepted (null otherwise), closed by the caller.
+static bool LocationAccepted(HANDLE *held)
 {
-    return ValidateLocation(g_setup.installFolder, true) &&
-           HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder));
+    if (!ValidateLocation(g_setup.installFolder, true) ||
+        !TakeLocation(g_setup.installFolder, g_setup.programFilesFolder, held, true))
+        return false;
+    if (HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder)))
+        return true;
+    sys.CloseHandle(*held);
+    *held = nullptr;
+    return false;
 }
 
 // The location the user confirmed, or in a silent run the proposed one:
-// kDone when it was accepted, else the run's exit code.
-static int ChooseLocation(const char *proposed)
+// kDone when it was accepted (and is held in *held), else the run's exit
+// code.
+static int ChooseLocation(const char *proposed, HANDLE *held)
 {
     // Each pass starts from the proposed location.
     for (;;) {
         CopyText(g_setup.installFolder, kCbPath, proposed);
         if (g_setup.silent)
-            return LocationAccepted() ? exitcode::kDone : exitcode::kFailed;
+            return LocationAccepted(held) ? exitcode::kDone : exitcode::kFailed;
         INT_PTR result = RunLocationDialog(g_setup.backdrop);
         if (result == -1) {
             ReportError("Unable to initialize", errcode::kCannotInitialize);
@@ -84,7 +92,7 @@ static int ChooseLocation(const char *proposed)
         }
         if (result != IDOK)
             return exitcode::kCancelled;
-        if (LocationAccepted())
+        if (LocationAccepted(held))
             return exitcode::kDone;
     }
 }
@@ -193,27 +201,34 @@ static int RunSequence(const char *givenFolder)
     char proposed[kCbPath] = "";
     if (!StartUp(proposed) || (givenFolder && !TakeGivenFolder(proposed, givenFolder)))
         return exitcode::kFailed;
-    int code = ChooseLocation(proposed);
+    HANDLE held = nullptr;
+    int code = ChooseLocation(proposed, &held);
     if (code != exitcode::kDone)
         return code;
     LogLine({"Install folder ", g_setup.installFolder});
-    if (!JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, kMainExeName))
-        return exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
+    HWND progress = nullptr;
+    bool installed = false;
+    INT_PTR accepted = IDOK;
     // Using the silent switch accepts the licence.
-    if (!g_setup.silent) {
-        INT_PTR accepted = RunLicenceDialog(g_setup.backdrop);
-        if (accepted != IDOK)
-            return accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
+    if (!JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, kMainExeName)) {
+        code = exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
+    } else if (!g_setup.silent && (accepted = RunLicenceDialog(g_setup.backdrop)) != IDOK) {
+        code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
+    } else {
+        progress = g_setup.silent ? nullptr : CreateProgressDialog(g_setup.backdrop);
+        bool whole = false;
+        installed = Install(&whole);
+        code = whole ? exitcode::kDone : exitcode::kFailed;
     }
-
-    HWND progress = g_setup.silent ? nullptr : CreateProgressDialog(g_setup.backdrop);
-    bool whole = false;
+    // The folder was held from its acceptance to the last file written: no
+    // level of its name could be moved or replaced meanwhile.
+    sys.CloseHandle(held);
     // A deployment starts nothing under the account it runs as.
-    if (Install(&whole) && !g_setup.silent)
+    if (installed && !g_setup.silent)
         LaunchApplication();
     if (progress)
         sys.DestroyWindow(progress);
-    return whole ? exitcode::kDone : exitcode::kFailed;
+    return code;
 }
 
 static constexpr char kUsage[] =

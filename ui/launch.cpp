@@ -3,11 +3,13 @@
 // them too: a standard user who had an administrator type a password would
 // then hold an administrator's Quillarix, whose Open dialog starts anything.
 // So Quillarix is started by the desktop's shell (Explorer), which runs it
-// as the person logged on, through the desktop view's IShellDispatch2.
-// Where no shell answers (none runs, a SYSTEM session, Wine), or not within
-// a few seconds, the setup starts it itself as before. The shell is asked
-// on a thread of its own, bounded in time, so that a shell that hangs never
-// holds the setup.
+// as the person logged on, through the desktop view's IShellDispatch2, and
+// by nothing else. Where no shell answers (none runs, a SYSTEM session, a
+// custom shell, or one the user ended), or not within a few seconds,
+// nothing is started: the person is told that Quillarix is installed and
+// can be started from the Start menu. The shell is asked on a thread of
+// its own, bounded in time, so that a shell that hangs never holds the
+// setup.
 #include "ui/launch.h"
 
 #include "base/pathtext.h"
@@ -197,14 +199,13 @@ bool LaunchThroughShell(DWORD waitMs)
     return launched;
 }
 
-void LaunchApplication()
+bool LaunchApplication()
 {
-    char directory[kCbPath];
-    DirectoryPath(directory, sizeof directory, g_setup.installFolder);
     if (LaunchThroughShell(kShellLaunchWaitMs)) {
         LogLine({"Started ", g_setup.mainExePath, " through the desktop's shell"});
-        return;
+        return true;
     }
-    sys.SetCurrentDirectoryA(directory);
-    sys.ShellExecuteA(g_setup.backdrop, "open", kMainExeName, "", directory, SW_SHOWDEFAULT);
+    LogLine({kNotStartedText});
+    sys.MessageBoxA(g_setup.backdrop, kNotStartedText, kProductName, MB_OK | MB_ICONINFORMATION);
+    return false;
 }

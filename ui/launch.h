@@ -4,11 +4,15 @@
 #include "base/win.h"
 #include "registration/ole32.h"
 
-// Starts Quillarix: through the desktop's shell, so that it runs as the
-// person logged on rather than with the setup's rights; where no shell
-// answers within kShellLaunchWaitMs, the setup starts it itself.
+// Starts Quillarix through the desktop's shell, so that it runs as the
+// person logged on rather than with the setup's rights: true. Where no
+// shell starts it within kShellLaunchWaitMs, nothing is started, the
+// person is told kNotStartedText in a "Quillarix" box, and the log says
+// it: false.
 inline constexpr DWORD kShellLaunchWaitMs = 5000;
-void LaunchApplication();
+inline constexpr char kNotStartedText[] =
+    "Quillarix is installed and can be started from the Start menu.";
+bool LaunchApplication();
 
 // The shell's part: true when the shell was asked and accepted. The
 // worker that asks it is given waitMs (and, once it is starting Quillarix,

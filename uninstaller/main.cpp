@@ -3,13 +3,12 @@
 // code says how the removal went, in the numbers deployment tools know.
 #include "uninstaller/uninstall.h"
 
-#include "base/libraries.h"
 #include "base/widetext.h"
 #include "uninstaller/ucalls.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    RestrictLibrarySearch(usys);  // before OLE32 is loaded by name
+    BindUninstallLibraries();  // before anything can load a library from elsewhere
     static char line[8192];
     return RunUninstaller(CommandLineText(usys, line, sizeof line));
 }

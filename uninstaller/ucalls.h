@@ -1,11 +1,12 @@
 // The uninstaller's door to the system: like the setup's call table, one
-// named entry per Win32 call, initialised with the real function; tests
-// replace single entries and put them back with RestoreUninstallCalls().
+// named entry per Win32 call, initialised with the real function (LATE ones,
+// of BCRYPT.dll, bound at start by BindUninstallLibraries); tests replace
+// single entries and put them back with RestoreUninstallCalls().
 #pragma once
 #include "base/calltable.h"
 #include "base/win.h"
 
-#define QLX_UNINSTALL_CALLS(X)                                                 \
+#define QLX_UNINSTALL_CALLS(X, LATE)                                               \
     X(MessageBoxA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \
     X(RegDeleteValueA) X(RegQueryInfoKeyA) X(RegCloseKey) X(GetFileAttributesA) \
     X(SetFileAttributesA) X(DeleteFileA) X(RemoveDirectoryA) X(MoveFileExA)     \
@@ -13,7 +14,7 @@
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
     X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
     X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA) \
-    X(GetLongPathNameA) X(GetTempPathW) X(CopyFileA) X(RtlGenRandom)         \
+    X(GetLongPathNameA) X(GetTempPathW) X(CopyFileA) LATE(BCryptGenRandom)       \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
@@ -22,9 +23,14 @@
     X(WideCharToMultiByte) X(GetACP)
 
 struct UninstallCalls {
-    QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER)
+    QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
 };
 
 extern UninstallCalls usys;
+
+// Restricts library search to the system folder, then loads BCRYPT.dll
+// from there by its full path and binds the LATE entries. The first thing
+// the uninstaller does.
+void BindUninstallLibraries();
 
 void RestoreUninstallCalls();

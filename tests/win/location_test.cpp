@@ -18,18 +18,29 @@ struct Verdict {
 
 class Validation : public WineTest {
 protected:
-    // Validates with reporting, then again silently on the original text:
+    // Validates and takes the folder, as the setup does, and lets it go.
+    static bool Accept(char *folder, bool report)
+    {
+        HANDLE held = reinterpret_cast<HANDLE>(0xA5A5);
+        bool accepted = ValidateLocation(folder, report) &&
+                        TakeLocation(folder, g_setup.programFilesFolder, &held, report);
+        EXPECT_EQ(accepted, held != nullptr && held != reinterpret_cast<HANDLE>(0xA5A5));
+        if (accepted)
+            CloseHandle(held);
+        return accepted;
+    }
+    // Accepts with reporting, then again silently on the original text:
     // the verdicts must agree and the silent run must show nothing.
     Verdict Validate(const std::string &input)
     {
         char folder[kCbPath];
         CopyText(folder, sizeof folder, input.c_str());
         g_boxes.clear();
-        bool accepted = ValidateLocation(folder, true);
+        bool accepted = Accept(folder, true);
         Verdict v{accepted, BoxCaptions(), folder};
         g_boxes.clear();
         CopyText(folder, sizeof folder, input.c_str());
-        EXPECT_EQ(accepted, ValidateLocation(folder, false)) << input;
+        EXPECT_EQ(accepted, Accept(folder, false)) << input;
         EXPECT_TRUE(g_boxes.empty()) << "silent validation showed " << BoxCaptions();
         return v;
     }
@@ -75,17 +86,10 @@ TEST_F(Validation, TrailingBackslashesAreTrimmedInPlace)
     Verdict v = Validate(Scratch() + "\\\\\\");
     EXPECT_TRUE(v.accepted);
     EXPECT_EQ(Scratch(), v.folder);
-    // A drive root is kept as "C:", but the directory calls get "C:\\":
-    // "C:" alone names the drive's current directory.
-    static std::string s_asked;
-    Fake(sys.SetCurrentDirectoryA, [](LPCSTR path) -> BOOL {
-        s_asked += std::string(path) + "|";
-        return SetCurrentDirectoryA(path);
-    });
-    Verdict root = Validate("C:\\");
-    EXPECT_TRUE(root.accepted) << root.captions;
-    EXPECT_EQ("C:", root.folder);
-    EXPECT_EQ("C:\\|C:\\|", s_asked);  // reporting and silent
+    // A drive root is kept as "C:" (which the directory calls get as "C:\\").
+    char root[] = "C:\\";
+    EXPECT_TRUE(ValidateLocation(root, true)) << BoxCaptions();
+    EXPECT_STREQ("C:", root);
 }
 
 TEST_F(Validation, LengthLimitIs227Characters)
@@ -103,33 +107,27 @@ TEST_F(Validation, LengthLimitIs227Characters)
     EXPECT_TRUE(Validate(longest + "\\\\").accepted);
 }
 
-TEST_F(Validation, MissingLastLevelIsCreatedButNotMadeCurrent)
+// The verdict changes nothing but the text, which becomes the folder the
+// system will use; taking the folder creates its missing last level and
+// holds it: it cannot be removed or renamed until it is let go.
+TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
 {
     SetCurrentDirectoryA("C:\\");
-    std::string folder = Scratch("New Folder");
-    Verdict v = Validate(folder);
-    EXPECT_TRUE(v.accepted);
-    EXPECT_TRUE(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
-    // Created by the first (reporting) call; the silent call then found it
-    // and made it current, so check the creating call alone.
-    std::string other = Scratch("Another");
-    char text[kCbPath];
-    CopyText(text, sizeof text, other.c_str());
-    SetCurrentDirectoryA("C:\\");
-    ASSERT_TRUE(ValidateLocation(text, true));
+    char folder[kCbPath];
+    CopyText(folder, sizeof folder, (Scratch() + "\\level\\..\\New Folder. ").c_str());
+    ASSERT_TRUE(ValidateLocation(folder, true)) << BoxCaptions();
+    EXPECT_EQ(Scratch("New Folder"), folder);
+    EXPECT_FALSE(FileExists(folder));
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_STREQ("C:\\", current);
-}
-
-TEST_F(Validation, ExistingFolderBecomesCurrent)
-{
-    char text[kCbPath];
-    CopyText(text, sizeof text, Scratch().c_str());
-    ASSERT_TRUE(ValidateLocation(text, true));
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STREQ(Scratch().c_str(), current);
+    HANDLE held = nullptr;
+    ASSERT_TRUE(TakeLocation(folder, g_setup.programFilesFolder, &held, true)) << BoxCaptions();
+    EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_FALSE(RemoveDirectoryA(folder));
+    EXPECT_FALSE(MoveFileA(folder, Scratch("Moved").c_str()));
+    CloseHandle(held);
+    EXPECT_TRUE(RemoveDirectoryA(folder));
 }
 
 TEST_F(Validation, WhatCannotBeCreatedIsRefused)
@@ -158,7 +156,10 @@ TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
 {
     // Wine cannot give a folder these attributes: the call table stands in.
     static DWORD s_attributes;
-    Fake(sys.GetFileAttributesA, [](LPCSTR) -> DWORD { return s_attributes; });
+    Fake(sys.GetFileAttributesA, [](LPCSTR) -> DWORD {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return s_attributes;
+    });
     for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY),
                              DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_OFFLINE),
                              INVALID_FILE_ATTRIBUTES}) {
@@ -167,9 +168,9 @@ TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
         EXPECT_FALSE(v.accepted) << std::hex << attributes;
         EXPECT_EQ("ERROR 15", v.captions) << std::hex << attributes;
     }
-    s_attributes = FILE_ATTRIBUTE_ARCHIVE;  // not a folder although it became current
+    s_attributes = FILE_ATTRIBUTE_ARCHIVE;  // a file: no folder can be made there
     Verdict v = Validate(Scratch());
-    EXPECT_EQ("ERROR 13", v.captions);
+    EXPECT_EQ("ERROR 16", v.captions);
     ASSERT_FALSE(v.accepted);
 }
 
@@ -194,6 +195,130 @@ TEST_F(Validation, LinkAtTheFolderOrAboveIsRefused)
     }
 }
 
+// What the verdict saw by name is checked again through the handle that
+// holds the folder: a reparse point there, or a final path elsewhere (a
+// level above replaced by a junction after the verdict), is refused; the
+// same folder in other letter case is the folder.
+TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
+{
+    static std::wstring s_final;
+    static DWORD s_attributes;
+    Fake(sys.GetFinalPathNameByHandleW, [](HANDLE, LPWSTR path, DWORD cch, DWORD) -> DWORD {
+        lstrcpynW(path, s_final.c_str(), static_cast<int>(cch));
+        return static_cast<DWORD>(s_final.size());
+    });
+    Fake(sys.GetFileInformationByHandle, [](HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) -> BOOL {
+        BOOL got = GetFileInformationByHandle(file, info);
+        info->dwFileAttributes |= s_attributes;
+        return got;
+    });
+    std::string folder = Scratch("Held");
+    std::string upper = folder;
+    for (char &c : upper)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    struct Case {
+        std::string final;
+        DWORD attributes;
+        const char *captions;
+    } const cases[] = {
+        {"\\\\?\\" + folder, 0, ""},
+        {"\\\\?\\" + upper, 0, ""},
+        {"\\\\?\\C:\\elsewhere\\Held", 0, "ERROR 50"},
+        {"\\\\?\\" + folder, FILE_ATTRIBUTE_REPARSE_POINT, "ERROR 50"},
+    };
+    for (const Case &c : cases) {
+        s_final.assign(c.final.begin(), c.final.end());
+        s_attributes = c.attributes;
+        Verdict v = Validate(folder);
+        EXPECT_EQ(c.captions, v.captions) << c.final;
+        EXPECT_EQ(c.captions[0] == '\0', v.accepted) << c.final;
+    }
+}
+
+// Who may change an existing folder, read through the held handle as
+// descriptor text: the owner and every entry that applies to the folder
+// itself. One that others may change is refused, unless it is empty: then
+// it is taken over (owner Administrators, the protected DACL).
+TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
+{
+    static std::string s_sddl, s_set;
+    static BOOL s_settable;
+    Fake(sys.GetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR out,
+                                         DWORD cb, LPDWORD cbNeeded) -> BOOL {
+        PSECURITY_DESCRIPTOR made = nullptr;
+        ULONG cbMade = 0;
+        if (s_sddl.empty()) {  // a null DACL, which Wine's parser cannot make from text
+            SECURITY_DESCRIPTOR absolute;
+            InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
+            SetSecurityDescriptorDacl(&absolute, TRUE, nullptr, FALSE);
+            *cbNeeded = cb;
+            return MakeSelfRelativeSD(&absolute, out, cbNeeded);
+        }
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(s_sddl.c_str(), SDDL_REVISION_1,
+                                                                  &made, &cbMade))
+            return FALSE;
+        *cbNeeded = cbMade;
+        BOOL fits = cbMade <= cb;
+        if (fits)
+            std::memcpy(out, made, cbMade);
+        LocalFree(made);
+        return fits;
+    });
+    Fake(sys.SetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd) -> BOOL {
+        char *text = nullptr;
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(
+            sd, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr);
+        s_set = text ? text : "";
+        LocalFree(text);
+        return s_settable;
+    });
+    constexpr const char *kTi = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+    const std::string programFiles =
+        std::string("O:") + kTi + "D:PAI(A;;FA;;;" + kTi + ")(A;CIIO;GA;;;" + kTi +
+        ")(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)"
+        "(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)";
+    struct Case {
+        std::string sddl;
+        bool empty, settable;
+        const char *captions;
+        bool takenOver;
+    } const cases[] = {
+        {programFiles, false, true, "", false},
+        {"O:BAD:PAI(A;OICIIO;GA;;;CO)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false, true, "", false},
+        {"O:S-1-5-21-1-2-3-1001D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", false, true, "ERROR 51", false},
+        {"O:BAD:AI(A;OICIID;0x1301bf;;;AU)(A;OICIID;FA;;;BA)", false, true, "ERROR 51", false},
+        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", false, true, "ERROR 51", false},
+        {"", false, true, "ERROR 51", false},  // no DACL: everyone may do anything
+        {"O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)", true, true, "", true},
+        {"O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)", true, false, "ERROR 51", true},
+    };
+    std::string folder = Scratch("Existing");
+    for (const Case &c : cases) {
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+        if (!c.empty) {
+            ASSERT_TRUE(WriteFileBytes(folder + "\\planted.dll", "x"));
+        }
+        s_sddl = c.sddl;
+        s_set.clear();
+        s_settable = c.settable;
+        char text[kCbPath];
+        CopyText(text, sizeof text, folder.c_str());
+        g_boxes.clear();
+        EXPECT_EQ(c.captions[0] == '\0', Accept(text, true)) << c.sddl;
+        EXPECT_EQ(c.captions, BoxCaptions()) << c.sddl;
+        EXPECT_EQ(c.takenOver ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
+                  s_set) << c.sddl;
+        RemoveTree(folder);
+    }
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    s_sddl = "O:BAD:AI(A;OICIID;0x1301bf;;;AU)";
+    g_boxes.clear();
+    Accept(&folder[0], true);
+    ASSERT_EQ(1u, g_boxes.size());
+    EXPECT_EQ("Users other than administrators can change this folder, and so what is "
+              "installed in it.  Choose another folder, or an empty one.", g_boxes.back().text);
+}
+
 // A folder created outside Program Files gets the protection Program Files
 // gives; inside it, the folder inherits.
 TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
@@ -208,9 +333,11 @@ TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
     struct Case {
         const char *folder, *sddl;
     } const cases[] = {
-        {"Quillarix", "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        {"Quillarix", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
         {"Program Files\\Quillarix", "<none>"},
-        {"Program Files (x86)", "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        {"Program Files (x86)", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        // Within Program Files by its text only: outside it once resolved.
+        {"Program Files\\..\\Outside", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
     };
     for (const Case &c : cases) {
         s_sddl = "";

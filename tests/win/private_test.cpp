@@ -125,26 +125,38 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
 }
 
 // The lock is a file in the Windows folder that only administrators and
-// SYSTEM can open. Held by another run it answers with a sharing violation;
-// "access denied" (what a process without those rights gets) or any other
-// failure ends the run: nothing is ever taken as no lock.
+// SYSTEM can open, held without sharing and kept when closed. Held by
+// another run it answers with a sharing violation; "access denied" (what a
+// process without those rights gets) or any other failure ends the run:
+// nothing is ever taken as no lock. A handle that anyone may take (the
+// attributes, as listing the folder grants) holds no run back.
 TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 {
     HANDLE lock = nullptr, second = nullptr;
     DWORD error = 0;
+    static DWORD s_share, s_flags;
     Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                              DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
         Capture(path, sa);
+        s_share = share;
+        s_flags = flags;
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
     ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
     EXPECT_EQ(std::string("C:\\windows\\") + kRunLockName, s_created.at(0));
     EXPECT_EQ("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", s_sddl);
+    EXPECT_EQ(0u, s_share);
+    EXPECT_EQ(0u, s_flags & FILE_FLAG_DELETE_ON_CLOSE);
     EXPECT_EQ(RunLock::kBusy, TakeRunLock(sys, &second, &error));
     EXPECT_EQ(nullptr, second);
     CloseHandle(lock);
-    EXPECT_FALSE(FileExists(s_created[0]));  // gone with its handle
-
+    EXPECT_TRUE(FileExists(s_created[0]));  // kept: nothing is ever pending deletion
+    HANDLE pin = CreateFileA(s_created[0].c_str(), FILE_READ_ATTRIBUTES, 0, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, pin);
+    EXPECT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error)) << error;
+    CloseHandle(lock);
+    CloseHandle(pin);
 
     struct Case {
         DWORD error;
@@ -167,10 +179,11 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
     }
 }
 
-// A default log is never written through a name that exists: a file there
-// is replaced, not written into; where the name cannot be freed (held open
-// by a user's program) the next numbered name is taken.
-TEST_F(Private, DefaultLogTakesANewFileUnderAFreeName)
+// A log is never written through a name that exists: a file there is
+// replaced, not written into; where the default name cannot be freed (held
+// open by a user's program) the next numbered name is taken, and a given
+// name that cannot be freed is left alone, the log beside it.
+TEST_F(Private, LogsTakeANewFileUnderAFreeName)
 {
     static std::wstring s_temp;
     const std::string scratch = Scratch();  // one string: both ends of the same text
@@ -195,6 +208,22 @@ TEST_F(Private, DefaultLogTakesANewFileUnderAFreeName)
     // Not silent and not asked for: no log at all.
     OpenRunLog(sys, "", false, kSetupLogName);
     EXPECT_EQ(nullptr, g_logFile);
+
+    std::string given = Scratch("deploy.log");
+    ASSERT_TRUE(WriteFileBytes(given, "a user's text\r\n"));
+    OpenRunLog(sys, given.c_str(), false, kSetupLogName);
+    CloseLogFile(sys, 0);
+    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
+    held = CreateFileA(given.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
+    OpenRunLog(sys, given.c_str(), true, kSetupLogName);
+    CloseLogFile(sys, 5);
+    CloseHandle(held);
+    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
+    std::vector<std::string> names = FileNames(Scratch());  // sorted: upper case first
+    ASSERT_EQ(4u, names.size());
+    EXPECT_EQ(0u, names[3].rfind("deploy.log.", 0)) << names[3];
+    EXPECT_EQ("Exit code 5\r\n", ReadFileBytes(Scratch(names[3])));
 }
 
 }  // namespace

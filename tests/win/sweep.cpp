@@ -6,7 +6,8 @@ namespace sweep {
 
 const char *const kHeldNames[kHeldCount] = {"files",       "registry keys", "LZ files",
                                             "libraries",   "item lists",    "GDI objects, DCs and icons",
-                                            "heap blocks", "system texts",  "COM interfaces"};
+                                            "heap blocks", "system texts",  "COM interfaces",
+                                            "file searches"};
 int g_held[kHeldCount];
 std::string g_trace;
 int g_objectsCreated;

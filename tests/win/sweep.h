@@ -24,7 +24,7 @@ namespace sweep {
 // What each kind of resource is, and how many of it are held.
 enum Held {
     kFiles, kKeys, kLzFiles, kLibraries, kItemLists, kGdiObjects, kHeapBlocks, kSystemTexts,
-    kInterfaces, kHeldCount
+    kInterfaces, kSearches, kHeldCount
 };
 extern const char *const kHeldNames[kHeldCount];
 extern int g_held[kHeldCount];
@@ -59,7 +59,7 @@ template <EntryName E, typename R> R FailValue()
 {
     SetLastError(ERROR_ACCESS_DENIED);
     constexpr const char *n = E.text;
-    if constexpr (Is(n, "CreateFileA"))
+    if constexpr (Is(n, "CreateFileA") || Is(n, "FindFirstFileA"))
         return INVALID_HANDLE_VALUE;
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "RegQueryValueExA") || Is(n, "RegSetValueExA") ||
@@ -84,6 +84,8 @@ template <EntryName E, typename R> R FailValue()
         return -1;
     else if constexpr (Is(n, "ShellExecuteA"))
         return reinterpret_cast<HINSTANCE>(ERROR_FILE_NOT_FOUND);
+    else if constexpr (Is(n, "BCryptGenRandom"))
+        return static_cast<R>(0xC0000001L);  // STATUS_UNSUCCESSFUL
     else if constexpr (Is(n, "SetTextColor"))
         return CLR_INVALID;
     else if constexpr (Is(n, "SetTextAlign"))
@@ -99,8 +101,10 @@ template <EntryName E, typename R> R FailValue()
 template <EntryName E> consteval int Takes()
 {
     constexpr const char *n = E.text;
-    if (Is(n, "CreateFileA"))  // handles closed by CloseHandle
+    if (Is(n, "CreateFileA") || Is(n, "OpenProcessToken"))  // handles closed by CloseHandle
         return kFiles;
+    if (Is(n, "FindFirstFileA"))
+        return kSearches;
     if (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA"))
         return kKeys;
     if (Is(n, "_lcreat"))
@@ -114,7 +118,9 @@ template <EntryName E> consteval int Takes()
         return kGdiObjects;
     if (Is(n, "malloc"))
         return kHeapBlocks;
-    if (Is(n, "FormatMessageA") || Is(n, "ConvertStringSecurityDescriptorToSecurityDescriptorA"))
+    if (Is(n, "FormatMessageA") || Is(n, "ConvertStringSecurityDescriptorToSecurityDescriptorA") ||
+        Is(n, "ConvertSecurityDescriptorToStringSecurityDescriptorA") ||
+        Is(n, "ConvertSidToStringSidA"))
         return kSystemTexts;  // local memory, freed with LocalFree
     return -1;
 }
@@ -124,6 +130,8 @@ template <EntryName E> consteval int Gives()
     constexpr const char *n = E.text;
     if (Is(n, "CloseHandle"))
         return kFiles;
+    if (Is(n, "FindClose"))
+        return kSearches;
     if (Is(n, "RegCloseKey"))
         return kKeys;
     if (Is(n, "_lclose") || Is(n, "LZClose"))  // LZClose closes the file under it
@@ -144,7 +152,7 @@ template <EntryName E> consteval int Gives()
 template <EntryName E, typename R> bool TookSomething(R result)
 {
     constexpr const char *n = E.text;
-    if constexpr (Is(n, "CreateFileA"))
+    if constexpr (Is(n, "CreateFileA") || Is(n, "FindFirstFileA"))
         return result != INVALID_HANDLE_VALUE;
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "SHGetSpecialFolderLocation"))

@@ -25,13 +25,13 @@ using namespace sweep;
 // The layer over the uninstaller's table.
 enum Entry {
 #define QLX_SWEEP_ENUM(name) k_##name,
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_ENUM)
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_ENUM, QLX_SWEEP_ENUM)
 #undef QLX_SWEEP_ENUM
     kEntryCount
 };
 const char *const kEntryNames[] = {
 #define QLX_SWEEP_NAME(name) #name,
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_NAME)
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_NAME, QLX_SWEEP_NAME)
 #undef QLX_SWEEP_NAME
 };
 using UninstallLayer = Layer<UninstallCalls>;
@@ -41,7 +41,7 @@ void InstallWrappers()
     UninstallLayer::below = usys;
 #define QLX_SWEEP_WRAP(name) \
     usys.name = &Wrap<UninstallCalls, k_##name, #name, decltype(usys.name)>::Call;
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_WRAP)
+    QLX_UNINSTALL_CALLS(QLX_SWEEP_WRAP, QLX_SWEEP_WRAP)
 #undef QLX_SWEEP_WRAP
 }
 
