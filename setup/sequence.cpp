@@ -110,7 +110,10 @@ static bool Register()
                     errcode::kAppPathsFailed);
         whole = false;
     }
-    const char *uninstallerFolder = g_setup.windowsFolder;
+    // Where the Windows folder is unknown, the install folder (never a name
+    // relative to whatever the current directory is).
+    const char *uninstallerFolder =
+        g_setup.windowsFolder[0] != '\0' ? g_setup.windowsFolder : g_setup.installFolder;
     // An entry without the values that deployment tools detect an
     // installation by (logged) makes the run fail, though nobody is shown
     // a message for it.

@@ -1,8 +1,10 @@
 // Finding the installation to remove. The uninstaller runs with
 // administrator rights, so it acts only on what an administrator recorded:
 // the App Paths entry under HKEY_LOCAL_MACHINE. The user's settings, which
-// any program of the user can change, count only where they agree with it
-// or where no such entry exists.
+// any program of the user can change, never name the folder. Only where no
+// such entry exists (the setup could not write it, and placed the
+// uninstaller in the install folder instead) does the folder of the
+// uninstaller that was started count.
 #include "uninstaller/removal.h"
 
 #include "base/pathtext.h"
@@ -50,18 +52,26 @@ static bool IsFile(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The folder to act on: App Paths' Path where there is one, else the
-// user's settings Path.
-static bool TrustedFolder(char *folder)
+// The folder to act on: App Paths' Path where the entry exists; else,
+// where self is an uninstaller's file (by its name), the folder it lies
+// in. A Path that is there but cannot be read names nothing.
+static bool TrustedFolder(const char *self, char *folder)
 {
-    return ReadRegistryText(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder) ||
-           ReadRegistryText(HKEY_CURRENT_USER, kSettingsKey, "Path", folder);
+    LONG status = ReadRegistryStatus(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder);
+    if (status == ERROR_SUCCESS)
+        return folder[0] != '\0';
+    const char *name = FindLastSeparator(self);
+    if (!IsAbsence(static_cast<DWORD>(status)) || !name ||
+        usys.lstrcmpiA(name + 1, kUninstallerName) != 0 || !CopyText(folder, kCbPath, self))
+        return false;
+    folder[name - self] = '\0';
+    return true;
 }
 
-bool FindInstallation(char *folder, char *mainExe)
+bool FindInstallation(const char *self, char *folder, char *mainExe)
 {
     mainExe[0] = '\0';
-    if (!TrustedFolder(folder) || !JoinPath(mainExe, kCbPath, folder, kMainExeName)) {
+    if (!TrustedFolder(self, folder) || !JoinPath(mainExe, kCbPath, folder, kMainExeName)) {
         folder[0] = '\0';
         return false;
     }
@@ -71,7 +81,7 @@ bool FindInstallation(char *folder, char *mainExe)
 bool OnlyOwnTracesLeft(const char *self)
 {
     char folder[kCbPath], mainExe[kCbPath], command[kCbPath];
-    return self[0] != '\0' && !FindInstallation(folder, mainExe) &&
+    return self[0] != '\0' && !FindInstallation(self, folder, mainExe) &&
            ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", command) &&
            SamePath(command, self);
 }

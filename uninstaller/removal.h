@@ -44,11 +44,11 @@ LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buf
 // Whether a and b name the same file, 8.3 short names and case aside.
 bool SamePath(const char *a, const char *b);
 // The install folder that an administrator recorded (App Paths' Path under
-// HKEY_LOCAL_MACHINE); the user's settings Path only where it names the
-// same folder or no App Paths entry exists. Counts only when it holds the
-// main executable: true. folder and mainExe are filled whenever a record
-// names a folder (empty when none does).
-bool FindInstallation(char *folder, char *mainExe);
+// HKEY_LOCAL_MACHINE); only where no App Paths entry exists, the folder of
+// self, the uninstaller started, when it lies there under its own name.
+// Counts only when it holds the main executable: true. folder and mainExe
+// are filled whenever a folder is named (empty when none is).
+bool FindInstallation(const char *self, char *folder, char *mainExe);
 // True when a removal that did not finish left only the uninstaller's own
 // traces: no record names a folder that holds the main executable, and the
 // line in the list of installed programs starts this uninstaller (self).

@@ -45,6 +45,7 @@ int ExitCodeOf(UninstallResult result)
     case kPartlyRemoved:
     case kNotInstalled:
     case kRunning:
+    case kFolderRefused:
         break;
     }
     return exitcode::kFailed;

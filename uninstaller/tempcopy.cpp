@@ -97,6 +97,33 @@ bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
            AppendText(line, cbLine, " ");
 }
 
+// Starts the copy at copyPath with the command line line, handing it the
+// handles in handles and no other: an elevated process holds handles that
+// the copy has no business with (whatever a library it loaded opened
+// inheritable), so the inheritance is limited to a list
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST). False, with nothing started, where
+// the list cannot be made or the copy cannot be started.
+bool StartCopy(const char *copyPath, char *line, const CopyHandles &handles,
+               PROCESS_INFORMATION *child)
+{
+    HANDLE inherited[4] = {handles.parent, handles.done, handles.result, handles.log};
+    DWORD count = handles.log ? 4 : 3;
+    alignas(16) BYTE list[256];
+    SIZE_T cbList = sizeof list;
+    STARTUPINFOEXA startup = {};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.lpAttributeList = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list);
+    if (!usys.InitializeProcThreadAttributeList(startup.lpAttributeList, 1, 0, &cbList))
+        return false;
+    bool started =
+        usys.UpdateProcThreadAttribute(startup.lpAttributeList, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
+                                       inherited, count * sizeof(HANDLE), nullptr, nullptr) &&
+        usys.CreateProcessA(copyPath, line, nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT,
+                            nullptr, nullptr, &startup.StartupInfo, child);
+    usys.DeleteProcThreadAttributeList(startup.lpAttributeList);
+    return started;
+}
+
 // Starts the copy at copyPath and waits for its removal; *code is its exit
 // code. False (and nothing started) when it cannot be started.
 bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *code)
@@ -107,8 +134,6 @@ bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *co
     bool started = false;
     PROCESS_INFORMATION child = {};
     char line[4 * kCbPath] = "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
     if (!usys.DuplicateHandle(process, process, process, &handles.parent, SYNCHRONIZE, TRUE, 0))
         handles.parent = nullptr;
     handles.done = usys.CreateEventA(&inherit, TRUE, FALSE, nullptr);
@@ -129,8 +154,7 @@ bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *co
         !AppendHandle(line, sizeof line, handles.result) ||
         !AppendHandle(line, sizeof line, handles.log) || !AppendText(line, sizeof line, self))
         goto done;
-    if (!usys.CreateProcessA(copyPath, line, nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &child))
+    if (!StartCopy(copyPath, line, handles, &child))
         goto done;
     started = true;
     {

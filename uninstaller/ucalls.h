@@ -20,7 +20,10 @@
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
     X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineA) X(GetCommandLineW) X(CreateDirectoryA)  \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)   \
-    X(WideCharToMultiByte) X(GetACP)
+    X(WideCharToMultiByte) X(GetACP) X(GetFileInformationByHandle)                \
+    X(GetFinalPathNameByHandleW) X(GetLongPathNameW) X(CompareStringOrdinal)     \
+    X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)            \
+    X(DeleteProcThreadAttributeList)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

@@ -9,6 +9,7 @@
 #include "uninstaller/uninstall.h"
 
 #include "base/fileuse.h"
+#include "base/heldfolder.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "uninstaller/removal.h"
@@ -36,6 +37,40 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
     RemoveOwnKeys(self, folder, windowsCopy, outcome);
 }
 
+// The removal of the installation found in folder, which the caller holds
+// open in held, closed here before the folder itself goes: the shortcuts
+// that point at it, the data files, the main executable and the records
+// that name it, then the uninstaller's traces and the empty folder. Each
+// step goes on only when nothing is left: until the main executable goes,
+// a second removal finds the installation by it and the records of its
+// folder, and is started from the list of installed programs.
+static UninstallResult RemoveInstallation(const char *self, const char *folder,
+                                          const char *mainExe, HANDLE held, bool deferred,
+                                          bool *selfToGo, Outcome *outcome)
+{
+    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
+        usys.CloseHandle(held);
+        Tell("Quillarix is running.  Close it and start the removal again.  "
+             "Nothing was removed.",
+             MB_OK | MB_ICONEXCLAMATION);
+        return kRunning;
+    }
+    RemoveShortcuts(mainExe, outcome);  // before the target goes: links are matched by it
+    RemoveDataFiles(folder, self, outcome);
+    if (outcome->left.count == 0)
+        RemoveFile(mainExe, outcome);
+    if (outcome->left.count == 0)
+        RemoveAppPaths(folder, mainExe, outcome);
+    if (outcome->left.count == 0)
+        RemoveSettingsValues(outcome);
+    usys.CloseHandle(held);
+    if (outcome->left.count != 0)
+        return Report(*outcome);
+    RemoveOwnTraces(self, folder, deferred, selfToGo, outcome);
+    RemoveInstallFolder(folder);  // after the files in it, also at the next start
+    return Report(*outcome);
+}
+
 UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
 {
     bool ignored = false;
@@ -58,7 +93,7 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
     StartList(&outcome.left, "These items could not be removed:");
 
     char folder[kCbPath], mainExe[kCbPath];
-    if (!FindInstallation(folder, mainExe)) {
+    if (!FindInstallation(self, folder, mainExe)) {
         if (!OnlyOwnTracesLeft(self)) {
             Tell("No installation of Quillarix was found.  Nothing was removed.",
                  MB_OK | MB_ICONINFORMATION);
@@ -77,27 +112,24 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
         return Report(outcome);
     }
     LogAction({"Installation found in ", folder});
-    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
-        Tell("Quillarix is running.  Close it and start the removal again.  "
-             "Nothing was removed.",
+    // Everything is deleted by name in the folder: it is held open from here
+    // on, so that no level of its name can be moved or replaced meanwhile,
+    // and only where no link leads to it.
+    char directory[kCbPath];
+    HANDLE held = nullptr;
+    DWORD error = 0;
+    FolderHold hold = DirectoryPath(directory, sizeof directory, folder)
+                          ? HoldFolder(usys, directory, &held, &error)
+                          : FolderHold::kFailed;
+    if (hold != FolderHold::kHeld) {
+        Tell(hold == FolderHold::kLink
+                 ? "The folder of the installation is a link to another place (a junction or "
+                   "symbolic link), or lies inside one.  Nothing was removed."
+                 : "The folder of the installation cannot be opened.  Nothing was removed.",
              MB_OK | MB_ICONEXCLAMATION);
-        return kRunning;
+        return kFolderRefused;
     }
-
-    // Each step goes on only when nothing is left: until the main executable
-    // goes, a second removal finds the installation by it and the records
-    // of its folder, and is started from the list of installed programs.
-    RemoveShortcuts(mainExe, &outcome);  // before the target goes: links are matched by it
-    RemoveDataFiles(folder, self, &outcome);
-    if (outcome.left.count == 0)
-        RemoveFile(mainExe, &outcome);
-    if (outcome.left.count == 0)
-        RemoveAppPaths(folder, mainExe, &outcome);
-    if (outcome.left.count == 0)
-        RemoveSettingsValues(&outcome);
-    if (outcome.left.count != 0)
-        return Report(outcome);
-    RemoveOwnTraces(self, folder, startedFrom != nullptr, selfToGo, &outcome);
-    RemoveInstallFolder(folder);  // after the files in it, also at the next start
-    return Report(outcome);
+    return RemoveInstallation(self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
+                              &outcome);
 }
+

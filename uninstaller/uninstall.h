@@ -10,6 +10,7 @@ enum UninstallResult {
     kDeclined,          // the user answered No
     kNotInstalled,      // no installation was found
     kRunning,           // Quillarix.exe is in use
+    kFolderRefused,     // the folder is reached through a link, or cannot be held
     kRemovedAtRestart,  // files in use go when Windows next starts; the user was told which
 };
 

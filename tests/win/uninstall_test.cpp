@@ -46,12 +46,23 @@ protected:
                        static_cast<DWORD>(folder_.size() + 1));
         RegSetValueExA(key, "Installed", 0, REG_SZ, reinterpret_cast<const BYTE *>("C:\\s.exe"), 9);
         RegCloseKey(key);
+        SetAppPaths("Path", folder_);
+        SetAppPaths(nullptr, folder_ + "\\Quillarix.exe");
     }
     void TearDown() override
     {
         RestoreUninstallCalls();
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
         WineTest::TearDown();
+    }
+    static void SetAppPaths(const char *name, const std::string &data)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
+                       static_cast<DWORD>(data.size() + 1));
+        RegCloseKey(key);
     }
     std::string folder_;
 };
@@ -299,36 +310,65 @@ TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
 }
 
 // The elevated uninstaller acts on the folder an administrator recorded
-// (App Paths), and on the user's settings Path only where it agrees or no
-// App Paths entry exists.
+// (App Paths), never on the one the user's settings name; without an App
+// Paths entry, only on the folder of an uninstaller placed in it.
 TEST_F(Uninstall, ActsOnlyOnTheFolderThatAnAdministratorRecorded)
 {
-    auto setAppPaths = [](const char *name, const std::string &data) {
-        HKEY key;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kAppPathsEntry, &key));
-        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(data.c_str()),
-                       static_cast<DWORD>(data.size() + 1));
-        RegCloseKey(key);
-    };
     std::string other = Scratch("Elsewhere");
-    for (bool settingsElsewhere : {false, true}) {
+    std::string placed = folder_ + "\\" + kUninstallerName;
+    struct Case {
+        bool appPaths, settingsElsewhere;
+        const std::string *startedFrom;
+        UninstallResult result;
+    } const cases[] = {
+        {true, false, nullptr, kRemoved},
+        {true, true, nullptr, kRemoved},    // a program of the user pointed the settings elsewhere
+        {false, true, nullptr, kNotInstalled},
+        {false, false, &placed, kRemoved},  // the records could not be written
+    };
+    for (const Case &c : cases) {
         s_said.clear();
         WriteInstalledFiles(folder_);
         WriteInstalledFiles(other);
-        setAppPaths("Path", folder_);
-        setAppPaths(nullptr, folder_ + "\\Quillarix.exe");
-        if (settingsElsewhere)  // a program of the user pointed the settings at another folder
-            ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Path", REG_SZ,
-                                                     other.c_str(), DWORD(other.size() + 1)));
-        else
-            DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-        EXPECT_EQ(kRemoved, RunUninstall());
-        EXPECT_FALSE(FileExists(folder_));
+        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+        if (c.appPaths) {
+            SetAppPaths("Path", folder_);
+            SetAppPaths(nullptr, folder_ + "\\Quillarix.exe");
+        }
+        const std::string &settings = c.settingsElsewhere ? other : folder_;
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Path", REG_SZ,
+                                                 settings.c_str(), DWORD(settings.size() + 1)));
+        bool toGo = false;
+        EXPECT_EQ(c.result, RunUninstall(c.startedFrom ? c.startedFrom->c_str() : nullptr, &toGo));
+        EXPECT_EQ(c.result == kRemoved, !FileExists(folder_ + "\\Quillarix.exe"));
         EXPECT_EQ(30, CountFiles(other)) << "the other folder was acted on";
         EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
+        RemoveTree(folder_);
     }
+}
 
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
+// The folder is held open while its files go, and refused where a link
+// leads to it (a junction in its place or above, seen through the handle).
+TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
+{
+    Fake(usys.GetFinalPathNameByHandleW, [](HANDLE, LPWSTR path, DWORD cch, DWORD) -> DWORD {
+        lstrcpynW(path, L"\\\\?\\C:\\users\\someone\\elsewhere", static_cast<int>(cch));
+        return static_cast<DWORD>(lstrlenW(path));
+    });
+    EXPECT_EQ(kFolderRefused, RunUninstall());
+    ASSERT_EQ(2u, s_said.size());
+    EXPECT_EQ("The folder of the installation is a link to another place (a junction or symbolic "
+              "link), or lies inside one.  Nothing was removed.", s_said[1]);
+    EXPECT_EQ(30, CountFiles(folder_));
+    EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
+    // Once no link leads to it, the same folder is removed. (That the held
+    // folder cannot be renamed meanwhile is Windows' rule, which Wine does
+    // not keep: it renames folders with open handles beneath them.)
+    RestoreUninstallCalls();
+    usys.MessageBoxA = Answer;
+    s_said.clear();
+    EXPECT_EQ(kRemoved, RunUninstall());
+    EXPECT_FALSE(FileExists(folder_));
 }
 
 }  // namespace
