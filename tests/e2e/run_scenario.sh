@@ -10,7 +10,8 @@
 # is "# plant: NAME..." finds PLANTED_DIR/NAME.dll there for each NAME, with
 # Wine told to prefer such native copies, as Windows does for every library
 # that is not one of its known ones. A scenario with a line
-# "# drive: LETTER SIZE" gets a small drive (see below).
+# "# drive: LETTER SIZE" gets a small drive (see below); one with a line
+# "# overrides: LIST" runs with those Wine library overrides.
 #   run_scenario.sh SCENARIO.txt SETUP.EXE DRIVER.EXE SCREENSHOT_DIR BITS PLANTED_DIR
 set -u
 scenario="$1"; setup="$2"; driver="$3"; shots_out="$4"; bits="$5"; planted="$6"
@@ -37,6 +38,10 @@ for name in $plants; do
 done
 QLX_DLL_OVERRIDES=""
 [ -n "$plants" ] && QLX_DLL_OVERRIDES="$(echo $plants | tr ' ' ',')=n,b"
+# "# overrides: LIST": Wine library overrides of the scenario's own, such as
+# "rpcss.exe=d" (no COM server: no other process's class object answers).
+overrides=$(sed -n 's/^# overrides: //p' "$scenario" | head -1)
+[ -n "$overrides" ] && QLX_DLL_OVERRIDES="${QLX_DLL_OVERRIDES:+$QLX_DLL_OVERRIDES;}$overrides"
 [ -n "$QLX_WINE_USER" ] && chown -R "$QLX_WINE_USER" "$QLX_SCRATCH/e2e"
 rig_as_user cp -a "$QLX_SCRATCH/prefix-pristine" "$dir/prefix"
 # Wine links the profile's Desktop (and Documents, ...) to $HOME: point the
