@@ -73,3 +73,35 @@ TEST(FolderLengthFits, AcceptsUpTo227Characters)
 }
 
 }  // namespace
+
+// Who may change a folder, from its descriptor's text as the system writes
+// it: rights as numbers or as letter codes, entries inherited only by what
+// is made inside ignored, the owner's own rights with the owner.
+TEST(OthersCanChangeFolder, ReadsOwnerAndEntriesThatApplyToTheFolder)
+{
+    const char *runner = "S-1-5-21-7-8-9-1001";
+    struct Case {
+        const char *sddl;
+        bool open;
+    } const cases[] = {
+        {"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false},
+        {"O:S-1-5-21-7-8-9-1001D:(A;;FA;;;S-1-5-21-7-8-9-1001)", false},  // the runner's own
+        {"O:S-1-5-21-7-8-9-1002D:(A;;FA;;;BA)", true},                   // another user's
+        {"O:LAD:(A;;FA;;;LA)", true},  // the machine's Administrator, who is not running it
+        {"O:BAD:(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BU)", true},
+        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", true},  // LC: append (add a subfolder)
+        {"O:BAD:(A;;CCSWRPLOCRRC;;;BU)", false},       // read, list, traverse
+        {"O:BAD:(A;;0x100116;;;AU)", true},
+        {"O:BAD:(A;;0x1200a9;;;AU)(D;;FA;;;WD)", false},  // a deny entry opens nothing
+        {"O:BAD:(A;OICIIO;GA;;;CO)(A;CIIO;0x1301bf;;;AU)", false},
+        {"O:BAD:(A;;FA;;;OW)", false},  // the owner's rights: Administrators
+        {"O:BAD:(A;;ZZ;;;BU)", true},   // a code not known counts as every right
+        {"O:BAD:(A;;FA;;;BA)S:(AU;SA;FA;;;BU)", false},  // audit entries grant nothing
+        {"O:BAD:(A;;FA;;;BU", true},    // cut short
+        {"O:BA", true},                 // no DACL at all
+        {"", true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.open, OthersCanChangeFolder(c.sddl, runner)) << c.sddl;
+    EXPECT_FALSE(OthersCanChangeFolder("O:LAD:(A;;FA;;;LA)", "S-1-5-21-7-8-9-500"));
+}
