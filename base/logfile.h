@@ -90,24 +90,43 @@ void OpenRunLog(const Calls &calls, const char *given, bool silent, const char *
 
 // Writes the parts, then a line break. The log is UTF-8 whatever the
 // program's code page: on a system that leaves the programs in its own
-// code page, each part is converted.
+// code page, each part is converted, piece by piece of whole characters,
+// however long it is (a command line, a removal's list of items).
 template <typename Calls>
 void WriteLogLine(const Calls &calls, std::initializer_list<const char *> parts)
 {
     if (!g_logFile)
         return;
     UINT codePage = calls.GetACP();
-    bool utf8 = codePage == CP_UTF8;
     DWORD written;
     for (const char *part : parts) {
-        WCHAR wide[1024];
-        char converted[3 * sizeof wide / sizeof *wide];
-        int cb = 0;
-        if (!utf8 && calls.MultiByteToWideChar(codePage, 0, part, -1, wide, 1024) > 0)
-            cb = calls.WideCharToMultiByte(CP_UTF8, 0, wide, -1, converted, sizeof converted,
-                                           nullptr, nullptr);
-        const char *text = cb > 0 ? converted : part;
-        calls.WriteFile(g_logFile, text, static_cast<DWORD>(std::strlen(text)), &written, nullptr);
+        std::size_t cbPart = std::strlen(part);
+        if (codePage == CP_UTF8) {
+            calls.WriteFile(g_logFile, part, static_cast<DWORD>(cbPart), &written, nullptr);
+            continue;
+        }
+        constexpr std::size_t kCbPiece = 512;
+        while (cbPart > 0) {
+            // A piece ends on a character's end: never between the two
+            // bytes of a double-byte character.
+            std::size_t cbPiece = 0;
+            while (cbPiece < cbPart && cbPiece < kCbPiece)
+                cbPiece += IsLeadByte(codePage, static_cast<unsigned char>(part[cbPiece])) &&
+                                   cbPiece + 1 < cbPart
+                               ? 2
+                               : 1;
+            WCHAR wide[kCbPiece + 2];
+            char converted[3 * (kCbPiece + 2)];
+            int cch = calls.MultiByteToWideChar(codePage, 0, part, static_cast<int>(cbPiece), wide,
+                                                kCbPiece + 2);
+            int cb = cch > 0 ? calls.WideCharToMultiByte(CP_UTF8, 0, wide, cch, converted,
+                                                         sizeof converted, nullptr, nullptr)
+                             : 0;
+            if (cb > 0)
+                calls.WriteFile(g_logFile, converted, static_cast<DWORD>(cb), &written, nullptr);
+            part += cbPiece;
+            cbPart -= cbPiece;
+        }
     }
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }

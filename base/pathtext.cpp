@@ -12,6 +12,23 @@ void SetPathCodePage(unsigned codePage)
     s_codePage = codePage;
 }
 
+std::size_t PathUnits(const char *text)
+{
+    std::size_t units = 0;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p; ++p) {
+        if (s_codePage == 65001) {
+            // A continuation byte adds nothing; a four-byte lead, a pair.
+            units += (*p & 0xC0) != 0x80;
+            units += *p >= 0xF0;
+        } else {
+            ++units;
+            if (IsLeadByte(s_codePage, *p) && p[1] != '\0')
+                ++p;
+        }
+    }
+    return units;
+}
+
 bool IsLeadByte(unsigned codePage, unsigned char byte)
 {
     switch (codePage) {
@@ -98,7 +115,8 @@ bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name
     std::size_t cchTotal = cchFolder + (separator ? 1 : 0) + cchName;
     if (cbDst == 0)
         return false;
-    if (cchTotal >= cbDst) {
+    if (cchTotal >= cbDst ||
+        PathUnits(folder) + (separator ? 1 : 0) + PathUnits(name) >= kCchPath) {
         dst[0] = '\0';
         return false;
     }
@@ -146,23 +164,4 @@ bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder)
 {
     bool bareDrive = folder[0] != '\0' && folder[1] == ':' && folder[2] == '\0';
     return bareDrive ? JoinPath(dst, cbDst, folder, "") : CopyText(dst, cbDst, folder);
-}
-
-bool IsWithinFolder(const char *path, const char *folder)
-{
-    std::size_t cchFolder = std::strlen(folder);
-    while (cchFolder > 0 && folder[cchFolder - 1] == '\\')
-        --cchFolder;
-    if (cchFolder == 0)
-        return false;
-    for (std::size_t i = 0; i < cchFolder; ++i) {
-        char a = path[i], b = folder[i];
-        if (a >= 'a' && a <= 'z')
-            a = static_cast<char>(a - 'a' + 'A');
-        if (b >= 'a' && b <= 'z')
-            b = static_cast<char>(b - 'a' + 'A');
-        if (a != b || a == '\0')
-            return false;
-    }
-    return path[cchFolder] == '\0' || path[cchFolder] == '\\';
 }

@@ -1,10 +1,19 @@
-// Bounded path text: the 260-byte buffers that every path of the setup lives
-// in, and the few operations on them. No windows.h here, so the rules also
+// Bounded path text: the buffers that every path of the setup lives in, and
+// the few operations on them. No windows.h here, so the rules also
 // compile natively for tests and fuzzing.
 #pragma once
 #include <cstddef>
 
-inline constexpr std::size_t kCbPath = 260;
+// A path fits when its UTF-16 form fits MAX_PATH (259 units and the
+// terminating zero), however long it is in the program's code page: the
+// bound that Windows itself applies. The 8-bit buffers take three bytes per
+// unit, which any such path fits in (UTF-8 needs at most three bytes for a
+// unit, four for the two of a pair).
+inline constexpr std::size_t kCchPath = 260;
+inline constexpr std::size_t kCbPath = 3 * kCchPath;
+// Units of a path that only informs (the setup's own file, which may lie
+// deeper than MAX_PATH): what GetModuleFileNameW is asked for.
+inline constexpr std::size_t kCchLongPath = 1024;
 
 // Path text is in the program's ANSI code page: UTF-8 (65001) where the
 // system honours the programs' manifests, else the system's. In a
@@ -12,6 +21,10 @@ inline constexpr std::size_t kCbPath = 260;
 // is no backslash then. SetPathCodePage tells the operations below which
 // code page they work in (65001 until told); every program sets it first.
 void SetPathCodePage(unsigned codePage);
+
+// The UTF-16 units that text takes, in the program's code page: whole
+// characters, a pair for one beyond the Basic Multilingual Plane.
+std::size_t PathUnits(const char *text);
 
 // True when byte begins a two-byte character in codePage (the double-byte
 // code pages 932, 936, 949 and 950; never in UTF-8 or a single-byte one).
@@ -41,8 +54,8 @@ bool AppendText(char *dst, std::size_t cbDst, const char *src);
 
 // dst = folder, a backslash unless the folder is empty or already ends in
 // one, then name. dst may be the same buffer as folder. Returns false, with
-// dst left empty, when the result does not fit: a join never truncates into
-// a different path.
+// dst left empty, when the result does not fit dst or is no path that fits
+// (kCchPath units): a join never truncates into a different path.
 bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name);
 
 // dst = the text of path up to its first backslash, then a backslash
@@ -70,7 +83,3 @@ struct DecimalText {
 // the drive's current directory. False, with dst empty, when it does not fit.
 bool DirectoryPath(char *dst, std::size_t cbDst, const char *folder);
 
-// True when path is folder or lies below it, compared as file systems do
-// (ASCII letters in either case; a trailing backslash of folder ignored).
-// False for an empty folder.
-bool IsWithinFolder(const char *path, const char *folder);

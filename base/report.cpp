@@ -5,6 +5,7 @@
 #include "base/pathtext.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 
 void LogLine(std::initializer_list<const char *> parts)
 {
@@ -17,7 +18,7 @@ void ReportError(const char *text, const char *code)
     AppendText(caption, sizeof caption, code);
     LogLine({caption, ": ", text});
     if (!g_setup.silent)
-        sys.MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+        ShowMessageBox(sys, nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
 // Appends the system's text for number to dst (without its closing line

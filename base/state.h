@@ -11,7 +11,6 @@ struct SetupState {
     char tempFolder[kCbPath];       // keeps the system's trailing backslash
     char workFolder[kCbPath];       // the run's private folder in it; empty when none
     char programFilesFolder[kCbPath];
-    char browsePath[kCbPath];       // the folder browser's display-name and path buffer
     bool existingInstall;           // the proposed folder already holds the main executable
     bool silent;                    // no window of any kind: errors go to the log only
     HINSTANCE instance;             // module holding templates, icon and payload

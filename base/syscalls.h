@@ -22,11 +22,12 @@
     X(CompareStringOrdinal) X(GetFileInformationByHandle)                     \
     X(FindFirstFileA) X(FindNextFileA) X(FindClose)                           \
     X(GetWindowsDirectoryA) X(GetSystemDirectoryA) X(GetTempPathW)          \
-    X(GetModuleFileNameA)                                                     \
+    X(GetModuleFileNameW)                                                     \
     X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)               \
     /* registry */                                                            \
     X(RegCreateKeyExA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegSetValueExA) X(RegCloseKey)   \
-    X(RegDeleteValueA) X(lstrlenA) X(lstrcmpiA)                               \
+    X(RegQueryValueExW) X(RegSetValueExW)                                     \
+    X(RegDeleteValueA) X(lstrlenA)                                            \
     /* security, randomness */                                                \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) LATE(BCryptGenRandom) \
     X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA) \
@@ -39,21 +40,22 @@
     /* version information: VERSION.dll, not one of the known system ones */ \
     LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA) \
     /* messages */                                                            \
-    X(MessageBoxA) X(FormatMessageA) X(LocalFree)                             \
+    X(MessageBoxW) X(FormatMessageA) X(LocalFree)                             \
     /* windows, dialogs */                                                    \
     X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)      \
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA)     \
-    X(LoadCursorA) X(DialogBoxParamA) X(CreateDialogParamA) X(DestroyWindow)  \
-    X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextA)             \
+    X(LoadCursorA) X(DialogBoxParamW) X(CreateDialogParamW) X(DestroyWindow)  \
+    X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextW)             \
     X(GetDlgItemTextW) X(SendDlgItemMessageA) X(SendMessageA) X(FindWindowExA) \
     X(SetWindowPos) X(InvalidateRect) X(LoadImageA) X(DestroyIcon)             \
+    X(GetWindowRect) X(MapWindowPoints) X(MonitorFromWindow) X(GetMonitorInfoA) \
     X(GetPropA) X(SetPropA) X(RemovePropA)                                    \
     /* painting */                                                            \
     X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode) \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
     X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)    \
     /* shell */                                                               \
-    X(SHBrowseForFolderA) X(SHGetPathFromIDListA)                             \
+    X(SHBrowseForFolderW) X(SHGetPathFromIDListW)                             \
     X(SHGetSpecialFolderLocation) X(ILFree)                                   \
     /* run-time linking, text conversion */                                   \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(MultiByteToWideChar)   \
@@ -61,7 +63,7 @@
     /* heap */                                                                \
     X(malloc) X(free)                                                         \
     /* process */                                                             \
-    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineA) X(GetCommandLineW)    \
+    X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineW)    \
     X(CreateThread) X(WaitForSingleObject)
 
 struct SysCalls {

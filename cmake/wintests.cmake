@@ -108,6 +108,7 @@ add_dependencies(e2e_driver planted_version planted_ole32)
 target_include_directories(e2e_driver PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(e2e_driver PRIVATE ${QLX_WARNINGS})
 target_link_options(e2e_driver PRIVATE -static)
+target_link_libraries(e2e_driver PRIVATE ole32 uuid shell32)
 set_target_properties(e2e_driver PROPERTIES OUTPUT_NAME driver)
 # The libraries that the planted-library scenario puts next to the setup,
 # into build/<tree>/planted/. Each passes every export of the system's

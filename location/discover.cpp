@@ -45,7 +45,7 @@ static bool ReadProgramFilesDir(char *folder)
         if (cch > 2) {
             if (folder[cch - 1] == '\\')
                 folder[--cch] = '\0';
-            found = cch + (sizeof kProductFolder - 1) < kCbPath;
+            found = PathUnits(folder) + PathUnits(kProductFolder) < kCchPath;
         }
     }
     CloseKey(key);

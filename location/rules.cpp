@@ -29,10 +29,21 @@ void TrimTrailingBackslashes(char *folder)
 
 bool FolderLengthFits(std::size_t cchFolder)
 {
-    return cchFolder + (sizeof kMainExeName - 1) + kFolderLengthAllowance <= kCbPath;
+    return cchFolder + (sizeof kMainExeName - 1) + kFolderLengthAllowance <= kCchPath;
 }
 
 namespace {
+
+// Part of text from at, at most cch characters long. std::string_view's own
+// substr reports a start beyond the end with an exception, whose machinery
+// would be most of the setup's size; this never throws.
+std::string_view Part(std::string_view text, std::size_t at, std::size_t cch = std::string_view::npos)
+{
+    if (at > text.size())
+        at = text.size();
+    std::size_t left = text.size() - at;
+    return std::string_view(text.data() + at, cch < left ? cch : left);
+}
 
 // The rights that change a folder or what is in it: FILE_WRITE_DATA
 // (add file), FILE_APPEND_DATA (add subfolder), FILE_DELETE_CHILD, DELETE,
@@ -47,7 +58,7 @@ unsigned long RightsOf(std::string_view text)
 {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         unsigned long mask = 0;
-        for (char c : text.substr(2)) {
+        for (char c : Part(text, 2)) {
             int digit = c >= '0' && c <= '9'   ? c - '0'
                         : c >= 'a' && c <= 'f' ? c - 'a' + 10
                         : c >= 'A' && c <= 'F' ? c - 'A' + 10
@@ -72,7 +83,7 @@ unsigned long RightsOf(std::string_view text)
     };
     unsigned long mask = 0;
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        std::string_view code = text.substr(i, 2);
+        std::string_view code = Part(text, i, 2);
         unsigned long found = ~0ul;
         for (const auto &known : kCodes)
             if (code == known.code)
@@ -89,7 +100,7 @@ bool IsTrusted(std::string_view sid, std::string_view runner)
     constexpr std::string_view kTrustedInstaller =
         "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     std::size_t cch = runner.size();
-    bool runnerIsAdministrator = cch > 4 && runner.substr(cch - 4) == "-500";
+    bool runnerIsAdministrator = cch > 4 && Part(runner, cch - 4) == "-500";
     return sid == "BA" || sid == "SY" || sid == "S-1-5-32-544" || sid == "S-1-5-18" ||
            sid == kTrustedInstaller || sid == runner || (sid == "LA" && runnerIsAdministrator);
 }
@@ -97,12 +108,12 @@ bool IsTrusted(std::string_view sid, std::string_view runner)
 // The SID that begins text: an alias of two letters or "S-1-...".
 std::string_view SidAt(std::string_view text)
 {
-    if (text.substr(0, 2) != "S-")
-        return text.substr(0, 2);
+    if (Part(text, 0, 2) != "S-")
+        return Part(text, 0, 2);
     std::size_t end = 2;
     while (end < text.size() && ((text[end] >= '0' && text[end] <= '9') || text[end] == '-'))
         ++end;
-    return text.substr(0, end);
+    return Part(text, 0, end);
 }
 
 // Field number n (from 0) of an ACE's text "type;flags;rights;guid;guid;sid".
@@ -114,7 +125,7 @@ std::string_view Field(std::string_view ace, int n)
             return {};
         ace.remove_prefix(semicolon + 1);
     }
-    return ace.substr(0, ace.find(';'));
+    return Part(ace, 0, ace.find(';'));
 }
 
 // Whether ACE text lets an untrusted account change the folder: an allow
@@ -126,7 +137,7 @@ bool AceOpensFolder(std::string_view ace, std::string_view runner)
     bool allows = type == "A" || type == "OA" || type == "XA" || type == "ZA";
     std::string_view flags = Field(ace, 1);
     for (std::size_t i = 0; i + 1 < flags.size(); i += 2)
-        if (flags.substr(i, 2) == "IO")
+        if (Part(flags, i, 2) == "IO")
             return false;
     std::string_view sid = Field(ace, 5);
     return allows && (RightsOf(Field(ace, 2)) & kChangingRights) && sid != "OW" &&
@@ -141,18 +152,18 @@ bool OthersCanChangeFolder(const char *sddl, const char *runner)
     std::size_t owner = text.find("O:");
     std::size_t dacl = text.find("D:");
     if (owner == std::string_view::npos || dacl == std::string_view::npos ||
-        !IsTrusted(SidAt(text.substr(owner + 2)), runner))
+        !IsTrusted(SidAt(Part(text, owner + 2)), runner))
         return true;
-    std::string_view aces = text.substr(dacl + 2);
-    aces = aces.substr(0, aces.find("S:"));  // the SACL, if any, follows
-    if (aces.substr(0, aces.find('(')).find("NO_ACCESS_CONTROL") != std::string_view::npos)
+    std::string_view aces = Part(text, dacl + 2);
+    aces = Part(aces, 0, aces.find("S:"));  // the SACL, if any, follows
+    if (Part(aces, 0, aces.find('(')).find("NO_ACCESS_CONTROL") != std::string_view::npos)
         return true;
     for (std::size_t open = aces.find('('); open != std::string_view::npos;
          open = aces.find('(', open + 1)) {
         std::size_t close = aces.find(')', open);
         if (close == std::string_view::npos)
             return true;
-        if (AceOpensFolder(aces.substr(open + 1, close - open - 1), runner))
+        if (AceOpensFolder(Part(aces, open + 1, close - open - 1), runner))
             return true;
     }
     return false;

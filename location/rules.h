@@ -4,7 +4,7 @@
 #include <cstddef>
 
 // Room kept after the folder: the main executable's name plus 20 characters
-// must still fit within the 260-byte path limit.
+// must still fit within the 260-character path limit (in UTF-16 units).
 inline constexpr std::size_t kFolderLengthAllowance = 20;
 
 // True when the text begins with a letter A-Z or a-z, ":" and "\".
@@ -18,8 +18,8 @@ bool HasWildcard(const char *folder);
 // second byte of a double-byte character: see SetPathCodePage).
 void TrimTrailingBackslashes(char *folder);
 
-// True when a folder of cchFolder characters leaves room for the main
-// executable's name and the allowance (227 characters at most).
+// True when a folder of cchFolder characters (UTF-16 units) leaves room for
+// the main executable's name and the allowance (227 characters at most).
 bool FolderLengthFits(std::size_t cchFolder);
 
 // True when the folder that sddl describes (its owner and DACL, as the

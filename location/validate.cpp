@@ -200,7 +200,7 @@ bool ValidateLocation(char *folder, bool report)
     if (!CanonicalForm(folder))
         return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
     TrimTrailingBackslashes(folder);
-    if (!FolderLengthFits(std::strlen(folder)))
+    if (!FolderLengthFits(PathUnits(folder)))
         return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
 
     if (HasWildcard(folder))
@@ -240,7 +240,7 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bo
     // exists already (or appeared meanwhile) is judged below like any other.
     DWORD error = ERROR_SUCCESS;
     if (sys.GetFileAttributesA(directory) == INVALID_FILE_ATTRIBUTES &&
-        !(IsWithinFolder(directory, programFiles)
+        !(IsWithinFolderText(sys, directory, programFiles)
               ? sys.CreateDirectoryA(directory, nullptr) != FALSE ||
                     (error = sys.GetLastError()) == ERROR_ALREADY_EXISTS
               : CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||

@@ -23,113 +23,159 @@ constexpr const char *kFolderNames[] = {QLX_PAYLOAD_MANIFEST(QLX_NAME) QLX_PAYLO
 #undef QLX_NAME
 constexpr const char *kWindowsNames[] = {kUninstallerName, kStagingFileName};
 
+// The value is read and written in UTF-16, so that other programs' entries
+// go back unit for unit: through the 8-bit calls a character outside the
+// code page would come back as '?' or a neighbour, and its entry would act
+// on another file at the next start.
+
+// The length of a terminated UTF-16 text.
+int WideLength(const WCHAR *text)
+{
+    int cch = 0;
+    while (text[cch] != 0)
+        ++cch;
+    return cch;
+}
+
+// An ASCII constant (a file name of the setup's) as UTF-16 into wide
+// (cchWide units); false when it does not fit.
+bool WidenName(const char *name, WCHAR *wide, int cchWide)
+{
+    int i = 0;
+    for (; name[i] != '\0'; ++i) {
+        if (i + 1 >= cchWide)
+            return false;
+        wide[i] = static_cast<unsigned char>(name[i]);
+    }
+    wide[i] = 0;
+    return true;
+}
+
+// Whether the cchA units of a name the same as the cchB of b, as the file
+// system compares names: ordinal, ignoring case.
+bool SameName(const WCHAR *a, int cchA, const WCHAR *b, int cchB)
+{
+    return sys.CompareStringOrdinal(a, cchA, b, cchB, TRUE) == CSTR_EQUAL;
+}
+
 // The path an entry names: without the "!" that marks a replacing rename
 // and the "\??\" prefix of a native path.
-const char *EntryPath(const char *entry)
+const WCHAR *EntryPath(const WCHAR *entry)
 {
-    if (entry[0] == '!')
+    if (entry[0] == L'!')
         ++entry;
-    return std::strncmp(entry, "\\??\\", 4) == 0 ? entry + 4 : entry;
+    bool native = entry[0] == L'\\' && entry[1] == L'?' && entry[2] == L'?' && entry[3] == L'\\';
+    return native ? entry + 4 : entry;
 }
 
 // True when path is folder itself (if folderItself), or one of names in it.
 template <std::size_t N>
-bool NamesIn(const char *path, const char *folder, bool folderItself,
+bool NamesIn(const WCHAR *path, const WCHAR *folder, bool folderItself,
              const char *const (&names)[N])
 {
-    std::size_t cchFolder = std::strlen(folder);
-    if (cchFolder == 0 || cchFolder >= kCbPath)
+    int cchFolder = WideLength(folder);
+    if (cchFolder == 0 || WideLength(path) < cchFolder || !SameName(path, cchFolder, folder, cchFolder))
         return false;
-    char prefix[kCbPath];
-    CopyText(prefix, sizeof prefix, path);
-    if (std::strlen(prefix) < cchFolder)
-        return false;
-    prefix[cchFolder] = '\0';
-    if (sys.lstrcmpiA(prefix, folder) != 0)
-        return false;
-    const char *rest = path + cchFolder;
-    if (*rest == '\0' || (rest[0] == '\\' && rest[1] == '\0'))
+    const WCHAR *rest = path + cchFolder;
+    if (*rest == 0 || (rest[0] == L'\\' && rest[1] == 0))
         return folderItself;
-    if (*rest != '\\' && folder[cchFolder - 1] != '\\')
+    if (*rest != L'\\' && folder[cchFolder - 1] != L'\\')
         return false;
-    if (*rest == '\\')
+    if (*rest == L'\\')
         ++rest;
-    for (const char *name : names)
-        if (sys.lstrcmpiA(rest, name) == 0)
+    WCHAR name[64];
+    for (const char *candidate : names)
+        if (WidenName(candidate, name, 64) && SameName(rest, -1, name, -1))
             return true;
     return false;
 }
 
-bool IsOurs(const char *entry, const char *installFolder, const char *windowsFolder)
+bool IsOurs(const WCHAR *entry, const WCHAR *installFolder, const WCHAR *windowsFolder)
 {
-    const char *path = EntryPath(entry);
+    const WCHAR *path = EntryPath(entry);
     return NamesIn(path, installFolder, true, kFolderNames) ||
            NamesIn(path, windowsFolder, false, kWindowsNames);
 }
 
 // Writes the kept entries back (or deletes the value when none is left).
-bool Rewrite(const char *kept, DWORD cbKept)
+bool Rewrite(const WCHAR *valueName, const WCHAR *kept, DWORD cbKept)
 {
     HKEY key;
     if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, kAccessReadWrite, &key) !=
         ERROR_SUCCESS)
         return false;
-    LONG status = cbKept > 1 ? sys.RegSetValueExA(key, kPendingRenamesValue, 0, REG_MULTI_SZ,
-                                                  reinterpret_cast<const BYTE *>(kept), cbKept)
-                             : sys.RegDeleteValueA(key, kPendingRenamesValue);
+    bool none = cbKept <= sizeof(WCHAR);
+    LONG status = none ? sys.RegDeleteValueA(key, kPendingRenamesValue)
+                       : sys.RegSetValueExW(key, valueName, 0, REG_MULTI_SZ,
+                                            reinterpret_cast<const BYTE *>(kept), cbKept);
     CloseKey(key);
-    return status == ERROR_SUCCESS || (cbKept <= 1 && status == ERROR_FILE_NOT_FOUND);
+    return status == ERROR_SUCCESS || (none && status == ERROR_FILE_NOT_FOUND);
+}
+
+// A folder of the program's code page in UTF-16 (empty where it does not
+// convert: then nothing is taken as lying in it).
+void WideFolder(const char *folder, WCHAR *wide)
+{
+    if (sys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, folder, -1, wide, kCbPath) == 0)
+        wide[0] = 0;
 }
 
 }  // namespace
 
 bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
 {
+    WCHAR valueName[64], install[kCbPath], windows[kCbPath];
+    if (!WidenName(kPendingRenamesValue, valueName, 64))
+        return false;
+    WideFolder(installFolder, install);
+    WideFolder(windowsFolder, windows);
     HKEY key;
     if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ, &key) != ERROR_SUCCESS)
         return true;  // nothing to be read is nothing to be taken out
     DWORD type = REG_NONE, cb = 0;
-    LONG status = sys.RegQueryValueExA(key, kPendingRenamesValue, nullptr, &type, nullptr, &cb);
-    char *entries = nullptr;
-    if (status == ERROR_SUCCESS && type == REG_MULTI_SZ && cb > 0) {
-        // Room for two more zeros: a value stored without its closing ones.
-        entries = static_cast<char *>(sys.malloc(cb + 2));
+    LONG status = sys.RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &cb);
+    WCHAR *entries = nullptr;
+    // Room for two more zeros: a value stored without its closing ones.
+    DWORD cch = cb / sizeof(WCHAR);
+    if (status == ERROR_SUCCESS && type == REG_MULTI_SZ && cch > 0) {
+        entries = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
         if (entries)
-            status = sys.RegQueryValueExA(key, kPendingRenamesValue, nullptr, &type,
+            status = sys.RegQueryValueExW(key, valueName, nullptr, &type,
                                           reinterpret_cast<BYTE *>(entries), &cb);
     }
     CloseKey(key);
     if (!entries)
         return true;
-    char *kept = static_cast<char *>(sys.malloc(cb + 2));
+    WCHAR *kept = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
     if (status != ERROR_SUCCESS || !kept) {
         sys.free(kept);
         sys.free(entries);
         return true;
     }
-    entries[cb] = entries[cb + 1] = '\0';
+    cch = cb / sizeof(WCHAR);  // as read
+    entries[cch] = entries[cch + 1] = 0;
     // Pairs of source and target; a deletion's target is an empty text, so
     // the value is walked by its length, not to its first empty text.
-    DWORD cbKept = 0;
+    DWORD cchKept = 0;
     bool dropped = false;
-    for (DWORD at = 0; at < cb;) {
-        const char *source = entries + at;
-        DWORD cbSource = static_cast<DWORD>(std::strlen(source)) + 1;
-        if (cbSource == 1 && at + 1 >= cb)
+    for (DWORD at = 0; at < cch;) {
+        const WCHAR *source = entries + at;
+        DWORD cchSource = static_cast<DWORD>(WideLength(source)) + 1;
+        if (cchSource == 1 && at + 1 >= cch)
             break;  // the closing zero
-        const char *target = source + cbSource;
-        DWORD cbTarget = at + cbSource < cb ? static_cast<DWORD>(std::strlen(target)) + 1 : 1;
-        if (IsOurs(source, installFolder, windowsFolder) ||
-            (cbTarget > 1 && IsOurs(target, installFolder, windowsFolder))) {
+        const WCHAR *target = source + cchSource;
+        DWORD cchTarget = at + cchSource < cch ? static_cast<DWORD>(WideLength(target)) + 1 : 1;
+        if (IsOurs(source, install, windows) ||
+            (cchTarget > 1 && IsOurs(target, install, windows))) {
             dropped = true;
         } else {
-            std::memcpy(kept + cbKept, source, cbSource + cbTarget);
-            cbKept += cbSource + cbTarget;
+            std::memcpy(kept + cchKept, source, (cchSource + cchTarget) * sizeof(WCHAR));
+            cchKept += cchSource + cchTarget;
         }
-        at += cbSource + cbTarget;
+        at += cchSource + cchTarget;
     }
-    kept[cbKept++] = '\0';
-    bool cleared = !dropped || Rewrite(kept, cbKept);
+    kept[cchKept++] = 0;
+    bool cleared = !dropped || Rewrite(valueName, kept, cchKept * sizeof(WCHAR));
     sys.free(kept);
     sys.free(entries);
     return cleared;

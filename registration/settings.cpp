@@ -7,6 +7,8 @@
 #include "base/product.h"
 #include "base/report.h"
 #include "base/state.h"
+#include "base/syscalls.h"
+#include "base/widetext.h"
 #include "registration/registry.h"
 
 LONG OpenSettingsKey(HKEY *key)
@@ -30,16 +32,20 @@ bool RecordSetupPath()
     HKEY key;
     if (!OpenSettingsKeyOrReport(&key, errcode::kSettingsKeySetupPath))
         return false;
-    bool recorded = false;
-    char path[kCbPath];
-    DWORD cch = sys.GetModuleFileNameA(nullptr, path, sizeof path);
+    // Informational: a path that cannot be told or written is logged, and
+    // the installation goes on. Asked in UTF-16, since a setup started from
+    // a deep Downloads or OneDrive folder may lie beyond 260 bytes of UTF-8.
+    WCHAR wide[kCchLongPath];
+    char path[3 * kCchLongPath];
+    DWORD cch = sys.GetModuleFileNameW(nullptr, wide, kCchLongPath);
     // A result that fills the buffer means the path was cut short.
-    if (cch != 0 && cch < sizeof path) {
-        path[cch] = '\0';
-        recorded = WriteStringValue(key, "Installed", path) == ERROR_SUCCESS;
-    }
+    bool recorded = cch != 0 && cch < kCchLongPath &&
+                    AnsiFromWide(sys, wide, path, sizeof path) == Conversion::kExact &&
+                    WriteStringValue(key, "Installed", path) == ERROR_SUCCESS;
     CloseKey(key);
-    return recorded;
+    if (!recorded)
+        LogLine({"The setup's own path could not be recorded (Installed)."});
+    return true;
 }
 
 bool RecordInstallFolder()

@@ -7,9 +7,10 @@
 // Returns the status number; on success the caller closes *key.
 LONG OpenSettingsKey(HKEY *key);
 
-// Records the running setup program's full path as `Installed`. Reports
-// code "22" when the settings key cannot be opened. A path that does not fit
-// in 260 bytes is not written. Returns true when the value was written.
+// Records the running setup program's full path as `Installed`, which is
+// informational: a path that cannot be told or written is logged only.
+// Reports code "22" and returns false when the settings key cannot be
+// opened; true otherwise.
 bool RecordSetupPath();
 
 // Records the install folder as `Path`. Reports code "10" when the settings

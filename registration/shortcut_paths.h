@@ -5,6 +5,7 @@
 #pragma once
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/widetext.h"
 #include "base/win.h"
 
 // Calls use(path) with folder + "\Quillarix.lnk" for each of the two shell
@@ -23,10 +24,14 @@ void ForEachShortcutPath(const Calls &calls, HWND owner, bool allUsers, Use use,
             unknown(csidl);
             continue;
         }
+        // In UTF-16, converted exactly: never a neighbour of a profile's
+        // name, which could be another user's look-alike folder.
+        WCHAR wide[kCbPath];
         char path[kCbPath];
-        BOOL havePath = calls.SHGetPathFromIDListA(items, path);
+        BOOL havePath = calls.SHGetPathFromIDListW(items, wide) &&
+                        AnsiFromWide(calls, wide, path, sizeof path) == Conversion::kExact;
         calls.ILFree(items);
-        if (havePath && AppendText(path, sizeof path, kLinkName))
+        if (havePath && AppendText(path, sizeof path, kLinkName) && PathUnits(path) < kCchPath)
             use(static_cast<const char *>(path));
         else
             unknown(csidl);

@@ -9,33 +9,40 @@
 #include "base/syscalls.h"
 #include "registration/shortcut_paths.h"
 
+// Text of the program's code page as UTF-16 into wide (kCbPath units):
+// false where it does not convert whole.
+static bool Wide(const char *text, WCHAR *wide)
+{
+    return sys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, kCbPath) != 0;
+}
+
 HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *installFolder,
                           const char *mainExePath, const char *shortcutPath,
                           const char *description)
 {
-    IShellLinkA *link = nullptr;
-    HRESULT hr = coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA,
+    // Every text in UTF-16: the link keeps its target as Unicode, whatever
+    // the code page of the program that reads it.
+    WCHAR target[kCbPath], directory[kCbPath], text[kCbPath], path[kCbPath];
+    char folder[kCbPath];
+    if (!DirectoryPath(folder, sizeof folder, installFolder) || !Wide(folder, directory) ||
+        !Wide(mainExePath, target) || !Wide(description, text) || !Wide(shortcutPath, path))
+        return E_INVALIDARG;  // never a link to, or under, a path that was not converted
+    IShellLinkW *link = nullptr;
+    HRESULT hr = coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
                                   reinterpret_cast<void **>(&link));
     if (FAILED(hr))
         return hr;
-    link->SetPath(mainExePath);
-    link->SetIconLocation(mainExePath, 0);
-    link->SetDescription(description);
-    char directory[kCbPath];
-    DirectoryPath(directory, sizeof directory, installFolder);
-    link->SetWorkingDirectory(directory);
     IPersistFile *file = nullptr;
-    hr = link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file));
-    if (FAILED(hr)) {
-        link->Release();
-        return hr;
+    // A link that cannot be made whole is not saved: no link without its
+    // target, folder or icon.
+    if (SUCCEEDED(hr = link->SetPath(target)) &&
+        SUCCEEDED(hr = link->SetWorkingDirectory(directory)) &&
+        SUCCEEDED(hr = link->SetIconLocation(target, 0)) &&
+        SUCCEEDED(hr = link->SetDescription(text)) &&
+        SUCCEEDED(hr = link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file)))) {
+        hr = file->Save(path, TRUE);
+        file->Release();
     }
-    WCHAR widePath[kCbPath];
-    if (sys.MultiByteToWideChar(CP_ACP, 0, shortcutPath, -1, widePath, kCbPath) == 0)
-        hr = E_FAIL;  // never save under a path that was not converted
-    else
-        hr = file->Save(widePath, TRUE);
-    file->Release();
     link->Release();
     return hr;
 }

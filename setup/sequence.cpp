@@ -14,6 +14,7 @@
 #include "base/runlock.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 #include "base/workfolder.h"
 #include "location/location.h"
 #include "payload/catalogue.h"
@@ -246,10 +247,13 @@ int RunSetup(HINSTANCE instance, const char *commandLine)
     ResetSetupState(instance);
     SetPathCodePage(sys.GetACP());
     CommandLine args;
-    bool understood = ParseCommandLine(commandLine, kSwitchFolder, &args);
+    // A command line too long for the program's text is not understood.
+    const char *line = commandLine ? commandLine : "(too long)";
+    bool understood = ParseCommandLine(commandLine ? commandLine : "", kSwitchFolder, &args) &&
+                      commandLine;
     g_setup.silent = args.silent;
     OpenRunLog(sys, args.log, args.silent, kSetupLogName);
-    LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", commandLine});
+    LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", line});
 
     int code;
     HANDLE lock = nullptr;
@@ -258,7 +262,7 @@ int RunSetup(HINSTANCE instance, const char *commandLine)
     if (!understood || args.help) {
         LogLine({kUsage});
         if (!args.silent)
-            sys.MessageBoxA(nullptr, kUsage, kProductName,
+            ShowMessageBox(sys, nullptr, kUsage, kProductName,
                             MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
         code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
     } else if ((taken = TakeRunLock(sys, &lock, &error)) == RunLock::kBusy) {

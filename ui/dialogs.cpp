@@ -59,9 +59,21 @@ static void ReleaseIcon(HWND dialog)
         sys.DestroyIcon(static_cast<HICON>(icon));
 }
 
+// The dialogs are Unicode windows: text goes in and out in UTF-16,
+// converted here from the program's code page. An 8-bit window would keep
+// and draw bytes in the system's code page, whatever the program's, and a
+// folder like "C:\Программы" would show as mojibake on most systems.
+// Sets the text of control id to text; false where it does not convert.
+static bool SetItemText(HWND dialog, int id, const char *text)
+{
+    WCHAR wide[kCbPath];
+    return sys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, kCbPath) != 0 &&
+           sys.SetDlgItemTextW(dialog, id, wide);
+}
+
 static INT_PTR RunFolderDialog(HWND owner)
 {
-    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_FOLDER), owner,
+    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_FOLDER), owner,
                                FolderDialogProc, 0);
 }
 
@@ -69,7 +81,7 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 {
     switch (msg) {
     case WM_INITDIALOG: {
-        sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
         HWND change = sys.GetDlgItem(dialog, IDC_CHANGE);
         if (change)
             sys.EnableWindow(change, !g_setup.existingInstall);
@@ -90,7 +102,7 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
             return TRUE;
         case IDC_CHANGE:
             if (RunFolderDialog(dialog) == IDOK)
-                sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+                SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
             return FALSE;
         }
         break;
@@ -100,33 +112,40 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 
 // Browse...: the shell's folder browser, then the chosen folder joined with
 // "Quillarix" into the edit control. The install folder is not touched.
+// The folder is asked in UTF-16 and must convert exactly: where the
+// system's code page lacks a character of it, the 8-bit call would hand
+// over a neighbour ("D:\Lodz" for "D:\Łódź"), another folder, which would
+// then be created.
 static void BrowseForFolder(HWND dialog)
 {
-    BROWSEINFOA info;
+    WCHAR displayName[kCbPath], chosen[kCbPath];
+    BROWSEINFOW info;
     std::memset(&info, 0, sizeof info);
     info.hwndOwner = dialog;
-    info.pszDisplayName = g_setup.browsePath;
-    info.lpszTitle = "Chose the folder where you wish to install Quillarix";
+    info.pszDisplayName = displayName;
+    info.lpszTitle = L"Chose the folder where you wish to install Quillarix";
     info.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST items = sys.SHBrowseForFolderA(&info);
+    LPITEMIDLIST items = sys.SHBrowseForFolderW(&info);
     if (!items)
         return;
-    BOOL havePath = sys.SHGetPathFromIDListA(items, g_setup.browsePath);
+    BOOL havePath = sys.SHGetPathFromIDListW(items, chosen);
     sys.ILFree(items);
-    // An item without a file-system path, or one too long to take the
-    // product folder, leaves the edit text as it was.
-    char composed[kCbPath];
-    if (!havePath || !JoinPath(composed, sizeof composed, g_setup.browsePath, kProductName))
+    // An item without a file-system path, one the code page cannot name,
+    // or one too long to take the product folder leaves the edit text as
+    // it was.
+    char folder[kCbPath], composed[kCbPath];
+    if (!havePath || AnsiFromWide(sys, chosen, folder, sizeof folder) != Conversion::kExact ||
+        !JoinPath(composed, sizeof composed, folder, kProductName))
         return;
-    sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, composed);
+    SetItemText(dialog, IDC_FOLDER_EDIT, composed);
 }
 
 INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
     case WM_INITDIALOG:
-        sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCbPath - 2, 0);
-        sys.SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCchPath - 1, 0);
+        SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
         ShowIconForDpi(dialog);
         return TRUE;
     case WM_DPICHANGED:
@@ -143,10 +162,10 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
             // three) into a different path, and on older systems would
             // hand over neighbours of the characters the code page lacks.
             {
-                WCHAR wide[kCbPath + 1];
+                WCHAR wide[kCchPath + 1];
                 char typed[kCbPath];
-                UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCbPath + 1);
-                if (cch >= kCbPath ||
+                UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCchPath + 1);
+                if (cch >= kCchPath ||
                     AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
                     ReportError("Folder name too long", errcode::kFolderTooLong);
                     return TRUE;
@@ -167,20 +186,64 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 }
 
 // Puts the licence text (resource 159, not zero-terminated) into the text
-// control through a terminated heap copy. Without the text, or without
-// memory for the copy, the control stays empty.
+// control through a terminated UTF-16 heap copy. Without the text, or
+// without memory for the copy, the control stays empty.
 static void ShowLicenceText(HWND dialog)
 {
     PayloadBytes bytes;
     if (!FindPayload(IDF_LICENSE, &bytes))
         return;
-    char *text = static_cast<char *>(sys.malloc(bytes.cb + 1));
+    int cch = static_cast<int>(bytes.cb);
+    WCHAR *text = static_cast<WCHAR *>(sys.malloc((bytes.cb + 1) * sizeof(WCHAR)));
     if (!text)
         return;
-    std::memcpy(text, bytes.data, bytes.cb);
-    text[bytes.cb] = '\0';
-    sys.SetDlgItemTextA(dialog, IDC_LICENSE_TEXT, text);
+    int converted = sys.MultiByteToWideChar(CP_ACP, 0, static_cast<const char *>(bytes.data), cch,
+                                            text, cch);
+    text[converted > 0 ? converted : 0] = 0;
+    sys.SetDlgItemTextW(dialog, IDC_LICENSE_TEXT, text);
     sys.free(text);
+}
+
+// Keeps the licence dialog within the work area of its monitor: at a high
+// DPI on a small screen (192 DPI on 1024 x 768) its fixed-pitch text makes
+// it wider than the screen. It is then made smaller, its text control with
+// it (the text scrolls) and its buttons moved up, and placed inside.
+static void KeepWithinWorkArea(HWND dialog)
+{
+    RECT window;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR found = sys.MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST);
+    if (!sys.GetWindowRect(dialog, &window) || !found || !sys.GetMonitorInfoA(found, &monitor))
+        return;
+    const RECT &work = monitor.rcWork;
+    LONG width = window.right - window.left, height = window.bottom - window.top;
+    LONG dx = width > work.right - work.left ? width - (work.right - work.left) : 0;
+    LONG dy = height > work.bottom - work.top ? height - (work.bottom - work.top) : 0;
+    width -= dx;
+    height -= dy;
+    LONG x = window.left < work.left ? work.left : window.left;
+    LONG y = window.top < work.top ? work.top : window.top;
+    x = x + width > work.right ? work.right - width : x;
+    y = y + height > work.bottom ? work.bottom - height : y;
+    sys.SetWindowPos(dialog, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (dx == 0 && dy == 0)
+        return;
+    for (int id : {IDC_LICENSE_TEXT, IDOK, IDCANCEL}) {
+        HWND control = sys.GetDlgItem(dialog, id);
+        RECT r;
+        if (!control || !sys.GetWindowRect(control, &r))
+            continue;
+        sys.MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT *>(&r), 2);
+        // The text loses what the dialog lost; the buttons keep their share
+        // of its width and move up with its bottom.
+        if (id == IDC_LICENSE_TEXT)
+            sys.SetWindowPos(control, nullptr, 0, 0, r.right - r.left - dx, r.bottom - r.top - dy,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            sys.SetWindowPos(control, nullptr, r.left * width / (width + dx), r.top - dy, 0, 0,
+                             SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
@@ -188,6 +251,7 @@ INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     switch (msg) {
     case WM_INITDIALOG:
         ShowLicenceText(dialog);
+        KeepWithinWorkArea(dialog);
         return TRUE;
     case WM_COMMAND:
         // Its only commands are its two buttons: Accept (and Enter) is
@@ -213,18 +277,18 @@ INT_PTR CALLBACK ProgressDialogProc(HWND, UINT msg, WPARAM, LPARAM)
 
 INT_PTR RunLocationDialog(HWND owner)
 {
-    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_LOCATION), owner,
+    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_LOCATION), owner,
                                LocationDialogProc, 0);
 }
 
 INT_PTR RunLicenceDialog(HWND owner)
 {
-    return sys.DialogBoxParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_LICENSE), owner,
+    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_LICENSE), owner,
                                LicenceDialogProc, 0);
 }
 
 HWND CreateProgressDialog(HWND owner)
 {
-    return sys.CreateDialogParamA(g_setup.instance, MAKEINTRESOURCEA(IDD_PROGRESS), owner,
+    return sys.CreateDialogParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_PROGRESS), owner,
                                   ProgressDialogProc, 0);
 }

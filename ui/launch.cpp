@@ -17,6 +17,7 @@
 #include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
+#include "base/widetext.h"
 #include "registration/ole32.h"
 
 #include <exdisp.h>
@@ -206,6 +207,6 @@ bool LaunchApplication()
         return true;
     }
     LogLine({kNotStartedText});
-    sys.MessageBoxA(g_setup.backdrop, kNotStartedText, kProductName, MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(sys, g_setup.backdrop, kNotStartedText, kProductName, MB_OK | MB_ICONINFORMATION);
     return false;
 }

@@ -9,6 +9,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/widetext.h"
 #include "registration/registry_read.h"
 #include "uninstaller/ucalls.h"
 
@@ -43,7 +44,7 @@ bool SamePath(const char *a, const char *b)
     char longA[kCbPath], longB[kCbPath];
     LongForm(a, longA);
     LongForm(b, longB);
-    return usys.lstrcmpiA(longA, longB) == 0;
+    return IsSamePathText(usys, longA, longB);
 }
 
 static bool IsFile(const char *path)
@@ -62,7 +63,7 @@ static bool TrustedFolder(const char *self, char *folder)
         return folder[0] != '\0';
     const char *name = FindLastSeparator(self);
     if (!IsAbsence(static_cast<DWORD>(status)) || !name ||
-        usys.lstrcmpiA(name + 1, kUninstallerName) != 0 || !CopyText(folder, kCbPath, self))
+        !IsSamePathText(usys, name + 1, kUninstallerName) || !CopyText(folder, kCbPath, self))
         return false;
     folder[name - self] = '\0';
     return true;

@@ -6,6 +6,7 @@
 #include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/widetext.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>
@@ -20,7 +21,7 @@ void LogAction(std::initializer_list<const char *> parts)
 int Tell(const char *text, UINT type)
 {
     LogAction({text});
-    return g_silent ? IDYES : usys.MessageBoxA(nullptr, text, kProductName, type);
+    return g_silent ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
 }
 
 // Room kept at the end of a list for "..." and the closing words.

@@ -55,12 +55,15 @@ int RunUninstaller(const char *commandLine)
 {
     SetPathCodePage(usys.GetACP());
     CommandLine args;
-    bool understood = ParseCommandLine(commandLine, kCopySwitch, &args);
+    // A command line too long for the program's text is not understood.
+    const char *line = commandLine ? commandLine : "(too long)";
+    bool understood = ParseCommandLine(commandLine ? commandLine : "", kCopySwitch, &args) &&
+                      commandLine;
     g_silent = args.silent;
     if (understood && args.rest)
         return RunAsTemporaryCopy(args.rest);
     OpenRunLog(usys, args.log, args.silent, kUninstallLogName);
-    LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", commandLine});
+    LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", line});
     int code;
     HANDLE lock = nullptr;
     DWORD error = 0;

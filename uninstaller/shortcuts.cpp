@@ -27,21 +27,31 @@ enum class LinkKind { kOurs, kForeign, kUnknown };
 // object cannot be made or asked, that is unknown.
 LinkKind ReadLink(CoCreateInstanceFn coCreateInstance, const char *linkPath, const char *mainExe)
 {
-    IShellLinkA *link = nullptr;
-    if (FAILED(coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkA,
+    WCHAR widePath[kCbPath], wideExe[kCbPath];
+    if (!usys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, linkPath, -1, widePath, kCbPath) ||
+        !usys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, mainExe, -1, wideExe, kCbPath))
+        return LinkKind::kUnknown;
+    IShellLinkW *link = nullptr;
+    if (FAILED(coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
                                 reinterpret_cast<void **>(&link))))
         return LinkKind::kUnknown;
     LinkKind kind = LinkKind::kUnknown;
     IPersistFile *file = nullptr;
     if (SUCCEEDED(link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file)))) {
-        WCHAR wide[kCbPath];
-        char target[kCbPath] = "";
-        if (usys.MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kCbPath)) {
-            if (FAILED(file->Load(wide, STGM_READ)))
-                kind = LinkKind::kForeign;
-            else if (SUCCEEDED(link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH)))
-                kind = usys.lstrcmpiA(target, mainExe) == 0 ? LinkKind::kOurs : LinkKind::kForeign;
-        }
+        // The target as Explorer resolves it: the link's ID list, kept in
+        // Unicode; its 8-bit path only where it has none.
+        WCHAR target[kCbPath] = L"";
+        PIDLIST_ABSOLUTE items = nullptr;
+        if (FAILED(file->Load(widePath, STGM_READ)))
+            kind = LinkKind::kForeign;
+        else if ((SUCCEEDED(link->GetIDList(&items)) && items &&
+                  usys.SHGetPathFromIDListW(items, target)) ||
+                 SUCCEEDED(link->GetPath(target, kCbPath, nullptr, SLGP_RAWPATH)))
+            kind = usys.CompareStringOrdinal(target, -1, wideExe, -1, TRUE) == CSTR_EQUAL
+                       ? LinkKind::kOurs
+                       : LinkKind::kForeign;
+        if (items)
+            usys.ILFree(items);
         file->Release();
     }
     link->Release();

@@ -77,8 +77,7 @@ bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
 void ScheduleOwnFiles()
 {
     char self[kCbPath];
-    DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
-    if (cch == 0 || cch >= sizeof self)
+    if (!ModuleFileText(usys, self, sizeof self))
         return;
     ScheduleDeletion(self);
     char *name = FindLastSeparator(self);
@@ -231,11 +230,10 @@ int RunAsTemporaryCopy(const char *rest)
 bool RunFromTemporaryCopy(bool silent, int *code)
 {
     char self[kCbPath], longSelf[kCbPath], temp[kCbPath], folder[kCbPath], copy[kCbPath];
-    DWORD cch = usys.GetModuleFileNameA(nullptr, self, sizeof self);
-    if (cch == 0 || cch >= sizeof self)
+    if (!ModuleFileText(usys, self, sizeof self))
         return false;
     // The long form: the copy compares it with the recorded paths.
-    cch = usys.GetLongPathNameA(self, longSelf, sizeof longSelf);
+    DWORD cch = usys.GetLongPathNameA(self, longSelf, sizeof longSelf);
     if (cch == 0 || cch >= sizeof longSelf)
         CopyText(longSelf, sizeof longSelf, self);
     DWORD error;

@@ -7,18 +7,18 @@
 #include "base/win.h"
 
 #define QLX_UNINSTALL_CALLS(X, LATE)                                               \
-    X(MessageBoxA) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \
+    X(MessageBoxW) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \
     X(RegDeleteValueA) X(RegQueryInfoKeyA) X(RegCloseKey) X(GetFileAttributesA) \
     X(SetFileAttributesA) X(DeleteFileA) X(RemoveDirectoryA) X(MoveFileExA)     \
-    X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameA)         \
+    X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameW)         \
     X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
-    X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListA) X(ILFree)             \
-    X(MultiByteToWideChar) X(lstrcmpiA) X(GetModuleHandleA) X(GetSystemDirectoryA) \
+    X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)             \
+    X(MultiByteToWideChar) X(GetModuleHandleA) X(GetSystemDirectoryA) \
     X(GetLongPathNameA) X(GetTempPathW) X(CopyFileA) LATE(BCryptGenRandom)       \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
     X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
-    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineA) X(GetCommandLineW) X(CreateDirectoryA)  \
+    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineW) X(CreateDirectoryA)  \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)   \
     X(WideCharToMultiByte) X(GetACP) X(GetFileInformationByHandle)                \
     X(GetFinalPathNameByHandleW) X(GetLongPathNameW) X(CompareStringOrdinal)     \

@@ -12,6 +12,7 @@
 #include "base/heldfolder.h"
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/widetext.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
 
@@ -83,9 +84,7 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
     if (startedFrom) {
         CopyText(self, sizeof self, startedFrom);
     } else {
-        DWORD cchSelf = usys.GetModuleFileNameA(nullptr, self, sizeof self);
-        if (cchSelf == 0 || cchSelf >= sizeof self)
-            self[0] = '\0';
+        ModuleFileText(usys, self, sizeof self);
     }
     Outcome outcome;
     StartList(&outcome.scheduled, "Quillarix will be completely removed when Windows restarts.  "

@@ -13,6 +13,7 @@
 // run it are shared and busy. A wait polls until its state holds or a
 // generous deadline passes.
 #include <windows.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -95,6 +96,68 @@ std::string WindowText(HWND window)
                              SMTO_ABORTIFHUNG, 2000, &cch))
         return "";
     return std::string(text, cch < sizeof text ? cch : 0);
+}
+
+// UTF-8 text as UTF-16, and back.
+std::wstring Wide(const std::string &text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0],
+                                    static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
+std::string Utf8(const WCHAR *wide)
+{
+    char text[4096] = "";
+    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
+
+// A window's text as UTF-16, as a Unicode program reads it.
+std::wstring WindowTextW(HWND window)
+{
+    WCHAR text[4096];
+    DWORD_PTR cch = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, 2000, &cch))
+        return L"";
+    return std::wstring(text, cch < 4096 ? cch : 0);
+}
+
+// What a shortcut leads to as Explorer reads it: its ID list's path, and
+// its working folder and icon, all in UTF-16. "" where it cannot be read.
+std::string ReadShortcut(const std::string &path, std::wstring *target, std::wstring *folder,
+                         std::wstring *icon)
+{
+    IShellLinkW *link = nullptr;
+    IPersistFile *file = nullptr;
+    PIDLIST_ABSOLUTE items = nullptr;
+    WCHAR text[MAX_PATH] = L"";
+    int index = 0;
+    std::string problem;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void **>(&link))))
+        return "no shell link object";
+    if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))) ||
+        FAILED(file->Load(Wide(path).c_str(), STGM_READ)))
+        problem = "cannot be loaded";
+    else if (FAILED(link->GetIDList(&items)) || !items || !SHGetPathFromIDListW(items, text))
+        problem = "no ID list with a path";
+    else
+        *target = text;
+    if (problem.empty()) {
+        link->GetWorkingDirectory(text, MAX_PATH);
+        *folder = text;
+        link->GetIconLocation(text, MAX_PATH, &index);
+        *icon = text;
+    }
+    if (items)
+        CoTaskMemFree(items);
+    if (file)
+        file->Release();
+    link->Release();
+    return problem;
 }
 
 std::string ClassOf(HWND window)
@@ -732,6 +795,34 @@ void RunStep(int line, std::string rest)
         if (!SaveScreen(path))
             Fail(line, "cannot save " + path);
         Note("-> screenshot %s", rest);
+    } else if (verb == "textw") {
+        // ID TEXT: the control's text read as UTF-16 (a Unicode window's
+        // own text, never through a code page).
+        int id = std::atoi(Word(&rest).c_str());
+        HWND control = g_current ? Child(g_current, id) : nullptr;
+        if (!control)
+            Fail(line, "no control " + std::to_string(id));
+        std::wstring shown = WindowTextW(control);
+        if (shown != Wide(rest))
+            Fail(line, "control " + std::to_string(id) + " holds \"" + Utf8(shown.c_str()) + "\"");
+    } else if (verb == "link") {
+        // LINK | TARGET: the shortcut leads to TARGET through its ID list,
+        // and names TARGET's folder as its working folder, TARGET as icon.
+        std::string path = Field(&rest);
+        std::wstring target, folder, icon, expected = Wide(rest);
+        std::string problem = ReadShortcut(path, &target, &folder, &icon);
+        std::wstring expectedFolder = expected.substr(0, expected.rfind(L'\\'));
+        auto same = [](const std::wstring &a, const std::wstring &b) {
+            return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+        };
+        if (problem.empty() && !same(target, expected))
+            problem = "leads to \"" + Utf8(target.c_str()) + "\"";
+        if (problem.empty() && !same(folder, expectedFolder))
+            problem = "works in \"" + Utf8(folder.c_str()) + "\"";
+        if (problem.empty() && !same(icon, expected))
+            problem = "shows the icon of \"" + Utf8(icon.c_str()) + "\"";
+        if (!problem.empty())
+            Fail(line, path + ": " + problem);
     } else if (verb == "file" || verb == "nofile") {
         // A file may go a moment after the program that removes it ended.
         bool exists = true;
@@ -937,6 +1028,7 @@ void RunStep(int line, std::string rest)
 
 int main(int argc, char **argv)
 {
+    CoInitialize(nullptr);  // the "link" step reads shortcuts through the shell
     if (argc != 7 || (std::strcmp(argv[6], "32") != 0 && std::strcmp(argv[6], "64") != 0)) {
         std::fprintf(stderr, "usage: driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER "
                              "PROGRAM_FILES 32|64\n");

@@ -49,7 +49,7 @@ TEST(JoinPath, MayWriteOverItsFolder)
 
 TEST(PathRoot, TakesTextUpToTheFirstBackslash)
 {
-    char out[kCbPath];
+    char out[260];
     ASSERT_TRUE(PathRoot(out, sizeof out, "C:\\Program Files"));
     EXPECT_STREQ("C:\\", out);
     ASSERT_TRUE(PathRoot(out, sizeof out, "D:"));
@@ -78,21 +78,40 @@ TEST(CopyAndAppendText, RefuseToOverflow)
 
 }  // namespace
 
-TEST(IsWithinFolder, TheFolderAndWhatLiesBelowItInEitherCase)
+// A path fits by its UTF-16 units, as Windows counts: 100 CJK characters
+// (300 bytes of UTF-8) fit, 260 do not, whatever the buffer.
+TEST(JoinPath, FitsByTheUnitsOfItsUtf16Form)
 {
-    struct Case {
-        const char *path, *folder;
-        bool within;
-    } const cases[] = {
-        {"C:\\Program Files\\Quillarix", "C:\\Program Files", true},
-        {"c:\\PROGRAM FILES\\Quillarix", "C:\\Program Files\\", true},
-        {"C:\\Program Files", "C:\\Program Files", true},
-        {"C:\\Program Files (x86)\\Quillarix", "C:\\Program Files", false},
-        {"C:\\Program FilesX", "C:\\Program Files", false},
-        {"C:\\Program", "C:\\Program Files", false},
-        {"C:\\Quillarix", "C:\\", true},
-        {"C:\\Quillarix", "", false},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.within, IsWithinFolder(c.path, c.folder)) << c.path << " in " << c.folder;
+    std::string cjk;
+    for (int i = 0; i < 100; ++i)
+        cjk += "\xe8\x84\x9a";  // 脚
+    char path[kCbPath];
+    EXPECT_EQ(100u, PathUnits(cjk.c_str()));
+    EXPECT_TRUE(JoinPath(path, sizeof path, ("C:\\" + cjk).c_str(), "Quillarix.exe"));
+    EXPECT_EQ(117u, PathUnits(path));
+    std::string many;
+    for (int i = 0; i < 256; ++i)
+        many += "\xe8\x84\x9a";
+    EXPECT_TRUE(JoinPath(path, sizeof path, "C:", many.c_str()));  // 259 units
+    EXPECT_FALSE(JoinPath(path, sizeof path, "C:\\", (many + "x").c_str()));  // 260
+    EXPECT_STREQ("", path);
+    EXPECT_EQ(2u, PathUnits("\xf0\x9d\x84\x9e"));  // beyond the BMP: a pair
+    SetPathCodePage(932);
+    EXPECT_EQ(3u, PathUnits("\x83\x5c\x83\x5c" "A"));  // two double-byte characters and one
+    SetPathCodePage(65001);
+}
+
+// The lead bytes at the edges of their ranges: 932 has two (0x81-0x9F,
+// 0xE0-0xFC), 936, 949 and 950 one (0x81-0xFE).
+TEST(IsLeadByte, RangesAtTheirEdges)
+{
+    const unsigned char edges[] = {0x80, 0x81, 0x9F, 0xA0, 0xDF, 0xE0, 0xFC, 0xFD, 0xFE};
+    const bool in932[] = {false, true, true, false, false, true, true, false, false};
+    for (std::size_t i = 0; i < sizeof edges; ++i) {
+        EXPECT_EQ(in932[i], IsLeadByte(932, edges[i])) << std::hex << int(edges[i]);
+        for (unsigned codePage : {936u, 949u, 950u})
+            EXPECT_EQ(edges[i] != 0x80, IsLeadByte(codePage, edges[i]))
+                << codePage << " " << std::hex << int(edges[i]);
+        EXPECT_FALSE(IsLeadByte(65001, edges[i]));
+    }
 }

@@ -15,7 +15,7 @@ class Dialogs : public WineTest {
 protected:
     HWND Create(int id, DLGPROC proc)
     {
-        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), nullptr,
+        HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
                                          proc, 0);
         EXPECT_NE(nullptr, dialog);
         dialogs_.push_back(dialog);
@@ -92,22 +92,22 @@ TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCutting
     CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
     EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
-    EXPECT_EQ(258, SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0));
+    EXPECT_EQ(259, SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0));
 
     // Text placed by a program (as Browse... does) may be longer than the
-    // limit; and in UTF-8 a character may take three of the 259 bytes. What
-    // does not fit is refused, never cut into another path.
+    // limit of 259 characters. What does not fit is refused, never cut into
+    // another path; what fits is taken whatever its length in UTF-8.
     for (const std::wstring &text : {L"C:\\" + std::wstring(297, L'x'),
-                                     L"C:\\" + std::wstring(100, L'\u811a')}) {
+                                     L"C:\\" + std::wstring(257, L'\u811a')}) {
         g_boxes.clear();
         SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_STREQ("C:\\Program Files\\Quillarix", g_setup.installFolder);
         EXPECT_EQ("ERROR 27", BoxCaptions());
     }
-    SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, (L"C:\\" + std::wstring(85, L'\u811a')).c_str());
+    SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, (L"C:\\" + std::wstring(256, L'\u811a')).c_str());
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(3u + 255u, std::strlen(g_setup.installFolder));  // 258 bytes fit
+    EXPECT_EQ(3u + 768u, std::strlen(g_setup.installFolder));  // 259 characters, 771 bytes
 }
 
 TEST_F(Dialogs, FolderDialogCancelKeepsTheInstallFolder)
@@ -127,27 +127,31 @@ struct BrowseScript {
     bool choose = true;
     bool havePath = true;
     std::string path;
-    BROWSEINFOA seen = {};
+    BROWSEINFOW seen = {};
     std::string seenTitle;
     int freed = 0;
 };
 BrowseScript *s_browse;
 ITEMIDLIST s_item;
 
-LPITEMIDLIST WINAPI FakeBrowse(LPBROWSEINFOA info)
+LPITEMIDLIST WINAPI FakeBrowse(LPBROWSEINFOW info)
 {
     s_browse->seen = *info;
-    s_browse->seenTitle = info->lpszTitle ? info->lpszTitle : "";
+    char title[kCbPath] = "";
+    if (info->lpszTitle)
+        WideCharToMultiByte(CP_UTF8, 0, info->lpszTitle, -1, title, sizeof title, nullptr, nullptr);
+    s_browse->seenTitle = title;
     if (info->pszDisplayName)
-        CopyText(info->pszDisplayName, kCbPath, "Display Name");
+        lstrcpynW(info->pszDisplayName, L"Display Name", kCbPath);
     return s_browse->choose ? &s_item : nullptr;
 }
 
-BOOL WINAPI FakePathFromItems(PCIDLIST_ABSOLUTE, LPSTR path)
+// The scripted path, UTF-8 in the script, as the shell hands it: UTF-16.
+BOOL WINAPI FakePathFromItems(PCIDLIST_ABSOLUTE, LPWSTR path)
 {
     if (!s_browse->havePath)
         return FALSE;
-    CopyText(path, kCbPath, s_browse->path.c_str());
+    MultiByteToWideChar(CP_UTF8, 0, s_browse->path.c_str(), -1, path, MAX_PATH);
     return TRUE;
 }
 
@@ -163,8 +167,8 @@ protected:
     {
         Dialogs::SetUp();
         s_browse = &script_;
-        sys.SHBrowseForFolderA = FakeBrowse;
-        sys.SHGetPathFromIDListA = FakePathFromItems;
+        sys.SHBrowseForFolderW = FakeBrowse;
+        sys.SHGetPathFromIDListW = FakePathFromItems;
         sys.ILFree = FakeFree;
         CopyText(g_setup.installFolder, kCbPath, "C:\\Start");
         dialog_ = Create(IDD_FOLDER, FolderDialogProc);
@@ -188,7 +192,7 @@ TEST_F(Browse, ChosenFolderIsJoinedWithTheProductName)
     EXPECT_EQ(2, script_.freed);
     EXPECT_EQ(dialog_, script_.seen.hwndOwner);
     EXPECT_EQ(nullptr, script_.seen.pidlRoot);
-    EXPECT_EQ(g_setup.browsePath, script_.seen.pszDisplayName);
+    EXPECT_NE(nullptr, script_.seen.pszDisplayName);
     EXPECT_EQ("Chose the folder where you wish to install Quillarix", script_.seenTitle);
     EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), script_.seen.ulFlags);
     EXPECT_EQ(nullptr, script_.seen.lpfn);
@@ -208,6 +212,10 @@ TEST_F(Browse, CancelledOrPathlessOrOverlongChoiceLeavesTheText)
     std::string longest = "D:\\" + std::string(246, 'p');  // + "\Quillarix" = 259
     EXPECT_EQ(longest + "\\Quillarix", BrowseTo(longest));
     EXPECT_EQ(longest + "\\Quillarix", BrowseTo(longest + "q"));  // 260: unchanged
+    // A folder the code page cannot name exactly is refused, never taken
+    // as a neighbour: on a system that keeps the programs in code page 1252.
+    Fake(sys.GetACP, []() -> UINT { return 1252; });
+    EXPECT_EQ(longest + "\\Quillarix", BrowseTo("D:\\\xc5\x81\xc3\xb3" "d\xc5\xba"));  // Łódź
 }
 
 TEST_F(Dialogs, LicenceShowsTheResourceBytesExactly)
@@ -219,6 +227,29 @@ TEST_F(Dialogs, LicenceShowsTheResourceBytesExactly)
     GetDlgItemTextA(dialog, IDC_LICENSE_TEXT, text, sizeof text);
     EXPECT_EQ(licence, text);
     EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus());
+}
+
+// On a work area smaller than the dialog (192 DPI on a small screen), the
+// licence is kept within it, its text and buttons inside.
+TEST_F(Dialogs, LicenceIsKeptWithinTheWorkArea)
+{
+    Fake(sys.GetMonitorInfoA, [](HMONITOR, LPMONITORINFO info) -> BOOL {
+        info->rcMonitor = info->rcWork = RECT{100, 50, 400, 300};
+        return TRUE;
+    });
+    HWND dialog = Create(IDD_LICENSE, LicenceDialogProc);
+    RECT window;
+    ASSERT_TRUE(GetWindowRect(dialog, &window));
+    EXPECT_TRUE(window.left >= 100 && window.top >= 50 && window.right <= 400 && window.bottom <= 300)
+        << window.left << "," << window.top << " " << window.right << "," << window.bottom;
+    for (int id : {IDC_LICENSE_TEXT, IDOK, IDCANCEL}) {
+        RECT control;
+        ASSERT_TRUE(GetWindowRect(GetDlgItem(dialog, id), &control));
+        EXPECT_TRUE(control.left >= window.left && control.top >= window.top &&
+                    control.right <= window.right && control.bottom <= window.bottom)
+            << id << ": " << control.left << "," << control.top << " " << control.right << ","
+            << control.bottom;
+    }
 }
 
 TEST_F(Dialogs, LicenceStaysEmptyWithoutTextOrMemory)

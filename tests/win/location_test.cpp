@@ -2,6 +2,8 @@
 // and registry; the call table only where Wine cannot make the condition.
 #include "winhelpers.h"
 
+#include "base/pathtext.h"
+#include "base/widetext.h"
 #include "location/location.h"
 #include "registration/registry.h"
 #include "base/state.h"
@@ -394,7 +396,7 @@ TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
     static UINT s_result;
     Fake(sys.GetWindowsDirectoryA, [](LPSTR, UINT) -> UINT { return s_result; });
     Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return s_result; });
-    for (UINT result : {0u, 300u}) {
+    for (UINT result : {0u, UINT(kCbPath + 40)}) {
         s_result = result;
         g_boxes.clear();
         FindWindowsFolder();
@@ -523,6 +525,44 @@ TEST_F(Discovery, RecordedFolderThatValidationRefusesIsStillProposed)
     EXPECT_EQ(Scratch("a\\b"), Propose(&flag));  // refused after trimming
     EXPECT_FALSE(flag);
     EXPECT_TRUE(g_boxes.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Whether a folder lies in another, as the file system compares names:
+// ordinal on UTF-16, any letter in either case, whole characters.
+TEST(PathText, WithinAFolderComparedAsTheFileSystemDoes)
+{
+    SetPathCodePage(GetACP());
+    struct Case {
+        const char *path, *folder;
+        bool within;
+    } const cases[] = {
+        {"C:\\Program Files\\Quillarix", "C:\\Program Files", true},
+        {"c:\\PROGRAM FILES\\Quillarix", "C:\\Program Files\\", true},
+        {"C:\\Program Files", "C:\\Program Files", true},
+        {"C:\\Program Files (x86)\\Quillarix", "C:\\Program Files", false},
+        {"C:\\Program FilesX", "C:\\Program Files", false},
+        {"C:\\Program", "C:\\Program Files", false},
+        {"C:\\Quillarix", "C:\\", true},
+        {"C:\\Quillarix", "", false},
+        {"C:\\\xc3\x89T\xc3\x89\\Q", "c:\\\xc3\xa9t\xc3\xa9", true},  // ÉTÉ in été
+        {"C:\\\xd0\x9f\xd0\xa0\xd0\x9e\\Q", "C:\\\xd0\xbf\xd1\x80\xd0\xbe", true},  // ПРО in про
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.within, IsWithinFolderText(sys, c.path, c.folder)) << c.path << " in " << c.folder;
+}
+
+// The double-byte code pages' lead bytes, every byte, as Windows has them.
+TEST(PathText, LeadBytesOfTheDoubleByteCodePagesAreWindowsOwn)
+{
+    for (unsigned codePage : {932u, 936u, 949u, 950u})
+        for (unsigned byte = 0; byte < 256; ++byte)
+            EXPECT_EQ(IsDBCSLeadByteEx(codePage, static_cast<BYTE>(byte)) != FALSE,
+                      IsLeadByte(codePage, static_cast<unsigned char>(byte)))
+                << codePage << ": 0x" << std::hex << byte;
 }
 
 }  // namespace

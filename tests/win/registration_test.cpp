@@ -148,7 +148,7 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
 // The whole sequence with Install and Accept pressed by fakes.
 std::string s_folder;
 
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
 {
     if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION)
         CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
@@ -161,7 +161,7 @@ protected:
     {
         Registration::SetUp();
         s_folder = Scratch("Quillarix");
-        sys.DialogBoxParamA = InstallAndAccept;
+        sys.DialogBoxParamW = InstallAndAccept;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
                                   DWORD, LPDWORD) -> HANDLE { return nullptr; });
@@ -279,7 +279,7 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     // Too little room from the start: refused when Install is pressed.
     static int s_locationRuns;
     s_locationRuns = 0;
-    Fake(sys.DialogBoxParamA, [](HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM) -> INT_PTR {
+    Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM) -> INT_PTR {
         if (reinterpret_cast<ULONG_PTR>(name) != IDD_LOCATION)
             return IDOK;
         CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
@@ -304,7 +304,7 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     // The disk fills while main.dct is written: one message, the earlier
     // files whole, nothing recorded, nothing launched.
     sys.GetDiskFreeSpaceExA = &GetDiskFreeSpaceExA;
-    sys.DialogBoxParamA = InstallAndAccept;
+    sys.DialogBoxParamW = InstallAndAccept;
     g_boxes.clear();
     g_diskFullFor = "main.dct";
     sys.MoveFileExA = MoveFailingOnFullDisk;
@@ -326,25 +326,36 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
 // written back, the setup refuses before writing anything.
 TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
 {
-    const std::string folder = s_folder, windows = "C:\\windows";
-    const std::vector<std::string> ours = {
-        "\\??\\" + folder + "\\main.dct", "",  "\\??\\" + folder, "",
-        "\\??\\" + windows + "\\QLXUINS1.EXE", "", "\\??\\C:\\elsewhere\\x.tmp",
-        "!\\??\\" + folder + "\\Quillarix.exe"};
-    const std::vector<std::string> others = {"\\??\\" + folder + "\\notes.txt", "",
-                                             "\\??\\C:\\elsewhere\\y.tmp", "",
-                                             "\\??\\" + windows + "\\other.exe", ""};
-    auto multi = [](const std::vector<std::vector<std::string>> &lists) {
-        std::string bytes;
+    const std::wstring folder(s_folder.begin(), s_folder.end()), windows = L"C:\\windows";
+    const std::vector<std::wstring> ours = {
+        L"\\??\\" + folder + L"\\main.dct", L"",  L"\\??\\" + folder, L"",
+        L"\\??\\" + windows + L"\\QLXUINS1.EXE", L"", L"\\??\\C:\\elsewhere\\x.tmp",
+        L"!\\??\\" + folder + L"\\Quillarix.exe"};
+    // Another program's entries, one with characters no 8-bit code page
+    // holds together (and one outside the BMP): they go back unit for unit.
+    const std::vector<std::wstring> others = {L"\\??\\" + folder + L"\\notes.txt", L"",
+                                              L"\\??\\C:\\elsewhere\\y.tmp", L"",
+                                              L"\\??\\C:\\\u0141\u00f3d\u017a\\\u811a\u672c\\\U0001D11E.txt", L"",
+                                              L"\\??\\" + windows + L"\\other.exe", L""};
+    auto multi = [](const std::vector<std::vector<std::wstring>> &lists) {
+        std::wstring units;
         for (auto &list : lists)
             for (auto &text : list)
-                bytes += text + '\0';
-        return bytes + '\0';
+                units += text + L'\0';
+        return units + L'\0';
     };
-    auto setPending = [](const std::string &bytes) {
-        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_LOCAL_MACHINE, kSessionManagerKey,
-                                                 kPendingRenamesValue, REG_MULTI_SZ, bytes.data(),
-                                                 DWORD(bytes.size())));
+    auto setPending = [](const std::wstring &units) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                                                 L"PendingFileRenameOperations", REG_MULTI_SZ, units.data(),
+                                                 DWORD(units.size() * sizeof(WCHAR))));
+    };
+    auto pending = []() -> std::wstring {
+        WCHAR units[4096];
+        DWORD cb = sizeof units;
+        LONG status = RegGetValueW(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager",
+                                   L"PendingFileRenameOperations", RRF_RT_REG_MULTI_SZ, nullptr,
+                                   units, &cb);
+        return status == ERROR_SUCCESS ? std::wstring(units, cb / sizeof(WCHAR)) : L"<no value>";
     };
     setPending(multi({ours, others}));
     Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
@@ -356,20 +367,17 @@ TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 46", BoxCaptions());
     EXPECT_EQ(0, CountFiles(s_folder));
-    EXPECT_EQ(multi({ours, others}), RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
-                                                   kPendingRenamesValue));
+    EXPECT_TRUE(multi({ours, others}) == pending());
 
     sys.RegCreateKeyExA = &RegCreateKeyExA;
     g_boxes.clear();
     Run();
     EXPECT_EQ("Quillarix", BoxCaptions());
-    EXPECT_EQ(multi({others}), RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
-                                             kPendingRenamesValue));
+    EXPECT_TRUE(multi({others}) == pending());
     // With only its own entries, the value goes.
     setPending(multi({ours}));
     Run();
-    EXPECT_EQ("<no value>", RegistryValue(HKEY_LOCAL_MACHINE, kSessionManagerKey,
-                                          kPendingRenamesValue));
+    EXPECT_TRUE(L"<no value>" == pending());
 }
 
 // What the end-to-end scenarios do not see: an interactive run's boxes for
@@ -400,6 +408,10 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         EXPECT_EQ(c.boxes, BoxCaptions()) << c.line;
         EXPECT_FALSE(FileExists(s_folder)) << c.line;
     }
+    // A command line too long for the program's text is not understood.
+    g_boxes.clear();
+    EXPECT_EQ(exitcode::kBadCommandLine, RunSetup(GetModuleHandleA(nullptr), nullptr));
+    EXPECT_EQ("Quillarix", BoxCaptions());
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     DeleteFileA((std::string(temp) + "QuillarixSetup.log").c_str());  // of the silent runs

@@ -104,14 +104,24 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[1].text);
 }
 
-TEST_F(Registry, TruncatedModulePathIsNeverRecorded)
+// The setup's own path is informational: one cut short is never recorded,
+// one beyond 260 bytes of UTF-8 (80 CJK characters of a Downloads folder)
+// is, and neither fails the run.
+TEST_F(Registry, ModulePathIsRecordedWholeOrNotAtAll)
 {
-    Fake(sys.GetModuleFileNameA, [](HMODULE, LPSTR buffer, DWORD cb) -> DWORD {
-        std::memset(buffer, 'x', cb);  // filled to the last byte, as on truncation
-        return cb;
+    static std::wstring s_module;
+    Fake(sys.GetModuleFileNameW, [](HMODULE, LPWSTR buffer, DWORD cch) -> DWORD {
+        lstrcpynW(buffer, s_module.c_str(), static_cast<int>(cch));
+        return static_cast<DWORD>(s_module.size() < cch ? s_module.size() : cch);
     });
-    EXPECT_FALSE(RecordSetupPath());
+    s_module = L"C:\\Downloads\\" + std::wstring(100, L'\u811a') + L"\\QuillarixSetup.exe";
+    EXPECT_TRUE(RecordSetupPath());
     DWORD type;
+    std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
+    EXPECT_EQ(13u + 300u + 19u + 1u, installed.size());  // UTF-8: three bytes a character
+    s_module = std::wstring(kCchLongPath, L'x');  // filled to the last unit, as on truncation
+    DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
+    EXPECT_TRUE(RecordSetupPath());
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
     EXPECT_TRUE(g_boxes.empty());
 }
@@ -150,16 +160,18 @@ TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)
         {"s300", false, ""},
         {"missing", false, ""},
     };
+    // A buffer of 260 bytes; path buffers take three bytes a character.
+    constexpr std::size_t kCb = 260;
     for (const Case &c : cases) {
-        char buffer[kCbPath + 8];
+        char buffer[kCb + 8];
         std::memset(buffer, 0xA5, sizeof buffer);
-        LONG status = ReadStringValue(key_, c.name, buffer, kCbPath);
+        LONG status = ReadStringValue(key_, c.name, buffer, kCb);
         EXPECT_EQ(c.ok, status == ERROR_SUCCESS) << c.name << " status " << status;
         if (c.ok)
             EXPECT_EQ(c.text, std::string(buffer)) << c.name;
         else
             EXPECT_NE(ERROR_SUCCESS, status) << c.name;
-        for (std::size_t i = kCbPath; i < sizeof buffer; ++i)
+        for (std::size_t i = kCb; i < sizeof buffer; ++i)
             EXPECT_EQ(static_cast<char>(0xA5), buffer[i]) << c.name << ": written past the buffer";
     }
 }

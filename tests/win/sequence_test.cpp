@@ -24,7 +24,7 @@ struct DialogScript {
 };
 DialogScript *s_script;
 
-INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
 {
     switch (reinterpret_cast<ULONG_PTR>(name)) {
     case IDD_LOCATION:
@@ -45,7 +45,7 @@ protected:
         WineTest::SetUp();
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         s_script = &script_;
-        sys.DialogBoxParamA = FakeDialogBox;
+        sys.DialogBoxParamW = FakeDialogBox;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
                                   DWORD, LPDWORD) -> HANDLE { return nullptr; });

@@ -65,9 +65,9 @@ public:
     HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *f) override { return inner_->GetCurFile(f); }
 };
 
-class ShellLinkProxy final : public CountingProxy<IShellLinkA> {
+class ShellLinkProxy final : public CountingProxy<IShellLinkW> {
 public:
-    explicit ShellLinkProxy(IShellLinkA *inner) : CountingProxy(inner) {}
+    explicit ShellLinkProxy(IShellLinkW *inner) : CountingProxy(inner) {}
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
     {
         HRESULT hr = inner_->QueryInterface(iid, out);
@@ -78,24 +78,29 @@ public:
         }
         return hr;
     }
-    HRESULT STDMETHODCALLTYPE GetPath(LPSTR p, int c, WIN32_FIND_DATAA *d, DWORD f) override { return inner_->GetPath(p, c, d, f); }
-    HRESULT STDMETHODCALLTYPE GetIDList(PIDLIST_ABSOLUTE *l) override { return inner_->GetIDList(l); }
+    HRESULT STDMETHODCALLTYPE GetPath(LPWSTR p, int c, WIN32_FIND_DATAW *d, DWORD f) override { return inner_->GetPath(p, c, d, f); }
+    HRESULT STDMETHODCALLTYPE GetIDList(PIDLIST_ABSOLUTE *l) override
+    {
+        HRESULT hr = inner_->GetIDList(l);
+        g_held[kItemLists] += SUCCEEDED(hr) && *l;  // the caller frees it with ILFree
+        return hr;
+    }
     HRESULT STDMETHODCALLTYPE SetIDList(PCIDLIST_ABSOLUTE l) override { return inner_->SetIDList(l); }
-    HRESULT STDMETHODCALLTYPE GetDescription(LPSTR d, int c) override { return inner_->GetDescription(d, c); }
-    HRESULT STDMETHODCALLTYPE SetDescription(LPCSTR d) override { return inner_->SetDescription(d); }
-    HRESULT STDMETHODCALLTYPE GetWorkingDirectory(LPSTR d, int c) override { return inner_->GetWorkingDirectory(d, c); }
-    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCSTR d) override { return inner_->SetWorkingDirectory(d); }
-    HRESULT STDMETHODCALLTYPE GetArguments(LPSTR a, int c) override { return inner_->GetArguments(a, c); }
-    HRESULT STDMETHODCALLTYPE SetArguments(LPCSTR a) override { return inner_->SetArguments(a); }
+    HRESULT STDMETHODCALLTYPE GetDescription(LPWSTR d, int c) override { return inner_->GetDescription(d, c); }
+    HRESULT STDMETHODCALLTYPE SetDescription(LPCWSTR d) override { return inner_->SetDescription(d); }
+    HRESULT STDMETHODCALLTYPE GetWorkingDirectory(LPWSTR d, int c) override { return inner_->GetWorkingDirectory(d, c); }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR d) override { return inner_->SetWorkingDirectory(d); }
+    HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR a, int c) override { return inner_->GetArguments(a, c); }
+    HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR a) override { return inner_->SetArguments(a); }
     HRESULT STDMETHODCALLTYPE GetHotkey(WORD *h) override { return inner_->GetHotkey(h); }
     HRESULT STDMETHODCALLTYPE SetHotkey(WORD h) override { return inner_->SetHotkey(h); }
     HRESULT STDMETHODCALLTYPE GetShowCmd(int *s) override { return inner_->GetShowCmd(s); }
     HRESULT STDMETHODCALLTYPE SetShowCmd(int s) override { return inner_->SetShowCmd(s); }
-    HRESULT STDMETHODCALLTYPE GetIconLocation(LPSTR p, int c, int *i) override { return inner_->GetIconLocation(p, c, i); }
-    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCSTR p, int i) override { return inner_->SetIconLocation(p, i); }
-    HRESULT STDMETHODCALLTYPE SetRelativePath(LPCSTR p, DWORD r) override { return inner_->SetRelativePath(p, r); }
+    HRESULT STDMETHODCALLTYPE GetIconLocation(LPWSTR p, int c, int *i) override { return inner_->GetIconLocation(p, c, i); }
+    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCWSTR p, int i) override { return inner_->SetIconLocation(p, i); }
+    HRESULT STDMETHODCALLTYPE SetRelativePath(LPCWSTR p, DWORD r) override { return inner_->SetRelativePath(p, r); }
     HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner_->Resolve(w, f); }
-    HRESULT STDMETHODCALLTYPE SetPath(LPCSTR p) override { return inner_->SetPath(p); }
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR p) override { return inner_->SetPath(p); }
 };
 
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
@@ -108,8 +113,8 @@ HRESULT WINAPI CountingCoCreateInstance(REFCLSID cls, LPUNKNOWN outer, DWORD con
     if (SUCCEEDED(hr)) {
         ++g_held[kInterfaces];
         ++g_objectsCreated;
-        if (IsEqualIID(iid, IID_IShellLinkA))
-            *out = static_cast<IShellLinkA *>(new ShellLinkProxy(static_cast<IShellLinkA *>(*out)));
+        if (IsEqualIID(iid, IID_IShellLinkW))
+            *out = static_cast<IShellLinkW *>(new ShellLinkProxy(static_cast<IShellLinkW *>(*out)));
     }
     return hr;
 }
@@ -126,7 +131,7 @@ FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
 
 bool Sweepable(const char *entry)
 {
-    static const char *const kNever[] = {"GetLastError",  "lstrlenA",       "lstrcmpiA",
+    static const char *const kNever[] = {"GetLastError",  "lstrlenA",       "CompareStringOrdinal",
                                          "free",          "LZClose",        "ILFree",
                                          "PostQuitMessage", "DefWindowProcA", "ExitProcess",
                                          "GetModuleHandleA", "SetLastError"};

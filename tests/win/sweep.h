@@ -63,6 +63,7 @@ template <EntryName E, typename R> R FailValue()
         return INVALID_HANDLE_VALUE;
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "RegQueryValueExA") || Is(n, "RegSetValueExA") ||
+                       Is(n, "RegQueryValueExW") || Is(n, "RegSetValueExW") ||
                        Is(n, "RegCloseKey") || Is(n, "RegDeleteKeyA") ||
                        Is(n, "RegDeleteValueA") || Is(n, "RegQueryInfoKeyA"))
         return ERROR_ACCESS_DENIED;
@@ -80,7 +81,7 @@ template <EntryName E, typename R> R FailValue()
         return DRIVE_NO_ROOT_DIR;
     else if constexpr (Is(n, "SHGetSpecialFolderLocation"))
         return E_FAIL;
-    else if constexpr (Is(n, "DialogBoxParamA"))
+    else if constexpr (Is(n, "DialogBoxParamW"))
         return -1;
     else if constexpr (Is(n, "ShellExecuteA"))
         return reinterpret_cast<HINSTANCE>(ERROR_FILE_NOT_FOUND);
@@ -111,7 +112,7 @@ template <EntryName E> consteval int Takes()
         return kLzFiles;
     if (Is(n, "LoadLibraryA"))
         return kLibraries;
-    if (Is(n, "SHBrowseForFolderA") || Is(n, "SHGetSpecialFolderLocation"))
+    if (Is(n, "SHBrowseForFolderW") || Is(n, "SHGetSpecialFolderLocation"))
         return kItemLists;
     if (Is(n, "CreateSolidBrush") || Is(n, "CreatePen") || Is(n, "CreateFontIndirectA") ||
         Is(n, "GetDC") || Is(n, "LoadImageA"))

@@ -49,7 +49,7 @@ void InstallWrappers()
 std::string g_installFolder;
 int g_locationRuns;
 
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
 {
     if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION) {
         if (++g_locationRuns > 1)
@@ -59,7 +59,7 @@ INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCSTR name, HWND, DLGPROC, LPARAM)
     return IDOK;
 }
 
-HWND WINAPI NoProgressDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM)
+HWND WINAPI NoProgressDialog(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)
 {
     return nullptr;
 }
@@ -148,9 +148,9 @@ protected:
         std::memset(SysLayer::calls, 0, sizeof SysLayer::calls);
         ResetCounts();
         RestoreSysCalls();
-        sys.MessageBoxA = WineTestBox();
-        sys.DialogBoxParamA = InstallAndAccept;
-        sys.CreateDialogParamA = NoProgressDialog;
+        sys.MessageBoxW = WineTestBox();
+        sys.DialogBoxParamW = InstallAndAccept;
+        sys.CreateDialogParamW = NoProgressDialog;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
                                   DWORD, LPDWORD) -> HANDLE { return nullptr; });
@@ -160,7 +160,7 @@ protected:
         InstallWrappers();
         int code = RunSetup(GetModuleHandleA(nullptr));
         RestoreSysCalls();
-        sys.MessageBoxA = WineTestBox();
+        sys.MessageBoxW = WineTestBox();
         if (g_setup.backdrop)
             DestroyWindow(g_setup.backdrop);
         MSG msg;
@@ -192,16 +192,16 @@ protected:
         return broken;
     }
 
-    static decltype(sys.MessageBoxA) WineTestBox() { return s_box; }
-    static decltype(sys.MessageBoxA) s_box;
+    static decltype(sys.MessageBoxW) WineTestBox() { return s_box; }
+    static decltype(sys.MessageBoxW) s_box;
 
     std::string startMenuLink_, desktopLink_, temp_;
 };
-decltype(sys.MessageBoxA) Sweep::s_box;
+decltype(sys.MessageBoxW) Sweep::s_box;
 
 TEST_F(Sweep, EverySingleFailingCall)
 {
-    s_box = sys.MessageBoxA;  // the recorder the fixture installed
+    s_box = sys.MessageBoxW;  // the recorder the fixture installed
 
     // A clean run: everything installed, nothing reported, the call counts.
     SysLayer::failEntry = -1;
@@ -250,7 +250,7 @@ TEST_F(Sweep, EverySingleFailingCall)
     EXPECT_EQ("ERROR 49", shown("CreateDirectoryA#1")) << captionsSeen["CreateDirectoryA#1"];
     EXPECT_EQ("ERROR 3|Quillarix", shown("GetTempPathW#1")) << captionsSeen["GetTempPathW#1"];
     EXPECT_EQ("ERROR 50", shown("GetFinalPathNameByHandleW#1")) << captionsSeen["GetFinalPathNameByHandleW#1"];
-    EXPECT_EQ("ERROR 43", shown("DialogBoxParamA#1")) << captionsSeen["DialogBoxParamA#1"];
+    EXPECT_EQ("ERROR 43", shown("DialogBoxParamW#1")) << captionsSeen["DialogBoxParamW#1"];
     EXPECT_EQ("ERROR 34", shown("MoveFileExA#1")) << captionsSeen["MoveFileExA#1"];
     EXPECT_EQ("ERROR 37", shown("MoveFileExA#2")) << captionsSeen["MoveFileExA#2"];
     EXPECT_EQ("ERROR 44", shown("MoveFileExA#3")) << captionsSeen["MoveFileExA#3"];
@@ -303,7 +303,7 @@ std::string Incomplete()
 // a complete installation, without a message.
 TEST_F(Sweep, StoppedAtEveryCallTheNextRunCompletes)
 {
-    s_box = sys.MessageBoxA;
+    s_box = sys.MessageBoxW;
     if (const char *at = std::getenv("QLX_CRASH_AT")) {  // the child
         SysLayer::crashAt = std::atoi(at);
         RunOnce(false);

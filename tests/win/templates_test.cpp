@@ -17,6 +17,7 @@ struct Control {
 
 struct Template {
     unsigned id;
+    bool extended;  // DLGTEMPLATEEX
     DWORD style;
     short cx, cy;
     WORD points;
@@ -25,7 +26,7 @@ struct Template {
 };
 
 const Template kTemplates[] = {
-    {101, 0x800008C0, 262, 90, 8, "MS Sans Serif",
+    {101, true, 0x800008C8, 262, 90, 8, "MS Shell Dlg 2",
      {{1, "BUTTON", 0x50010001, 137, 69, 51, 14, "Install"},
       {2, "BUTTON", 0x50010000, 62, 69, 51, 14, "Cancel"},
       {65535, "STATIC", 0x50000803, 13, 16, 20, 20, "#103"},
@@ -33,7 +34,7 @@ const Template kTemplates[] = {
        "This program will install Quillarix to your computer at the location shown below."},
       {1000, "EDIT", 0x50810880, 40, 42, 171, 12, ""},
       {1002, "BUTTON", 0x50010000, 216, 41, 39, 14, "Change..."}}},
-    {102, 0x800008C0, 266, 101, 8, "MS Sans Serif",
+    {102, true, 0x800008C8, 266, 101, 8, "MS Shell Dlg 2",
      {{1, "BUTTON", 0x50010001, 208, 80, 50, 14, "OK"},
       {2, "BUTTON", 0x50010000, 156, 80, 50, 14, "Cancel"},
       {65535, "STATIC", 0x50000803, 14, 15, 20, 20, "#103"},
@@ -42,10 +43,10 @@ const Template kTemplates[] = {
        "does not exist it will be created if possible."},
       {1000, "EDIT", 0x50810080, 43, 49, 172, 12, ""},
       {1001, "BUTTON", 0x50010000, 43, 65, 35, 14, "Browse..."}}},
-    {103, 0x900008C0, 160, 43, 8, "MS Sans Serif",
+    {103, true, 0x900008C8, 160, 43, 8, "MS Shell Dlg 2",
      {{65535, "STATIC", 0x50020001, 10, 17, 140, 8, "A moment please..."},
       {65535, "BUTTON", 0x50000007, 7, 5, 146, 29, ""}}},
-    {158, 0x800008C0, 284, 186, 10, "Courier",
+    {158, false, 0x800008C0, 284, 186, 10, "Courier",
      {{1, "BUTTON", 0x50010001, 50, 167, 50, 14, "Accept"},
       {2, "BUTTON", 0x50010000, 165, 167, 50, 14, "Decline"},
       {1000, "EDIT", 0x50A10004, 7, 9, 270, 152, ""}}},
@@ -122,8 +123,16 @@ TEST_P(Templates, MatchTheirTablesFieldByField)
         ASSERT_NE(nullptr, found);
         const BYTE *base = static_cast<const BYTE *>(LockResource(LoadResource(module, found)));
         Reader r(base, base + SizeofResource(module, found));
-        EXPECT_EQ(t.style, r.Dword());
-        EXPECT_EQ(0u, r.Dword());  // extended style; also rules out DLGTEMPLATEEX
+        if (t.extended) {
+            EXPECT_EQ(1, r.Word());       // version
+            EXPECT_EQ(0xFFFF, r.Word());  // signature
+            EXPECT_EQ(0u, r.Dword());     // help id
+            EXPECT_EQ(0u, r.Dword());     // extended style
+            EXPECT_EQ(t.style, r.Dword());
+        } else {
+            EXPECT_EQ(t.style, r.Dword());
+            EXPECT_EQ(0u, r.Dword());  // extended style; also rules out DLGTEMPLATEEX
+        }
         WORD count = r.Word();
         EXPECT_EQ(t.controls.size(), count);
         EXPECT_EQ(0, short(r.Word()));
@@ -134,18 +143,28 @@ TEST_P(Templates, MatchTheirTablesFieldByField)
         EXPECT_EQ("", r.Name());  // no class of its own
         EXPECT_EQ("", r.Name());  // empty title
         EXPECT_EQ(t.points, r.Word());
+        if (t.extended) {
+            EXPECT_EQ(0, r.Word());       // weight
+            EXPECT_EQ(0x0100, r.Word());  // not italic; DEFAULT_CHARSET
+        }
         EXPECT_EQ(t.font, r.Name());
         for (std::size_t i = 0; i < count && i < t.controls.size(); ++i) {
             const Control &c = t.controls[i];
             SCOPED_TRACE("control " + std::to_string(i));
             r.AlignDword(base);
-            EXPECT_EQ(c.style, r.Dword());
-            EXPECT_EQ(0u, r.Dword());
+            if (t.extended) {
+                EXPECT_EQ(0u, r.Dword());  // help id
+            }
+            DWORD style = t.extended ? 0 : r.Dword();
+            EXPECT_EQ(0u, r.Dword());  // extended style
+            if (t.extended)
+                style = r.Dword();
+            EXPECT_EQ(c.style, style);
             EXPECT_EQ(c.x, short(r.Word()));
             EXPECT_EQ(c.y, short(r.Word()));
             EXPECT_EQ(c.cx, short(r.Word()));
             EXPECT_EQ(c.cy, short(r.Word()));
-            EXPECT_EQ(c.id, r.Word());
+            EXPECT_EQ(c.id, t.extended ? r.Dword() & 0xFFFF : r.Word());
             EXPECT_EQ(c.cls, r.Name(true));
             EXPECT_EQ(c.text, r.Name());
             EXPECT_EQ(0, r.Word());  // no creation data

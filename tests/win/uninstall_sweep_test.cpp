@@ -52,18 +52,17 @@ std::string g_finalMessage;
 int g_boxesShown;
 
 // Answers Yes to the question and keeps the final message.
-int WINAPI AnswerYes(HWND, LPCSTR text, LPCSTR, UINT)
+int WINAPI AnswerYes(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
     if (g_boxesShown++ == 0)
         return IDYES;
-    g_finalMessage = text;
+    g_finalMessage = Utf8(text);
     return IDOK;
 }
 
-DWORD WINAPI SelfInWindowsFolder(HMODULE, LPSTR path, DWORD cb)
+DWORD WINAPI SelfInWindowsFolder(HMODULE, LPWSTR path, DWORD cch)
 {
-    CopyText(path, cb, kSelf);
-    return static_cast<DWORD>(sizeof kSelf - 1);
+    return static_cast<DWORD>(MultiByteToWideChar(CP_ACP, 0, kSelf, -1, path, cch) - 1);
 }
 
 class UninstallSweep : public WineTest {
@@ -171,8 +170,8 @@ protected:
         std::memset(UninstallLayer::calls, 0, sizeof UninstallLayer::calls);
         ResetCounts();
         RestoreUninstallCalls();
-        usys.MessageBoxA = AnswerYes;
-        usys.GetModuleFileNameA = SelfInWindowsFolder;
+        usys.MessageBoxW = AnswerYes;
+        usys.GetModuleFileNameW = SelfInWindowsFolder;
         usys.MoveFileExA = RecordScheduledDeletion;
         usys.GetProcAddress = CountingGetProcAddress;
         if (faults)

@@ -21,9 +21,9 @@ namespace {
 std::vector<std::string> s_said;
 int s_answer;
 
-int WINAPI Answer(HWND, LPCSTR text, LPCSTR, UINT)
+int WINAPI Answer(HWND, LPCWSTR text, LPCWSTR, UINT)
 {
-    s_said.push_back(text);
+    s_said.push_back(Utf8(text));
     return s_said.size() == 1 ? s_answer : IDOK;
 }
 
@@ -36,7 +36,7 @@ protected:
         RestoreUninstallCalls();
         s_said.clear();
         s_answer = IDYES;
-        usys.MessageBoxA = Answer;
+        usys.MessageBoxW = Answer;
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         folder_ = Scratch("Quillarix");
         WriteInstalledFiles(folder_);
@@ -365,7 +365,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
     // folder cannot be renamed meanwhile is Windows' rule, which Wine does
     // not keep: it renames folders with open handles beneath them.)
     RestoreUninstallCalls();
-    usys.MessageBoxA = Answer;
+    usys.MessageBoxW = Answer;
     s_said.clear();
     EXPECT_EQ(kRemoved, RunUninstall());
     EXPECT_FALSE(FileExists(folder_));

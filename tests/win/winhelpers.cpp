@@ -12,9 +12,20 @@
 
 std::vector<RecordedBox> g_boxes;
 
-static int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+std::string Utf8(const WCHAR *wide)
 {
-    g_boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    if (!wide)
+        return "";
+    int cb = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    std::string text(cb > 0 ? cb - 1 : 0, '\0');
+    if (cb > 1)
+        WideCharToMultiByte(CP_UTF8, 0, wide, -1, &text[0], cb, nullptr, nullptr);
+    return text;
+}
+
+static int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
+{
+    g_boxes.push_back({owner, Utf8(text), Utf8(caption), style});
     return IDOK;
 }
 
@@ -30,7 +41,7 @@ void WineTest::SetUp()
 {
     RestoreSysCalls();
     g_boxes.clear();
-    sys.MessageBoxA = RecordMessageBox;
+    sys.MessageBoxW = RecordMessageBox;
     ResetSetupState(GetModuleHandleA(nullptr));
     DWORD cch = GetTempPathA(sizeof g_setup.tempFolder, g_setup.tempFolder);
     ASSERT_GT(cch, 0u);

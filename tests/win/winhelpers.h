@@ -56,6 +56,7 @@ protected:
     std::string scratch_;
 };
 
+std::string Utf8(const WCHAR *wide);                 // "" for null
 std::string ReadFileBytes(const std::string &path);  // "" when missing
 bool FileExists(const std::string &path);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
