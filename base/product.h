@@ -1,17 +1,14 @@
 // The product's compiled-in names and the registry keys it owns. The setup,
 // the uninstaller and the tests all read them from here: the uninstaller
-// must remove exactly what the setup writes. The longer texts are joined
-// from the macros at compile time, so that each name is spelled once. The
-// resource scripts read the macros too (for the version resources).
+// must remove exactly what the setup writes. The names and the version come
+// from cmake/product_names.cmake (through the generated product_names.h);
+// the longer texts are joined from them at compile time, so that each name
+// is spelled once. The resource scripts read the macros too (for the
+// version resources).
 #pragma once
+#include "base/product_names.h"
 
-#define QLX_PRODUCT "Quillarix"
-#define QLX_VENDOR "Orvanta"
-#define QLX_VERSION 1, 0, 0, 0
-#define QLX_VERSION_TEXT "1.0.0.0"
-#define QLX_COPYRIGHT "Copyright (c) Orvanta Software. All rights reserved."
 #define QLX_MAIN_EXE QLX_PRODUCT ".exe"
-#define QLX_UNINSTALLER_EXE "qlxuins1.exe"
 #define QLX_VENDOR_KEY "Software\\" QLX_VENDOR
 #define QLX_APP_PATHS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
 #define QLX_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
@@ -19,9 +16,9 @@
 #ifndef RC_INVOKED
 
 inline constexpr char kProductName[] = QLX_PRODUCT;
-inline constexpr unsigned kProductVersionMajor = 1;  // of QLX_VERSION
-inline constexpr unsigned kProductVersionMinor = 0;
-inline constexpr char kProductNameUpper[] = "QUILLARIX";
+inline constexpr unsigned kProductVersionMajor = QLX_VERSION_MAJOR;
+inline constexpr unsigned kProductVersionMinor = QLX_VERSION_MINOR;
+inline constexpr char kProductNameUpper[] = QLX_PRODUCT_UPPER;
 inline constexpr char kProductFolder[] = "\\" QLX_PRODUCT;
 inline constexpr char kMainExeName[] = QLX_MAIN_EXE;
 inline constexpr char kUninstallerName[] = QLX_UNINSTALLER_EXE;
@@ -58,5 +55,5 @@ inline constexpr char kRunLockName[] = QLX_VENDOR "." QLX_PRODUCT ".SetupOrRemov
 #define QLX_UNINSTALL_LOG QLX_PRODUCT "Uninstall.log"
 inline constexpr char kSetupLogName[] = QLX_SETUP_LOG;
 inline constexpr char kUninstallLogName[] = QLX_UNINSTALL_LOG;
-inline constexpr char kUninstallDisplayName[] = QLX_PRODUCT " Version 1.0   (Remove Only)";
+inline constexpr char kUninstallDisplayName[] = QLX_DISPLAY_NAME;
 #endif  // RC_INVOKED

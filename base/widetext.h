@@ -7,7 +7,6 @@
 // it themselves, never with a neighbour. Each program calls these through
 // its own call table.
 #pragma once
-#include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/win.h"
 
@@ -33,27 +32,6 @@ Conversion AnsiFromWide(const Calls &calls, const WCHAR *wide, char *text, std::
         return Conversion::kTooLong;
     }
     return usedDefault ? Conversion::kMarked : Conversion::kExact;
-}
-
-// The temp folder into folder (kCbPath bytes), with its trailing backslash:
-// where systemTemp is set, GetTempPath2W where the system has it (looked
-// up, since older systems and Wine lack it; under SYSTEM it gives a folder
-// only SYSTEM can use); else GetTempPathW, the user's %TEMP%. False, with
-// folder empty, when there is none, it does not fit, or the code page
-// cannot name it.
-template <typename Calls> bool FindTempFolderText(const Calls &calls, bool systemTemp, char *folder)
-{
-    using GetTempPath2Fn = DWORD(WINAPI *)(DWORD, LPWSTR);
-    GetTempPath2Fn getTempPath2 =
-        systemTemp ? ImportedEntry<GetTempPath2Fn>(calls, "KERNEL32.DLL", "GetTempPath2W") : nullptr;
-    WCHAR wide[kCbPath];
-    DWORD cch = getTempPath2 ? getTempPath2(kCbPath, wide) : calls.GetTempPathW(kCbPath, wide);
-    if (cch == 0 || cch >= kCbPath ||
-        AnsiFromWide(calls, wide, folder, kCbPath) != Conversion::kExact) {
-        folder[0] = '\0';
-        return false;
-    }
-    return true;
 }
 
 // The program's command line into line (cbLine bytes), converted as above:

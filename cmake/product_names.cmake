@@ -1,16 +1,17 @@
-# The product's names as base/product.h spells them, for CMake scripts:
-# QLX_PRODUCT, QLX_VENDOR, QLX_COPYRIGHT, QLX_VERSION (the text form) and
-# QLX_DISPLAY_NAME (the Uninstall entry's DisplayName). Needs SOURCE.
-file(STRINGS ${SOURCE}/base/product.h defines REGEX "^#define QLX_[A-Z_]+ \"[^\"]*\"$")
-foreach(line ${defines})
-    string(REGEX REPLACE "^#define (QLX_[A-Z_]+) \"(.*)\"$" "\\1;\\2" pair "${line}")
-    list(GET pair 0 name)
-    list(GET pair 1 value)
-    set(${name} "${value}")
-endforeach()
-set(QLX_VERSION ${QLX_VERSION_TEXT})
-file(STRINGS ${SOURCE}/base/product.h display REGEX "kUninstallDisplayName\\[\\] = QLX_PRODUCT \"")
-string(REGEX REPLACE ".*= QLX_PRODUCT \"([^\"]*)\".*" "${QLX_PRODUCT}\\1" QLX_DISPLAY_NAME "${display}")
-if(NOT QLX_PRODUCT OR NOT QLX_VENDOR OR NOT QLX_VERSION OR NOT QLX_DISPLAY_NAME)
-    message(FATAL_ERROR "product names not found in ${SOURCE}/base/product.h")
-endif()
+# The product's names and version, written once here. The build generates
+# base/product_names.h from them (cmake/product_names.h.in) for the C++
+# sources and resource scripts, and the CMake scripts (the winget manifest)
+# include this file: QLX_PRODUCT, QLX_VENDOR, QLX_COPYRIGHT, QLX_VERSION
+# (the text form), its four fields, and QLX_DISPLAY_NAME (the Uninstall
+# entry's DisplayName).
+set(QLX_PRODUCT "Quillarix")
+set(QLX_VENDOR "Orvanta")
+set(QLX_VERSION_MAJOR 1)
+set(QLX_VERSION_MINOR 0)
+set(QLX_VERSION_PATCH 0)
+set(QLX_VERSION_BUILD 0)
+set(QLX_COPYRIGHT "Copyright (c) Orvanta Software. All rights reserved.")
+set(QLX_UNINSTALLER_EXE "qlxuins1.exe")
+string(TOUPPER "${QLX_PRODUCT}" QLX_PRODUCT_UPPER)
+set(QLX_VERSION "${QLX_VERSION_MAJOR}.${QLX_VERSION_MINOR}.${QLX_VERSION_PATCH}.${QLX_VERSION_BUILD}")
+set(QLX_DISPLAY_NAME "${QLX_PRODUCT} Version ${QLX_VERSION_MAJOR}.${QLX_VERSION_MINOR}   (Remove Only)")

@@ -139,7 +139,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
                 -DOUT=${QLX_WINGET_DIR} -DRELEASE_URL=${QLX_RELEASE_URL}
                 -P ${CMAKE_SOURCE_DIR}/cmake/winget.cmake
         DEPENDS QuillarixSetup ${QLX_WINGET_TEMPLATES} ${CMAKE_SOURCE_DIR}/cmake/winget.cmake
-                ${CMAKE_SOURCE_DIR}/cmake/product_names.cmake ${CMAKE_SOURCE_DIR}/base/product.h
+                ${CMAKE_SOURCE_DIR}/cmake/product_names.cmake
         COMMENT "Writing the winget manifest")
     add_custom_target(winget_manifest ALL DEPENDS ${QLX_WINGET_FILES})
     add_test(NAME setup_winget_manifest

@@ -1,6 +1,7 @@
 # Writes the winget manifest of the built setup (run by the build once the
 # setup is linked): the templates in packaging/winget filled with the
-# product's names and version from base/product.h and the setup's SHA-256.
+# product's names and version from cmake/product_names.cmake and the setup's
+# SHA-256.
 #   cmake -DSETUP=EXE -DSOURCE=DIR -DOUT=DIR -DRELEASE_URL=URL -P winget.cmake
 cmake_policy(VERSION 3.20)
 file(SHA256 ${SETUP} QLX_SETUP_SHA256)

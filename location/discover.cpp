@@ -9,7 +9,7 @@
 #include "base/report.h"
 #include "base/state.h"
 #include "base/syscalls.h"
-#include "base/widetext.h"
+#include "base/workfolder.h"
 #include "location/windows_folder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"

@@ -1,11 +1,10 @@
 // The App Paths entry under HKEY_LOCAL_MACHINE, which lets the shell start
-// Quillarix.exe by name, and the install folder in the settings key.
+// Quillarix.exe by name and records the install folder for administrators.
 #include "registration/registration.h"
 
 #include "base/product.h"
 #include "base/state.h"
 #include "registration/registry.h"
-#include "registration/settings.h"
 
 bool RecordApplicationPaths()
 {
@@ -23,7 +22,5 @@ bool RecordApplicationPaths()
         }
         CloseKey(appPaths);
     }
-    if (!RecordInstallFolder())
-        return false;
     return recorded;
 }

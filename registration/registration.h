@@ -3,8 +3,8 @@
 #pragma once
 #include "registration/ole32.h"
 
-// Records App Paths\Quillarix.exe (default value and Path), then the install
-// folder in the settings key. False when any of it failed.
+// Records App Paths\Quillarix.exe (default value and Path). False when
+// either failed.
 bool RecordApplicationPaths();
 
 // Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion,

@@ -106,7 +106,10 @@ static bool Register()
     // Without the Windows folder the uninstaller has no place where the
     // entry's command finds it.
     bool whole = RecordSetupPath() && g_setup.windowsFolder[0] != '\0';
-    if (!RecordApplicationPaths()) {
+    // App Paths first, then the user's record of the folder; either missing
+    // is one failure to the person installing.
+    bool appPaths = RecordApplicationPaths();
+    if (!RecordInstallFolder() || !appPaths) {
         ReportError("Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
         whole = false;

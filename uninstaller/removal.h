@@ -4,9 +4,20 @@
 // goes through the uninstaller's own call table, usys.
 #pragma once
 #include "base/win.h"
-#include "uninstaller/uninstall.h"
 
 #include <initializer_list>
+
+// How a removal ended.
+enum UninstallResult {
+    kRemoved,           // everything was removed
+    kPartlyRemoved,     // some items could be neither removed nor scheduled; the user was
+                        // told which, and a second removal can finish
+    kDeclined,          // the user answered No
+    kNotInstalled,      // no installation was found
+    kRunning,           // Quillarix.exe is in use
+    kFolderRefused,     // the folder is reached through a link, or cannot be held
+    kRemovedAtRestart,  // files in use go when Windows next starts; the user was told which
+};
 
 // A list of items for the final message, one a line after its heading.
 // Room is kept for the closing words, however many items there are.

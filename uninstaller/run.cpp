@@ -33,24 +33,6 @@ int RunFirstProcess(bool silent)
 
 }  // namespace
 
-int ExitCodeOf(UninstallResult result)
-{
-    switch (result) {
-    case kRemoved:
-        return exitcode::kDone;
-    case kDeclined:
-        return exitcode::kCancelled;
-    case kRemovedAtRestart:
-        return exitcode::kRestartNeeded;
-    case kPartlyRemoved:
-    case kNotInstalled:
-    case kRunning:
-    case kFolderRefused:
-        break;
-    }
-    return exitcode::kFailed;
-}
-
 int RunUninstaller(const char *commandLine)
 {
     SetPathCodePage(usys.GetACP());

@@ -25,6 +25,7 @@
 #include "base/workfolder.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
+#include "uninstaller/uninstall.h"
 
 #include <cstring>
 

@@ -8,6 +8,7 @@
 // go together), so that running the removal again finishes.
 #include "uninstaller/uninstall.h"
 
+#include "base/exitcodes.h"
 #include "base/fileuse.h"
 #include "base/heldfolder.h"
 #include "base/pathtext.h"
@@ -132,3 +133,20 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
                               &outcome);
 }
 
+int ExitCodeOf(UninstallResult result)
+{
+    switch (result) {
+    case kRemoved:
+        return exitcode::kDone;
+    case kDeclined:
+        return exitcode::kCancelled;
+    case kRemovedAtRestart:
+        return exitcode::kRestartNeeded;
+    case kPartlyRemoved:
+    case kNotInstalled:
+    case kRunning:
+    case kFolderRefused:
+        break;
+    }
+    return exitcode::kFailed;
+}

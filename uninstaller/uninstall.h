@@ -1,18 +1,7 @@
 // Removing Quillarix: exactly what the setup installed, nothing a user put
 // beside it, and never anything recursively.
 #pragma once
-
-// How a removal ended.
-enum UninstallResult {
-    kRemoved,           // everything was removed
-    kPartlyRemoved,     // some items could be neither removed nor scheduled; the user was
-                        // told which, and a second removal can finish
-    kDeclined,          // the user answered No
-    kNotInstalled,      // no installation was found
-    kRunning,           // Quillarix.exe is in use
-    kFolderRefused,     // the folder is reached through a link, or cannot be held
-    kRemovedAtRestart,  // files in use go when Windows next starts; the user was told which
-};
+#include "uninstaller/removal.h"
 
 // The program's exit code for a removal that ended so.
 int ExitCodeOf(UninstallResult result);

@@ -6,6 +6,7 @@
 #include "registration/registration.h"
 #include "payload/manifest.h"
 #include "registration/registry.h"
+#include "registration/settings.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
 #include "ui/launch.h"
@@ -139,6 +140,7 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
     EXPECT_FALSE(RecordApplicationPaths());
+    EXPECT_TRUE(RecordInstallFolder());  // the user's record is a step of its own
     EXPECT_FALSE(RecordUninstallEntry(1457, &complete));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
