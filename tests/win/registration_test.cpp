@@ -67,6 +67,7 @@ protected:
 TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 {
     ASSERT_TRUE(RecordApplicationPaths());
+    ASSERT_TRUE(RecordInstallFolder());
     ASSERT_TRUE(RecordUninstallEntry(1457, &complete));
     EXPECT_TRUE(complete);
     DWORD type = 0;
