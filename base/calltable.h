@@ -26,6 +26,21 @@ template <> struct Unbound<decltype(&::BCryptGenRandom)> {
 };
 #define QLX_CALL_TABLE_UNBOUND(name) &Unbound<decltype(&::name)>::Call,
 
+// Binds every LATE entry of LIST (a call table's X/LATE list) in table and
+// in real, its saved copy of the real functions, to the modules in late:
+// the one binding code of both programs' tables.
+#define QLX_CALL_TABLE_SKIP(name)
+#define QLX_CALL_TABLE_BIND_LATE(LIST, table, real, late)                                     \
+    do {                                                                                       \
+        auto &qlx_table = table;                                                               \
+        auto &qlx_real = real;                                                                 \
+        const auto &qlx_late = late;                                                           \
+        LIST(QLX_CALL_TABLE_SKIP, QLX_CALL_TABLE_BIND_ONE)                                     \
+    } while (0)
+#define QLX_CALL_TABLE_BIND_ONE(name)                                                          \
+    BindLateEntry(qlx_table.GetProcAddress, qlx_late, #name, &qlx_real.name);                  \
+    qlx_table.name = qlx_real.name;
+
 // Binds *entry to name in the first of modules (null ones skipped) that
 // exports it, or to its failing stand-in.
 template <typename Fn, std::size_t N>

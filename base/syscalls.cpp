@@ -14,13 +14,7 @@ void BindSystemLibraries()
     RestrictLibrarySearch(sys);
     HMODULE const late[] = {LoadSystemLibrary(sys, "version.dll"),
                             LoadSystemLibrary(sys, "bcrypt.dll")};
-#define QLX_BIND_LATE(name)                                                                    \
-    BindLateEntry(sys.GetProcAddress, late, #name, &s_real.name);                              \
-    sys.name = s_real.name;
-#define QLX_IMPORTED(name)
-    QLX_SYSCALLS(QLX_IMPORTED, QLX_BIND_LATE)
-#undef QLX_IMPORTED
-#undef QLX_BIND_LATE
+    QLX_CALL_TABLE_BIND_LATE(QLX_SYSCALLS, sys, s_real, late);
 }
 
 void RestoreSysCalls()

@@ -11,11 +11,6 @@
 
 #include <cstring>
 
-bool IsAbsence(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
-
 bool ScheduleDeletion(const char *path)
 {
     return usys.MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;

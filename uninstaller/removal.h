@@ -66,7 +66,11 @@ bool FindInstallation(const char *self, char *folder, char *mainExe);
 bool OnlyOwnTracesLeft(const char *self);
 
 // files.cpp
-bool IsAbsence(DWORD error);
+// Whether error says that the thing asked for is not there.
+inline bool IsAbsence(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 // Asks for path to be deleted when Windows next starts (needs the rights
 // to write HKEY_LOCAL_MACHINE's session manager key).
 bool ScheduleDeletion(const char *path);

@@ -14,13 +14,7 @@ void BindUninstallLibraries()
 {
     RestrictLibrarySearch(usys);
     HMODULE const late[] = {LoadSystemLibrary(usys, "bcrypt.dll")};
-#define QLX_BIND_LATE(name)                                                                    \
-    BindLateEntry(usys.GetProcAddress, late, #name, &s_real.name);                             \
-    usys.name = s_real.name;
-#define QLX_IMPORTED(name)
-    QLX_UNINSTALL_CALLS(QLX_IMPORTED, QLX_BIND_LATE)
-#undef QLX_IMPORTED
-#undef QLX_BIND_LATE
+    QLX_CALL_TABLE_BIND_LATE(QLX_UNINSTALL_CALLS, usys, s_real, late);
 }
 
 void RestoreUninstallCalls()
