@@ -1,7 +1,8 @@
 # libFuzzer targets, built with clang++ beside the g++ host build. Each runs
 # for a bounded time from its committed seed corpus as a CTest test.
 set(QLX_FUZZ_FLAGS -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined
-    -fno-sanitize-recover=all -I${CMAKE_SOURCE_DIR} -I${CMAKE_SOURCE_DIR}/tools/szdd)
+    -fno-sanitize-recover=all -I${CMAKE_SOURCE_DIR} -I${CMAKE_BINARY_DIR}/generated
+    -I${CMAKE_SOURCE_DIR}/tools/szdd)
 
 function(qlx_fuzz_target name)
     set(out ${CMAKE_BINARY_DIR}/fuzz/${name})
@@ -13,6 +14,7 @@ function(qlx_fuzz_target name)
         COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fuzz
         COMMAND ${QLX_CLANGXX} ${QLX_FUZZ_FLAGS} ${srcs} -o ${out}
         DEPENDS ${srcs}
+        IMPLICIT_DEPENDS CXX ${srcs}
         COMMENT "Building fuzz target ${name}")
     add_custom_target(${name} ALL DEPENDS ${out})
     set(corpus ${CMAKE_BINARY_DIR}/fuzz/${name}.corpus)
