@@ -3,7 +3,6 @@
 
 #include "base/logfile.h"
 #include "base/pathtext.h"
-#include "base/state.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
 
@@ -12,12 +11,12 @@ void LogLine(std::initializer_list<const char *> parts)
     WriteLogLine(sys, parts);
 }
 
-void ReportError(const char *text, const char *code)
+void ReportError(bool silent, const char *text, const char *code)
 {
     char caption[kCbPath] = "ERROR ";
     AppendText(caption, sizeof caption, code);
     LogLine({caption, ": ", text});
-    if (!g_setup.silent)
+    if (!silent)
         ShowMessageBox(sys, nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
@@ -43,16 +42,16 @@ static void AppendSystemText(char *dst, std::size_t cbDst, std::uint32_t number,
     sys.LocalFree(text);
 }
 
-void ReportSystemError(std::uint32_t number, const char *code)
+void ReportSystemError(bool silent, std::uint32_t number, const char *code)
 {
     if (number == 0)
         return;
     char text[512] = "";
     AppendSystemText(text, sizeof text, number, false);
-    ReportError(text, code);
+    ReportError(silent, text, code);
 }
 
-void ReportWithSystemText(const char *what, std::uint32_t number, const char *code)
+void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, const char *code)
 {
     char text[512];
     CopyText(text, sizeof text, what);
@@ -60,7 +59,7 @@ void ReportWithSystemText(const char *what, std::uint32_t number, const char *co
         AppendText(text, sizeof text, "  ");
         AppendSystemText(text, sizeof text, number, true);
     }
-    ReportError(text, code);
+    ReportError(silent, text, code);
 }
 
 // "Unable to write NAME." and, unless number is 0, two blanks and the
@@ -77,12 +76,12 @@ static void FileErrorText(char *text, std::size_t cbText, const char *fileName,
     }
 }
 
-void ReportFileError(const char *fileName, std::uint32_t number, const char *code)
+void ReportFileError(bool silent, const char *fileName, std::uint32_t number, const char *code)
 {
     char text[512];
     FileErrorText(text, sizeof text, fileName, number);
     AppendText(text, sizeof text, "  Installation aborted.");
-    ReportError(text, code);
+    ReportError(silent, text, code);
 }
 
 void LogFileError(const char *fileName, std::uint32_t number)

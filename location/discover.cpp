@@ -7,7 +7,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/workfolder.h"
 #include "location/windows_folder.h"
@@ -16,16 +16,16 @@
 
 #include <cstring>
 
-void FindWindowsFolder()
+void FindWindowsFolder(InstallPlan *plan)
 {
-    if (!ReadWindowsFolder(sys, g_setup.windowsFolder))
-        ReportError("Unable to locate Windows directory", errcode::kNoWindowsFolder);
+    if (!ReadWindowsFolder(sys, plan->windowsFolder))
+        ReportError(plan->silent, "Unable to locate Windows directory", errcode::kNoWindowsFolder);
 }
 
-void FindTempFolder()
+void FindTempFolder(InstallPlan *plan)
 {
-    if (!FindTempFolderText(sys, true, g_setup.tempFolder))
-        ReportError("Unable to locate temp path.", errcode::kNoTempFolder);
+    if (!FindTempFolderText(sys, true, plan->tempFolder))
+        ReportError(plan->silent, "Unable to locate temp path.", errcode::kNoTempFolder);
 }
 
 // Reads ProgramFilesDir from the first of the two CurrentVersion keys that
@@ -52,9 +52,9 @@ static bool ReadProgramFilesDir(char *folder)
     return found;
 }
 
-void FindProgramFilesFolder()
+void FindProgramFilesFolder(InstallPlan *plan)
 {
-    char *folder = g_setup.programFilesFolder;
+    char *folder = plan->programFilesFolder;
     if (ReadProgramFilesDir(folder))
         return;
     CopyText(folder, kCbPath, "C:\\Program Files");
@@ -83,10 +83,10 @@ bool ProbeMainExecutable(const char *folder)
 // recorded (the App Paths entry's `Path`, machine-wide), never the per-user
 // record that the user's own programs can rewrite. Opens the App Paths
 // entry without creating it.
-static LONG ReadRecordedFolder(char *proposed)
+static LONG ReadRecordedFolder(bool silent, char *proposed)
 {
     HKEY key;
-    LONG status = g_setup.silent
+    LONG status = silent
                       ? sys.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsEntry, 0, KEY_READ, &key)
                       : OpenSettingsKey(&key);
     if (status != ERROR_SUCCESS)
@@ -96,14 +96,14 @@ static LONG ReadRecordedFolder(char *proposed)
     return status;
 }
 
-bool ProposeLocation(char *proposed)
+bool ProposeLocation(const InstallPlan &plan, char *proposed)
 {
-    if (ReadRecordedFolder(proposed) == ERROR_SUCCESS && proposed[0] != ':') {
-        if (!ValidateLocation(proposed, false))
+    if (ReadRecordedFolder(plan.silent, proposed) == ERROR_SUCCESS && proposed[0] != ':') {
+        if (!ValidateLocation(proposed, Telling::kNothing))
             return false;
         return ProbeMainExecutable(proposed);
     }
-    CopyText(proposed, kCbPath, g_setup.programFilesFolder);
+    CopyText(proposed, kCbPath, plan.programFilesFolder);
     AppendText(proposed, kCbPath, kProductFolder);
     return false;
 }

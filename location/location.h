@@ -1,35 +1,36 @@
 // Install location: finding the system folders, proposing an install folder
 // and deciding whether a folder may receive the installation.
 #pragma once
+#include "base/plan.h"
+#include "base/report.h"
 #include "base/win.h"
 
-// Fills the Windows folder (no trailing backslash). Reports code "2" and
-// leaves it empty when the system cannot tell or it does not fit.
-void FindWindowsFolder();
+// Fills the plan's Windows folder (no trailing backslash). Reports code "2"
+// and leaves it empty when the system cannot tell or it does not fit.
+void FindWindowsFolder(InstallPlan *plan);
 
-// Fills the temp folder as the system gives it. Reports code "3" and leaves
-// it empty when the system cannot tell or it does not fit.
-void FindTempFolder();
+// Fills the plan's temp folder as the system gives it. Reports code "3"
+// and leaves it empty when the system cannot tell or it does not fit.
+void FindTempFolder(InstallPlan *plan);
 
-// Fills the program files folder from the registry, else "C:\Program Files"
-// on the first fixed drive. Never fails.
-void FindProgramFilesFolder();
+// Fills the plan's program files folder from the registry, else
+// "C:\Program Files" on the first fixed drive. Never fails.
+void FindProgramFilesFolder(InstallPlan *plan);
 
-// Fills proposed (260 bytes) with the recorded folder of an earlier
+// Fills proposed (kCbPath bytes) with the recorded folder of an earlier
 // installation (in a silent run only the one an administrator recorded),
 // else the program files folder + "\Quillarix". Returns true
-// only when the recorded folder passes silent validation and holds the
-// main executable.
-bool ProposeLocation(char *proposed);
+// only when the recorded folder passes validation (told nothing) and holds
+// the main executable.
+bool ProposeLocation(const InstallPlan &plan, char *proposed);
 
 // True when folder\Quillarix.exe exists or is held open by another process.
 bool ProbeMainExecutable(const char *folder);
 
 // Applies the location rules in order to folder, which becomes its
 // canonical form in place ("." and ".." resolved, no trailing backslash).
-// Creates and changes nothing. With report set, a refusal shows its message
-// and code.
-bool ValidateLocation(char *folder, bool report);
+// Creates and changes nothing. A refusal is told as how says.
+bool ValidateLocation(char *folder, Telling how);
 
 // Prepares the validated folder for the installation and holds it: creates
 // a missing last level (protected as Program Files' folders are, unless it
@@ -37,10 +38,10 @@ bool ValidateLocation(char *folder, bool report);
 // the handle that no link leads to it, and refuses one that users other
 // than administrators may change unless it is empty, which is taken over
 // (owner Administrators, the protected DACL). The caller closes *held once
-// the last file is written; null when refused (reported with report set).
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bool report);
+// the last file is written; null when refused (told as how says).
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how);
 
 // True when folder's drive has cbNeeded bytes free for this user, or
-// cannot tell. Otherwise reports code "45", naming the space needed and
-// the space free, and returns false.
-bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded);
+// cannot tell. Otherwise reports code "45" (in the log alone when silent),
+// naming the space needed and the space free, and returns false.
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent);

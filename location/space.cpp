@@ -9,7 +9,7 @@
 #include "base/report.h"
 #include "base/syscalls.h"
 
-bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded)
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent)
 {
     // The folder exists (validation made it); a trailing backslash lets a
     // drive root ("C:") be asked too.
@@ -27,6 +27,6 @@ bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded)
     AppendText(text, sizeof text, " KB.  Free: ");
     AppendDecimal(text, sizeof text, cbFree.QuadPart / kKilobyte, true);
     AppendText(text, sizeof text, " KB.");
-    ReportError(text, errcode::kNotEnoughSpace);
+    ReportError(silent, text, errcode::kNotEnoughSpace);
     return false;
 }

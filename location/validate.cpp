@@ -32,10 +32,10 @@ constexpr char kOpenFolderText[] =
     "Users other than administrators can change this folder, and so what is installed in it.  "
     "Choose another folder, or an empty one.";
 
-bool Refuse(bool report, const char *text, const char *code)
+bool Refuse(Telling how, const char *text, const char *code)
 {
-    if (report)
-        ReportError(text, code);
+    if (how != Telling::kNothing)
+        ReportError(how == Telling::kLog, text, code);
     return false;
 }
 
@@ -187,29 +187,29 @@ bool TakeOverFolder(const char *directory, HANDLE held)
 
 }  // namespace
 
-bool ValidateLocation(char *folder, bool report)
+bool ValidateLocation(char *folder, Telling how)
 {
     if (!HasDriveForm(folder))
-        return Refuse(report, "Invalid drive specification", errcode::kInvalidDrive);
+        return Refuse(how, "Invalid drive specification", errcode::kInvalidDrive);
 
     char root[kCbPath];
     if (PathRoot(root, sizeof root, folder) && sys.GetDriveTypeA(root) == DRIVE_REMOVABLE)
-        return Refuse(report, "You can't install Quillarix to a removable disk.",
+        return Refuse(how, "You can't install Quillarix to a removable disk.",
                       errcode::kRemovableDrive);
 
     if (!CanonicalForm(folder))
-        return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
+        return Refuse(how, "Folder name too long", errcode::kFolderTooLong);
     TrimTrailingBackslashes(folder);
     if (!FolderLengthFits(PathUnits(folder)))
-        return Refuse(report, "Folder name too long", errcode::kFolderTooLong);
+        return Refuse(how, "Folder name too long", errcode::kFolderTooLong);
 
     if (HasWildcard(folder))
-        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+        return Refuse(how, "Invalid folder", errcode::kInvalidFolder);
 
     char directory[kCbPath];
     DirectoryPath(directory, sizeof directory, folder);  // fits: the length rule holds
     if (PassesThroughLink(directory))
-        return Refuse(report, kLinkText, errcode::kFolderIsLink);
+        return Refuse(how, kLinkText, errcode::kFolderIsLink);
     DWORD attributes = sys.GetFileAttributesA(directory);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD error = sys.GetLastError();
@@ -217,19 +217,19 @@ bool ValidateLocation(char *folder, bool report)
         // cannot be read give no ground to accept one that exists.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
             return true;
-        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+        return Refuse(how, "Invalid folder", errcode::kInvalidFolder);
     }
     // A file of that name: no folder can be created there.
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return Refuse(report, kCannotCreateText, errcode::kCannotCreateFolder);
+        return Refuse(how, kCannotCreateText, errcode::kCannotCreateFolder);
     if (attributes & FILE_ATTRIBUTE_READONLY)
-        return Refuse(report, "The folder is read only.", errcode::kFolderReadOnly);
+        return Refuse(how, "The folder is read only.", errcode::kFolderReadOnly);
     if (attributes & (FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE))
-        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+        return Refuse(how, "Invalid folder", errcode::kInvalidFolder);
     return true;
 }
 
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bool report)
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how)
 {
     *held = nullptr;
     char directory[kCbPath];
@@ -245,23 +245,23 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, bo
                     (error = sys.GetLastError()) == ERROR_ALREADY_EXISTS
               : CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
                     error == ERROR_ALREADY_EXISTS))
-        return Refuse(report, kCannotCreateText, errcode::kCannotCreateFolder);
+        return Refuse(how, kCannotCreateText, errcode::kCannotCreateFolder);
     switch (HoldFolder(sys, directory, held, &error)) {
     case FolderHold::kHeld:
         break;
     case FolderHold::kLink:
-        return Refuse(report, kLinkText, errcode::kFolderIsLink);
+        return Refuse(how, kLinkText, errcode::kFolderIsLink);
     case FolderHold::kFailed:
         if (error == ERROR_DIRECTORY)
-            return Refuse(report, "The install location is not a folder.", errcode::kNotAFolder);
-        return Refuse(report, "Invalid folder", errcode::kInvalidFolder);
+            return Refuse(how, "The install location is not a folder.", errcode::kNotAFolder);
+        return Refuse(how, "Invalid folder", errcode::kInvalidFolder);
     }
     // Even the folder just made is judged: a user who may rename the level
     // above could have put one of their own in its place.
     if (OthersCanChange(*held) && !(IsEmptyFolder(directory) && TakeOverFolder(directory, *held))) {
         sys.CloseHandle(*held);
         *held = nullptr;
-        return Refuse(report, kOpenFolderText, errcode::kFolderOpenToUsers);
+        return Refuse(how, kOpenFolderText, errcode::kFolderOpenToUsers);
     }
     return true;
 }

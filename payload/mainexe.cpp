@@ -6,7 +6,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "payload/catalogue.h"
 #include "payload/store.h"
@@ -34,19 +34,19 @@ void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t 
     sys.free(block);
 }
 
-MainExeOutcome ReplaceMainExecutable()
+MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
 {
-    FileUse use = ProbeInUse(sys, g_setup.mainExePath);
+    FileUse use = ProbeInUse(sys, plan.mainExePath);
     if (use == FileUse::kHeldElsewhere)
         return MainExeOutcome::kRunning;
     if (use == FileUse::kPresent) {
         std::uint32_t major, low;
-        ReadInstalledVersion(g_setup.mainExePath, &major, &low);
+        ReadInstalledVersion(plan.mainExePath, &major, &low);
         switch (DecideInstalledVersion(major, low)) {
         case InstalledVersionVerdict::kNewerPresent:
             return MainExeOutcome::kNewerPresent;
         case InstalledVersionVerdict::kUnidentifiedReplace:
-            ReportError("The installed copy of Quillarix could not be identified.  "
+            ReportError(plan.silent, "The installed copy of Quillarix could not be identified.  "
                         "It will be replaced.",
                         errcode::kMainExeUnidentified);
             break;
@@ -56,27 +56,27 @@ MainExeOutcome ReplaceMainExecutable()
     }
 
     DWORD error = 0;
-    if (!ExpandPayload(IDF_MAIN_EXE, g_setup.installFolder, kStagingImageName, &error)) {
-        ReportSystemError(error, errcode::kMainExeExpandFailed);
+    if (!ExpandPayload(IDF_MAIN_EXE, plan.workFolder, plan.installFolder, kStagingImageName, &error)) {
+        ReportSystemError(plan.silent, error, errcode::kMainExeExpandFailed);
         return MainExeOutcome::kFailed;
     }
     char staged[kCbPath];
-    if (!JoinPath(staged, sizeof staged, g_setup.installFolder, kStagingImageName)) {
-        ReportSystemError(ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
+    if (!JoinPath(staged, sizeof staged, plan.installFolder, kStagingImageName)) {
+        ReportSystemError(plan.silent, ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
     // One rename replaces the old copy: there is no moment without one. A
     // read-only old copy refuses it on Windows (code 37) and stays; the
     // attribute is asked first, since Wine would let the rename through.
-    if (IsReadOnlyFile(g_setup.mainExePath)) {
-        ReportSystemError(ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
+    if (IsReadOnlyFile(plan.mainExePath)) {
+        ReportSystemError(plan.silent, ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
-    if (!sys.MoveFileExA(staged, g_setup.mainExePath,
+    if (!sys.MoveFileExA(staged, plan.mainExePath,
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ReportSystemError(sys.GetLastError(), errcode::kMainExeMoveFailed);
+        ReportSystemError(plan.silent, sys.GetLastError(), errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
-    LogLine({"Renamed ", staged, " to ", g_setup.mainExePath});
+    LogLine({"Renamed ", staged, " to ", plan.mainExePath});
     return MainExeOutcome::kInstalled;
 }

@@ -2,6 +2,7 @@
 #include "payload/manifest.h"
 
 #include "base/pathtext.h"
+#include "base/plan.h"
 #include "base/product.h"
 #include "base/syscalls.h"
 #include "payload/catalogue.h"
@@ -15,15 +16,16 @@ static bool IsKeptReadOnly(const char *folder, const char *name)
     return JoinPath(target, sizeof target, folder, name) && IsReadOnlyFile(target);
 }
 
-bool InstallManifest(const char *folder, const ManifestRow **failed, DWORD *error)
+bool InstallManifest(const InstallPlan &plan, const ManifestRow **failed, DWORD *error)
 {
+    const char *folder = plan.installFolder;
     *failed = nullptr;
     *error = 0;
     for (const ManifestRow &row : kManifest) {
         if (IsKeptReadOnly(folder, row.fileName))
             continue;
         bool written = row.method == InstallMethod::kExpand
-                           ? ExpandPayload(row.resourceId, folder, row.fileName, error)
+                           ? ExpandPayload(row.resourceId, plan.workFolder, folder, row.fileName, error)
                            : WriteRaw(row.resourceId, folder, row.fileName, row.readOnly, error);
         if (!written) {
             *failed = &row;

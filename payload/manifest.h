@@ -23,12 +23,14 @@ inline constexpr std::size_t kManifestRows = 0 QLX_PAYLOAD_MANIFEST(QLX_PAYLOAD_
 
 extern const ManifestRow kManifest[kManifestRows];
 
-// Writes the rows into folder in order, each whole or not at all. A target
+// Writes the rows into the plan's install folder in order, each whole or
+// not at all, expanding through its private work folder. A target
 // that is read-only already is kept as it is. Stops at the first row that
 // cannot be written: false, with *failed naming it and *error the system
 // error (0 when there was none); the earlier rows are written, that row's
 // target and the later ones are as they were.
-bool InstallManifest(const char *folder, const ManifestRow **failed, unsigned long *error);
+struct InstallPlan;
+bool InstallManifest(const InstallPlan &plan, const ManifestRow **failed, unsigned long *error);
 
 // The bytes that installing the main executable and the rows into folder
 // needs free on its drive: every file in whole 4 KB clusters, less the

@@ -4,20 +4,21 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 
 bool FindPayload(WORD id, PayloadBytes *out)
 {
     out->data = nullptr;
     out->cb = 0;
-    HRSRC hrsrc = sys.FindResourceA(g_setup.instance, MAKEINTRESOURCEA(id), "FILE");
+    HMODULE module = ProgramModule();
+    HRSRC hrsrc = sys.FindResourceA(module, MAKEINTRESOURCEA(id), "FILE");
     if (!hrsrc)
         return false;
-    DWORD cb = sys.SizeofResource(g_setup.instance, hrsrc);
+    DWORD cb = sys.SizeofResource(module, hrsrc);
     if (cb == 0)
         return false;
-    HGLOBAL hglobal = sys.LoadResource(g_setup.instance, hrsrc);
+    HGLOBAL hglobal = sys.LoadResource(module, hrsrc);
     if (!hglobal)
         return false;
     const void *data = sys.LockResource(hglobal);
@@ -125,15 +126,15 @@ static DWORD LzError(INT lzResult)
 // used for the destination: its OFSTRUCT holds only 128 bytes, so it fails
 // on the longer paths that the install folder may have; _lcreat takes any
 // path. Every handle opened here is closed before returning.
-static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *destination,
-                                 DWORD *error)
+static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *workFolder,
+                                 const char *destination, DWORD *error)
 {
     char data[kCbPath];
-    if (g_setup.workFolder[0] == '\0') {
+    if (workFolder[0] == '\0') {
         *error = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    if (!JoinPath(data, sizeof data, g_setup.workFolder, kStagingDataName)) {
+    if (!JoinPath(data, sizeof data, workFolder, kStagingDataName)) {
         *error = ERROR_FILENAME_EXCED_RANGE;
         return false;
     }
@@ -180,10 +181,10 @@ static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *destinat
 }
 
 // Writes resource id as folder\name through folder's staging file: as
-// stored, or (expand) expanded from the run's private staging file. A
-// staging file that was not completed is deleted.
-static bool WriteThroughStaging(WORD id, const char *folder, const char *name, bool expand,
-                                bool readOnly, DWORD *error)
+// stored, or (with workFolder) expanded through a staging file in that
+// private folder. A staging file that was not completed is deleted.
+static bool WriteThroughStaging(WORD id, const char *workFolder, const char *folder,
+                                const char *name, bool readOnly, DWORD *error)
 {
     DWORD ignored = 0;
     if (!error)
@@ -197,7 +198,7 @@ static bool WriteThroughStaging(WORD id, const char *folder, const char *name, b
         *error = ERROR_RESOURCE_NAME_NOT_FOUND;
         return false;
     }
-    bool written = expand ? ExpandThroughStaging(bytes, staging, error)
+    bool written = workFolder ? ExpandThroughStaging(bytes, workFolder, staging, error)
                           : WriteWholeFile(staging, bytes, error);
     if (!written) {
         sys.DeleteFileA(staging);
@@ -208,12 +209,13 @@ static bool WriteThroughStaging(WORD id, const char *folder, const char *name, b
 
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error)
 {
-    return WriteThroughStaging(id, folder, name, false, readOnly, error);
+    return WriteThroughStaging(id, nullptr, folder, name, readOnly, error);
 }
 
-bool ExpandPayload(WORD id, const char *folder, const char *name, DWORD *error)
+bool ExpandPayload(WORD id, const char *workFolder, const char *folder, const char *name,
+                   DWORD *error)
 {
-    return WriteThroughStaging(id, folder, name, true, false, error);
+    return WriteThroughStaging(id, workFolder, folder, name, false, error);
 }
 
 bool PayloadInstalledSize(WORD id, DWORD *cb)

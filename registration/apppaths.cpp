@@ -3,10 +3,10 @@
 #include "registration/registration.h"
 
 #include "base/product.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "registration/registry.h"
 
-bool RecordApplicationPaths()
+bool RecordApplicationPaths(const InstallPlan &plan)
 {
     bool recorded = false;
     HKEY appPaths;
@@ -14,9 +14,9 @@ bool RecordApplicationPaths()
         ERROR_SUCCESS) {
         HKEY entry;
         if (CreateOrOpenKey(appPaths, kMainExeName, kAccessReadWrite, &entry) == ERROR_SUCCESS) {
-            bool wroteExe = WriteStringValue(entry, nullptr, g_setup.mainExePath) == ERROR_SUCCESS;
+            bool wroteExe = WriteStringValue(entry, nullptr, plan.mainExePath) == ERROR_SUCCESS;
             bool wroteFolder =
-                WriteStringValue(entry, "Path", g_setup.installFolder) == ERROR_SUCCESS;
+                WriteStringValue(entry, "Path", plan.installFolder) == ERROR_SUCCESS;
             recorded = wroteExe && wroteFolder;
             CloseKey(entry);
         }

@@ -6,7 +6,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
 #include "registration/registry.h"
@@ -16,21 +16,21 @@ LONG OpenSettingsKey(HKEY *key)
     return CreateOrOpenKey(HKEY_CURRENT_USER, kSettingsKey, kAccessReadWrite, key);
 }
 
-// Opens the settings key, or shows the system's text for the failure
+// Opens the settings key, or reports the system's text for the failure
 // captioned with code and returns false.
-static bool OpenSettingsKeyOrReport(HKEY *key, const char *code)
+static bool OpenSettingsKeyOrReport(bool silent, HKEY *key, const char *code)
 {
     LONG status = OpenSettingsKey(key);
     if (status == ERROR_SUCCESS)
         return true;
-    ReportSystemError(static_cast<DWORD>(status), code);
+    ReportSystemError(silent, static_cast<DWORD>(status), code);
     return false;
 }
 
-bool RecordSetupPath()
+bool RecordSetupPath(const InstallPlan &plan)
 {
     HKEY key;
-    if (!OpenSettingsKeyOrReport(&key, errcode::kSettingsKeySetupPath))
+    if (!OpenSettingsKeyOrReport(plan.silent, &key, errcode::kSettingsKeySetupPath))
         return false;
     // Informational: a path that cannot be told or written is logged, and
     // the installation goes on. Asked in UTF-16, since a setup started from
@@ -48,12 +48,12 @@ bool RecordSetupPath()
     return true;
 }
 
-bool RecordInstallFolder()
+bool RecordInstallFolder(const InstallPlan &plan)
 {
     HKEY key;
-    if (!OpenSettingsKeyOrReport(&key, errcode::kSettingsKeyInstallFolder))
+    if (!OpenSettingsKeyOrReport(plan.silent, &key, errcode::kSettingsKeyInstallFolder))
         return false;
-    WriteStringValue(key, "Path", g_setup.installFolder);
+    WriteStringValue(key, "Path", plan.installFolder);
     CloseKey(key);
     return true;
 }

@@ -1,6 +1,7 @@
 // The per-user settings key, where the setup records an installation for
 // its next run and for the uninstaller.
 #pragma once
+#include "base/plan.h"
 #include "base/win.h"
 
 // Creates or opens the settings key under HKEY_CURRENT_USER, read and write.
@@ -9,10 +10,10 @@ LONG OpenSettingsKey(HKEY *key);
 
 // Records the running setup program's full path as `Installed`, which is
 // informational: a path that cannot be told or written is logged only.
-// Reports code "22" and returns false when the settings key cannot be
+// Reports code "22" (as the plan says: silent or not) and returns false when the settings key cannot be
 // opened; true otherwise.
-bool RecordSetupPath();
+bool RecordSetupPath(const InstallPlan &plan);
 
-// Records the install folder as `Path`. Reports code "10" when the settings
+// Records the plan's install folder as `Path`. Reports code "10" when the settings
 // key cannot be opened; true when it could be, whatever became of the write.
-bool RecordInstallFolder();
+bool RecordInstallFolder(const InstallPlan &plan);

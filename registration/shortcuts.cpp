@@ -5,7 +5,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "registration/shortcut_paths.h"
 
@@ -47,7 +47,7 @@ HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *insta
     return hr;
 }
 
-void CreateShortcuts()
+void CreateShortcuts(const InstallPlan &plan)
 {
     Ole32 ole;
     if (!LoadOle32(sys, &ole))
@@ -60,10 +60,10 @@ void CreateShortcuts()
     // A folder that cannot be found only means a missing shortcut. A
     // silent run is a deployment: its shortcuts are every user's.
     ForEachShortcutPath(
-        sys, g_setup.backdrop, g_setup.silent,
+        sys, plan.backdrop, plan.silent,
         [&](const char *path) {
-            HRESULT hr = CreateOneShortcut(ole.coCreateInstance, g_setup.installFolder,
-                                           g_setup.mainExePath, path, kLinkDescription);
+            HRESULT hr = CreateOneShortcut(ole.coCreateInstance, plan.installFolder,
+                                           plan.mainExePath, path, kLinkDescription);
             if (SUCCEEDED(hr))
                 LogLine({"Shortcut ", path});
             else

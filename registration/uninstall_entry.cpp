@@ -6,7 +6,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "registration/registry.h"
 
@@ -25,7 +25,7 @@ static void FormatInstallDate(char *date, std::size_t cbDate)
     AppendDecimal(date, cbDate, now.wDay, false);
 }
 
-bool RecordUninstallEntry(unsigned long kilobytes, bool *complete)
+bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool *complete)
 {
     *complete = false;
     HKEY uninstall;
@@ -41,7 +41,7 @@ bool RecordUninstallEntry(unsigned long kilobytes, bool *complete)
     // A Windows folder too long to take the uninstaller's name leaves the
     // entry without a command rather than with a wrong one.
     char command[kCbPath];
-    wrote = JoinPath(command, sizeof command, g_setup.windowsFolder, kUninstallerName) &&
+    wrote = JoinPath(command, sizeof command, plan.windowsFolder, kUninstallerName) &&
             WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS && wrote;
     // What deployment tools and the list of installed programs show and
     // detect an installation by. These do not decide whether the entry was
@@ -55,7 +55,7 @@ bool RecordUninstallEntry(unsigned long kilobytes, bool *complete)
         quiet[0] = '\0';
     struct { const char *name, *text; } const texts[] = {
         {"DisplayVersion", QLX_VERSION_TEXT}, {"Publisher", QLX_VENDOR},
-        {"InstallLocation", g_setup.installFolder}, {"DisplayIcon", g_setup.mainExePath},
+        {"InstallLocation", plan.installFolder}, {"DisplayIcon", plan.mainExePath},
         {"InstallDate", date}, {"QuietUninstallString", quiet}};
     bool all = true;
     for (auto &value : texts)

@@ -11,6 +11,6 @@ extern "C" void WINAPI SetupEntry()
 {
     BindSystemLibraries();  // before anything can load a library from elsewhere
     static char line[8192];
-    sys.ExitProcess(static_cast<UINT>(
-        RunSetup(sys.GetModuleHandleA(nullptr), CommandLineText(sys, line, sizeof line))));
+    InstallPlan plan;
+    sys.ExitProcess(static_cast<UINT>(RunSetup(CommandLineText(sys, line, sizeof line), &plan)));
 }

@@ -12,7 +12,7 @@
 #include "base/product.h"
 #include "base/report.h"
 #include "base/runlock.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
@@ -25,7 +25,7 @@
 #include "registration/registration.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
-#include "ui/launch.h"
+#include "setup/launch.h"
 #include "ui/ui.h"
 
 #include <cstring>
@@ -33,99 +33,108 @@
 // Start-up: the settings key must be usable, then the system folders, the
 // run's private working folder and the proposed location are found. False
 // when the setup cannot proceed.
-static bool StartUp(char *proposed)
+static bool StartUp(InstallPlan *plan, char *proposed)
 {
     HKEY key;
     LONG status = OpenSettingsKey(&key);
     if (status != ERROR_SUCCESS) {
-        ReportSystemError(static_cast<DWORD>(status), errcode::kSettingsKeyStartup);
-        ReportError("Unable to proceed with installation", errcode::kCannotProceed);
+        ReportSystemError(plan->silent, static_cast<DWORD>(status), errcode::kSettingsKeyStartup);
+        ReportError(plan->silent, "Unable to proceed with installation", errcode::kCannotProceed);
         return false;
     }
     CloseKey(key);
 
-    FindWindowsFolder();
-    FindTempFolder();
-    FindProgramFilesFolder();
-    if (g_setup.tempFolder[0] == '\0')
-        PathRoot(g_setup.tempFolder, kCbPath, g_setup.programFilesFolder);
+    FindWindowsFolder(plan);
+    FindTempFolder(plan);
+    FindProgramFilesFolder(plan);
+    if (plan->tempFolder[0] == '\0')
+        PathRoot(plan->tempFolder, kCbPath, plan->programFilesFolder);
     // Files are expanded through a staging file there, out of every user's
     // reach: without it nothing could be installed safely.
     DWORD error;
-    if (!CreateWorkFolder(sys, g_setup.tempFolder, g_setup.workFolder, &error)) {
-        ReportWithSystemText("Unable to create a private working folder in the temp folder.",
+    if (!CreateWorkFolder(sys, plan->tempFolder, plan->workFolder, &error)) {
+        ReportWithSystemText(plan->silent,
+                             "Unable to create a private working folder in the temp folder.",
                              error, errcode::kNoWorkFolder);
         return false;
     }
-    g_setup.existingInstall = ProposeLocation(proposed);
+    plan->existingInstall = ProposeLocation(*plan, proposed);
     return true;
 }
 
 // Validation, then taking the folder, then the room on its drive, for the
-// install folder; a refusal is reported. *held: the folder held open while
-// it is accepted (null otherwise), closed by the caller.
-static bool LocationAccepted(HANDLE *held)
+// plan's install folder, which validation puts in its canonical form; a
+// refusal is reported. *held: the folder held open while it is accepted
+// (null otherwise), closed by the caller.
+static bool LocationAccepted(InstallPlan *plan, HANDLE *held)
 {
-    if (!ValidateLocation(g_setup.installFolder, true) ||
-        !TakeLocation(g_setup.installFolder, g_setup.programFilesFolder, held, true))
+    Telling how = TellingOf(plan->silent);
+    if (!ValidateLocation(plan->installFolder, how) ||
+        !TakeLocation(plan->installFolder, plan->programFilesFolder, held, how))
         return false;
-    if (HasRoomToInstall(g_setup.installFolder, BytesToInstall(g_setup.installFolder)))
+    if (HasRoomToInstall(plan->installFolder, BytesToInstall(plan->installFolder), plan->silent))
         return true;
     sys.CloseHandle(*held);
     *held = nullptr;
     return false;
 }
 
-// The location the user confirmed, or in a silent run the proposed one:
-// kDone when it was accepted (and is held in *held), else the run's exit
-// code.
-static int ChooseLocation(const char *proposed, HANDLE *held)
+// The location the user confirmed, or in a silent run the proposed one,
+// into the plan's install folder: kDone when it was accepted (and is held
+// in *held), else the run's exit code.
+static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
 {
     // Each pass starts from the proposed location.
     for (;;) {
-        CopyText(g_setup.installFolder, kCbPath, proposed);
-        if (g_setup.silent)
-            return LocationAccepted(held) ? exitcode::kDone : exitcode::kFailed;
-        INT_PTR result = RunLocationDialog(g_setup.backdrop);
-        if (result == -1) {
-            ReportError("Unable to initialize", errcode::kCannotInitialize);
-            return exitcode::kFailed;
+        FolderChoice choice;
+        CopyText(choice.folder, sizeof choice.folder, proposed);
+        choice.canChange = !plan->existingInstall;
+        if (!plan->silent) {
+            INT_PTR result = RunLocationDialog(plan->backdrop, &choice);
+            if (result == -1) {
+                ReportError(false, "Unable to initialize", errcode::kCannotInitialize);
+                return exitcode::kFailed;
+            }
+            if (result != IDOK)
+                return exitcode::kCancelled;
         }
-        if (result != IDOK)
-            return exitcode::kCancelled;
-        if (LocationAccepted(held))
+        CopyText(plan->installFolder, kCbPath, choice.folder);
+        if (LocationAccepted(plan, held))
             return exitcode::kDone;
+        if (plan->silent)
+            return exitcode::kFailed;
     }
 }
 
 // Records the installation and places the uninstaller. False when any of
 // it is missing: the installation then cannot be found or removed as it
 // should, which a deployment must learn from the exit code.
-static bool Register()
+static bool Register(const InstallPlan &plan)
 {
     // Without the Windows folder the uninstaller has no place where the
     // entry's command finds it.
-    bool whole = RecordSetupPath() && g_setup.windowsFolder[0] != '\0';
+    bool whole = RecordSetupPath(plan) && plan.windowsFolder[0] != '\0';
     // App Paths first, then the user's record of the folder; either missing
     // is one failure to the person installing.
-    bool appPaths = RecordApplicationPaths();
-    if (!RecordInstallFolder() || !appPaths) {
-        ReportError("Error encountered while writing to the system registry.",
+    bool appPaths = RecordApplicationPaths(plan);
+    if (!RecordInstallFolder(plan) || !appPaths) {
+        ReportError(plan.silent, "Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
         whole = false;
     }
     // Where the Windows folder is unknown, the install folder (never a name
     // relative to whatever the current directory is).
     const char *uninstallerFolder =
-        g_setup.windowsFolder[0] != '\0' ? g_setup.windowsFolder : g_setup.installFolder;
+        plan.windowsFolder[0] != '\0' ? plan.windowsFolder : plan.installFolder;
     // An entry without the values that deployment tools detect an
     // installation by (logged) makes the run fail, though nobody is shown
     // a message for it.
     bool complete = false;
-    if (!RecordUninstallEntry(static_cast<unsigned long>((InstalledBytes() + 1023) / 1024),
+    if (!RecordUninstallEntry(plan, static_cast<unsigned long>((InstalledBytes() + 1023) / 1024),
                               &complete)) {
-        ReportError("Unable to register uninstall program.", errcode::kUninstallFailed);
-        uninstallerFolder = g_setup.installFolder;
+        ReportError(plan.silent, "Unable to register uninstall program.",
+                    errcode::kUninstallFailed);
+        uninstallerFolder = plan.installFolder;
     }
     whole = whole && complete;
     char folder[kCbPath];
@@ -133,7 +142,7 @@ static bool Register()
     // The person installing is not told (there is nothing they can do);
     // the log says it.
     DWORD error = 0;
-    if (!ExpandPayload(IDF_UNINSTALLER, folder, kUninstallerName, &error)) {
+    if (!ExpandPayload(IDF_UNINSTALLER, plan.workFolder, folder, kUninstallerName, &error)) {
         LogFileError(kUninstallerName, error);
         whole = false;
     }
@@ -143,96 +152,99 @@ static bool Register()
 // Installs from the main executable to the shortcuts. False when the main
 // executable could not be installed and nothing else was written; *whole
 // is false unless everything was.
-static bool Install(bool *whole)
+static bool Install(const InstallPlan &plan, bool *whole)
 {
     *whole = false;
     // What an earlier removal scheduled for the next start of Windows must
     // not delete what is written now.
-    if (!ClearPendingDeletions(g_setup.installFolder, g_setup.windowsFolder)) {
-        ReportError("An earlier removal of Quillarix is finished only when Windows restarts.  "
+    if (!ClearPendingDeletions(plan.installFolder, plan.windowsFolder)) {
+        ReportError(plan.silent, "An earlier removal of Quillarix is finished only when Windows restarts.  "
                     "Restart Windows, then run the setup again.",
                     errcode::kPendingDeletions);
         return false;
     }
-    switch (ReplaceMainExecutable()) {
+    switch (ReplaceMainExecutable(plan)) {
     case MainExeOutcome::kInstalled:
         break;
     case MainExeOutcome::kRunning:
-        ReportError("Your existing copy of Quillarix is running.  Installation aborted.",
+        ReportError(plan.silent, "Your existing copy of Quillarix is running.  Installation aborted.",
                     errcode::kMainExeRunning);
-        DeleteInFolder(g_setup.installFolder, kStagingImageName);
+        DeleteInFolder(plan.installFolder, kStagingImageName);
         return false;
     case MainExeOutcome::kNewerPresent:
-        ReportError("A more recent version of Quillarix already exists at the install "
+        ReportError(plan.silent, "A more recent version of Quillarix already exists at the install "
                     "location.  Installation aborted.",
                     errcode::kMainExeNewer);
-        DeleteInFolder(g_setup.installFolder, kStagingImageName);
+        DeleteInFolder(plan.installFolder, kStagingImageName);
         return false;
     case MainExeOutcome::kFailed:
-        DeleteInFolder(g_setup.installFolder, kStagingImageName);
+        DeleteInFolder(plan.installFolder, kStagingImageName);
         return false;
     }
     // A file that cannot be written ends the installation before anything
     // is recorded: what was written is whole, and a later run completes it.
     const ManifestRow *failed;
     DWORD error;
-    if (!InstallManifest(g_setup.installFolder, &failed, &error)) {
-        ReportFileError(failed->fileName, error, errcode::kFileWriteFailed);
+    if (!InstallManifest(plan, &failed, &error)) {
+        ReportFileError(plan.silent, failed->fileName, error, errcode::kFileWriteFailed);
         return false;
     }
-    *whole = Register();
-    CreateShortcuts();
+    *whole = Register(plan);
+    CreateShortcuts(plan);
     return true;
 }
 
 // The install folder given on the command line, trailing blanks aside, as
 // the proposed one. False (reported) when it does not fit the path text.
-static bool TakeGivenFolder(char *proposed, const char *given)
+static bool TakeGivenFolder(InstallPlan *plan, char *proposed, const char *given)
 {
     if (!CopyText(proposed, kCbPath, given)) {
-        ReportError("Folder name too long", errcode::kFolderTooLong);
+        ReportError(plan->silent, "Folder name too long", errcode::kFolderTooLong);
         return false;
     }
     for (std::size_t cch = std::strlen(proposed); cch > 0 && proposed[cch - 1] == ' ';)
         proposed[--cch] = '\0';
-    g_setup.existingInstall = false;  // the folder is the administrator's choice, not a record
+    plan->existingInstall = false;  // the folder is the administrator's choice, not a record
     return true;
 }
 
-// The installation from the backdrop to the launch; the run's exit code.
-static int RunSequence(const char *givenFolder)
+// The installation from the backdrop to the launch, by the plan that the
+// command line began and start-up and the location complete; the run's
+// exit code.
+static int RunSequence(InstallPlan *plan, const char *givenFolder)
 {
-    if (!g_setup.silent)
-        g_setup.backdrop = CreateBackdropWindow(g_setup.instance);
+    if (!plan->silent)
+        plan->backdrop = CreateBackdropWindow(ProgramModule());
 
     char proposed[kCbPath] = "";
-    if (!StartUp(proposed) || (givenFolder && !TakeGivenFolder(proposed, givenFolder)))
+    if (!StartUp(plan, proposed) ||
+        (givenFolder && !TakeGivenFolder(plan, proposed, givenFolder)))
         return exitcode::kFailed;
     HANDLE held = nullptr;
-    int code = ChooseLocation(proposed, &held);
+    int code = ChooseLocation(plan, proposed, &held);
     if (code != exitcode::kDone)
         return code;
-    LogLine({"Install folder ", g_setup.installFolder});
+    LogLine({"Install folder ", plan->installFolder});
     HWND progress = nullptr;
     bool installed = false;
     INT_PTR accepted = IDOK;
     // Using the silent switch accepts the licence.
-    if (!JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, kMainExeName)) {
+    if (!JoinPath(plan->mainExePath, kCbPath, plan->installFolder, kMainExeName)) {
         code = exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
-    } else if (!g_setup.silent && (accepted = RunLicenceDialog(g_setup.backdrop)) != IDOK) {
+    } else if (!plan->silent && (accepted = RunLicenceDialog(plan->backdrop)) != IDOK) {
         code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
     } else {
-        progress = g_setup.silent ? nullptr : CreateProgressDialog(g_setup.backdrop);
+        progress = plan->silent ? nullptr : CreateProgressDialog(plan->backdrop);
         bool whole = false;
-        installed = Install(&whole);
+        installed = Install(*plan, &whole);
         code = whole ? exitcode::kDone : exitcode::kFailed;
     }
     // The folder was held from its acceptance to the last file written: no
     // level of its name could be moved or replaced meanwhile.
     sys.CloseHandle(held);
     // A deployment starts nothing under the account it runs as.
-    if (installed && !g_setup.silent)
-        LaunchApplication();
+    if (installed && !plan->silent)
+        LaunchApplication(*plan);
     if (progress)
         sys.DestroyWindow(progress);
     return code;
@@ -245,16 +257,16 @@ static constexpr char kUsage[] =
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
     "/D=folder\tThe install folder.  Last, and without quotes.";
 
-int RunSetup(HINSTANCE instance, const char *commandLine)
+int RunSetup(const char *commandLine, InstallPlan *plan)
 {
-    ResetSetupState(instance);
+    *plan = InstallPlan{};
     SetPathCodePage(sys.GetACP());
     CommandLine args;
     // A command line too long for the program's text is not understood.
     const char *line = commandLine ? commandLine : "(too long)";
     bool understood = ParseCommandLine(commandLine ? commandLine : "", kSwitchFolder, &args) &&
                       commandLine;
-    g_setup.silent = args.silent;
+    plan->silent = args.silent;
     OpenRunLog(sys, args.log, args.silent, kSetupLogName);
     LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", line});
 
@@ -269,14 +281,14 @@ int RunSetup(HINSTANCE instance, const char *commandLine)
                             MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
         code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
     } else if ((taken = TakeRunLock(sys, &lock, &error)) == RunLock::kBusy) {
-        ReportError(kAnotherRunText, errcode::kAnotherRun);
+        ReportError(args.silent, kAnotherRunText, errcode::kAnotherRun);
         code = exitcode::kBusy;
     } else if (taken == RunLock::kFailed) {
-        ReportWithSystemText(kRunLockFailedText, error, errcode::kRunLockFailed);
+        ReportWithSystemText(args.silent, kRunLockFailedText, error, errcode::kRunLockFailed);
         code = exitcode::kFailed;
     } else {
-        code = RunSequence(args.rest);
-        RemoveWorkFolder(sys, g_setup.workFolder);
+        code = RunSequence(plan, args.rest);
+        RemoveWorkFolder(sys, plan->workFolder);
         sys.CloseHandle(lock);
     }
     CloseLogFile(sys, code);

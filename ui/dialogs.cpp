@@ -6,7 +6,7 @@
 #include "base/pathtext.h"
 #include "base/report.h"
 #include "base/product.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
 #include "payload/catalogue.h"
@@ -39,7 +39,7 @@ static void ShowIconForDpi(HWND dialog)
         return;
     int size = IconSizeForDpi(WindowDpi(dialog));
     HICON icon = static_cast<HICON>(sys.LoadImageA(
-        g_setup.instance, MAKEINTRESOURCEA(IDI_QUILLARIX), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+        ProgramModule(), MAKEINTRESOURCEA(IDI_QUILLARIX), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (!icon)
         return;  // the icon shown so far stays
     HANDLE previous = sys.GetPropA(dialog, kIconProperty);
@@ -71,29 +71,64 @@ static bool SetItemText(HWND dialog, int id, const char *text)
            sys.SetDlgItemTextW(dialog, id, wide);
 }
 
-static INT_PTR RunFolderDialog(HWND owner)
+// The location and folder dialogs keep the choice they work on, given
+// when they are created, as a property of the dialog.
+static constexpr char kChoiceProperty[] = "Quillarix.Choice";
+
+// Takes the choice given with WM_INITDIALOG, shows its folder and the icon;
+// false when the choice cannot be kept (the dialog then ends with -1).
+static bool StartChoiceDialog(HWND dialog, LPARAM lParam)
 {
-    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_FOLDER), owner,
-                               FolderDialogProc, 0);
+    auto *choice = reinterpret_cast<FolderChoice *>(lParam);
+    if (!choice || !sys.SetPropA(dialog, kChoiceProperty, choice)) {
+        sys.EndDialog(dialog, -1);
+        return false;
+    }
+    SetItemText(dialog, IDC_FOLDER_EDIT, choice->folder);
+    ShowIconForDpi(dialog);
+    return true;
 }
 
-INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+static FolderChoice *ChoiceOf(HWND dialog)
 {
+    return static_cast<FolderChoice *>(sys.GetPropA(dialog, kChoiceProperty));
+}
+
+// The messages both choice dialogs answer alike, leaving them to the
+// system too: a change of scale (the system scales the dialog itself) and
+// the end. True when msg was one of them.
+static bool ChoiceDialogMessage(HWND dialog, UINT msg)
+{
+    if (msg == WM_DPICHANGED) {
+        ShowIconForDpi(dialog);
+    } else if (msg == WM_DESTROY) {
+        sys.RemovePropA(dialog, kChoiceProperty);
+        ReleaseIcon(dialog);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+static INT_PTR RunFolderDialog(HWND owner, FolderChoice *choice)
+{
+    return sys.DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_FOLDER), owner,
+                               FolderDialogProc, reinterpret_cast<LPARAM>(choice));
+}
+
+INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (ChoiceDialogMessage(dialog, msg))
+        return FALSE;
     switch (msg) {
     case WM_INITDIALOG: {
-        SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+        if (!StartChoiceDialog(dialog, lParam))
+            return TRUE;
         HWND change = sys.GetDlgItem(dialog, IDC_CHANGE);
         if (change)
-            sys.EnableWindow(change, !g_setup.existingInstall);
-        ShowIconForDpi(dialog);
+            sys.EnableWindow(change, ChoiceOf(dialog)->canChange);
         return TRUE;
     }
-    case WM_DPICHANGED:  // the system scales the dialog itself
-        ShowIconForDpi(dialog);
-        return FALSE;
-    case WM_DESTROY:
-        ReleaseIcon(dialog);
-        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
@@ -101,8 +136,9 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
             sys.EndDialog(dialog, LOWORD(wParam));
             return TRUE;
         case IDC_CHANGE:
-            if (RunFolderDialog(dialog) == IDOK)
-                SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
+            if (FolderChoice *choice = ChoiceOf(dialog);
+                choice && RunFolderDialog(dialog, choice) == IDOK)
+                SetItemText(dialog, IDC_FOLDER_EDIT, choice->folder);
             return FALSE;
         }
         break;
@@ -140,20 +176,15 @@ static void BrowseForFolder(HWND dialog)
     SetItemText(dialog, IDC_FOLDER_EDIT, composed);
 }
 
-INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (ChoiceDialogMessage(dialog, msg))
+        return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
         sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCchPath - 1, 0);
-        SetItemText(dialog, IDC_FOLDER_EDIT, g_setup.installFolder);
-        ShowIconForDpi(dialog);
+        StartChoiceDialog(dialog, lParam);
         return TRUE;
-    case WM_DPICHANGED:
-        ShowIconForDpi(dialog);
-        return FALSE;
-    case WM_DESTROY:
-        ReleaseIcon(dialog);
-        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
@@ -167,10 +198,12 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
                 UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCchPath + 1);
                 if (cch >= kCchPath ||
                     AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
-                    ReportError("Folder name too long", errcode::kFolderTooLong);
+                    // Only an interactive run shows dialogs.
+                    ReportError(false, "Folder name too long", errcode::kFolderTooLong);
                     return TRUE;
                 }
-                CopyText(g_setup.installFolder, kCbPath, typed);
+                if (FolderChoice *choice = ChoiceOf(dialog))
+                    CopyText(choice->folder, sizeof choice->folder, typed);
             }
             [[fallthrough]];
         case IDCANCEL:
@@ -275,20 +308,20 @@ INT_PTR CALLBACK ProgressDialogProc(HWND, UINT msg, WPARAM, LPARAM)
     return FALSE;
 }
 
-INT_PTR RunLocationDialog(HWND owner)
+INT_PTR RunLocationDialog(HWND owner, FolderChoice *choice)
 {
-    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_LOCATION), owner,
-                               LocationDialogProc, 0);
+    return sys.DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_LOCATION), owner,
+                               LocationDialogProc, reinterpret_cast<LPARAM>(choice));
 }
 
 INT_PTR RunLicenceDialog(HWND owner)
 {
-    return sys.DialogBoxParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_LICENSE), owner,
+    return sys.DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_LICENSE), owner,
                                LicenceDialogProc, 0);
 }
 
 HWND CreateProgressDialog(HWND owner)
 {
-    return sys.CreateDialogParamW(g_setup.instance, MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+    return sys.CreateDialogParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
                                   ProgressDialogProc, 0);
 }

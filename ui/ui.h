@@ -1,5 +1,6 @@
 // User interface: the full-screen backdrop and the four dialogs.
 #pragma once
+#include "base/pathtext.h"
 #include "base/win.h"
 
 // Registers the backdrop class and creates, shows and paints the window.
@@ -10,15 +11,25 @@ HWND CreateBackdropWindow(HINSTANCE instance);
 // dc back its brush and font.
 void PaintBackdrop(HDC dc, UINT dpi);
 
+// What the location dialog and its folder dialog work on: the folder shown
+// (the proposed one at first; OK in the folder dialog puts the text typed
+// there) and whether Change... may be used. The dialogs keep no folder of
+// their own: the caller reads the choice once they have ended.
+struct FolderChoice {
+    char folder[kCbPath];
+    bool canChange;
+};
+
 // Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when
 // the dialog could not be created.
-INT_PTR RunLocationDialog(HWND owner);
+INT_PTR RunLocationDialog(HWND owner, FolderChoice *choice);
 INT_PTR RunLicenceDialog(HWND owner);
 
 // The modeless progress dialog, or null. The caller destroys it.
 HWND CreateProgressDialog(HWND owner);
 
-// Exposed for tests that create the dialogs themselves.
+// Exposed for tests that create the dialogs themselves (the location and
+// folder dialogs take a FolderChoice as their creation parameter).
 INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

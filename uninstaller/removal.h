@@ -33,18 +33,16 @@ struct Outcome {
 };
 
 // report.cpp
-// A silent removal asks nothing and shows nothing: its log says it all.
-extern bool g_silent;
 // Writes one line of the parts to the removal's log, if there is one.
 void LogAction(std::initializer_list<const char *> parts);
 // Logs text and, unless the removal is silent, shows it in a box of the
-// given type captioned "Quillarix" and returns the answer; a silent removal
-// answers yes.
-int Tell(const char *text, UINT type);
+// given type captioned "Quillarix" and returns the answer. A silent removal
+// asks nothing and shows nothing (its log says it all): it answers yes.
+int Tell(bool silent, const char *text, UINT type);
 void StartList(ItemList *list, const char *heading);
 void AddItem(ItemList *list, const char *item);
 // Shows how the removal went; while items are left, says what to do next.
-UninstallResult Report(const Outcome &outcome);
+UninstallResult Report(bool silent, const Outcome &outcome);
 
 // find.cpp
 // Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without

@@ -11,17 +11,15 @@
 
 #include <cstring>
 
-bool g_silent;
-
 void LogAction(std::initializer_list<const char *> parts)
 {
     WriteLogLine(usys, parts);
 }
 
-int Tell(const char *text, UINT type)
+int Tell(bool silent, const char *text, UINT type)
 {
     LogAction({text});
-    return g_silent ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
+    return silent ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
 }
 
 // Room kept at the end of a list for "..." and the closing words.
@@ -44,7 +42,7 @@ void AddItem(ItemList *list, const char *item)
         AppendText(list->text, sizeof list->text, "\r\n...");
 }
 
-UninstallResult Report(const Outcome &outcome)
+UninstallResult Report(bool silent, const Outcome &outcome)
 {
     if (outcome.left.count != 0) {
         char text[sizeof outcome.left.text];
@@ -52,13 +50,13 @@ UninstallResult Report(const Outcome &outcome)
         AppendText(text, sizeof text,
                    "\r\n\r\nQuillarix stays in the list of installed programs.  When these items "
                    "are no longer in use, remove it again to finish.");
-        Tell(text, MB_OK | MB_ICONEXCLAMATION);
+        Tell(silent, text, MB_OK | MB_ICONEXCLAMATION);
         return kPartlyRemoved;
     }
     if (outcome.scheduled.count != 0) {
-        Tell(outcome.scheduled.text, MB_OK | MB_ICONINFORMATION);
+        Tell(silent, outcome.scheduled.text, MB_OK | MB_ICONINFORMATION);
         return kRemovedAtRestart;
     }
-    Tell("Quillarix has been removed from your computer.", MB_OK | MB_ICONINFORMATION);
+    Tell(silent, "Quillarix has been removed from your computer.", MB_OK | MB_ICONINFORMATION);
     return kRemoved;
 }

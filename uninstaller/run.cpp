@@ -28,7 +28,7 @@ int RunFirstProcess(bool silent)
     int code = 0;
     if (RunFromTemporaryCopy(silent, &code))
         return code;
-    return ExitCodeOf(RunUninstall());  // in place: its own file goes at the next start
+    return ExitCodeOf(RunUninstall(silent));  // in place: its own file goes at the next start
 }
 
 }  // namespace
@@ -41,9 +41,8 @@ int RunUninstaller(const char *commandLine)
     const char *line = commandLine ? commandLine : "(too long)";
     bool understood = ParseCommandLine(commandLine ? commandLine : "", kCopySwitch, &args) &&
                       commandLine;
-    g_silent = args.silent;
     if (understood && args.rest)
-        return RunAsTemporaryCopy(args.rest);
+        return RunAsTemporaryCopy(args.rest, args.silent);
     OpenRunLog(usys, args.log, args.silent, kUninstallLogName);
     LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", line});
     int code;
@@ -51,14 +50,14 @@ int RunUninstaller(const char *commandLine)
     DWORD error = 0;
     RunLock taken = RunLock::kFailed;
     if (!understood || args.help) {
-        Tell(kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
+        Tell(args.silent, kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
         code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
     } else if ((taken = TakeRunLock(usys, &lock, &error)) == RunLock::kBusy) {
-        Tell(kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
+        Tell(args.silent, kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
         code = exitcode::kBusy;
     } else if (taken == RunLock::kFailed) {
         LogAction({"System error ", DecimalText(error).text});
-        Tell(kRunLockFailedText, MB_OK | MB_ICONEXCLAMATION);
+        Tell(args.silent, kRunLockFailedText, MB_OK | MB_ICONEXCLAMATION);
         code = exitcode::kFailed;
     } else {
         code = RunFirstProcess(args.silent);

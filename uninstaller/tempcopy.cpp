@@ -189,7 +189,7 @@ done:
 
 }  // namespace
 
-int RunAsTemporaryCopy(const char *rest)
+int RunAsTemporaryCopy(const char *rest, bool silent)
 {
     CopyHandles handles;
     char startedFrom[kCbPath];
@@ -199,7 +199,7 @@ int RunAsTemporaryCopy(const char *rest)
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;
-    LONG code = ExitCodeOf(RunUninstall(startedFrom, &startedFromToGo));
+    LONG code = ExitCodeOf(RunUninstall(silent, startedFrom, &startedFromToGo));
     // The first process ends the log with the exit code.
     if (g_logFile)
         usys.CloseHandle(g_logFile);

@@ -12,7 +12,8 @@ inline constexpr char kCopySwitch[] = "/QLXCOPY ";
 // nothing left) when that cannot be done.
 bool RunFromTemporaryCopy(bool silent, int *code);
 
-// In the copy: rest is what follows kCopySwitch. Removes, then deletes the
+// In the copy: rest is what follows kCopySwitch; silent as the first
+// process was (its command line passes /S on). Removes, then deletes the
 // file the first process was started from once that process has ended.
 // Returns the exit code.
-int RunAsTemporaryCopy(const char *rest);
+int RunAsTemporaryCopy(const char *rest, bool silent);

@@ -46,13 +46,13 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
 // step goes on only when nothing is left: until the main executable goes,
 // a second removal finds the installation by it and the records of its
 // folder, and is started from the list of installed programs.
-static UninstallResult RemoveInstallation(const char *self, const char *folder,
+static UninstallResult RemoveInstallation(bool silent, const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
 {
     if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
         usys.CloseHandle(held);
-        Tell("Quillarix is running.  Close it and start the removal again.  "
+        Tell(silent, "Quillarix is running.  Close it and start the removal again.  "
              "Nothing was removed.",
              MB_OK | MB_ICONEXCLAMATION);
         return kRunning;
@@ -67,18 +67,18 @@ static UninstallResult RemoveInstallation(const char *self, const char *folder,
         RemoveSettingsValues(outcome);
     usys.CloseHandle(held);
     if (outcome->left.count != 0)
-        return Report(*outcome);
+        return Report(silent, *outcome);
     RemoveOwnTraces(self, folder, deferred, selfToGo, outcome);
     RemoveInstallFolder(folder);  // after the files in it, also at the next start
-    return Report(*outcome);
+    return Report(silent, *outcome);
 }
 
-UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
+UninstallResult RunUninstall(bool silent, const char *startedFrom, bool *startedFromToGo)
 {
     bool ignored = false;
     bool *selfToGo = startedFromToGo ? startedFromToGo : &ignored;
     *selfToGo = false;
-    if (Tell("Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Tell(silent, "Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
 
     char self[kCbPath] = "";
@@ -95,7 +95,7 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
     char folder[kCbPath], mainExe[kCbPath];
     if (!FindInstallation(self, folder, mainExe)) {
         if (!OnlyOwnTracesLeft(self)) {
-            Tell("No installation of Quillarix was found.  Nothing was removed.",
+            Tell(silent, "No installation of Quillarix was found.  Nothing was removed.",
                  MB_OK | MB_ICONINFORMATION);
             return kNotInstalled;
         }
@@ -109,7 +109,7 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
         if (outcome.left.count == 0)
             RemoveOwnTraces(self, named ? folder : nullptr, startedFrom != nullptr, selfToGo,
                             &outcome);
-        return Report(outcome);
+        return Report(silent, outcome);
     }
     LogAction({"Installation found in ", folder});
     // Everything is deleted by name in the folder: it is held open from here
@@ -122,14 +122,14 @@ UninstallResult RunUninstall(const char *startedFrom, bool *startedFromToGo)
                           ? HoldFolder(usys, directory, &held, &error)
                           : FolderHold::kFailed;
     if (hold != FolderHold::kHeld) {
-        Tell(hold == FolderHold::kLink
+        Tell(silent, hold == FolderHold::kLink
                  ? "The folder of the installation is a link to another place (a junction or "
                    "symbolic link), or lies inside one.  Nothing was removed."
                  : "The folder of the installation cannot be opened.  Nothing was removed.",
              MB_OK | MB_ICONEXCLAMATION);
         return kFolderRefused;
     }
-    return RemoveInstallation(self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
+    return RemoveInstallation(silent, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
                               &outcome);
 }
 

@@ -2,7 +2,6 @@
 // stores, and Browse... with the shell's browser replaced by a scripted one.
 #include "winhelpers.h"
 
-#include "base/state.h"
 #include "payload/catalogue.h"
 #include "resources/resource.h"
 #include "ui/ui.h"
@@ -16,7 +15,7 @@ protected:
     HWND Create(int id, DLGPROC proc)
     {
         HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
-                                         proc, 0);
+                                         proc, reinterpret_cast<LPARAM>(&choice_));
         EXPECT_NE(nullptr, dialog);
         dialogs_.push_back(dialog);
         return dialog;
@@ -34,18 +33,19 @@ protected:
         WineTest::TearDown();
     }
     std::vector<HWND> dialogs_;
+    FolderChoice choice_{};  // what the location and folder dialogs work on
 };
 
 TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
 {
-    CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
-    g_setup.existingInstall = false;
+    CopyText(choice_.folder, kCbPath, "C:\\Program Files\\Quillarix");
+    choice_.canChange = true;
     HWND dialog = Create(IDD_LOCATION, LocationDialogProc);
     EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_CHANGE)));
     EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus());
 
-    g_setup.existingInstall = true;
+    choice_.canChange = false;
     HWND installed = Create(IDD_LOCATION, LocationDialogProc);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(installed, IDC_CHANGE)));
 }
@@ -89,7 +89,7 @@ TEST_F(Dialogs, ChangeOfScaleReloadsTheIconAndRepaintsTheBackdrop)
 
 TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCuttingIt)
 {
-    CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+    CopyText(choice_.folder, kCbPath, "C:\\Program Files\\Quillarix");
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
     EXPECT_EQ("C:\\Program Files\\Quillarix", Text(dialog, IDC_FOLDER_EDIT));
     EXPECT_EQ(259, SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_GETLIMITTEXT, 0, 0));
@@ -102,24 +102,24 @@ TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCutting
         g_boxes.clear();
         SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-        EXPECT_STREQ("C:\\Program Files\\Quillarix", g_setup.installFolder);
+        EXPECT_STREQ("C:\\Program Files\\Quillarix", choice_.folder);
         EXPECT_EQ("ERROR 27", BoxCaptions());
     }
     SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, (L"C:\\" + std::wstring(256, L'\u811a')).c_str());
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(3u + 768u, std::strlen(g_setup.installFolder));  // 259 characters, 771 bytes
+    EXPECT_EQ(3u + 768u, std::strlen(choice_.folder));  // 259 characters, 771 bytes
 }
 
 TEST_F(Dialogs, FolderDialogCancelKeepsTheInstallFolder)
 {
-    CopyText(g_setup.installFolder, kCbPath, "C:\\Keep");
+    CopyText(choice_.folder, kCbPath, "C:\\Keep");
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
     SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "C:\\Other");
     SendMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_STREQ("C:\\Keep", g_setup.installFolder);
+    EXPECT_STREQ("C:\\Keep", choice_.folder);
     SetDlgItemTextA(dialog, IDC_FOLDER_EDIT, "");
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
-    EXPECT_STREQ("", g_setup.installFolder);  // any text is taken; validation judges it
+    EXPECT_STREQ("", choice_.folder);  // any text is taken; validation judges it
 }
 
 // The scripted folder browser.
@@ -170,7 +170,7 @@ protected:
         sys.SHBrowseForFolderW = FakeBrowse;
         sys.SHGetPathFromIDListW = FakePathFromItems;
         sys.ILFree = FakeFree;
-        CopyText(g_setup.installFolder, kCbPath, "C:\\Start");
+        CopyText(choice_.folder, kCbPath, "C:\\Start");
         dialog_ = Create(IDD_FOLDER, FolderDialogProc);
         SetDlgItemTextA(dialog_, IDC_FOLDER_EDIT, "C:\\Typed");
     }
@@ -188,7 +188,7 @@ TEST_F(Browse, ChosenFolderIsJoinedWithTheProductName)
 {
     EXPECT_EQ("D:\\Apps\\Quillarix", BrowseTo("D:\\Apps"));
     EXPECT_EQ("D:\\Quillarix", BrowseTo("D:\\"));
-    EXPECT_STREQ("C:\\Start", g_setup.installFolder);  // only OK takes the text
+    EXPECT_STREQ("C:\\Start", choice_.folder);  // only OK takes the text
     EXPECT_EQ(2, script_.freed);
     EXPECT_EQ(dialog_, script_.seen.hwndOwner);
     EXPECT_EQ(nullptr, script_.seen.pidlRoot);
@@ -197,7 +197,7 @@ TEST_F(Browse, ChosenFolderIsJoinedWithTheProductName)
     EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), script_.seen.ulFlags);
     EXPECT_EQ(nullptr, script_.seen.lpfn);
     SendMessageA(dialog_, WM_COMMAND, IDOK, 0);
-    EXPECT_STREQ("D:\\Quillarix", g_setup.installFolder);
+    EXPECT_STREQ("D:\\Quillarix", choice_.folder);
 }
 
 TEST_F(Browse, CancelledOrPathlessOrOverlongChoiceLeavesTheText)
@@ -263,7 +263,7 @@ TEST_F(Dialogs, LicenceStaysEmptyWithoutTextOrMemory)
 
 TEST_F(Dialogs, ProgressDialogIsVisibleWithNothingToOperate)
 {
-    CopyText(g_setup.installFolder, kCbPath, "C:\\Anything");
+    CopyText(choice_.folder, kCbPath, "C:\\Anything");
     HWND progress = CreateProgressDialog(nullptr);
     ASSERT_NE(nullptr, progress);
     dialogs_.push_back(progress);

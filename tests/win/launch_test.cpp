@@ -3,8 +3,8 @@
 // and library given back.
 #include "winhelpers.h"
 
-#include "base/state.h"
-#include "ui/launch.h"
+#include "base/plan.h"
+#include "setup/launch.h"
 
 #include <exdisp.h>
 
@@ -91,8 +91,8 @@ protected:
     void SetUp() override
     {
         WineTest::SetUp();
-        CopyText(g_setup.installFolder, kCbPath, Scratch().c_str());
-        JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, "mark.bat");
+        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
+        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "mark.bat");
     }
 };
 
@@ -122,7 +122,7 @@ TEST_F(Launch, WhereTheShellDoesNotStartItNothingDoesAndEverythingIsGivenBack)
         g_boxes.clear();
         ResetEvent(s_answer);
         DWORD start = GetTickCount();
-        EXPECT_FALSE(LaunchApplication()) << stop;
+        EXPECT_FALSE(LaunchApplication(plan_)) << stop;
         EXPECT_EQ(1, s_asked) << stop;
         ASSERT_EQ("Quillarix", BoxCaptions()) << stop;
         EXPECT_EQ(kNotStartedText, g_boxes[0].text);
@@ -143,8 +143,8 @@ TEST_F(Launch, WhereTheShellDoesNotStartItNothingDoesAndEverythingIsGivenBack)
 TEST_F(Launch, TheDesktopsShellStartsItWhereOneAnswers)
 {
     std::string mark = Scratch("ran.txt");
-    ASSERT_TRUE(WriteFileBytes(g_setup.mainExePath, "echo ran> \"" + mark + "\"\r\n"));
-    ASSERT_TRUE(LaunchThroughShell(60000));
+    ASSERT_TRUE(WriteFileBytes(plan_.mainExePath, "echo ran> \"" + mark + "\"\r\n"));
+    ASSERT_TRUE(LaunchThroughShell(plan_, 60000));
     for (int i = 0; i < 3000 && !FileExists(mark); ++i)
         Sleep(10);
     EXPECT_TRUE(FileExists(mark));

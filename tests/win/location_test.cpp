@@ -6,7 +6,7 @@
 #include "base/widetext.h"
 #include "location/location.h"
 #include "registration/registry.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 #include <cstring>
 
@@ -21,11 +21,12 @@ struct Verdict {
 class Validation : public WineTest {
 protected:
     // Validates and takes the folder, as the setup does, and lets it go.
-    static bool Accept(char *folder, bool report)
+    bool Accept(char *folder, bool report)
     {
         HANDLE held = reinterpret_cast<HANDLE>(0xA5A5);
-        bool accepted = ValidateLocation(folder, report) &&
-                        TakeLocation(folder, g_setup.programFilesFolder, &held, report);
+        Telling how = report ? Telling::kLogAndBox : Telling::kNothing;
+        bool accepted = ValidateLocation(folder, how) &&
+                        TakeLocation(folder, plan_.programFilesFolder, &held, how);
         EXPECT_EQ(accepted, held != nullptr && held != reinterpret_cast<HANDLE>(0xA5A5));
         if (accepted)
             CloseHandle(held);
@@ -68,7 +69,7 @@ TEST_F(Validation, DriveFormIsRequired)
         EXPECT_EQ("ERROR 11", v.captions) << input;
     }
     char folder[] = "Quillarix";
-    ValidateLocation(folder, true);
+    ValidateLocation(folder, Telling::kLogAndBox);
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ("Invalid drive specification", g_boxes[0].text);
 }
@@ -90,7 +91,7 @@ TEST_F(Validation, TrailingBackslashesAreTrimmedInPlace)
     EXPECT_EQ(Scratch(), v.folder);
     // A drive root is kept as "C:" (which the directory calls get as "C:\\").
     char root[] = "C:\\";
-    EXPECT_TRUE(ValidateLocation(root, true)) << BoxCaptions();
+    EXPECT_TRUE(ValidateLocation(root, Telling::kLogAndBox)) << BoxCaptions();
     EXPECT_STREQ("C:", root);
 }
 
@@ -117,14 +118,14 @@ TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
     SetCurrentDirectoryA("C:\\");
     char folder[kCbPath];
     CopyText(folder, sizeof folder, (Scratch() + "\\level\\..\\New Folder. ").c_str());
-    ASSERT_TRUE(ValidateLocation(folder, true)) << BoxCaptions();
+    ASSERT_TRUE(ValidateLocation(folder, Telling::kLogAndBox)) << BoxCaptions();
     EXPECT_EQ(Scratch("New Folder"), folder);
     EXPECT_FALSE(FileExists(folder));
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_STREQ("C:\\", current);
     HANDLE held = nullptr;
-    ASSERT_TRUE(TakeLocation(folder, g_setup.programFilesFolder, &held, true)) << BoxCaptions();
+    ASSERT_TRUE(TakeLocation(folder, plan_.programFilesFolder, &held, Telling::kLogAndBox)) << BoxCaptions();
     EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(RemoveDirectoryA(folder));  // held without sharing deletion
     CloseHandle(held);
@@ -329,8 +330,8 @@ TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
         s_sddl = SddlOf(attributes);
         return CreateDirectoryA(path, nullptr);
     });
-    CopyText(g_setup.programFilesFolder, kCbPath, Scratch("Program Files").c_str());
-    CreateDirectoryA(g_setup.programFilesFolder, nullptr);
+    CopyText(plan_.programFilesFolder, kCbPath, Scratch("Program Files").c_str());
+    CreateDirectoryA(plan_.programFilesFolder, nullptr);
     struct Case {
         const char *folder, *sddl;
     } const cases[] = {
@@ -353,7 +354,7 @@ protected:
     {
         WineTest::SetUp();
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-        CopyText(g_setup.programFilesFolder, kCbPath, "C:\\Program Files");
+        CopyText(plan_.programFilesFolder, kCbPath, "C:\\Program Files");
     }
     void TearDown() override
     {
@@ -372,22 +373,22 @@ protected:
     {
         char proposed[kCbPath];
         std::memset(proposed, 0xA5, sizeof proposed);
-        *flag = ProposeLocation(proposed);
+        *flag = ProposeLocation(plan_, proposed);
         return proposed;
     }
 };
 
 TEST_F(Discovery, SystemFoldersOfTheFreshPrefix)
 {
-    FindWindowsFolder();
-    EXPECT_STREQ("C:\\windows", g_setup.windowsFolder);
-    FindTempFolder();
-    std::size_t cch = std::strlen(g_setup.tempFolder);
+    FindWindowsFolder(&plan_);
+    EXPECT_STREQ("C:\\windows", plan_.windowsFolder);
+    FindTempFolder(&plan_);
+    std::size_t cch = std::strlen(plan_.tempFolder);
     ASSERT_GT(cch, 3u);
-    EXPECT_EQ('\\', g_setup.tempFolder[cch - 1]);
-    g_setup.programFilesFolder[0] = '\0';
-    FindProgramFilesFolder();
-    EXPECT_EQ(kProgramFiles, g_setup.programFilesFolder);
+    EXPECT_EQ('\\', plan_.tempFolder[cch - 1]);
+    plan_.programFilesFolder[0] = '\0';
+    FindProgramFilesFolder(&plan_);
+    EXPECT_EQ(kProgramFiles, plan_.programFilesFolder);
     EXPECT_TRUE(g_boxes.empty());
 }
 
@@ -399,10 +400,10 @@ TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
     for (UINT result : {0u, UINT(kCbPath + 40)}) {
         s_result = result;
         g_boxes.clear();
-        FindWindowsFolder();
-        FindTempFolder();
-        EXPECT_STREQ("", g_setup.windowsFolder);
-        EXPECT_STREQ("", g_setup.tempFolder);
+        FindWindowsFolder(&plan_);
+        FindTempFolder(&plan_);
+        EXPECT_STREQ("", plan_.windowsFolder);
+        EXPECT_STREQ("", plan_.tempFolder);
         ASSERT_EQ("ERROR 2|ERROR 3", BoxCaptions());
         EXPECT_EQ("Unable to locate Windows directory", g_boxes[0].text);
         EXPECT_EQ("Unable to locate temp path.", g_boxes[1].text);
@@ -419,11 +420,11 @@ TEST_F(Discovery, ProgramFilesFallsBackToTheFirstFixedDrive)
     Fake(sys.GetDriveTypeA, [](LPCSTR root) -> UINT {
         return root[0] == 'D' || root[0] == 'E' ? DRIVE_FIXED : DRIVE_REMOVABLE;
     });
-    FindProgramFilesFolder();
-    EXPECT_STREQ("D:\\Program Files", g_setup.programFilesFolder);
+    FindProgramFilesFolder(&plan_);
+    EXPECT_STREQ("D:\\Program Files", plan_.programFilesFolder);
     Fake(sys.GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_CDROM; });
-    FindProgramFilesFolder();
-    EXPECT_STREQ("C:\\Program Files", g_setup.programFilesFolder);
+    FindProgramFilesFolder(&plan_);
+    EXPECT_STREQ("C:\\Program Files", plan_.programFilesFolder);
 }
 
 TEST_F(Discovery, ShortOrOverlongProgramFilesDirIsIgnored)
@@ -441,14 +442,14 @@ TEST_F(Discovery, ShortOrOverlongProgramFilesDirIsIgnored)
     Fake(sys.GetLogicalDrives, []() -> DWORD { return 1u << 5; });  // F only
     Fake(sys.GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_FIXED; });
     s_value = "E:";
-    FindProgramFilesFolder();
-    EXPECT_STREQ("F:\\Program Files", g_setup.programFilesFolder);
+    FindProgramFilesFolder(&plan_);
+    EXPECT_STREQ("F:\\Program Files", plan_.programFilesFolder);
     s_value = "E:\\Programs\\";
-    FindProgramFilesFolder();
-    EXPECT_STREQ("E:\\Programs", g_setup.programFilesFolder);
+    FindProgramFilesFolder(&plan_);
+    EXPECT_STREQ("E:\\Programs", plan_.programFilesFolder);
     s_value = "E:\\" + std::string(248, 'p');  // no room left for "\Quillarix"
-    FindProgramFilesFolder();
-    EXPECT_STREQ("F:\\Program Files", g_setup.programFilesFolder);
+    FindProgramFilesFolder(&plan_);
+    EXPECT_STREQ("F:\\Program Files", plan_.programFilesFolder);
 }
 
 TEST_F(Discovery, RecordedFolderWithTheApplicationIsAnExistingInstall)
@@ -479,7 +480,7 @@ TEST_F(Discovery, SilentRunTakesOnlyTheFolderAnAdministratorRecorded)
     RecordPath(Scratch("Users own"));
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
     bool flag = true;
-    g_setup.silent = true;
+    plan_.silent = true;
     EXPECT_EQ("C:\\Program Files\\Quillarix", Propose(&flag));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));  // not created
     std::string recorded = Scratch("Administrators");
@@ -489,7 +490,7 @@ TEST_F(Discovery, SilentRunTakesOnlyTheFolderAnAdministratorRecorded)
                    static_cast<DWORD>(recorded.size() + 1));
     RegCloseKey(key);
     EXPECT_EQ(recorded, Propose(&flag));
-    g_setup.silent = false;
+    plan_.silent = false;
     EXPECT_EQ(Scratch("Users own"), Propose(&flag));
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
 }

@@ -4,7 +4,7 @@
 
 #include "payload/mainexe.h"
 #include "base/pathtext.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ protected:
     void SetUp() override
     {
         WineTest::SetUp();
-        CopyText(g_setup.installFolder, kCbPath, Scratch().c_str());
-        JoinPath(g_setup.mainExePath, kCbPath, g_setup.installFolder, "Quillarix.exe");
+        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
+        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "Quillarix.exe");
         newExe_ = ReadFileBytes(PayloadSource("Quillarix.exe"));
         ASSERT_FALSE(newExe_.empty());
     }
@@ -25,9 +25,9 @@ protected:
     {
         old_ = ResourceBytes(id);
         ASSERT_FALSE(old_.empty());
-        ASSERT_TRUE(WriteFileBytes(g_setup.mainExePath, old_));
+        ASSERT_TRUE(WriteFileBytes(plan_.mainExePath, old_));
     }
-    std::string Installed() { return ReadFileBytes(g_setup.mainExePath); }
+    std::string Installed() { return ReadFileBytes(plan_.mainExePath); }
 
     std::string newExe_, old_;
 };
@@ -42,7 +42,7 @@ TEST_F(MainExe, VersionsAreReadFromTheFixedRecord)
     for (const Case &c : cases) {
         InstallOld(c.id);
         std::uint32_t major = 99, low = 99;
-        ReadInstalledVersion(g_setup.mainExePath, &major, &low);
+        ReadInstalledVersion(plan_.mainExePath, &major, &low);
         EXPECT_EQ(c.major, major) << c.id;
         EXPECT_EQ(c.low, low) << c.id;
     }
@@ -67,7 +67,7 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
     for (const Case &c : cases) {
         g_boxes.clear();
         InstallOld(c.id);
-        EXPECT_EQ(c.outcome, ReplaceMainExecutable()) << c.id;
+        EXPECT_EQ(c.outcome, ReplaceMainExecutable(plan_)) << c.id;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.id;
         for (const RecordedBox &box : g_boxes)
             EXPECT_EQ(kUnidentified, box.text);
@@ -82,7 +82,7 @@ TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
     static int s_asked;
     s_asked = 0;
     Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; });
-    EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable());
+    EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable(plan_));
     EXPECT_EQ(0, s_asked);
     EXPECT_TRUE(Installed() == newExe_);
     EXPECT_TRUE(g_boxes.empty());
@@ -91,10 +91,10 @@ TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
 TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
 {
     InstallOld(kV1000);
-    HANDLE held = CreateFileA(g_setup.mainExePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HANDLE held = CreateFileA(plan_.mainExePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(MainExeOutcome::kRunning, ReplaceMainExecutable());
+    EXPECT_EQ(MainExeOutcome::kRunning, ReplaceMainExecutable(plan_));
     CloseHandle(held);
     EXPECT_TRUE(Installed() == old_);
     EXPECT_FALSE(FileExists(Scratch("image.tmp")));
@@ -104,8 +104,8 @@ TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
 TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
 {
     InstallOld(kV1000);
-    ASSERT_TRUE(SetFileAttributesA(g_setup.mainExePath, FILE_ATTRIBUTE_READONLY));
-    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable());
+    ASSERT_TRUE(SetFileAttributesA(plan_.mainExePath, FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 37", BoxCaptions());
     EXPECT_FALSE(g_boxes[0].text.empty());
     EXPECT_TRUE(Installed() == old_);
@@ -119,7 +119,7 @@ TEST_F(MainExe, FailedExpansionReportsTheSystemError)
         return HFILE_ERROR;
     });
     InstallOld(kV1000);
-    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable());
+    EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 34", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_DISK_FULL), g_boxes[0].text);
     EXPECT_TRUE(Installed() == old_);  // the old copy stays until the new one is complete
@@ -132,7 +132,7 @@ TEST_F(MainExe, VersionBlockIsReleased)
     Fake(sys.malloc, [](size_t cb) -> void * { ++s_taken; return malloc(cb); });
     Fake(sys.free, [](void *p) { ++s_released; free(p); });
     InstallOld(kV1001);
-    ReplaceMainExecutable();
+    ReplaceMainExecutable(plan_);
     EXPECT_EQ(1, s_taken);
     EXPECT_EQ(1, s_released);
 }

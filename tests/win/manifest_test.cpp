@@ -15,7 +15,8 @@ protected:
     {
         const ManifestRow *failed = nullptr;
         DWORD error = 0;
-        ASSERT_TRUE(InstallManifest(Scratch().c_str(), &failed, &error))
+        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
+        ASSERT_TRUE(InstallManifest(plan_, &failed, &error))
             << (failed ? failed->fileName : "") << " error " << error;
     }
 };
@@ -74,7 +75,8 @@ TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
         sys.MoveFileExA = MoveFailingOnFullDisk;
         const ManifestRow *failed = nullptr;
         DWORD error = 0;
-        EXPECT_FALSE(InstallManifest(Scratch().c_str(), &failed, &error));
+        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
+        EXPECT_FALSE(InstallManifest(plan_, &failed, &error));
         ASSERT_EQ(&kManifest[failing], failed);
         EXPECT_EQ(DWORD(ERROR_DISK_FULL), error);
         for (int row = 0; row < 29; ++row) {

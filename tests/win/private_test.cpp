@@ -5,7 +5,7 @@
 
 #include "base/logfile.h"
 #include "base/runlock.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
 

@@ -3,16 +3,18 @@
 // main executable outcomes and the launch.
 #include "winhelpers.h"
 
+#include "ui/ui.h"
+
 #include "registration/registration.h"
 #include "payload/manifest.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
-#include "ui/launch.h"
+#include "setup/launch.h"
 #include "base/exitcodes.h"
 #include "base/product.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 #include <cstring>
 #include <functional>
@@ -52,9 +54,9 @@ protected:
     {
         WineTest::SetUp();
         ForgetInstallation();
-        CopyText(g_setup.windowsFolder, kCbPath, "C:\\windows");
-        CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
-        CopyText(g_setup.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
+        CopyText(plan_.windowsFolder, kCbPath, "C:\\windows");
+        CopyText(plan_.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+        CopyText(plan_.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
     }
     void TearDown() override
     {
@@ -66,9 +68,9 @@ protected:
 
 TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 {
-    ASSERT_TRUE(RecordApplicationPaths());
-    ASSERT_TRUE(RecordInstallFolder());
-    ASSERT_TRUE(RecordUninstallEntry(1457, &complete));
+    ASSERT_TRUE(RecordApplicationPaths(plan_));
+    ASSERT_TRUE(RecordInstallFolder(plan_));
+    ASSERT_TRUE(RecordUninstallEntry(plan_, 1457, &complete));
     EXPECT_TRUE(complete);
     DWORD type = 0;
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix\\Quillarix.exe"),
@@ -106,8 +108,8 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
 
 TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 {
-    g_setup.windowsFolder[0] = '\0';
-    ASSERT_TRUE(RecordUninstallEntry(1457, &complete));
+    plan_.windowsFolder[0] = '\0';
+    ASSERT_TRUE(RecordUninstallEntry(plan_, 1457, &complete));
     EXPECT_EQ(Z("qlxuins1.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
 }
 
@@ -124,7 +126,7 @@ TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
                 return ERROR_ACCESS_DENIED;
             return RegSetValueExA(key, name, reserved, type, data, cb);
         });
-        EXPECT_EQ(recorded, RecordUninstallEntry(1457, &complete)) << failing;
+        EXPECT_EQ(recorded, RecordUninstallEntry(plan_, 1457, &complete)) << failing;
         EXPECT_FALSE(complete) << failing;
         EXPECT_EQ(Z("C:\\windows\\qlxuins1.exe"),
                   RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString"));
@@ -140,9 +142,9 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
-    EXPECT_FALSE(RecordApplicationPaths());
-    EXPECT_TRUE(RecordInstallFolder());  // the user's record is a step of its own
-    EXPECT_FALSE(RecordUninstallEntry(1457, &complete));
+    EXPECT_FALSE(RecordApplicationPaths(plan_));
+    EXPECT_TRUE(RecordInstallFolder(plan_));  // the user's record is a step of its own
+    EXPECT_FALSE(RecordUninstallEntry(plan_, 1457, &complete));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(g_boxes.empty());
@@ -151,10 +153,10 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
 // The whole sequence with Install and Accept pressed by fakes.
 std::string s_folder;
 
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
 {
     if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION)
-        CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
+        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, s_folder.c_str());
     return IDOK;
 }
 
@@ -170,7 +172,7 @@ protected:
                                   DWORD, LPDWORD) -> HANDLE { return nullptr; });
         Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
-    void Run(int expected = exitcode::kDone) { EXPECT_EQ(expected, RunSetup(GetModuleHandleA(nullptr))); }
+    void Run(int expected = exitcode::kDone) { EXPECT_EQ(expected, RunSetup("", &plan_)); }
 };
 
 TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
@@ -282,10 +284,10 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     // Too little room from the start: refused when Install is pressed.
     static int s_locationRuns;
     s_locationRuns = 0;
-    Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM) -> INT_PTR {
+    Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param) -> INT_PTR {
         if (reinterpret_cast<ULONG_PTR>(name) != IDD_LOCATION)
             return IDOK;
-        CopyText(g_setup.installFolder, kCbPath, s_folder.c_str());
+        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, s_folder.c_str());
         return ++s_locationRuns == 1 ? IDOK : IDCANCEL;
     });
     Fake(sys.GetDiskFreeSpaceExA, [](LPCSTR, PULARGE_INTEGER free, PULARGE_INTEGER total,
@@ -405,7 +407,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr)
                               : nullptr;
-        EXPECT_EQ(c.code, RunSetup(GetModuleHandleA(nullptr), c.line)) << c.line;
+        EXPECT_EQ(c.code, RunSetup(c.line, &plan_)) << c.line;
         if (other)
             CloseHandle(other);
         EXPECT_EQ(c.boxes, BoxCaptions()) << c.line;
@@ -413,7 +415,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
     }
     // A command line too long for the program's text is not understood.
     g_boxes.clear();
-    EXPECT_EQ(exitcode::kBadCommandLine, RunSetup(GetModuleHandleA(nullptr), nullptr));
+    EXPECT_EQ(exitcode::kBadCommandLine, RunSetup(nullptr, &plan_));
     EXPECT_EQ("Quillarix", BoxCaptions());
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);

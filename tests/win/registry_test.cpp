@@ -2,7 +2,7 @@
 #include "winhelpers.h"
 
 #include "base/product.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
 
@@ -76,9 +76,9 @@ TEST_F(Registry, CreateOrOpenPassesTheDocumentedParameters)
 
 TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
 {
-    CopyText(g_setup.installFolder, kCbPath, "C:\\Apps\\Quillarix123");  // 20 characters
-    ASSERT_TRUE(RecordSetupPath());
-    ASSERT_TRUE(RecordInstallFolder());
+    CopyText(plan_.installFolder, kCbPath, "C:\\Apps\\Quillarix123");  // 20 characters
+    ASSERT_TRUE(RecordSetupPath(plan_));
+    ASSERT_TRUE(RecordInstallFolder(plan_));
     DWORD type = 0;
     std::string path = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path", &type);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
@@ -97,8 +97,8 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
 {
     Fake(sys.RegCreateKeyExA, [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                              PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
-    EXPECT_FALSE(RecordSetupPath());
-    EXPECT_FALSE(RecordInstallFolder());
+    EXPECT_FALSE(RecordSetupPath(plan_));
+    EXPECT_FALSE(RecordInstallFolder(plan_));
     ASSERT_EQ("ERROR 22|ERROR 10", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[1].text);
@@ -115,13 +115,13 @@ TEST_F(Registry, ModulePathIsRecordedWholeOrNotAtAll)
         return static_cast<DWORD>(s_module.size() < cch ? s_module.size() : cch);
     });
     s_module = L"C:\\Downloads\\" + std::wstring(100, L'\u811a') + L"\\QuillarixSetup.exe";
-    EXPECT_TRUE(RecordSetupPath());
+    EXPECT_TRUE(RecordSetupPath(plan_));
     DWORD type;
     std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
     EXPECT_EQ(13u + 300u + 19u + 1u, installed.size());  // UTF-8: three bytes a character
     s_module = std::wstring(kCchLongPath, L'x');  // filled to the last unit, as on truncation
     DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-    EXPECT_TRUE(RecordSetupPath());
+    EXPECT_TRUE(RecordSetupPath(plan_));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
     EXPECT_TRUE(g_boxes.empty());
 }

@@ -10,7 +10,7 @@ class Reporting : public WineTest {};
 
 TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 {
-    ReportError("Unable to proceed with installation", "1A");
+    ReportError(false, "Unable to proceed with installation", "1A");
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ(nullptr, g_boxes[0].owner);
     EXPECT_EQ("ERROR 1A", g_boxes[0].caption);
@@ -23,7 +23,7 @@ TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
     static int s_freed;
     s_freed = 0;
     Fake(sys.LocalFree, [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); });
-    ReportSystemError(ERROR_ACCESS_DENIED, "22");
+    ReportSystemError(false, ERROR_ACCESS_DENIED, "22");
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ("ERROR 22", g_boxes[0].caption);
     EXPECT_FALSE(SystemText(ERROR_ACCESS_DENIED).empty());
@@ -39,7 +39,7 @@ TEST_F(Reporting, SystemNumberZeroShowsNothing)
         ++s_asked;
         return 0;
     });
-    ReportSystemError(0, "34");
+    ReportSystemError(false, 0, "34");
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(0, s_asked);
 }
@@ -50,11 +50,11 @@ TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;
     });
-    ReportSystemError(1234, "37");
+    ReportSystemError(false, 1234, "37");
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ("ERROR 37", g_boxes[0].caption);
     EXPECT_EQ("System error 1234.", g_boxes[0].text);
-    ReportSystemError(4294967295u, "1");
+    ReportSystemError(false, 4294967295u, "1");
     EXPECT_EQ("System error 4294967295.", g_boxes[1].text);
 }
 

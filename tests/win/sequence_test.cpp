@@ -6,17 +6,19 @@
 #include "location/location.h"
 #include "resources/resource.h"
 #include "setup/sequence.h"
+#include "ui/ui.h"
 #include "base/exitcodes.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 #include <functional>
 
 namespace {
 
 
-// What each modal dialog does when the sequence runs it.
+// What each modal dialog does when the sequence runs it; the location
+// dialog is given the choice it shows and may change.
 struct DialogScript {
-    std::function<INT_PTR()> location;
+    std::function<INT_PTR(FolderChoice *)> location;
     std::function<INT_PTR()> licence;
     int locationRuns = 0;
     int licenceRuns = 0;
@@ -24,12 +26,14 @@ struct DialogScript {
 };
 DialogScript *s_script;
 
-INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
 {
     switch (reinterpret_cast<ULONG_PTR>(name)) {
     case IDD_LOCATION:
         ++s_script->locationRuns;
-        return s_script->location ? s_script->location() : IDCANCEL;
+        return s_script->location
+                   ? s_script->location(reinterpret_cast<FolderChoice *>(param))
+                   : IDCANCEL;
     case IDD_LICENSE:
         ++s_script->licenceRuns;
         return s_script->licence ? s_script->licence() : IDCANCEL;
@@ -59,10 +63,10 @@ protected:
     }
 
     // Chooses folder in the location dialog and presses result.
-    std::function<INT_PTR()> Choose(const std::string &folder, INT_PTR result)
+    std::function<INT_PTR(FolderChoice *)> Choose(const std::string &folder, INT_PTR result)
     {
-        return [folder, result] {
-            CopyText(g_setup.installFolder, kCbPath, folder.c_str());
+        return [folder, result](FolderChoice *choice) {
+            CopyText(choice->folder, kCbPath, folder.c_str());
             return result;
         };
     }
@@ -74,7 +78,7 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
 {
     Fake(sys.RegCreateKeyExA, [](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES,
                              PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
-    EXPECT_EQ(exitcode::kFailed, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
     EXPECT_EQ("Unable to proceed with installation", g_boxes[1].text);
@@ -83,8 +87,8 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
 
 TEST_F(Sequence, LocationDialogThatCannotBeCreatedEnds)
 {
-    script_.location = [] { return INT_PTR(-1); };
-    EXPECT_EQ(exitcode::kFailed, RunSetup(GetModuleHandleA(nullptr)));
+    script_.location = [](FolderChoice *) { return INT_PTR(-1); };
+    EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 43", BoxCaptions());
     EXPECT_EQ("Unable to initialize", g_boxes[0].text);
     EXPECT_EQ(1, script_.locationRuns);
@@ -95,7 +99,7 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
 {
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDCANCEL);
-    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
     EXPECT_TRUE(g_boxes.empty());
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
@@ -106,8 +110,8 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
 
 TEST_F(Sequence, StartUpCreatesTheSettingsKeyWithoutValues)
 {
-    script_.location = [] { return INT_PTR(IDCANCEL); };
-    RunSetup(GetModuleHandleA(nullptr));
+    script_.location = [](FolderChoice *) { return INT_PTR(IDCANCEL); };
+    RunSetup("", &plan_);
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key));
     DWORD values = 99;
@@ -122,7 +126,7 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDOK);
     script_.licence = [] { return INT_PTR(IDCANCEL); };
-    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
     EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
     EXPECT_EQ(1, script_.licenceRuns);
     // Validation created the folder; no payload file was written into it.
@@ -135,15 +139,15 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
 TEST_F(Sequence, RefusedThenCancelledIsCancelled)
 {
     int passes = 0;
-    script_.location = [&passes]() -> INT_PTR {
+    script_.location = [&passes](FolderChoice *choice) -> INT_PTR {
         // First pass: a refused folder; second pass: cancel.
         if (passes++ == 0) {
-            CopyText(g_setup.installFolder, kCbPath, "not a folder");
+            CopyText(choice->folder, kCbPath, "not a folder");
             return IDOK;
         }
         return IDCANCEL;
     };
-    EXPECT_EQ(exitcode::kCancelled, RunSetup(GetModuleHandleA(nullptr)));
+    EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
     EXPECT_EQ("ERROR 11", BoxCaptions());
     EXPECT_EQ(2, script_.locationRuns);
 }
@@ -155,15 +159,15 @@ namespace {
 TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
 {
     std::vector<std::string> shown;
-    script_.location = [&shown]() -> INT_PTR {
-        shown.push_back(g_setup.installFolder);
+    script_.location = [&shown](FolderChoice *choice) -> INT_PTR {
+        shown.push_back(choice->folder);
         if (shown.size() == 1) {
-            CopyText(g_setup.installFolder, kCbPath, "Quillarix");  // no drive: refused
+            CopyText(choice->folder, kCbPath, "Quillarix");  // no drive: refused
             return IDOK;
         }
         return IDCANCEL;
     };
-    RunSetup(GetModuleHandleA(nullptr));
+    RunSetup("", &plan_);
     ASSERT_EQ(2u, shown.size());
     EXPECT_EQ(kProgramFiles + "\\Quillarix", shown[0]);
     EXPECT_EQ(shown[0], shown[1]);
@@ -172,7 +176,7 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     std::string message = g_boxes[0].text;
     g_boxes.clear();
     char refused[] = "Quillarix";
-    ValidateLocation(refused, true);
+    ValidateLocation(refused, Telling::kLogAndBox);
     ASSERT_EQ(1u, g_boxes.size());
     EXPECT_EQ(g_boxes[0].text, message);
 }
@@ -180,10 +184,10 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)
 {
     Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return 0; });
-    script_.location = [] { return INT_PTR(IDCANCEL); };
-    RunSetup(GetModuleHandleA(nullptr));
+    script_.location = [](FolderChoice *) { return INT_PTR(IDCANCEL); };
+    RunSetup("", &plan_);
     EXPECT_EQ("ERROR 3", BoxCaptions());
-    EXPECT_STREQ("C:\\", g_setup.tempFolder);
+    EXPECT_STREQ("C:\\", plan_.tempFolder);
 }
 
 }  // namespace

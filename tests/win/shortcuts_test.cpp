@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "registration/registration.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 #include <objbase.h>
 #include <cstring>
@@ -55,8 +55,8 @@ protected:
     {
         WineTest::SetUp();
         RemoveLinks();
-        CopyText(g_setup.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
-        CopyText(g_setup.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
+        CopyText(plan_.installFolder, kCbPath, "C:\\Program Files\\Quillarix");
+        CopyText(plan_.mainExePath, kCbPath, "C:\\Program Files\\Quillarix\\Quillarix.exe");
     }
     void TearDown() override
     {
@@ -74,7 +74,7 @@ protected:
 
 TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
 {
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_TRUE(g_boxes.empty());
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY}) {
         Link link = ReadLink(ShortcutPath(csidl));
@@ -157,7 +157,7 @@ TEST_F(Shortcuts, NoOle32MeansNoShortcutAndNoMessage)
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     });
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
     EXPECT_TRUE(g_boxes.empty());
@@ -171,7 +171,7 @@ TEST_F(Shortcuts, MissingEntryPointReleasesTheLibrary)
         return std::strcmp(name, "CoCreateInstance") == 0 ? nullptr : GetProcAddress(m, name);
     });
     Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); });
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_EQ(1, s_frees);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
@@ -180,7 +180,7 @@ TEST_F(Shortcuts, MissingEntryPointReleasesTheLibrary)
 TEST_F(Shortcuts, ComAlreadyInitialisedOnTheThreadMakesNone)
 {
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
-    CreateShortcuts();  // its CoInitialize gives S_FALSE
+    CreateShortcuts(plan_);  // its CoInitialize gives S_FALSE
     CoUninitialize();
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
@@ -195,12 +195,12 @@ TEST_F(Shortcuts, EachFolderIsTriedOnItsOwn)
         return SHGetSpecialFolderLocation(w, csidl, items);
     });
     s_missing = CSIDL_STARTMENU;
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_TRUE(DesktopLink());
     RemoveLinks();
     s_missing = CSIDL_DESKTOPDIRECTORY;
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_TRUE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
 }
@@ -215,7 +215,7 @@ TEST_F(Shortcuts, FolderTooLongForTheLinkNameIsSkipped)
             lstrcpynW(path, (L"C:\\" + std::wstring(243, L's')).c_str(), MAX_PATH);
         return TRUE;
     });
-    CreateShortcuts();
+    CreateShortcuts(plan_);
     EXPECT_TRUE(DesktopLink());
     EXPECT_FALSE(FileExists("C:\\" + std::string(243, 's')));
 }

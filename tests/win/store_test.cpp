@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "payload/store.h"
-#include "base/state.h"
+#include "base/plan.h"
 
 namespace {
 
@@ -17,14 +17,14 @@ const WORD kInputs[] = {kText, kBinary, kOne, kSeventeen, kBlanks, kLong, kRuns}
 
 class PayloadStore : public WineTest {
 protected:
-    std::string Staging() const { return std::string(g_setup.workFolder) + "\\data.tmp"; }
+    std::string Staging() const { return std::string(plan_.workFolder) + "\\data.tmp"; }
 };
 
 TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
 {
     for (WORD id : kInputs) {
         std::string name = "expanded" + std::to_string(id);
-        ASSERT_TRUE(ExpandPayload(id + 1, Scratch().c_str(), name.c_str())) << id;
+        ASSERT_TRUE(ExpandPayload(id + 1, plan_.workFolder, Scratch().c_str(), name.c_str())) << id;
         std::string expected = ResourceBytes(id);
         ASSERT_FALSE(expected.empty());
         EXPECT_EQ(expected, ReadFileBytes(Scratch(name))) << "resource " << id + 1;
@@ -34,7 +34,7 @@ TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
 
 TEST_F(PayloadStore, EmptyInputExpandsToAnEmptyFile)
 {
-    ASSERT_TRUE(ExpandPayload(kEmpty + 1, Scratch().c_str(), "empty.txt"));
+    ASSERT_TRUE(ExpandPayload(kEmpty + 1, plan_.workFolder, Scratch().c_str(), "empty.txt"));
     EXPECT_TRUE(FileExists(Scratch("empty.txt")));
     EXPECT_EQ("", ReadFileBytes(Scratch("empty.txt")));
 }
@@ -72,9 +72,9 @@ TEST_F(PayloadStore, WriteRawWritesTheStoredBytesAndTheReadOnlyFlag)
 
 TEST_F(PayloadStore, PlainDataGivenToExpandIsCopiedUnchanged)
 {
-    ASSERT_TRUE(ExpandPayload(kText, Scratch().c_str(), "copied.txt"));
+    ASSERT_TRUE(ExpandPayload(kText, plan_.workFolder, Scratch().c_str(), "copied.txt"));
     EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("copied.txt")));
-    ASSERT_TRUE(ExpandPayload(kOne, Scratch().c_str(), "one.txt"));
+    ASSERT_TRUE(ExpandPayload(kOne, plan_.workFolder, Scratch().c_str(), "one.txt"));
     EXPECT_EQ("Q", ReadFileBytes(Scratch("one.txt")));
 }
 
@@ -86,7 +86,7 @@ TEST_F(PayloadStore, MissingOrEmptyResourceCreatesNothing)
     EXPECT_EQ(nullptr, bytes.data);
     for (WORD id : {kMissing, kEmpty}) {
         EXPECT_FALSE(WriteRaw(id, Scratch().c_str(), "raw.bin", false));
-        EXPECT_FALSE(ExpandPayload(id, Scratch().c_str(), "expanded.bin"));
+        EXPECT_FALSE(ExpandPayload(id, plan_.workFolder, Scratch().c_str(), "expanded.bin"));
         EXPECT_FALSE(FileExists(Scratch("raw.bin")));
         EXPECT_FALSE(FileExists(Scratch("expanded.bin")));
     }
@@ -98,7 +98,7 @@ TEST_F(PayloadStore, ReadOnlyTargetIsLeftAsItWas)
     ASSERT_TRUE(WriteFileBytes(target, "first installation"));
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(WriteRaw(kText, Scratch().c_str(), "style.stp", true));
-    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "style.stp"));
+    EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "style.stp"));
     EXPECT_EQ("first installation", ReadFileBytes(target));
     EXPECT_FALSE(FileExists(Staging()));
 }
@@ -106,7 +106,7 @@ TEST_F(PayloadStore, ReadOnlyTargetIsLeftAsItWas)
 TEST_F(PayloadStore, ExpandIntoMissingFolderFailsAndRemovesStaging)
 {
     DWORD error = 0;
-    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch("no\\such").c_str(), "x.txt", &error));
+    EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch("no\\such").c_str(), "x.txt", &error));
     EXPECT_NE(0u, error);
     EXPECT_FALSE(FileExists(Staging()));
     EXPECT_FALSE(FileExists(Scratch("no")));
@@ -123,7 +123,7 @@ TEST_F(PayloadStore, ExpandWorksIntoA227CharacterFolder)
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || folder.size() > 227) << folder;
     }
     ASSERT_EQ(227u, folder.size());
-    ASSERT_TRUE(ExpandPayload(kLong + 1, folder.c_str(), "Quillarix.exe"));
+    ASSERT_TRUE(ExpandPayload(kLong + 1, plan_.workFolder, folder.c_str(), "Quillarix.exe"));
     EXPECT_EQ(ResourceBytes(kLong), ReadFileBytes(folder + "\\Quillarix.exe"));
     ASSERT_TRUE(WriteRaw(kText, folder.c_str(), "license.txt", false));
     EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(folder + "\\license.txt"));
@@ -136,14 +136,14 @@ TEST_F(PayloadStore, PathBeyondTheLimitFailsWithoutWriting)
     DWORD error = 0;
     EXPECT_FALSE(WriteRaw(kText, folder.c_str(), "long-name.txt", false, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE), error);
-    EXPECT_FALSE(ExpandPayload(kText + 1, folder.c_str(), "long-name.txt", &error));
+    EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, folder.c_str(), "long-name.txt", &error));
     EXPECT_FALSE(FileExists(Staging()));
 }
 
 TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
 {
-    CopyText(g_setup.workFolder, kCbPath, Scratch("missing-folder").c_str());
-    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "never.txt"));
+    CopyText(plan_.workFolder, kCbPath, Scratch("missing-folder").c_str());
+    EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "never.txt"));
     EXPECT_FALSE(FileExists(Scratch("never.txt")));
 }
 
@@ -160,7 +160,7 @@ TEST_F(PayloadStore, StagingIsANewFileOfThePrivateFolderNeverReopened)
                            (flags & FILE_FLAG_DELETE_ON_CLOSE ? " deleted on close" : ""));
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
-    ASSERT_TRUE(ExpandPayload(kText + 1, Scratch().c_str(), "staged.txt"));
+    ASSERT_TRUE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "staged.txt"));
     EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, s_opened);
     EXPECT_FALSE(FileExists(Staging()));
     EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("staged.txt")));
@@ -172,7 +172,7 @@ TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
     s_closed = 0;
     Fake(sys.LZCopy, [](INT, INT) -> LONG { return LZERROR_READ; });
     Fake(sys.LZClose, [](INT h) { ++s_closed; LZClose(h); });
-    EXPECT_FALSE(ExpandPayload(kText + 1, Scratch().c_str(), "failed.txt"));
+    EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "failed.txt"));
     EXPECT_EQ(2, s_closed);
     EXPECT_FALSE(FileExists(Staging()));
 }

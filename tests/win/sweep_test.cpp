@@ -6,11 +6,12 @@
 // the design gives where it gives one.
 #include "sweep.h"
 
-#include "base/state.h"
+#include "base/plan.h"
 #include "resources/resource.h"
 #include "payload/manifest.h"
 #include "setup/sequence.h"
-#include "ui/launch.h"
+#include "setup/launch.h"
+#include "ui/ui.h"
 #include "base/exitcodes.h"
 
 #include <objbase.h>
@@ -49,12 +50,12 @@ void InstallWrappers()
 std::string g_installFolder;
 int g_locationRuns;
 
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM)
+INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
 {
     if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION) {
         if (++g_locationRuns > 1)
             return IDCANCEL;  // a refused folder: do not loop for ever
-        CopyText(g_setup.installFolder, kCbPath, g_installFolder.c_str());
+        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, g_installFolder.c_str());
     }
     return IDOK;
 }
@@ -75,7 +76,7 @@ protected:
         g_installFolder = Scratch("Quillarix");
         startMenuLink_ = ShortcutPath(CSIDL_STARTMENU);
         desktopLink_ = ShortcutPath(CSIDL_DESKTOPDIRECTORY);
-        temp_ = std::string(g_setup.tempFolder);
+        temp_ = std::string(plan_.tempFolder);
         temp_.pop_back();
     }
     void TearDown() override
@@ -158,11 +159,11 @@ protected:
         if (!backdrop)
             Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
         InstallWrappers();
-        int code = RunSetup(GetModuleHandleA(nullptr));
+        int code = RunSetup("", &plan_);
         RestoreSysCalls();
         sys.MessageBoxW = WineTestBox();
-        if (g_setup.backdrop)
-            DestroyWindow(g_setup.backdrop);
+        if (plan_.backdrop)
+            DestroyWindow(plan_.backdrop);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         }

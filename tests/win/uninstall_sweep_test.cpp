@@ -176,7 +176,7 @@ protected:
         usys.GetProcAddress = CountingGetProcAddress;
         if (faults)
             InstallWrappers();
-        UninstallResult result = RunUninstall();
+        UninstallResult result = RunUninstall(false);
         RestoreUninstallCalls();
         return result;
     }

@@ -3,7 +3,7 @@
 
 #include <sddl.h>
 
-#include "base/state.h"
+#include "base/plan.h"
 #include "payload/manifest.h"
 
 #include <algorithm>
@@ -42,16 +42,16 @@ void WineTest::SetUp()
     RestoreSysCalls();
     g_boxes.clear();
     sys.MessageBoxW = RecordMessageBox;
-    ResetSetupState(GetModuleHandleA(nullptr));
-    DWORD cch = GetTempPathA(sizeof g_setup.tempFolder, g_setup.tempFolder);
+    plan_ = InstallPlan{};
+    DWORD cch = GetTempPathA(sizeof plan_.tempFolder, plan_.tempFolder);
     ASSERT_GT(cch, 0u);
-    ASSERT_LT(cch, sizeof g_setup.tempFolder);
+    ASSERT_LT(cch, sizeof plan_.tempFolder);
     CreateDirectoryA("C:\\qlxtests", nullptr);
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     scratch_ = std::string("C:\\qlxtests\\") + info->test_suite_name() + "." + info->name();
     RemoveTree(scratch_);
     ASSERT_TRUE(CreateDirectoryA(scratch_.c_str(), nullptr)) << scratch_;
-    CopyText(g_setup.workFolder, kCbPath, scratch_.c_str());  // the run's private folder
+    CopyText(plan_.workFolder, kCbPath, scratch_.c_str());  // the run's private folder
 }
 
 void WineTest::TearDown()

@@ -1,6 +1,7 @@
 // Helpers for the Windows tests: a fixture with a scratch folder and a clean
 // call table, recorded message boxes, and small file helpers.
 #pragma once
+#include "base/plan.h"
 #include "base/product.h"
 #include "base/syscalls.h"
 
@@ -44,9 +45,10 @@ extern std::vector<RecordedBox> g_boxes;
 // "ERROR 12|ERROR 1A|..." for compact expectations.
 std::string BoxCaptions();
 
-// Every test starts with the real call table but recorded message boxes, a
-// setup state pointing at this module, the real temp folder, and an empty
-// scratch folder C:\qlxtests\<test name>; all are undone afterwards.
+// Every test starts with the real call table but recorded message boxes, an
+// empty scratch folder C:\qlxtests\<test name>, and an installation plan
+// with the real temp folder and the scratch folder as the run's private
+// folder; all are undone afterwards.
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -54,6 +56,7 @@ protected:
     std::string Scratch(const std::string &name = "") const;
 
     std::string scratch_;
+    InstallPlan plan_{};
 };
 
 std::string Utf8(const WCHAR *wide);                 // "" for null

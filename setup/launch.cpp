@@ -10,12 +10,12 @@
 // can be started from the Start menu. The shell is asked on a thread of
 // its own, bounded in time, so that a shell that hangs never holds the
 // setup.
-#include "ui/launch.h"
+#include "setup/launch.h"
 
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/state.h"
+#include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
 #include "registration/ole32.h"
@@ -175,12 +175,12 @@ DWORD WINAPI AskShell(LPVOID)
 
 }  // namespace
 
-bool LaunchThroughShell(DWORD waitMs)
+bool LaunchThroughShell(const InstallPlan &plan, DWORD waitMs)
 {
     s_launch.claim = kUnclaimed;
     s_launch.result = E_FAIL;
-    if (!CopyText(s_launch.file, sizeof s_launch.file, g_setup.mainExePath) ||
-        !DirectoryPath(s_launch.directory, sizeof s_launch.directory, g_setup.installFolder))
+    if (!CopyText(s_launch.file, sizeof s_launch.file, plan.mainExePath) ||
+        !DirectoryPath(s_launch.directory, sizeof s_launch.directory, plan.installFolder))
         return false;
     HANDLE worker = sys.CreateThread(nullptr, 0, AskShell, nullptr, 0, nullptr);
     if (!worker)
@@ -200,13 +200,13 @@ bool LaunchThroughShell(DWORD waitMs)
     return launched;
 }
 
-bool LaunchApplication()
+bool LaunchApplication(const InstallPlan &plan)
 {
-    if (LaunchThroughShell(kShellLaunchWaitMs)) {
-        LogLine({"Started ", g_setup.mainExePath, " through the desktop's shell"});
+    if (LaunchThroughShell(plan, kShellLaunchWaitMs)) {
+        LogLine({"Started ", plan.mainExePath, " through the desktop's shell"});
         return true;
     }
     LogLine({kNotStartedText});
-    ShowMessageBox(sys, g_setup.backdrop, kNotStartedText, kProductName, MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(sys, plan.backdrop, kNotStartedText, kProductName, MB_OK | MB_ICONINFORMATION);
     return false;
 }

@@ -1,6 +1,7 @@
 // Starting Quillarix at the end of an interactive installation, as the
-// person logged on (ui/launch.cpp).
+// person logged on.
 #pragma once
+#include "base/plan.h"
 #include "base/win.h"
 #include "registration/ole32.h"
 
@@ -12,12 +13,13 @@
 inline constexpr DWORD kShellLaunchWaitMs = 5000;
 inline constexpr char kNotStartedText[] =
     "Quillarix is installed and can be started from the Start menu.";
-bool LaunchApplication();
+bool LaunchApplication(const InstallPlan &plan);
 
-// The shell's part: true when the shell was asked and accepted. The
+// The shell's part, for the plan's main executable in its install folder:
+// true when the shell was asked and accepted. The
 // worker that asks it is given waitMs (and, once it is starting Quillarix,
 // waitMs more); it never holds the caller longer.
-bool LaunchThroughShell(DWORD waitMs);
+bool LaunchThroughShell(const InstallPlan &plan, DWORD waitMs);
 
 // Asks the desktop's shell to open file in directory (see launch.cpp);
 // claim is taken just before the shell is asked. Exposed for the tests.

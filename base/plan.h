@@ -1,10 +1,13 @@
-// Process-wide state of the setup, declared once. Set during start-up and the
-// location dialogs, read everywhere else.
+// The installation plan: what one run of the setup has decided, from the
+// command line and what it found on the machine. The setup builds it at
+// start and hands it down, const where a step only reads it; nothing else
+// keeps any of it.
 #pragma once
 #include "base/pathtext.h"
+#include "base/syscalls.h"
 #include "base/win.h"
 
-struct SetupState {
+struct InstallPlan {
     char installFolder[kCbPath];
     char mainExePath[kCbPath];      // install folder joined with the main executable's name
     char windowsFolder[kCbPath];    // no trailing backslash; empty when unknown
@@ -13,11 +16,13 @@ struct SetupState {
     char programFilesFolder[kCbPath];
     bool existingInstall;           // the proposed folder already holds the main executable
     bool silent;                    // no window of any kind: errors go to the log only
-    HINSTANCE instance;             // module holding templates, icon and payload
-    HWND backdrop;                  // may be null
+    HWND backdrop;                  // owner of the dialogs and boxes; may be null
 };
 
-extern SetupState g_setup;
-
-// Empties the whole state; the sequence starts from here.
-void ResetSetupState(HINSTANCE instance);
+// The module that holds the templates, the icon and the payload: the
+// program's own image, which the system tells (the module the process was
+// started from), so no plan carries it.
+inline HINSTANCE ProgramModule()
+{
+    return sys.GetModuleHandleA(nullptr);
+}
