@@ -50,7 +50,8 @@ foreach(floor ${QLX_FLOORS})
     list(PREPEND QLX_FLOOR_LIBRARIES qlx_${floor})
 endforeach()
 # Only the known system libraries are imported (the LZ expansion comes from
-# KERNEL32); VERSION.dll is loaded at run time from the system folder.
+# KERNEL32); VERSION, BCRYPT, OLE32 and OLEAUT32 are loaded at run time
+# from the system folder by their full paths.
 target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)

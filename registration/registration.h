@@ -17,7 +17,8 @@ bool RecordApplicationPaths(const InstallPlan &plan);
 bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool *complete);
 
 // Places \Quillarix.lnk in the Start menu folder and the desktop folder.
-// OLE32 is loaded by name for this alone. Failures only mean a missing link.
+// OLE32 is loaded for this alone, from the system folder by its full path,
+// and released before returning. Failures only mean a missing link.
 void CreateShortcuts(const InstallPlan &plan);
 
 // Saves one shell link at shortcutPath, made by coCreateInstance (OLE32's,

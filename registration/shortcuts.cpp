@@ -1,5 +1,6 @@
 // Start-menu and desktop shortcuts through the shell link object. OLE32 is
-// not imported: it is loaded by name here and released before returning.
+// not imported: it is loaded here from the system folder by its full path
+// (LoadOle32) and released before returning.
 #include "registration/registration.h"
 
 #include "base/pathtext.h"

@@ -123,7 +123,7 @@ HRESULT ShellExecuteThroughDesktop(CoCreateInstanceFn coCreateInstance,
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
     if (InterlockedCompareExchange(claim, kClaimedByShell, kUnclaimed) != kUnclaimed) {
-        hr = E_ABORT;  // too late: the setup has started it itself
+        hr = E_ABORT;  // too late: the setup has taken the launch back; nothing is started
         goto done;
     }
     hr = shell->ShellExecute(bstrFile, arguments, workingFolder, operation, show);

@@ -16,9 +16,10 @@ inline constexpr char kNotStartedText[] =
 bool LaunchApplication(const InstallPlan &plan);
 
 // The shell's part, for the plan's main executable in its install folder:
-// true when the shell was asked and accepted. The
-// worker that asks it is given waitMs (and, once it is starting Quillarix,
-// waitMs more); it never holds the caller longer.
+// true when the shell was asked and accepted, and also when the worker has
+// claimed the launch (it is asking the shell) but has not answered within
+// the second wait. The worker is given waitMs (and, once it is starting
+// Quillarix, waitMs more); it never holds the caller longer.
 bool LaunchThroughShell(const InstallPlan &plan, DWORD waitMs);
 
 // Asks the desktop's shell to open file in directory (see launch.cpp);

@@ -149,9 +149,11 @@ static bool Register(const InstallPlan &plan)
     return whole;
 }
 
-// Installs from the main executable to the shortcuts. False when the main
-// executable could not be installed and nothing else was written; *whole
-// is false unless everything was.
+// Installs from the main executable to the shortcuts. False when nothing
+// was installed (pending deletions in the way, or the main executable
+// refused or not written) or a data file could not be written (the main
+// executable may be the new one by then); *whole is false unless
+// everything was.
 static bool Install(const InstallPlan &plan, bool *whole)
 {
     *whole = false;

@@ -6,8 +6,11 @@
 // reach, so nobody can swap the copy before it starts) and starts the copy,
 // which removes; the first process waits and ends with the removal's exit
 // code (deployment tools and the list of installed programs wait on it).
-// Once it has ended, the copy deletes the placed file, retrying for a few
-// seconds, and schedules its own file, then its folder, for the next start.
+// Once it has ended (or after kParentWaitMs, when it has not), the copy
+// deletes the placed file, retrying for a few seconds, only while its size
+// and time are as they were, and schedules its own file, then its folder,
+// for the next start. The copy holds no lock against a second run: its
+// last steps run after the first process, which held it, has ended.
 //
 // The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG
 // STARTED-FROM: four inherited handles in decimal (the first process, an

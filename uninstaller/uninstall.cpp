@@ -42,8 +42,9 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
 // The removal of the installation found in folder, which the caller holds
 // open in held, closed here before the folder itself goes: the shortcuts
 // that point at it, the data files, the main executable and the records
-// that name it, then the uninstaller's traces and the empty folder. Each
-// step goes on only when nothing is left: until the main executable goes,
+// that name it, then the uninstaller's traces and the empty folder. The
+// data files go whatever became of the shortcuts; from the main executable
+// on, each step goes on only when nothing is left: until the main executable goes,
 // a second removal finds the installation by it and the records of its
 // folder, and is started from the list of installed programs.
 static UninstallResult RemoveInstallation(bool silent, const char *self, const char *folder,

@@ -1,8 +1,8 @@
 #!/bin/sh
 # An executable that runs with administrator rights imports only Windows'
 # known system libraries, which are never looked for in the program's own
-# folder: fails on any DLL outside the allowed list (VERSION, BCRYPT and
-# OLE32 are loaded at run time from the system folder). A known library's
+# folder: fails on any DLL outside the allowed list (VERSION, BCRYPT, OLE32
+# and OLEAUT32 are loaded at run time from the system folder). A known library's
 # export that Windows forwards to one that is not known (advapi32's
 # SystemFunction036 = RtlGenRandom, SystemFunction040/041 and its Crypt*
 # provider calls, forwarded to cryptbase.dll and cryptsp.dll) is resolved
