@@ -101,7 +101,8 @@ set_tests_properties(Sweep.EverySingleFailingCall UninstallSweep.EverySingleFail
     Sweep.StoppedAtEveryCallTheNextRunCompletes PROPERTIES LABELS "wine;sweep" TIMEOUT 1200)
 
 # End-to-end: the driver runs the real setup in a fresh prefix per scenario.
-add_executable(e2e_driver tests/e2e/driver.cpp tests/e2e/driver.rc)
+add_executable(e2e_driver tests/e2e/driver.cpp tests/e2e/process.cpp tests/e2e/windows.cpp
+    tests/e2e/screen.cpp tests/e2e/driver.rc)
 set_source_files_properties(tests/e2e/driver.rc PROPERTIES OBJECT_DEPENDS
     ${CMAKE_SOURCE_DIR}/tests/e2e/driver.manifest)
 add_dependencies(e2e_driver planted_version planted_ole32)

@@ -1,6 +1,7 @@
 // End-to-end driver: starts the setup, recognises each of its dialogs and
 // message boxes by their controls and captions, acts on them as a person
-// would, and checks what the setup left behind. Runs in the same Wine
+// would, and checks what the setup left behind. This file holds the steps
+// and the entry; driver.h names the other pieces. Runs in the same Wine
 // prefix as the setup.
 //   driver SCENARIO SETUP.EXE TRANSCRIPT SHOTS_FOLDER PROGRAM_FILES BITS
 // A scenario is a text file, one step a line (see tests/e2e/README.md).
@@ -12,19 +13,7 @@
 // Every step waits on a state, never for a fixed time: the machines that
 // run it are shared and busy. A wait polls until its state holds or a
 // generous deadline passes.
-#include <windows.h>
-#include <shlobj.h>
-#include <tlhelp32.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <map>
-#include <string>
-#include <vector>
-
-namespace {
+#include "driver.h"
 
 std::FILE *g_transcript;
 PROCESS_INFORMATION g_setup;
@@ -35,33 +24,15 @@ std::string g_shots;
 std::string g_setupPath;
 std::string g_programFiles;
 REGSAM g_registryView;   // KEY_WOW64_32KEY or KEY_WOW64_64KEY, the setup's
-int g_dpi = 96;          // the screen's scale for programs started from now on ("dpi")
+int g_dpi = 96;
 int g_titleHeight96;     // the backdrop title's height at 96 DPI, once seen
 
-constexpr DWORD kDeadlineMs = 60000;
-constexpr DWORD kPollMs = 50;
-
-// Polls holds() until it is true (returns true) or the deadline passes.
-template <typename Holds> bool WaitUntil(Holds holds, DWORD deadlineMs = kDeadlineMs)
-{
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (holds())
-            return true;
-        if (GetTickCount() - start >= deadlineMs)
-            return false;
-        Sleep(kPollMs);
-    }
-}
-
-void Note(const char *format, const std::string &a = "", const std::string &b = "")
+void Note(const char *format, const std::string &a, const std::string &b)
 {
     std::fprintf(g_transcript, format, a.c_str(), b.c_str());
     std::fputc('\n', g_transcript);
     std::fflush(g_transcript);
 }
-
-std::string ScreenContents();
 
 [[noreturn]] void Fail(int line, const std::string &what)
 {
@@ -72,6 +43,8 @@ std::string ScreenContents();
         TerminateProcess(g_setup.hProcess, 99);
     std::exit(1);
 }
+
+namespace {
 
 // The bytes of the file at path; "" when it cannot be read.
 std::string ReadWholeFile(const std::string &path)
@@ -84,45 +57,6 @@ std::string ReadWholeFile(const std::string &path)
         std::fclose(f);
     }
     return bytes;
-}
-
-// WM_GETTEXT, not GetWindowText: the latter does not read another
-// process's edit controls.
-std::string WindowText(HWND window)
-{
-    char text[4096];
-    DWORD_PTR cch = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 2000, &cch))
-        return "";
-    return std::string(text, cch < sizeof text ? cch : 0);
-}
-
-// UTF-8 text as UTF-16, and back.
-std::wstring Wide(const std::string &text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0],
-                                    static_cast<int>(wide.size())) - 1);
-    return wide;
-}
-
-std::string Utf8(const WCHAR *wide)
-{
-    char text[4096] = "";
-    WideCharToMultiByte(CP_UTF8, 0, wide, -1, text, sizeof text, nullptr, nullptr);
-    return text;
-}
-
-// A window's text as UTF-16, as a Unicode program reads it.
-std::wstring WindowTextW(HWND window)
-{
-    WCHAR text[4096];
-    DWORD_PTR cch = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, 2000, &cch))
-        return L"";
-    return std::wstring(text, cch < 4096 ? cch : 0);
 }
 
 // What a shortcut leads to as Explorer reads it: its ID list's path, and
@@ -158,266 +92,6 @@ std::string ReadShortcut(const std::string &path, std::wstring *target, std::wst
         file->Release();
     link->Release();
     return problem;
-}
-
-std::string ClassOf(HWND window)
-{
-    char name[256];
-    int cch = GetClassNameA(window, name, sizeof name);
-    return std::string(name, cch > 0 ? cch : 0);
-}
-
-// Enumeration callback: collects every window into the list in lParam.
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list)
-{
-    reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> Children(HWND parent)
-{
-    std::vector<HWND> children;
-    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&children));
-    return children;
-}
-
-HWND Child(HWND parent, int id)
-{
-    for (HWND child : Children(parent))
-        if (GetDlgCtrlID(child) == id && GetParent(child) == parent)
-            return child;
-    return nullptr;
-}
-
-std::vector<HWND> TopWindows()
-{
-    std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-// Calls visit(entry) for every process that runs now.
-template <typename Visit> void ForEachProcess(Visit visit)
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        visit(entry);
-    CloseHandle(snapshot);
-}
-
-// The process that started pid, 0 when it cannot be told.
-DWORD ParentOf(DWORD pid)
-{
-    DWORD parent = 0;
-    ForEachProcess([&](const PROCESSENTRY32 &entry) {
-        if (entry.th32ProcessID == pid)
-            parent = entry.th32ParentProcessID;
-    });
-    return parent;
-}
-
-// A window of the followed program, or of a program it started (the
-// uninstaller removes from a temporary copy of itself).
-bool OwnedBySetup(HWND window)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    return pid == g_setup.dwProcessId || (pid != 0 && ParentOf(pid) == g_setup.dwProcessId);
-}
-
-// Which of the setup's windows this is, by its controls and caption.
-std::string KindOf(HWND window)
-{
-    if (!IsWindowVisible(window))
-        return "";
-    std::string cls = ClassOf(window);
-    std::string title = WindowText(window);
-    if (cls == "QuillarixMain")
-        return "app";
-    if (!OwnedBySetup(window))
-        return "";
-    if (cls == "Quillarix")
-        return "backdrop";
-    if (title.rfind("ERROR ", 0) == 0)
-        return "error " + title.substr(6);
-    if (cls == "#32770" && title == "Quillarix")
-        return "box";
-    HWND ok = Child(window, IDOK);
-    if (Child(window, 1002) && ok && WindowText(ok) == "Install")
-        return "location";
-    if (Child(window, 1001) && ok && WindowText(ok) == "OK")
-        return "folder";
-    if (ok && WindowText(ok) == "Accept")
-        return "licence";
-    for (HWND child : Children(window)) {
-        if (ClassOf(child) == "SysTreeView32")
-            return "browser";
-        if (WindowText(child) == "A moment please...")
-            return "progress";
-    }
-    return "";
-}
-
-HWND FindKind(const std::string &kind)
-{
-    for (HWND window : TopWindows())
-        if (KindOf(window) == kind)
-            return window;
-    return nullptr;
-}
-
-// Every visible top-level window with its kind, class and title, and
-// whether the followed program still runs: what a failure reports.
-std::string ScreenContents()
-{
-    std::string seen;
-    for (HWND window : TopWindows()) {
-        if (!IsWindowVisible(window))
-            continue;
-        std::string kind = KindOf(window);
-        seen += "\n     " + (kind.empty() ? "-" : kind) + " [" + ClassOf(window) + "] \"" +
-                WindowText(window).substr(0, 80) + "\"";
-    }
-    DWORD code = 0;
-    if (g_setup.hProcess && GetExitCodeProcess(g_setup.hProcess, &code))
-        seen += code == STILL_ACTIVE ? "\n     (the program runs)"
-                                     : "\n     (the program ended with " + std::to_string(code) + ")";
-    return seen;
-}
-
-// A window the last action should have taken away: destroyed, hidden, or
-// disabled because a modal window of its own now runs on top of it.
-bool Dismissed(HWND window)
-{
-    return !IsWindow(window) || !IsWindowVisible(window) || !IsWindowEnabled(window);
-}
-
-// The window's thread has handled every message sent before this one: its
-// dialog procedure has finished initialising and painting what it was asked to.
-bool Responsive(HWND window)
-{
-    DWORD_PTR ignored;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kDeadlineMs, &ignored) != 0;
-}
-
-void Describe(HWND window, const std::string &kind)
-{
-    Note("== %s \"%s\"", kind, WindowText(window));
-    for (HWND child : Children(window)) {
-        char line[64];
-        std::snprintf(line, sizeof line, "   [%d] %s", GetDlgCtrlID(child),
-                      IsWindowEnabled(child) ? "" : "(disabled) ");
-        Note("%s%s", line, ClassOf(child) + " \"" + WindowText(child) + "\"");
-    }
-}
-
-// The text of a message box: its longest static text.
-std::string MessageText(HWND box)
-{
-    std::string text;
-    for (HWND child : Children(box))
-        if (ClassOf(child) == "Static" && WindowText(child).size() > text.size())
-            text = WindowText(child);
-    return text;
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    if (GetGUIThreadInfo(thread, &info) && info.hwndFocus)
-        return info.hwndFocus;
-    return window;
-}
-
-// The whole screen as 24-bit pixels, bottom-up rows of cbRow bytes.
-struct Pixels {
-    int width = 0, height = 0;
-    DWORD cbRow = 0;
-    std::vector<char> bytes;
-    COLORREF At(int x, int y) const
-    {
-        const unsigned char *p = reinterpret_cast<const unsigned char *>(bytes.data()) +
-                                 (height - 1 - y) * cbRow + x * 3;
-        return RGB(p[2], p[1], p[0]);
-    }
-};
-
-// The header of a bottom-up 24-bit picture of the whole screen.
-BITMAPINFOHEADER ScreenHeader(const Pixels &shot)
-{
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = shot.width;
-    header.biHeight = shot.height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    return header;
-}
-
-Pixels CaptureScreen()
-{
-    Pixels shot;
-    shot.width = GetSystemMetrics(SM_CXSCREEN);
-    shot.height = GetSystemMetrics(SM_CYSCREEN);
-    shot.cbRow = ((shot.width * 3 + 3) / 4) * 4;
-    shot.bytes.resize(shot.cbRow * shot.height);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, shot.width, shot.height);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, shot.width, shot.height, screen, 0, 0, SRCCOPY);
-    SelectObject(dc, old);  // GetDIBits wants the bitmap unselected
-    BITMAPINFOHEADER header = ScreenHeader(shot);
-    GetDIBits(dc, bitmap, 0, shot.height, shot.bytes.data(),
-              reinterpret_cast<BITMAPINFO *>(&header), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return shot;
-}
-
-// Asks every visible window of the followed program to paint what it has
-// not painted yet (UpdateWindow sends the paint and returns after it), then
-// waits until two captures in a row are the same: the screen has settled.
-Pixels SettledScreen()
-{
-    for (HWND window : TopWindows()) {
-        if (IsWindowVisible(window) && OwnedBySetup(window)) {
-            UpdateWindow(window);
-            Responsive(window);
-        }
-    }
-    Pixels last = CaptureScreen();
-    WaitUntil([&] {
-        Pixels next = CaptureScreen();
-        bool same = next.bytes == last.bytes;
-        last = std::move(next);
-        return same;
-    });
-    return last;
-}
-
-bool SaveScreen(const std::string &path)
-{
-    Pixels shot = SettledScreen();
-    BITMAPINFOHEADER header = ScreenHeader(shot);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(shot.bytes.size());
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    std::fwrite(&file, sizeof file, 1, f);
-    std::fwrite(&header, sizeof header, 1, f);
-    std::fwrite(shot.bytes.data(), 1, shot.bytes.size(), f);
-    return std::fclose(f) == 0;
 }
 
 bool SplitRegistryPath(const std::string &path, HKEY *root, std::string *subkey)
@@ -462,212 +136,6 @@ bool KeyExists(const std::string &path)
         return false;
     RegCloseKey(key);
     return true;
-}
-
-// Starts a program; command is the whole command line, as the system would
-// be given it. Under load Wine has refused a start once, right after the
-// program's previous run ended, so a refused start is tried again until the
-// deadline (the transcript gives the error); then the scenario fails.
-void Spawn(std::string command, PROCESS_INFORMATION *started)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    DWORD refused = 0;
-    if (!WaitUntil([&] {
-            if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, started))
-                return true;
-            bool first = !refused;
-            refused = GetLastError();
-            if (first)
-                Note("-> start refused, error %s", std::to_string(refused));
-            return false;
-        }))
-        Fail(0, "cannot start " + command + " (error " + std::to_string(refused) + ")");
-}
-
-// Starts a program as the one the scenario follows.
-void StartProgram(const std::string &command)
-{
-    Spawn(command, &g_setup);
-    Note("== started %s", command);
-}
-
-// Windows' lock on a running program's file, which Wine lacks: while a
-// process started from the watched file runs, the file is held open
-// (reading shared, deleting not), so that it cannot be deleted; it is let
-// go as soon as the process has ended. A thread of its own polls the
-// processes every 10 ms.
-std::string g_lockedImage;
-
-DWORD WINAPI LockImages(LPVOID)
-{
-    std::map<DWORD, std::pair<HANDLE, HANDLE>> held;  // pid: process, file
-    for (;;) {
-        ForEachProcess([&](const PROCESSENTRY32 &entry) {
-            if (held.count(entry.th32ProcessID))
-                return;
-            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE,
-                                         entry.th32ProcessID);
-            char image[MAX_PATH];
-            DWORD cch = sizeof image;
-            if (process && QueryFullProcessImageNameA(process, 0, image, &cch) &&
-                lstrcmpiA(image, g_lockedImage.c_str()) == 0) {
-                HANDLE file = CreateFileA(image, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, 0, nullptr);
-                held[entry.th32ProcessID] = {process, file};
-                Note(file != INVALID_HANDLE_VALUE ? "-> %s locked: process %s runs from it"
-                                                  : "-> %s could not be locked (process %s)",
-                     image, std::to_string(entry.th32ProcessID));
-            } else if (process) {
-                CloseHandle(process);
-            }
-        });
-        for (auto it = held.begin(); it != held.end();) {
-            if (WaitForSingleObject(it->second.first, 0) == WAIT_OBJECT_0) {
-                if (it->second.second != INVALID_HANDLE_VALUE)
-                    CloseHandle(it->second.second);
-                CloseHandle(it->second.first);
-                it = held.erase(it);
-            } else {
-                ++it;
-            }
-        }
-        Sleep(10);
-    }
-}
-
-void StartSetup(const std::string &args = "")
-{
-    StartProgram("\"" + g_setupPath + "\"" + (args.empty() ? "" : " " + args));
-}
-
-// A silent run shows no window at all: a thread of its own looks every
-// 10 ms for a visible window of a setup started alongside and, in a
-// scenario with a "# quiet" line, of the followed program (or of one it
-// started). The first one it sees fails the scenario.
-bool g_quiet;
-volatile DWORD g_alongside;     // the process of an "alongside" step while it runs
-volatile LONG g_windowSeen;     // set once g_seenWindow is written
-std::string g_seenWindow;
-
-DWORD WINAPI WatchWindows(LPVOID)
-{
-    for (;;) {
-        for (HWND window : TopWindows()) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (!IsWindowVisible(window) || g_windowSeen || pid == GetCurrentProcessId())
-                continue;
-            if (pid == g_alongside ||
-                (g_quiet && (pid == g_setup.dwProcessId || ParentOf(pid) == g_setup.dwProcessId))) {
-                g_seenWindow = "\"" + WindowText(window) + "\" (" + ClassOf(window) +
-                               ") of process " + std::to_string(pid);
-                InterlockedExchange(&g_windowSeen, 1);
-            }
-        }
-        Sleep(10);
-    }
-}
-
-// The backdrop as the screen shows it, the dialogs hidden: the dark blue
-// field, the darker tiles along every row, white only in the title's box,
-// all sized for the DPI that the setup was started at. The title's height,
-// from its first lit row to its baseline (the last row above the subtitle
-// that crosses its letters, not just the tail of the Q), must be the one
-// seen at 96 DPI times DPI/96, within two pixels.
-// Returns what is wrong, or "" when the screen shows the backdrop.
-std::string BackdropFault(const Pixels &shot)
-{
-    int width = shot.width, height = shot.height;
-    if (width != 1024 || height != 768)
-        return "the screen is not 1024 x 768";
-    auto scaled = [](int pixels) { return MulDiv(pixels, g_dpi, 96); };
-    const COLORREF field = RGB(0, 0, 128), tile = RGB(0, 0, 96), white = RGB(255, 255, 255);
-    long fieldCount = 0, whiteOutside = 0, titleWhite = 0, rowsWithTiles = 0;
-    // "Quillarix" and the subtitle; the title's cells end on the line.
-    const int titleRight = scaled(420), titleBottom = scaled(110), line = scaled(60);
-    const int pitch = scaled(19);
-    std::vector<int> titleLit(line);  // lit pixels of each row above the line
-    int titleTop = -1, baseline = -1;
-    for (int row = 0; row * pitch < height; ++row) {
-        long tiles = 0;
-        for (int y = row * pitch; y < row * pitch + pitch && y < height; ++y)
-            for (int x = 2; x < width - 2; x += 1) {
-                COLORREF c = shot.At(x, y);
-                bool inTitle = x < titleRight && y < titleBottom;
-                if (c == field)
-                    ++fieldCount;
-                else if (c == tile)
-                    ++tiles;
-                else if (c == white)
-                    ++(inTitle ? titleWhite : whiteOutside);
-                if (inTitle && y < line && GetRValue(c) > 0)  // white, or smoothed white
-                    ++titleLit[y];
-            }
-        if (tiles > 50 && row * pitch >= titleBottom)
-            ++rowsWithTiles;
-    }
-    for (int y = line - 1; y >= 0; --y) {
-        titleTop = titleLit[y] ? y : titleTop;
-        baseline = baseline < 0 && titleLit[y] >= scaled(20) ? y : baseline;
-    }
-    int titleHeight = baseline - titleTop + 1;
-    std::string counts = " (" + std::to_string(g_dpi) + " DPI: field " +
-                         std::to_string(fieldCount) + " pixels, rows with tiles " +
-                         std::to_string(rowsWithTiles) + ", title " +
-                         std::to_string(titleHeight) + " pixels high)";
-    if (fieldCount < long(width) * height / 2)
-        return "the field colour (0, 0, 128) does not dominate" + counts;
-    if (rowsWithTiles < (height - titleBottom) / pitch - 1)
-        return "tile colour (0, 0, 96) missing along the rows" + counts;
-    if (titleWhite < scaled(scaled(500)))
-        return "no white title" + counts;
-    if (whiteOutside != 0)
-        return std::to_string(whiteOutside) + " white pixels outside the title" + counts;
-    g_titleHeight96 = g_dpi == 96 && !g_titleHeight96 ? titleHeight : g_titleHeight96;
-    int expected = MulDiv(g_titleHeight96, g_dpi, 96);  // 0 before a backdrop at 96 DPI
-    if (std::abs(titleHeight - expected) > 2)
-        return "the title is not " + std::to_string(expected) + " pixels high" + counts;
-    Note("-> backdrop:%s", counts);
-    return "";
-}
-
-// The current dialog lies wholly on the screen, and its icon control is
-// the size of a standard icon at the DPI and shows, pixel for pixel, the
-// setup's own image of that size (drawn here over the control's corner
-// pixel, which every image leaves transparent). Returns what is wrong, or "".
-std::string ScaledDialogFault(const Pixels &shot)
-{
-    RECT dialog, icon = {};
-    GetWindowRect(g_current, &dialog);
-    if (dialog.left < 0 || dialog.top < 0 || dialog.right > shot.width || dialog.bottom > shot.height)
-        return "the dialog reaches off the screen";
-    for (HWND child : Children(g_current))
-        if (SendMessageA(child, STM_GETICON, 0, 0))
-            GetWindowRect(child, &icon);
-    int size = MulDiv(32, g_dpi, 96);
-    if (icon.right - icon.left != size || icon.bottom - icon.top != size)
-        return "no icon control of " + std::to_string(size) + " pixels square";
-    HMODULE setup = LoadLibraryExA(g_setupPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    HICON image = static_cast<HICON>(
-        LoadImageA(setup, MAKEINTRESOURCEA(103), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    HBRUSH background = CreateSolidBrush(shot.At(icon.left, icon.top));
-    RECT all = {0, 0, size, size};
-    FillRect(dc, &all, background);
-    int different = DrawIconEx(dc, 0, 0, image, size, size, 0, nullptr, DI_NORMAL) ? 0 : size * size;
-    for (int y = 0; y < size && !different; ++y)
-        for (int x = 0; x < size; ++x)
-            different += GetPixel(dc, x, y) != shot.At(icon.left + x, icon.top + y);
-    SelectObject(dc, old);
-    DeleteObject(background), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
-    DestroyIcon(image), FreeLibrary(setup);
-    return different ? std::to_string(different) + " pixels of the icon differ from the setup's " +
-                           std::to_string(size) + "-pixel image"
-                     : "";
 }
 
 // "field | rest of line": splits off the text before the first " | ".
