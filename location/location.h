@@ -36,8 +36,9 @@ bool ValidateLocation(char *folder, Telling how);
 // a missing last level (protected as Program Files' folders are, unless it
 // inherits that within programFiles), opens it into *held, checks through
 // the handle that no link leads to it, and refuses one that users other
-// than administrators may change unless it is empty, which is taken over
-// (owner Administrators, the protected DACL). The caller closes *held once
+// than administrators may change unless it is empty, which is then
+// replaced by a folder made anew with the protected DACL (handles users
+// opened on the old one keep their rights). The caller closes *held once
 // the last file is written; null when refused (told as how says).
 bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how);
 

@@ -152,37 +152,32 @@ bool IsEmptyFolder(const char *directory)
     return empty;
 }
 
-// Gives the held, empty folder at directory the owner Administrators and
-// the protected DACL, through a second handle that must reach the same
-// folder (the held one keeps every level of the name in place). Then the
-// folder must still be empty: what a user put there meanwhile was theirs.
-bool TakeOverFolder(const char *directory, HANDLE held)
+// Replaces the empty folder at directory, which users other than
+// administrators may change, by one made now with an install folder's
+// protection, and holds the new one in *held (null when refused). Giving
+// the old folder a new owner and DACL would not do: a handle that a user
+// opened on it before keeps the rights it was granted, such as changing
+// its DACL again or its attributes (an empty folder can be made a
+// junction, and every file written by name would then land where it
+// points), and those rights take part in no sharing check. So the old
+// folder is removed, which fails while a handle holds it without sharing
+// deletion and leaves it delete-pending while one shares it (the name then
+// cannot be made again), and the name must be made anew by this run: a
+// folder someone made there meanwhile is refused.
+bool ReplaceOpenFolder(const char *directory, HANDLE *held)
 {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!sys.ConvertStringSecurityDescriptorToSecurityDescriptorA(kInstallFolderSddl,
-                                                                  SDDL_REVISION_1, &descriptor,
-                                                                  nullptr))
+    sys.CloseHandle(*held);
+    *held = nullptr;
+    DWORD error = 0;
+    if (!sys.RemoveDirectoryA(directory) ||
+        !CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
+        HoldFolder(sys, directory, held, &error) != FolderHold::kHeld)
         return false;
-    HANDLE folder = sys.CreateFileA(directory, READ_CONTROL | WRITE_DAC | WRITE_OWNER,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                    nullptr);
-    bool taken = false;
-    if (folder != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION a, b;
-        taken = sys.GetFileInformationByHandle(held, &a) &&
-                sys.GetFileInformationByHandle(folder, &b) &&
-                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-                a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
-                sys.SetKernelObjectSecurity(folder,
-                                            OWNER_SECURITY_INFORMATION |
-                                                DACL_SECURITY_INFORMATION |
-                                                PROTECTED_DACL_SECURITY_INFORMATION,
-                                            descriptor);
-        sys.CloseHandle(folder);
-    }
-    sys.LocalFree(descriptor);
-    return taken && IsEmptyFolder(directory);
+    if (!OthersCanChange(*held))
+        return true;
+    sys.CloseHandle(*held);
+    *held = nullptr;
+    return false;
 }
 
 }  // namespace
@@ -258,8 +253,9 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
     }
     // Even the folder just made is judged: a user who may rename the level
     // above could have put one of their own in its place.
-    if (OthersCanChange(*held) && !(IsEmptyFolder(directory) && TakeOverFolder(directory, *held))) {
-        sys.CloseHandle(*held);
+    if (OthersCanChange(*held) && !(IsEmptyFolder(directory) && ReplaceOpenFolder(directory, held))) {
+        if (*held)
+            sys.CloseHandle(*held);
         *held = nullptr;
         return Refuse(how, kOpenFolderText, errcode::kFolderOpenToUsers);
     }
