@@ -53,6 +53,7 @@ endforeach()
 # KERNEL32); VERSION.dll is loaded at run time from the system folder.
 target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32)
 
+include(${CMAKE_SOURCE_DIR}/cmake/signing.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 # The resource script (templates, icon, payload), compiled once for the
@@ -76,6 +77,8 @@ target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
 target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
 target_link_libraries(QuillarixSetup PRIVATE qlx_setup)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Signed last: the programs it carries were signed before they were packed.
+qlx_sign(QuillarixSetup)
 
 # The rig runs this at its start to learn whether the machine runs 32-bit
 # Windows programs: it exits with its pointer width in bits.
@@ -148,11 +151,11 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 # The product is built reproducibly: built again in another folder, it is
-# the same to the byte.
+# the same to the byte (a signed build too: the same key, the same time).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_reproducible
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_reproducible.sh ${CMAKE_SOURCE_DIR}
-                win32 $<TARGET_FILE:QuillarixSetup>)
+                win32 $<TARGET_FILE:QuillarixSetup> ${QLX_SIGN_TIME})
     set_tests_properties(setup_exe_reproducible PROPERTIES TIMEOUT 1800)
 endif()
 get_property(QLX_STATIC_TESTS DIRECTORY PROPERTY TESTS)
