@@ -54,6 +54,7 @@ endforeach()
 # from the system folder by their full paths.
 target_link_libraries(qlx_base PUBLIC kernel32 user32 gdi32 advapi32 shell32)
 
+include(${CMAKE_SOURCE_DIR}/cmake/signing.cmake)
 include(${CMAKE_SOURCE_DIR}/cmake/payload.cmake)
 
 # The resource script (templates, icon, payload), compiled once for the
@@ -77,6 +78,8 @@ target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
 target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
 target_link_libraries(QuillarixSetup PRIVATE qlx_setup)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Signed last: the programs it carries were signed before they were packed.
+qlx_sign(QuillarixSetup)
 
 # The rig runs this at its start to learn whether the machine runs 32-bit
 # Windows programs: it exits with its pointer width in bits.
@@ -119,7 +122,7 @@ add_test(NAME setup_exe_manifests
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_footprint
-        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh ${QLX_OBJDUMP}
                 $<TARGET_FILE:QuillarixSetup> 65536)
 endif()
 # The winget manifest of the product (the i686 setup), written next to it
@@ -149,12 +152,19 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 # The product is built reproducibly: built again in another folder, it is
-# the same to the byte.
+# the same to the byte (a signed build too: the same key, the same time).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_reproducible
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_reproducible.sh ${CMAKE_SOURCE_DIR}
-                win32 $<TARGET_FILE:QuillarixSetup>)
+                win32 $<TARGET_FILE:QuillarixSetup> ${QLX_SIGN_TIME})
     set_tests_properties(setup_exe_reproducible PROPERTIES TIMEOUT 1800)
+    # A build signed with a throwaway certificate, in a tree of its own; one
+    # end-to-end scenario runs its setup too (cmake/wintests.cmake).
+    set(QLX_SIGNED_TREE ${CMAKE_BINARY_DIR}/signed)
+    add_test(NAME setup_exe_signed
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_signed.sh ${CMAKE_SOURCE_DIR}
+                ${QLX_SIGNED_TREE} ${QLX_OBJDUMP})
+    set_tests_properties(setup_exe_signed PROPERTIES TIMEOUT 1800 FIXTURES_SETUP signed_setup)
 endif()
 get_property(QLX_STATIC_TESTS DIRECTORY PROPERTY TESTS)
 set_tests_properties(${QLX_STATIC_TESTS} PROPERTIES LABELS static)

@@ -188,12 +188,22 @@ add_dependencies(e2e_driver intruder)
 
 file(GLOB QLX_SCENARIOS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/*.txt)
 math(EXPR QLX_BITS "${CMAKE_SIZEOF_VOID_P} * 8")
+function(qlx_add_scenario test scenario setup)
+    add_test(NAME ${test}
+        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenario.sh ${scenario} ${setup}
+                $<TARGET_FILE:e2e_driver> ${CMAKE_BINARY_DIR}/screenshots ${QLX_BITS}
+                ${CMAKE_BINARY_DIR}/planted)
+    set_tests_properties(${test} PROPERTIES LABELS e2e TIMEOUT 600 RESOURCE_LOCK wine_rig
+        SKIP_RETURN_CODE 77)
+endfunction()
 foreach(scenario ${QLX_SCENARIOS})
     get_filename_component(name ${scenario} NAME_WE)
-    add_test(NAME e2e.${name}
-        COMMAND sh ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenario.sh ${scenario}
-                $<TARGET_FILE:QuillarixSetup> $<TARGET_FILE:e2e_driver>
-                ${CMAKE_BINARY_DIR}/screenshots ${QLX_BITS} ${CMAKE_BINARY_DIR}/planted)
-    set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 600 RESOURCE_LOCK wine_rig
-        SKIP_RETURN_CODE 77)
+    qlx_add_scenario(e2e.${name} ${scenario} $<TARGET_FILE:QuillarixSetup>)
 endforeach()
+# The signed setup, built by setup_exe_signed, installs and removes as well.
+if(DEFINED QLX_SIGNED_TREE)
+    qlx_add_scenario(e2e.signed_uninstall_everything
+        ${CMAKE_SOURCE_DIR}/tests/e2e/scenarios/uninstall_everything.txt
+        ${QLX_SIGNED_TREE}/QuillarixSetup.exe)
+    set_tests_properties(e2e.signed_uninstall_everything PROPERTIES FIXTURES_REQUIRED signed_setup)
+endif()

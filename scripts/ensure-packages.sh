@@ -5,7 +5,7 @@
 # tests find out for themselves that 32-bit programs do not run.
 set -e
 pkgs="cmake make g++ clang libclang-rt-14-dev googletest libgtest-dev mingw-w64 wine wine64
-      xvfb xauth imagemagick liblnk-utils mscompress icoutils inotify-tools"
+      xvfb xauth imagemagick liblnk-utils mscompress icoutils inotify-tools osslsigncode openssl"
 missing=""
 for p in $pkgs wine32:i386; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" ||

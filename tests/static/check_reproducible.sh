@@ -3,9 +3,13 @@
 # at another time, give a byte-identical setup executable. Copies the source
 # tree (without build/ and .git/) to a scratch folder, builds the preset's
 # setup there, and compares it with the one built here.
-#   check_reproducible.sh SOURCE_DIR PRESET BUILT_SETUP
+# A signed build (QLX_SIGN_PFX in the environment) is built again with the
+# same key at SIGN_TIME, its signing time: the copy has no history to take
+# it from.
+#   check_reproducible.sh SOURCE_DIR PRESET BUILT_SETUP [SIGN_TIME]
 set -u
 src="$1"; preset="$2"; built="$3"
+[ -n "${4:-}" ] && export SOURCE_DATE_EPOCH="$4"
 work=$(mktemp -d /tmp/qlx-reproduce.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/elsewhere"
