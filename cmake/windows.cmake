@@ -28,21 +28,15 @@ set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections 
     -Wl,--no-insert-timestamp)
 
 # One library per floor, each built from every source in its folder and
-# linked only to the floors below it: base at the bottom; registration,
-# location, payload and ui above it, in that order; the setup sequence on
-# top. The setup's entry point and the uninstaller are programs of their own.
-# The system-free sources form a library of their own, beneath base: the
-# uninstaller links it and nothing else of the floors (their templates are
-# in headers), so it cannot reach the setup's call table.
-add_library(qlx_pure STATIC ${QLX_PURE_SOURCES})
-target_include_directories(qlx_pure PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(qlx_pure PRIVATE ${QLX_PRODUCT_FLAGS})
-list(TRANSFORM QLX_PURE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE QLX_PURE_PATHS)
+# linked only to the floors below it: base at the bottom, the one floor
+# that the uninstaller links too; registration, location, payload and ui
+# above it, in that order; the setup sequence on top. The setup's entry
+# point and the uninstaller are programs of their own.
 set(QLX_FLOORS base registration location payload ui setup)
-set(QLX_FLOOR_LIBRARIES qlx_pure)
+set(QLX_FLOOR_LIBRARIES "")
 foreach(floor ${QLX_FLOORS})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${floor}/*.cpp)
-    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/setup/main.cpp ${QLX_PURE_PATHS})
+    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/setup/main.cpp)
     add_library(qlx_${floor} STATIC ${sources})
     target_include_directories(qlx_${floor} PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(qlx_${floor} PRIVATE ${QLX_PRODUCT_FLAGS})

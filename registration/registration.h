@@ -1,7 +1,7 @@
 // System registration: the App Paths entry, the uninstall entry and the
 // Start-menu and desktop shortcuts.
 #pragma once
-#include "registration/ole32.h"
+#include "base/ole32.h"
 
 // Records App Paths\Quillarix.exe (default value and Path). False when
 // either failed.

@@ -5,9 +5,9 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
+#include "base/shortcut_paths.h"
 #include "base/state.h"
 #include "base/syscalls.h"
-#include "registration/shortcut_paths.h"
 
 // Text of the program's code page as UTF-16 into wide (kCbPath units):
 // false where it does not convert whole.
