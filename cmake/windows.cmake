@@ -67,7 +67,8 @@ else()
 endif()
 target_link_options(QuillarixSetup PRIVATE -nostartfiles -Wl,-e,${QLX_ENTRY})
 target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
-target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
+target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK}
+    -Wl,-Map=${CMAKE_BINARY_DIR}/QuillarixSetup.map)
 target_link_libraries(QuillarixSetup PRIVATE qlx_setup)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
@@ -99,6 +100,20 @@ add_test(NAME imports_check_refuses_forwarder
             $<TARGET_FILE:forwarded_import>)
 set_tests_properties(imports_check_refuses_forwarder PROPERTIES
     PASS_REGULAR_EXPRESSION "FORBIDDEN function: ADVAPI32.dll:SystemFunction036")
+
+# What each program links, read from its linker map: the setup takes objects
+# of every floor, each using only its own floor and those below it; the
+# uninstaller takes only base's, none of them defining or using the setup's
+# call table. (The includes are checked by the host tree.)
+string(JOIN " " QLX_FLOOR_ORDER ${QLX_FLOORS})
+add_test(NAME setup_links_floors
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_links.sh ${CMAKE_NM}
+            ${CMAKE_BINARY_DIR}/QuillarixSetup.map "${QLX_FLOOR_ORDER}" ""
+            $<TARGET_OBJECTS:QuillarixSetup>)
+add_test(NAME uninstaller_links_floors
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_links.sh ${CMAKE_NM}
+            ${QLX_UNINSTALLER_MAP} "base uninstaller" "sys"
+            $<TARGET_OBJECTS:uninstaller_app>)
 
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>
