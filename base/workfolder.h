@@ -14,11 +14,11 @@
 inline constexpr char kWorkFolderPrefix[] = "qlx-";
 
 // The temp folder, where the private folder goes, into folder (kCbPath
-// bytes), with its trailing backslash: where systemTemp is set, GetTempPath2W where the system has it (looked
-// up, since older systems and Wine lack it; under SYSTEM it gives a folder
-// only SYSTEM can use); else GetTempPathW, the user's %TEMP%. False, with
-// folder empty, when there is none, it does not fit, or the code page
-// cannot name it.
+// bytes), with its trailing backslash: where systemTemp is set,
+// GetTempPath2W where the system has it (looked up, since older systems and
+// Wine lack it; under SYSTEM it gives a folder only SYSTEM can use); else
+// GetTempPathW, the user's %TEMP%. False, with folder empty, when there is
+// none, it does not fit, or the code page cannot name it.
 bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder);
 
 // Creates the folder path with the security descriptor sddl, failing when
