@@ -13,46 +13,35 @@
 // the calls of the imported system libraries, LATE(name) for those of
 // VERSION.dll, which is loaded from the system folder at start
 // (BindSystemLibraries). The member has the call's name and exact type.
-#define QLX_SETUP_ONLY_CALLS(X, LATE)                                         \
-    /* files */                                                               \
-    X(SetLastError) X(SetFilePointer) X(FindFirstFileA) X(FindNextFileA)      \
-    X(FindClose)                                                              \
-    /* folders, drives */                                                     \
-    X(GetFullPathNameW) X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA) \
-    /* registry */                                                            \
-    X(RegCreateKeyExA) X(RegSetValueExA) X(RegQueryValueExW) X(RegSetValueExW) \
-    X(lstrlenA)                                                               \
-    /* security */                                                            \
-    X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA) \
-    X(GetKernelObjectSecurity) X(SetKernelObjectSecurity) X(GetSecurityDescriptorDacl) \
-    X(OpenProcessToken) X(GetTokenInformation)                                \
-    /* resources */                                                           \
-    X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)        \
-    /* LZ expansion */                                                        \
-    X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)                      \
-    /* version information: VERSION.dll, not one of the known system ones */ \
-    LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA) \
-    /* messages */                                                            \
-    X(FormatMessageA)                                                         \
-    /* windows, dialogs */                                                    \
-    X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)      \
-    X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA)     \
-    X(LoadCursorA) X(DialogBoxParamW) X(CreateDialogParamW) X(DestroyWindow)  \
-    X(EndDialog) X(GetDlgItem) X(EnableWindow) X(SetDlgItemTextW)             \
-    X(GetDlgItemTextW) X(SendDlgItemMessageA) X(SendMessageA) X(FindWindowExA) \
-    X(SetWindowPos) X(InvalidateRect) X(LoadImageA) X(DestroyIcon)             \
-    X(GetWindowRect) X(MapWindowPoints) X(MonitorFromWindow) X(GetMonitorInfoA) \
-    X(GetPropA) X(SetPropA) X(RemovePropA)                                    \
-    /* painting */                                                            \
-    X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode) \
-    X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA) \
-    X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)    \
-    /* shell */                                                               \
-    X(SHBrowseForFolderW)                                                     \
-    /* heap */                                                                \
-    X(malloc) X(free)                                                         \
-    /* process */                                                             \
-    X(ExitProcess) X(GetLocalTime) X(CreateThread)
+#define QLX_SETUP_ONLY_CALLS(X, LATE)                                                       \
+    /* files, folders, drives */                                                            \
+    X(SetLastError) X(SetFilePointer) X(FindFirstFileA) X(FindNextFileA) X(FindClose)       \
+    X(GetFullPathNameW) X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)         \
+    /* registry */                                                                          \
+    X(RegCreateKeyExA) X(RegSetValueExA) X(RegQueryValueExW) X(RegSetValueExW) X(lstrlenA)  \
+    /* security */                                                                          \
+    X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA)       \
+    X(GetKernelObjectSecurity) X(SetKernelObjectSecurity) X(GetSecurityDescriptorDacl)      \
+    X(OpenProcessToken) X(GetTokenInformation)                                              \
+    /* resources, LZ expansion */                                                           \
+    X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)                      \
+    X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)                                    \
+    /* version information: VERSION.dll, not one of the known system ones */               \
+    LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA)            \
+    /* messages, windows, dialogs, the shell's folder browser */                            \
+    X(FormatMessageA) X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)  \
+    X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA) X(LoadCursorA)    \
+    X(DialogBoxParamW) X(CreateDialogParamW) X(DestroyWindow) X(EndDialog) X(GetDlgItem)    \
+    X(EnableWindow) X(SetDlgItemTextW) X(GetDlgItemTextW) X(SendDlgItemMessageA)            \
+    X(SendMessageA) X(FindWindowExA) X(SetWindowPos) X(InvalidateRect) X(LoadImageA)        \
+    X(DestroyIcon) X(GetWindowRect) X(MapWindowPoints) X(MonitorFromWindow)                 \
+    X(GetMonitorInfoA) X(GetPropA) X(SetPropA) X(RemovePropA) X(SHBrowseForFolderW)         \
+    /* painting */                                                                          \
+    X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode)              \
+    X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA)               \
+    X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)                  \
+    /* heap, process */                                                                     \
+    X(malloc) X(free) X(ExitProcess) X(GetLocalTime) X(CreateThread)
 
 // The whole table, in the order of its members: the shared calls first.
 #define QLX_SYSCALLS(X, LATE) QLX_SHARED_CALLS(X, LATE) QLX_SETUP_ONLY_CALLS(X, LATE)
