@@ -2,7 +2,7 @@
 // and the uninstaller to remove, a Quillarix.exe that is running. Each asks
 // through its own call table.
 #pragma once
-#include "base/win.h"
+#include "base/sharedcalls.h"
 
 enum class FileUse { kAbsent, kPresent, kHeldElsewhere };
 
@@ -12,20 +12,4 @@ enum class FileUse { kAbsent, kPresent, kHeldElsewhere };
 // it sees an explicit open by another process too): a sharing violation
 // means in use. A read-only file refuses the write access ("access denied"):
 // it is there, and not running. Any other failure counts as absent.
-template <typename Calls> FileUse ProbeInUse(const Calls &calls, const char *path)
-{
-    HANDLE hfile = calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hfile != INVALID_HANDLE_VALUE) {
-        calls.CloseHandle(hfile);
-        return FileUse::kPresent;
-    }
-    switch (calls.GetLastError()) {
-    case ERROR_SHARING_VIOLATION:
-        return FileUse::kHeldElsewhere;
-    case ERROR_ACCESS_DENIED:
-        return FileUse::kPresent;
-    default:
-        return FileUse::kAbsent;
-    }
-}
+FileUse ProbeInUse(const SharedCalls &calls, const char *path);

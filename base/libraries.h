@@ -6,8 +6,7 @@
 // load another one, and load the rest by their full path in that folder.
 // Each program calls these through its own call table.
 #pragma once
-#include "base/pathtext.h"
-#include "base/win.h"
+#include "base/sharedcalls.h"
 
 // A function found by GetProcAddress, as its own type.
 template <typename Fn> Fn LookUp(FARPROC found)
@@ -18,8 +17,8 @@ template <typename Fn> Fn LookUp(FARPROC found)
 // The entry point name of module, a system library the program imports (so
 // it is loaded already, and nothing is loaded here), as its own type; null
 // where this system's copy of the library lacks it.
-template <typename Fn, typename Calls>
-Fn ImportedEntry(const Calls &calls, const char *module, const char *name)
+template <typename Fn>
+Fn ImportedEntry(const SharedCalls &calls, const char *module, const char *name)
 {
     HMODULE loaded = calls.GetModuleHandleA(module);
     return loaded ? LookUp<Fn>(calls.GetProcAddress(loaded, name)) : nullptr;
@@ -29,30 +28,8 @@ Fn ImportedEntry(const Calls &calls, const char *module, const char *name)
 // (SetDefaultDllDirectories, looked up because older systems lack it); where
 // only SetDllDirectoryA exists, at least takes the current folder out of
 // the search. The first thing each program does.
-template <typename Calls> void RestrictLibrarySearch(const Calls &calls)
-{
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
-    using SetDllDirectoryFn = BOOL(WINAPI *)(LPCSTR);
-    HMODULE kernel = calls.GetModuleHandleA("KERNEL32.DLL");
-    if (!kernel)
-        return;
-    auto setDefault = LookUp<SetDefaultDllDirectoriesFn>(
-        calls.GetProcAddress(kernel, "SetDefaultDllDirectories"));
-    if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
-        return;
-    auto setDirectory =
-        LookUp<SetDllDirectoryFn>(calls.GetProcAddress(kernel, "SetDllDirectoryA"));
-    if (setDirectory)
-        setDirectory("");
-}
+void RestrictLibrarySearch(const SharedCalls &calls);
 
 // Loads the library name from the system folder by its full path. Null
 // when the folder cannot be told, the path does not fit, or loading fails.
-template <typename Calls> HMODULE LoadSystemLibrary(const Calls &calls, const char *name)
-{
-    char path[kCbPath];
-    UINT cch = calls.GetSystemDirectoryA(path, sizeof path);
-    if (cch == 0 || cch >= sizeof path || !JoinPath(path, sizeof path, path, name))
-        return nullptr;
-    return calls.LoadLibraryA(path);
-}
+HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);

@@ -28,21 +28,15 @@ set(QLX_PRODUCT_LINK -static -static-libgcc -static-libstdc++ -Wl,--gc-sections 
     -Wl,--no-insert-timestamp)
 
 # One library per floor, each built from every source in its folder and
-# linked only to the floors below it: base at the bottom; registration,
-# location, payload and ui above it, in that order; the setup sequence on
-# top. The setup's entry point and the uninstaller are programs of their own.
-# The system-free sources form a library of their own, beneath base: the
-# uninstaller links it and nothing else of the floors (their templates are
-# in headers), so it cannot reach the setup's call table.
-add_library(qlx_pure STATIC ${QLX_PURE_SOURCES})
-target_include_directories(qlx_pure PUBLIC ${CMAKE_SOURCE_DIR})
-target_compile_options(qlx_pure PRIVATE ${QLX_PRODUCT_FLAGS})
-list(TRANSFORM QLX_PURE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE QLX_PURE_PATHS)
+# linked only to the floors below it: base at the bottom, the one floor
+# that the uninstaller links too; registration, location, payload and ui
+# above it, in that order; the setup sequence on top. The setup's entry
+# point and the uninstaller are programs of their own.
 set(QLX_FLOORS base registration location payload ui setup)
-set(QLX_FLOOR_LIBRARIES qlx_pure)
+set(QLX_FLOOR_LIBRARIES "")
 foreach(floor ${QLX_FLOORS})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${floor}/*.cpp)
-    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/setup/main.cpp ${QLX_PURE_PATHS})
+    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/setup/main.cpp)
     add_library(qlx_${floor} STATIC ${sources})
     target_include_directories(qlx_${floor} PUBLIC ${CMAKE_SOURCE_DIR})
     target_compile_options(qlx_${floor} PRIVATE ${QLX_PRODUCT_FLAGS})
@@ -75,7 +69,8 @@ else()
 endif()
 target_link_options(QuillarixSetup PRIVATE -nostartfiles -Wl,-e,${QLX_ENTRY})
 target_compile_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_FLAGS})
-target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK})
+target_link_options(QuillarixSetup PRIVATE ${QLX_PRODUCT_LINK}
+    -Wl,-Map=${CMAKE_BINARY_DIR}/QuillarixSetup.map)
 target_link_libraries(QuillarixSetup PRIVATE qlx_setup)
 set_target_properties(QuillarixSetup PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 # Signed last: the programs it carries were signed before they were packed.
@@ -109,6 +104,20 @@ add_test(NAME imports_check_refuses_forwarder
             $<TARGET_FILE:forwarded_import>)
 set_tests_properties(imports_check_refuses_forwarder PROPERTIES
     PASS_REGULAR_EXPRESSION "FORBIDDEN function: ADVAPI32.dll:SystemFunction036")
+
+# What each program links, read from its linker map: the setup takes objects
+# of every floor, each using only its own floor and those below it; the
+# uninstaller takes only base's, none of them defining or using the setup's
+# call table. (The includes are checked by the host tree.)
+string(JOIN " " QLX_FLOOR_ORDER ${QLX_FLOORS})
+add_test(NAME setup_links_floors
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_links.sh ${CMAKE_NM}
+            ${CMAKE_BINARY_DIR}/QuillarixSetup.map "${QLX_FLOOR_ORDER}" ""
+            $<TARGET_OBJECTS:QuillarixSetup>)
+add_test(NAME uninstaller_links_floors
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_links.sh ${CMAKE_NM}
+            ${QLX_UNINSTALLER_MAP} "base uninstaller" "sys"
+            $<TARGET_OBJECTS:uninstaller_app>)
 
 add_test(NAME setup_exe_payload
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_payload.sh $<TARGET_FILE:QuillarixSetup>

@@ -90,7 +90,7 @@ add_dependencies(wintests test_payload)
 target_include_directories(wintests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(wintests PRIVATE ${QLX_WARNINGS})
 target_link_options(wintests PRIVATE -static)
-target_link_libraries(wintests PRIVATE qlx_setup qlx_uninstall gtest ole32 uuid version lz32)
+target_link_libraries(wintests PRIVATE qlx_setup qlx_uninstaller gtest ole32 uuid version lz32)
 set_target_properties(wintests PROPERTIES CROSSCOMPILING_EMULATOR
     ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
 

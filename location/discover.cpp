@@ -9,8 +9,8 @@
 #include "base/report.h"
 #include "base/plan.h"
 #include "base/syscalls.h"
+#include "base/windows_folder.h"
 #include "base/workfolder.h"
-#include "location/windows_folder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
 

@@ -1,5 +1,5 @@
-// The manifest rows, drawn from the catalogue. Free of the system: the
-// uninstaller reads the same list to know what to remove.
+// The manifest rows, drawn from the catalogue (which the uninstaller reads
+// too, to know what to remove). Free of the system.
 #include "payload/manifest.h"
 
 #include "base/product.h"

@@ -1,8 +1,8 @@
 // System registration: the App Paths entry, the uninstall entry and the
 // Start-menu and desktop shortcuts.
 #pragma once
+#include "base/ole32.h"
 #include "base/plan.h"
-#include "registration/ole32.h"
 
 // Records App Paths\Quillarix.exe (default value and Path). False when
 // either failed.

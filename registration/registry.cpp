@@ -4,8 +4,6 @@
 #include "base/pathtext.h"
 #include "base/report.h"
 
-static_assert(kRegSz == REG_SZ, "the system-free reader names REG_SZ itself");
-
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
 {
     // The class is an empty text, not a null pointer.

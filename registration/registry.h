@@ -1,8 +1,8 @@
 // General registry helpers. Each returns the status number of its registry
 // call (0 on success, else the system error number) and shows nothing.
 #pragma once
+#include "base/registry_read.h"
 #include "base/syscalls.h"
-#include "registration/registry_read.h"
 
 // Creates every missing key along subkey and opens it with access. On
 // success *key belongs to the caller, who closes it with CloseKey.

@@ -7,8 +7,8 @@
 #include "base/product.h"
 #include "base/report.h"
 #include "base/plan.h"
+#include "base/shortcut_paths.h"
 #include "base/syscalls.h"
-#include "registration/shortcut_paths.h"
 
 // Text of the program's code page as UTF-16 into wide (kCbPath units):
 // false where it does not convert whole.

@@ -12,13 +12,14 @@
 // setup.
 #include "setup/launch.h"
 
+#include "base/libraries.h"
+#include "base/ole32.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
 #include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
-#include "registration/ole32.h"
 
 #include <exdisp.h>
 #include <shldisp.h>

@@ -1,9 +1,9 @@
 // Starting Quillarix at the end of an interactive installation, as the
 // person logged on.
 #pragma once
+#include "base/ole32.h"
 #include "base/plan.h"
 #include "base/win.h"
-#include "registration/ole32.h"
 
 // Starts Quillarix through the desktop's shell, so that it runs as the
 // person logged on rather than with the setup's rights: true. Where no

@@ -5,8 +5,8 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "location/windows_folder.h"
-#include "payload/manifest.h"
+#include "base/windows_folder.h"
+#include "payload/catalogue.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>
@@ -38,11 +38,17 @@ void RemoveSelf(const char *self, Outcome *outcome)
         AddItem(&outcome->left, self);
 }
 
+// The data files' names, read from the payload catalogue itself: the
+// uninstaller links nothing of the setup's.
+#define QLX_DATA_FILE_NAME(symbol, id, name, method, readOnly, source) name,
+static const char *const kDataFileNames[] = {QLX_PAYLOAD_MANIFEST(QLX_DATA_FILE_NAME)};
+#undef QLX_DATA_FILE_NAME
+
 void RemoveDataFiles(const char *folder, const char *self, Outcome *outcome)
 {
     char path[kCbPath];
-    for (const ManifestRow &row : kManifest)
-        if (JoinPath(path, sizeof path, folder, row.fileName))
+    for (const char *name : kDataFileNames)
+        if (JoinPath(path, sizeof path, folder, name))
             RemoveFile(path, outcome);
     if (JoinPath(path, sizeof path, folder, kUninstallerName) && !SamePath(path, self))
         RemoveFile(path, outcome);

@@ -9,8 +9,8 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/registry_read.h"
 #include "base/widetext.h"
-#include "registration/registry_read.h"
 #include "uninstaller/ucalls.h"
 
 LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buffer)

@@ -6,7 +6,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "registration/registry_read.h"
+#include "base/registry_read.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>

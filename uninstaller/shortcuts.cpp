@@ -5,9 +5,9 @@
 // must never go.
 #include "uninstaller/removal.h"
 
+#include "base/ole32.h"
 #include "base/pathtext.h"
-#include "registration/ole32.h"
-#include "registration/shortcut_paths.h"
+#include "base/shortcut_paths.h"
 #include "uninstaller/ucalls.h"
 
 namespace {

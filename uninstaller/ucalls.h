@@ -1,32 +1,26 @@
 // The uninstaller's door to the system: like the setup's call table, one
-// named entry per Win32 call, initialised with the real function (LATE ones,
-// of BCRYPT.dll, bound at start by BindUninstallLibraries); tests replace
-// single entries and put them back with RestoreUninstallCalls().
+// named entry per Win32 call (the shared ones, then its own), initialised
+// with the real function (LATE ones, of BCRYPT.dll, bound at start by
+// BindUninstallLibraries); tests replace single entries and put them back
+// with RestoreUninstallCalls().
 #pragma once
-#include "base/calltable.h"
+#include "base/sharedcalls.h"
 #include "base/win.h"
 
-#define QLX_UNINSTALL_CALLS(X, LATE)                                               \
-    X(MessageBoxW) X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteKeyA)        \
-    X(RegDeleteValueA) X(RegQueryInfoKeyA) X(RegCloseKey) X(GetFileAttributesA) \
-    X(SetFileAttributesA) X(DeleteFileA) X(RemoveDirectoryA) X(MoveFileExA)     \
-    X(CreateFileA) X(CloseHandle) X(GetLastError) X(GetModuleFileNameW)         \
-    X(GetWindowsDirectoryA) X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary)    \
-    X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)             \
-    X(MultiByteToWideChar) X(GetModuleHandleA) X(GetSystemDirectoryA) \
-    X(GetLongPathNameA) X(GetTempPathW) X(CopyFileA) LATE(BCryptGenRandom)       \
-    X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)          \
-    X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle) X(GetCurrentProcess)  \
-    X(WaitForSingleObject) X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)   \
-    X(GetFileAttributesExA) X(WriteFile) X(GetCommandLineW) X(CreateDirectoryA)  \
-    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)   \
-    X(WideCharToMultiByte) X(GetACP) X(GetFileInformationByHandle)                \
-    X(GetFinalPathNameByHandleW) X(GetLongPathNameW) X(CompareStringOrdinal)     \
-    X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)            \
+// The uninstaller's own calls, beyond the shared ones (none late-bound).
+#define QLX_UNINSTALLER_ONLY_CALLS(X, LATE)                                        \
+    X(RegDeleteKeyA) X(RegQueryInfoKeyA) X(GetLongPathNameA) X(CopyFileA)          \
+    X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)            \
+    X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle)                         \
+    X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)                       \
+    X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)              \
     X(DeleteProcThreadAttributeList)
 
-struct UninstallCalls {
-    QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
+// The whole table, in the order of its members: the shared calls first.
+#define QLX_UNINSTALL_CALLS(X, LATE) QLX_SHARED_CALLS(X, LATE) QLX_UNINSTALLER_ONLY_CALLS(X, LATE)
+
+struct UninstallCalls : SharedCalls {
+    QLX_UNINSTALLER_ONLY_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
 };
 
 extern UninstallCalls usys;

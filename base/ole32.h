@@ -3,8 +3,7 @@
 // object's published ids. The setup and the uninstaller both use it, each
 // through its own call table.
 #pragma once
-#include "base/libraries.h"
-#include "base/win.h"
+#include "base/sharedcalls.h"
 
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();
@@ -32,18 +31,4 @@ struct Ole32 {
 // through calls (a call table). False when the library or any entry point
 // is missing; the library is then already released. Otherwise the caller
 // releases ole->module with FreeLibrary.
-template <typename Calls> bool LoadOle32(const Calls &calls, Ole32 *ole)
-{
-    ole->module = LoadSystemLibrary(calls, "ole32.dll");
-    if (!ole->module)
-        return false;
-    ole->coInitialize = LookUp<CoInitializeFn>(calls.GetProcAddress(ole->module, "CoInitialize"));
-    ole->coUninitialize =
-        LookUp<CoUninitializeFn>(calls.GetProcAddress(ole->module, "CoUninitialize"));
-    ole->coCreateInstance =
-        LookUp<CoCreateInstanceFn>(calls.GetProcAddress(ole->module, "CoCreateInstance"));
-    if (ole->coInitialize && ole->coUninitialize && ole->coCreateInstance)
-        return true;
-    calls.FreeLibrary(ole->module);
-    return false;
-}
+bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

@@ -1,0 +1,30 @@
+// The calls that both programs make: the part of the call table that the
+// setup's `sys` and the uninstaller's `usys` have in common, each table
+// deriving from it. The helpers that both programs use take this part, so
+// either program passes its own table.
+#pragma once
+#include "base/calltable.h"
+#include "base/win.h"
+
+// One line per call, as in either program's list: X(name) for an imported
+// system library's call, LATE(name) for one bound at start (BCRYPT.dll).
+#define QLX_SHARED_CALLS(X, LATE)                                                           \
+    /* files, folders */                                                                    \
+    X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)                \
+    X(SetFileAttributesA) X(GetFileAttributesA) X(GetFileAttributesExA) X(CreateDirectoryA) \
+    X(RemoveDirectoryA) X(GetLastError) X(GetLongPathNameW) X(GetFinalPathNameByHandleW)    \
+    X(CompareStringOrdinal) X(GetFileInformationByHandle) X(GetWindowsDirectoryA)           \
+    X(GetSystemDirectoryA) X(GetTempPathW) X(GetModuleFileNameW)                            \
+    /* registry, security, randomness */                                                    \
+    X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteValueA) X(RegCloseKey)                  \
+    X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)                    \
+    LATE(BCryptGenRandom)                                                                   \
+    /* messages, shell, run-time linking, text conversion, process */                       \
+    X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
+    X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
+    X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
+    X(GetCurrentProcess) X(WaitForSingleObject)
+
+struct SharedCalls {
+    QLX_SHARED_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
+};
