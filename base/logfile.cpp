@@ -9,6 +9,13 @@
 #include <cstring>
 
 HANDLE g_logFile;
+static const SharedCalls *s_logCalls;  // the table of the program that opened it
+
+void UseLogFile(const SharedCalls &calls, HANDLE file)
+{
+    g_logFile = file;
+    s_logCalls = &calls;
+}
 
 // How many names a default log tries: QuillarixSetup.log, then
 // QuillarixSetup-2.log and on.
@@ -31,7 +38,7 @@ static bool CreateFreshLog(const SharedCalls &calls, const char *path, char *fre
                                     nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    g_logFile = file;
+    UseLogFile(calls, file);
     return true;
 }
 
@@ -75,10 +82,11 @@ void OpenRunLog(const SharedCalls &calls, const char *given, bool silent, const 
         OpenDefaultLogFile(calls, defaultName);
 }
 
-void WriteLogLine(const SharedCalls &calls, std::initializer_list<const char *> parts)
+void LogLine(std::initializer_list<const char *> parts)
 {
     if (!g_logFile)
         return;
+    const SharedCalls &calls = *s_logCalls;
     UINT codePage = calls.GetACP();
     DWORD written;
     for (const char *part : parts) {
@@ -113,10 +121,10 @@ void WriteLogLine(const SharedCalls &calls, std::initializer_list<const char *> 
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }
 
-void CloseLogFile(const SharedCalls &calls, int exitCode)
+void CloseLogFile(int exitCode)
 {
-    WriteLogLine(calls, {"Exit code ", DecimalText(static_cast<unsigned>(exitCode)).text});
+    LogLine({"Exit code ", DecimalText(static_cast<unsigned>(exitCode)).text});
     if (g_logFile)
-        calls.CloseHandle(g_logFile);
+        s_logCalls->CloseHandle(g_logFile);
     g_logFile = nullptr;
 }

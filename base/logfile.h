@@ -1,7 +1,9 @@
 // A run's log: a plain-text file with one line per action and one per
 // failure, for whoever deploys the program and cannot watch it. Each
-// program keeps one through its own call table; without one open, every
-// call here does nothing.
+// program opens one through its own call table, and it is written through
+// that table; without one open, every call here does nothing. The log is
+// the process's one output channel, opened at start and closed at the end:
+// it stays process-wide, like standard error.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -10,6 +12,10 @@
 // The open log; null when there is none (zero-initialised: the setup has
 // no static constructors).
 extern HANDLE g_logFile;
+
+// Makes file, already open, the log, written through calls (the
+// uninstaller's copy writes into the log its first process opened).
+void UseLogFile(const SharedCalls &calls, HANDLE file);
 
 // The log at path, which an administrator chose, made new under a random
 // name beside it and renamed over path; where that name cannot be taken (a
@@ -27,7 +33,7 @@ void OpenRunLog(const SharedCalls &calls, const char *given, bool silent, const 
 // program's code page: on a system that leaves the programs in its own
 // code page, each part is converted, piece by piece of whole characters,
 // however long it is (a command line, a removal's list of items).
-void WriteLogLine(const SharedCalls &calls, std::initializer_list<const char *> parts);
+void LogLine(std::initializer_list<const char *> parts);
 
 // Ends the log with the run's exit code, and closes it.
-void CloseLogFile(const SharedCalls &calls, int exitCode);
+void CloseLogFile(int exitCode);

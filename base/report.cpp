@@ -6,11 +6,6 @@
 #include "base/syscalls.h"
 #include "base/widetext.h"
 
-void LogLine(std::initializer_list<const char *> parts)
-{
-    WriteLogLine(sys, parts);
-}
-
 void ReportError(bool silent, const char *text, const char *code)
 {
     char caption[kCbPath] = "ERROR ";

@@ -3,8 +3,9 @@
 // A silent run shows nothing: the log is all it says. Whether the run is
 // silent is handed to every call: it is the run's, not this file's.
 #pragma once
+#include "base/logfile.h"
+
 #include <cstdint>
-#include <initializer_list>
 
 // How a step tells of a failure: not at all (its caller decides what to
 // say), in the log only (a silent run), or in the log and a box.
@@ -13,9 +14,6 @@ inline Telling TellingOf(bool silent)
 {
     return silent ? Telling::kLog : Telling::kLogAndBox;
 }
-
-// Writes one line of the parts to the run's log, if there is one.
-void LogLine(std::initializer_list<const char *> parts);
 
 // Shows text in an error box captioned "ERROR " + code, with no owner,
 // unless silent, and logs it after the caption.

@@ -11,7 +11,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
-#include "base/runlock.h"
+#include "base/runframe.h"
 #include "base/plan.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
@@ -259,40 +259,36 @@ static constexpr char kUsage[] =
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
     "/D=folder\tThe install folder.  Last, and without quotes.";
 
+// Tells that another setup or removal runs, or that the lock could not be
+// taken, as the setup reports errors.
+static void RefuseSetup(bool silent, RunLock why, DWORD error)
+{
+    if (why == RunLock::kBusy)
+        ReportError(silent, kAnotherRunText, errcode::kAnotherRun);
+    else
+        ReportWithSystemText(silent, kRunLockFailedText, error, errcode::kRunLockFailed);
+}
+
+// The setup with the lock held, by the plan in context.
+static int RunLocked(const CommandLine &args, void *context)
+{
+    auto *plan = static_cast<InstallPlan *>(context);
+    plan->silent = args.silent;
+    int code = RunSequence(plan, args.rest);
+    RemoveWorkFolder(sys, plan->workFolder);
+    return code;
+}
+
 int RunSetup(const char *commandLine, InstallPlan *plan)
 {
     *plan = InstallPlan{};
-    SetPathCodePage(sys.GetACP());
-    CommandLine args;
-    // A command line too long for the program's text is not understood.
-    const char *line = commandLine ? commandLine : "(too long)";
-    bool understood = ParseCommandLine(commandLine ? commandLine : "", kSwitchFolder, &args) &&
-                      commandLine;
-    plan->silent = args.silent;
-    OpenRunLog(sys, args.log, args.silent, kSetupLogName);
-    LogLine({kProductName, " Setup " QLX_VERSION_TEXT ", command line: ", line});
-
-    int code;
-    HANDLE lock = nullptr;
-    DWORD error = 0;
-    RunLock taken = RunLock::kFailed;
-    if (!understood || args.help) {
-        LogLine({kUsage});
-        if (!args.silent)
-            ShowMessageBox(sys, nullptr, kUsage, kProductName,
-                            MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
-        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if ((taken = TakeRunLock(sys, &lock, &error)) == RunLock::kBusy) {
-        ReportError(args.silent, kAnotherRunText, errcode::kAnotherRun);
-        code = exitcode::kBusy;
-    } else if (taken == RunLock::kFailed) {
-        ReportWithSystemText(args.silent, kRunLockFailedText, error, errcode::kRunLockFailed);
-        code = exitcode::kFailed;
-    } else {
-        code = RunSequence(plan, args.rest);
-        RemoveWorkFolder(sys, plan->workFolder);
-        sys.CloseHandle(lock);
-    }
-    CloseLogFile(sys, code);
-    return code;
+    const ProgramFrame frame = {.restSwitch = kSwitchFolder,
+                                .logName = kSetupLogName,
+                                .title = QLX_PRODUCT " Setup " QLX_VERSION_TEXT,
+                                .usage = kUsage,
+                                .refuse = RefuseSetup,
+                                .run = RunLocked,
+                                .bare = nullptr,
+                                .context = plan};
+    return RunInFrame(sys, commandLine, frame);
 }

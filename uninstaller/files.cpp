@@ -20,7 +20,7 @@ void RemoveFile(const char *path, Outcome *outcome)
 {
     usys.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (usys.DeleteFileA(path)) {
-        LogAction({"Deleted ", path});
+        LogLine({"Deleted ", path});
         return;
     }
     if (IsAbsence(usys.GetLastError()))

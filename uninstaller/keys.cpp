@@ -43,7 +43,7 @@ static void RemoveKey(HKEY root, const char *parent, const char *name, Outcome *
         status = usys.RegDeleteKeyA(key, name);
         usys.RegCloseKey(key);
         if (status == ERROR_SUCCESS)
-            LogAction({"Deleted registry key ", parent, "\\", name});
+            LogLine({"Deleted registry key ", parent, "\\", name});
     }
     NoteKeyFailure(status, parent, name, outcome);
 }

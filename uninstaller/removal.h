@@ -3,9 +3,8 @@
 // the installation, files, registry, shortcuts, the report). Everything
 // goes through the uninstaller's own call table, usys.
 #pragma once
+#include "base/logfile.h"
 #include "base/win.h"
-
-#include <initializer_list>
 
 // How a removal ended.
 enum UninstallResult {
@@ -33,8 +32,6 @@ struct Outcome {
 };
 
 // report.cpp
-// Writes one line of the parts to the removal's log, if there is one.
-void LogAction(std::initializer_list<const char *> parts);
 // Logs text and, unless the removal is silent, shows it in a box of the
 // given type captioned "Quillarix" and returns the answer. A silent removal
 // asks nothing and shows nothing (its log says it all): it answers yes.

@@ -11,14 +11,9 @@
 
 #include <cstring>
 
-void LogAction(std::initializer_list<const char *> parts)
-{
-    WriteLogLine(usys, parts);
-}
-
 int Tell(bool silent, const char *text, UINT type)
 {
-    LogAction({text});
+    LogLine({text});
     return silent ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
 }
 

@@ -9,7 +9,7 @@
 #include "base/exitcodes.h"
 #include "base/logfile.h"
 #include "base/product.h"
-#include "base/runlock.h"
+#include "base/runframe.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/tempcopy.h"
 #include "uninstaller/ucalls.h"
@@ -21,48 +21,45 @@ constexpr char kUsage[] =
     "/S\tRemoves Quillarix with no window and no question.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
 
-// The removal where the first process runs it: from a temporary copy, which
-// writes into this process's log, or in place where none can be made.
-int RunFirstProcess(bool silent)
+// Tells that another setup or removal runs, or that the lock could not be
+// taken, in a "Quillarix" box.
+void RefuseRemoval(bool silent, RunLock why, DWORD error)
+{
+    if (why == RunLock::kFailed)
+        LogLine({"System error ", DecimalText(error).text});
+    Tell(silent, why == RunLock::kBusy ? kAnotherRunText : kRunLockFailedText,
+         MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The removal where the first process runs it, with the lock held: from a
+// temporary copy, which writes into this process's log, or in place where
+// none can be made.
+int RunFirstProcess(const CommandLine &args, void *)
 {
     int code = 0;
-    if (RunFromTemporaryCopy(silent, &code))
+    if (RunFromTemporaryCopy(args.silent, &code))
         return code;
-    return ExitCodeOf(RunUninstall(silent));  // in place: its own file goes at the next start
+    return ExitCodeOf(RunUninstall(args.silent));  // in place: its own file goes at the next start
+}
+
+// The temporary copy, started by the first process with the rest of its
+// line.
+int RunAsCopy(const CommandLine &args)
+{
+    return RunAsTemporaryCopy(args.rest, args.silent);
 }
 
 }  // namespace
 
 int RunUninstaller(const char *commandLine)
 {
-    SetPathCodePage(usys.GetACP());
-    CommandLine args;
-    // A command line too long for the program's text is not understood.
-    const char *line = commandLine ? commandLine : "(too long)";
-    bool understood = ParseCommandLine(commandLine ? commandLine : "", kCopySwitch, &args) &&
-                      commandLine;
-    if (understood && args.rest)
-        return RunAsTemporaryCopy(args.rest, args.silent);
-    OpenRunLog(usys, args.log, args.silent, kUninstallLogName);
-    LogAction({kProductName, " removal " QLX_VERSION_TEXT ", command line: ", line});
-    int code;
-    HANDLE lock = nullptr;
-    DWORD error = 0;
-    RunLock taken = RunLock::kFailed;
-    if (!understood || args.help) {
-        Tell(args.silent, kUsage, MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
-        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if ((taken = TakeRunLock(usys, &lock, &error)) == RunLock::kBusy) {
-        Tell(args.silent, kAnotherRunText, MB_OK | MB_ICONEXCLAMATION);
-        code = exitcode::kBusy;
-    } else if (taken == RunLock::kFailed) {
-        LogAction({"System error ", DecimalText(error).text});
-        Tell(args.silent, kRunLockFailedText, MB_OK | MB_ICONEXCLAMATION);
-        code = exitcode::kFailed;
-    } else {
-        code = RunFirstProcess(args.silent);
-        usys.CloseHandle(lock);
-    }
-    CloseLogFile(usys, code);
-    return code;
+    const ProgramFrame frame = {.restSwitch = kCopySwitch,
+                                .logName = kUninstallLogName,
+                                .title = QLX_PRODUCT " removal " QLX_VERSION_TEXT,
+                                .usage = kUsage,
+                                .refuse = RefuseRemoval,
+                                .run = RunFirstProcess,
+                                .bare = RunAsCopy,
+                                .context = nullptr};
+    return RunInFrame(usys, commandLine, frame);
 }

@@ -198,7 +198,7 @@ int RunAsTemporaryCopy(const char *rest, bool silent)
     char startedFrom[kCbPath];
     if (!ParseCopyLine(rest, &handles, startedFrom))
         return exitcode::kBadCommandLine;
-    g_logFile = handles.log;
+    UseLogFile(usys, handles.log);
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;

@@ -112,7 +112,7 @@ UninstallResult RunUninstall(bool silent, const char *startedFrom, bool *started
                             &outcome);
         return Report(silent, outcome);
     }
-    LogAction({"Installation found in ", folder});
+    LogLine({"Installation found in ", folder});
     // Everything is deleted by name in the folder: it is held open from here
     // on, so that no level of its name can be moved or replaced meanwhile,
     // and only where no link leads to it.

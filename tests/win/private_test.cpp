@@ -192,15 +192,15 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
     ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
     OpenRunLog(sys, "", true, kSetupLogName);
-    WriteLogLine(sys, {"one"});
-    CloseLogFile(sys, 0);
+    LogLine({"one"});
+    CloseLogFile(0);
     EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
 
     HANDLE held = CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     OpenRunLog(sys, "", true, kSetupLogName);
-    CloseLogFile(sys, 1603);
+    CloseLogFile(1603);
     CloseHandle(held);
     EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
     EXPECT_EQ("Exit code 1603\r\n", ReadFileBytes(second));
@@ -212,12 +212,12 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     std::string given = Scratch("deploy.log");
     ASSERT_TRUE(WriteFileBytes(given, "a user's text\r\n"));
     OpenRunLog(sys, given.c_str(), false, kSetupLogName);
-    CloseLogFile(sys, 0);
+    CloseLogFile(0);
     EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
     held = CreateFileA(given.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
     OpenRunLog(sys, given.c_str(), true, kSetupLogName);
-    CloseLogFile(sys, 5);
+    CloseLogFile(5);
     CloseHandle(held);
     EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
     std::vector<std::string> names = FileNames(Scratch());  // sorted: upper case first

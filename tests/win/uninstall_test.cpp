@@ -264,7 +264,7 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     std::string log = Scratch("removal.log");
     OpenLogFile(usys, log.c_str());
     EXPECT_EQ(kRemoved, RunUninstall(true));
-    CloseLogFile(usys, ExitCodeOf(kRemoved));
+    CloseLogFile(ExitCodeOf(kRemoved));
     EXPECT_TRUE(s_said.empty());
     EXPECT_FALSE(FileExists(ours));
     EXPECT_TRUE(FileExists(foreign));
