@@ -3,13 +3,14 @@
 #include "winhelpers.h"
 
 #include "payload/mainexe.h"
+#include "payload/version_rule.h"
 #include "base/pathtext.h"
 #include "base/state.h"
 
 namespace {
 
 // Stand-ins with version resources (see cmake/wintests.cmake).
-enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion };
+enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion, kV0900 };
 
 class MainExe : public WineTest {
 protected:
@@ -36,16 +37,15 @@ TEST_F(MainExe, VersionsAreReadFromTheFixedRecord)
 {
     struct Case {
         WORD id;
-        unsigned major, low;
-    } cases[] = {{kV1000, 1, 0}, {kV1500, 1, 0}, {kV1001, 1, 1}, {kV1010, 1, 0x10000},
-                 {kV2000, 2, 0}, {kNoVersion, 0, 0}};
+        std::uint32_t ms, ls;
+    } cases[] = {{kV1000, 0x10000, 0}, {kV1500, 0x10005, 0}, {kV1001, 0x10000, 1},
+                 {kV1010, 0x10000, 0x10000}, {kV2000, 0x20000, 0}, {kNoVersion, 0, 0},
+                 {kV0900, 9, 0}};
     for (const Case &c : cases) {
         InstallOld(c.id);
-        std::uint32_t major = 99, low = 99;
-        ReadInstalledVersion(g_setup.mainExePath, &major, &low);
-        EXPECT_EQ(c.major, major) << c.id;
-        EXPECT_EQ(c.low, low) << c.id;
+        EXPECT_EQ(FileVersionOf(c.ms, c.ls), ReadInstalledVersion(g_setup.mainExePath)) << c.id;
     }
+    EXPECT_EQ(FileVersionOf(0x10000, 0), CarriedMainExeVersion());
 }
 
 TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
@@ -57,11 +57,12 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
         MainExeOutcome outcome;
         const char *captions;
     } cases[] = {
-        {kV1000, MainExeOutcome::kInstalled, ""},          // same version
-        {kV1500, MainExeOutcome::kInstalled, ""},          // only the low double word counts
-        {kV1001, MainExeOutcome::kNewerPresent, ""},
+        {kV0900, MainExeOutcome::kInstalled, ""},     // older: upgraded
+        {kV1000, MainExeOutcome::kInstalled, ""},     // the same: repaired
+        {kV1001, MainExeOutcome::kNewerPresent, ""},  // every field counts
         {kV1010, MainExeOutcome::kNewerPresent, ""},
-        {kV2000, MainExeOutcome::kInstalled, "ERROR 17"},  // another major version
+        {kV1500, MainExeOutcome::kNewerPresent, ""},
+        {kV2000, MainExeOutcome::kNewerPresent, ""},
         {kNoVersion, MainExeOutcome::kInstalled, "ERROR 17"},
     };
     for (const Case &c : cases) {
