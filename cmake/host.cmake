@@ -8,6 +8,7 @@ add_subdirectory(tools)
 # Tests build their own sanitized copies of the sources under test.
 set(QLX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_executable(host_tests
+    tests/host/cmdline_test.cpp
     tests/host/pathtext_test.cpp
     tests/host/rules_test.cpp
     tests/host/szdd_codec_test.cpp
