@@ -9,7 +9,7 @@
 #include <cstdlib>
 
 // One line per call: X(name) for the calls of the imported system libraries,
-// LATE(name) for those of VERSION.dll and BCRYPT.dll, which are loaded from
+// LATE(name) for those of VERSION.dll, BCRYPT.dll and RSTRTMGR.dll, which are loaded from
 // the system folder at start (BindSystemLibraries). The member has the
 // call's name and exact type.
 #define QLX_SYSCALLS(X, LATE)                                                 \
@@ -64,7 +64,15 @@
     X(malloc) X(free)                                                         \
     /* process */                                                             \
     X(GetModuleHandleA) X(ExitProcess) X(GetLocalTime) X(GetCommandLineW)    \
-    X(CreateThread) X(WaitForSingleObject)
+    X(CreateThread) X(WaitForSingleObject)                                    \
+    /* running copies of Quillarix: found through a process snapshot and the  \
+       Restart Manager (rstrtmgr.dll, loaded late), asked to close through it \
+       or their windows, waited for */                                         \
+    X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW)          \
+    X(OpenProcess) X(QueryFullProcessImageNameW) X(WaitForMultipleObjects)    \
+    X(EnumWindows) X(GetWindowThreadProcessId) X(SendMessageTimeoutW)         \
+    X(PostMessageW) LATE(RmStartSession) LATE(RmRegisterResources)            \
+    LATE(RmGetList) LATE(RmShutdown) LATE(RmEndSession)
 
 struct SysCalls {
     QLX_SYSCALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
@@ -72,8 +80,8 @@ struct SysCalls {
 
 extern SysCalls sys;
 
-// Restricts library search to the system folder, then loads VERSION.dll and
-// BCRYPT.dll from there by their full paths and binds the LATE entries to
+// Restricts library search to the system folder, then loads VERSION.dll,
+// BCRYPT.dll and RSTRTMGR.dll from there by their full paths and binds the LATE entries to
 // their functions (the libraries stay loaded). Where it cannot be loaded, or an entry point
 // is missing, the entry keeps failing as the call fails. The first thing
 // the program does.

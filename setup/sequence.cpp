@@ -4,6 +4,7 @@
 // folder, accepts the licence and starts nothing at the end.
 #include "setup/sequence.h"
 
+#include "base/closeapp.h"
 #include "base/cmdline.h"
 #include "base/errors.h"
 #include "base/exitcodes.h"
@@ -141,11 +142,13 @@ static bool Register()
 }
 
 // Installs from the main executable to the shortcuts. False when the main
-// executable could not be installed and nothing else was written; *whole
-// is false unless everything was.
-static bool Install(bool *whole)
+// executable could not be installed and nothing else was written; *code is
+// the run's exit code (kDone only when everything was written). A running
+// Quillarix is asked to close first where the person agrees, or an
+// unattended run was told to (closeApplications).
+static bool Install(bool closeApplications, int *code)
 {
-    *whole = false;
+    *code = exitcode::kFailed;
     // What an earlier removal scheduled for the next start of Windows must
     // not delete what is written now.
     if (!ClearPendingDeletions(g_setup.installFolder, g_setup.windowsFolder)) {
@@ -154,19 +157,31 @@ static bool Install(bool *whole)
                     errcode::kPendingDeletions);
         return false;
     }
-    switch (ReplaceMainExecutable()) {
+    MainExeOutcome outcome = ReplaceMainExecutable();
+    if (outcome == MainExeOutcome::kRunning &&
+        CloseRunningApp(sys, g_setup.mainExePath,
+                        !g_setup.silent     ? AppCloseMode::kAsk
+                        : closeApplications ? AppCloseMode::kClose
+                                            : AppCloseMode::kRefuse,
+                        "Your existing copy of Quillarix is running.  "
+                        "Close it and continue the installation?",
+                        nullptr) == AppClosing::kClosed)
+        outcome = ReplaceMainExecutable();
+    switch (outcome) {
     case MainExeOutcome::kInstalled:
         break;
     case MainExeOutcome::kRunning:
         ReportError("Your existing copy of Quillarix is running.  Installation aborted.",
                     errcode::kMainExeRunning);
         DeleteInFolder(g_setup.installFolder, kStagingImageName);
+        *code = exitcode::kInUse;
         return false;
     case MainExeOutcome::kNewerPresent:
         ReportError("A more recent version of Quillarix already exists at the install "
                     "location.  Installation aborted.",
                     errcode::kMainExeNewer);
         DeleteInFolder(g_setup.installFolder, kStagingImageName);
+        *code = exitcode::kNewerInstalled;
         return false;
     case MainExeOutcome::kFailed:
         DeleteInFolder(g_setup.installFolder, kStagingImageName);
@@ -180,8 +195,9 @@ static bool Install(bool *whole)
         ReportFileError(failed->fileName, error, errcode::kFileWriteFailed);
         return false;
     }
-    *whole = Register();
+    bool whole = Register();
     CreateShortcuts();
+    *code = whole ? exitcode::kDone : exitcode::kFailed;
     return true;
 }
 
@@ -200,7 +216,7 @@ static bool TakeGivenFolder(char *proposed, const char *given)
 }
 
 // The installation from the backdrop to the launch; the run's exit code.
-static int RunSequence(const char *givenFolder)
+static int RunSequence(const char *givenFolder, bool closeApplications)
 {
     if (!g_setup.silent)
         g_setup.backdrop = CreateBackdropWindow(g_setup.instance);
@@ -223,9 +239,7 @@ static int RunSequence(const char *givenFolder)
         code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
     } else {
         progress = g_setup.silent ? nullptr : CreateProgressDialog(g_setup.backdrop);
-        bool whole = false;
-        installed = Install(&whole);
-        code = whole ? exitcode::kDone : exitcode::kFailed;
+        installed = Install(closeApplications, &code);
     }
     // The folder was held from its acceptance to the last file written: no
     // level of its name could be moved or replaced meanwhile.
@@ -239,11 +253,12 @@ static int RunSequence(const char *givenFolder)
 }
 
 static constexpr char kUsage[] =
-    "QuillarixSetup [/S] [/LOG=file] [/D=folder]\r\n\r\n"
+    "QuillarixSetup [/S] [/CLOSEAPPLICATIONS] [/LOG=file] [/D=folder]\r\n\r\n"
     "/S\tInstalls with no window, for all users, and does not start Quillarix.  "
     "Using it accepts the licence agreement.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
-    "/D=folder\tThe install folder.  Last, and without quotes.";
+    "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
+    "/D=folder\tThe install folder.  Last; quoted or not.";
 
 int RunSetup(HINSTANCE instance, const char *commandLine)
 {
@@ -275,7 +290,7 @@ int RunSetup(HINSTANCE instance, const char *commandLine)
         ReportWithSystemText(kRunLockFailedText, error, errcode::kRunLockFailed);
         code = exitcode::kFailed;
     } else {
-        code = RunSequence(args.rest);
+        code = RunSequence(args.rest, args.closeApplications);
         RemoveWorkFolder(sys, g_setup.workFolder);
         sys.CloseHandle(lock);
     }

@@ -1,6 +1,6 @@
 // The uninstaller's door to the system: like the setup's call table, one
 // named entry per Win32 call, initialised with the real function (LATE ones,
-// of BCRYPT.dll, bound at start by BindUninstallLibraries); tests replace
+// of BCRYPT.dll and RSTRTMGR.dll, bound at start by BindUninstallLibraries); tests replace
 // single entries and put them back with RestoreUninstallCalls().
 #pragma once
 #include "base/calltable.h"
@@ -23,7 +23,14 @@
     X(WideCharToMultiByte) X(GetACP) X(GetFileInformationByHandle)                \
     X(GetFinalPathNameByHandleW) X(GetLongPathNameW) X(CompareStringOrdinal)     \
     X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)            \
-    X(DeleteProcThreadAttributeList)
+    X(DeleteProcThreadAttributeList)                                             \
+    /* running copies of Quillarix: found and asked to close as the setup     \
+       does (the Restart Manager's rstrtmgr.dll loaded late) */                \
+    X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW)            \
+    X(OpenProcess) X(QueryFullProcessImageNameW) X(EnumWindows)                 \
+    X(GetWindowThreadProcessId) X(SendMessageTimeoutW) X(PostMessageW)          \
+    LATE(RmStartSession) LATE(RmRegisterResources) LATE(RmGetList)              \
+    LATE(RmShutdown) LATE(RmEndSession)
 
 struct UninstallCalls {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
@@ -31,8 +38,8 @@ struct UninstallCalls {
 
 extern UninstallCalls usys;
 
-// Restricts library search to the system folder, then loads BCRYPT.dll
-// from there by its full path and binds the LATE entries. The first thing
+// Restricts library search to the system folder, then loads BCRYPT.dll and
+// RSTRTMGR.dll from there by their full paths and binds the LATE entries. The first thing
 // the uninstaller does.
 void BindUninstallLibraries();
 

@@ -8,6 +8,7 @@
 // go together), so that running the removal again finishes.
 #include "uninstaller/uninstall.h"
 
+#include "base/closeapp.h"
 #include "base/exitcodes.h"
 #include "base/fileuse.h"
 #include "base/heldfolder.h"
@@ -50,7 +51,13 @@ static UninstallResult RemoveInstallation(const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
 {
-    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
+    // A running Quillarix is asked to close where the person agrees (never
+    // in a silent removal), and the file asked again.
+    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere &&
+        (CloseRunningApp(usys, mainExe, g_silent ? AppCloseMode::kRefuse : AppCloseMode::kAsk,
+                         "Quillarix is running.  Close it and continue the removal?",
+                         nullptr) != AppClosing::kClosed ||
+         ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere)) {
         usys.CloseHandle(held);
         Tell("Quillarix is running.  Close it and start the removal again.  "
              "Nothing was removed.",
@@ -142,9 +149,10 @@ int ExitCodeOf(UninstallResult result)
         return exitcode::kCancelled;
     case kRemovedAtRestart:
         return exitcode::kRestartNeeded;
+    case kRunning:
+        return exitcode::kInUse;
     case kPartlyRemoved:
     case kNotInstalled:
-    case kRunning:
     case kFolderRefused:
         break;
     }
