@@ -78,12 +78,17 @@ bool ListAppCopiesByRestartManager(const Calls &calls, const WCHAR *exe, DWORD *
         return false;
     }
     LPCWSTR files[] = {exe};
-    RM_PROCESS_INFO info[kMaxAppCopies];
+    RM_PROCESS_INFO info[kMaxAppCopies] = {};
     UINT cNeeded = 0, cInfo = kMaxAppCopies;
     DWORD reasons = 0;
+    // Only what both counts promise is read: a list that says it filled
+    // more than it needed (or needed more than there is room for: then it
+    // fails with ERROR_MORE_DATA) is not trusted beyond that.
     if (calls.RmRegisterResources(*session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS ||
         calls.RmGetList(*session, &cNeeded, &cInfo, info, &reasons) != ERROR_SUCCESS)
         cInfo = 0;
+    if (cNeeded < cInfo)
+        cInfo = cNeeded;
     for (UINT i = 0; i < cInfo && i < kMaxAppCopies; ++i) {
         DWORD id = info[i].Process.dwProcessId;
         HANDLE process =

@@ -3,6 +3,7 @@
 #include "winhelpers.h"
 
 #include "payload/mainexe.h"
+#include "base/closeapp.h"
 #include "payload/version_rule.h"
 #include "base/pathtext.h"
 #include "base/state.h"
@@ -136,6 +137,134 @@ TEST_F(MainExe, VersionBlockIsReleased)
     ReplaceMainExecutable();
     EXPECT_EQ(1, s_taken);
     EXPECT_EQ(1, s_released);
+}
+
+// A running copy asked to close through the call table: the Restart
+// Manager's list and shutdown, or the program's own window. The "process"
+// is an event, set when the program ends.
+namespace closing {
+enum Window { kAgrees, kRefuses, kHangs };
+HANDLE s_process;
+std::vector<HANDLE> s_opened;
+std::string s_trace;
+bool s_listed;
+DWORD s_shutdown;
+Window s_window;
+constexpr DWORD kId = 4242;
+const HWND kWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001));
+}  // namespace closing
+
+TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
+{
+    using namespace closing;
+    const std::string installed = g_setup.mainExePath;
+    Fake(sys.RmStartSession, [](DWORD *session, DWORD, WCHAR *) -> DWORD { *session = 7; return 0; });
+    Fake(sys.RmRegisterResources, [](DWORD, UINT files, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
+                                     LPCWSTR *) -> DWORD { return files == 1 ? 0 : 87; });
+    Fake(sys.RmGetList, [](DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO *info, DWORD *) -> DWORD {
+        *needed = *count = s_listed ? 1 : 0;
+        info[0].Process.dwProcessId = kId;
+        return 0;
+    });
+    Fake(sys.RmShutdown, [](DWORD, ULONG flags, RM_WRITE_STATUS_CALLBACK) -> DWORD {
+        s_trace += flags ? "forced|" : "shutdown|";
+        if (s_shutdown == 0)
+            SetEvent(s_process);
+        return s_shutdown;
+    });
+    Fake(sys.RmEndSession, [](DWORD) -> DWORD { s_trace += "end session"; return 0; });
+    Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) -> HANDLE { return CreateEventA(nullptr, TRUE, FALSE, nullptr); });
+    Fake(sys.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
+        entry->th32ProcessID = kId;
+        lstrcpynW(entry->szExeFile, L"QUILLARIX.EXE", MAX_PATH);
+        return TRUE;
+    });
+    Fake(sys.Process32NextW, [](HANDLE, PROCESSENTRY32W *) -> BOOL { return FALSE; });
+    Fake(sys.OpenProcess, [](DWORD, BOOL, DWORD id) -> HANDLE {
+        HANDLE copy = nullptr;
+        if (id == kId && DuplicateHandle(GetCurrentProcess(), s_process, GetCurrentProcess(), &copy,
+                                         0, FALSE, DUPLICATE_SAME_ACCESS))
+            s_opened.push_back(copy);
+        return copy;
+    });
+    Fake(sys.QueryFullProcessImageNameW, [](HANDLE, DWORD, LPWSTR image, PDWORD cch) -> BOOL {
+        *cch = static_cast<DWORD>(MultiByteToWideChar(CP_ACP, 0, g_setup.mainExePath, -1, image,
+                                                      static_cast<int>(*cch)) - 1);
+        return TRUE;
+    });
+    Fake(sys.EnumWindows, [](WNDENUMPROC visit, LPARAM param) -> BOOL {
+        visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);  // another program's
+        return visit(kWindow, param);
+    });
+    Fake(sys.GetWindowThreadProcessId, [](HWND window, LPDWORD id) -> DWORD {
+        *id = window == kWindow ? kId : kId + 1;
+        return 1;
+    });
+    Fake(sys.SendMessageTimeoutW, [](HWND window, UINT msg, WPARAM wp, LPARAM lp, UINT, UINT,
+                                     PDWORD_PTR answer) -> LRESULT {
+        s_trace += (window == kWindow ? "" : "stranger ");
+        s_trace += msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
+        s_trace += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
+        if (s_window == kHangs) {
+            SetLastError(ERROR_TIMEOUT);
+            return 0;
+        }
+        *answer = s_window == kAgrees;
+        return 1;
+    });
+    Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
+        s_trace += msg == WM_CLOSE ? "close|" : "?|";
+        SetEvent(s_process);
+        return TRUE;
+    });
+    struct Case {
+        bool listed;
+        DWORD shutdown;
+        Window window;
+        AppCloseMode mode;
+        AppClosing result;
+        const char *trace;
+    } const cases[] = {
+        {true, 0, kRefuses, AppCloseMode::kClose, AppClosing::kClosed, "shutdown|end session"},
+        {true, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, AppCloseMode::kClose, AppClosing::kStillRunning,
+         "shutdown|end session"},
+        {false, 0, kAgrees, AppCloseMode::kClose, AppClosing::kClosed,
+         "query|end|close|end session"},
+        {false, 0, kRefuses, AppCloseMode::kClose, AppClosing::kStillRunning,
+         "query|not ending|end session"},
+        {false, 0, kHangs, AppCloseMode::kClose, AppClosing::kStillRunning,
+         "query|not ending|end session"},
+        {false, 0, kAgrees, AppCloseMode::kRefuse, AppClosing::kLeftRunning, "end session"},
+        {false, 0, kAgrees, AppCloseMode::kAsk, AppClosing::kDeclined, "end session"},  // "No"
+    };
+    for (const Case &c : cases) {
+        s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        s_opened.clear();
+        s_trace.clear();
+        s_listed = c.listed;
+        s_shutdown = c.shutdown;
+        s_window = c.window;
+        g_boxes.clear();
+        EXPECT_EQ(c.result, CloseRunningApp(sys, installed.c_str(), c.mode, "Close it?", nullptr))
+            << c.trace;
+        EXPECT_EQ(c.trace, s_trace);
+        EXPECT_EQ(c.mode == AppCloseMode::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
+        for (const RecordedBox &box : g_boxes)
+            EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.style);
+        DWORD flags;
+        for (HANDLE opened : s_opened)  // every process handle given back
+            EXPECT_FALSE(GetHandleInformation(opened, &flags)) << c.trace;
+        CloseHandle(s_process);
+    }
+    // A process of that name whose image lies elsewhere is no running copy.
+    g_setup.mainExePath[0] = 'D';
+    s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    s_listed = false;
+    s_trace.clear();
+    EXPECT_EQ(AppClosing::kNotFound,
+              CloseRunningApp(sys, installed.c_str(), AppCloseMode::kClose, "Close it?", nullptr));
+    EXPECT_EQ("end session", s_trace);
+    CloseHandle(s_process);
 }
 
 }  // namespace
