@@ -140,14 +140,15 @@ TEST_F(MainExe, VersionBlockIsReleased)
 }
 
 // A running copy asked to close through the call table: the Restart
-// Manager's list and shutdown, or the program's own window. The "process"
-// is an event, set when the program ends.
+// Manager's list and shutdown, or the program's own window (the other
+// window enumerated is another program's). The process is an event, set
+// when the program ends.
 namespace closing {
 enum Window { kAgrees, kRefuses, kHangs };
 HANDLE s_process;
 std::vector<HANDLE> s_opened;
 std::string s_trace;
-bool s_listed;
+bool s_listed, s_elsewhere;
 DWORD s_shutdown;
 Window s_window;
 constexpr DWORD kId = 4242;
@@ -157,10 +158,9 @@ const HWND kWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001));
 TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
 {
     using namespace closing;
-    const std::string installed = g_setup.mainExePath;
     Fake(sys.RmStartSession, [](DWORD *session, DWORD, WCHAR *) -> DWORD { *session = 7; return 0; });
-    Fake(sys.RmRegisterResources, [](DWORD, UINT files, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
-                                     LPCWSTR *) -> DWORD { return files == 1 ? 0 : 87; });
+    Fake(sys.RmRegisterResources, [](DWORD, UINT, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
+                                     LPCWSTR *) -> DWORD { return 0; });
     Fake(sys.RmGetList, [](DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO *info, DWORD *) -> DWORD {
         *needed = *count = s_listed ? 1 : 0;
         info[0].Process.dwProcessId = kId;
@@ -173,27 +173,26 @@ TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
         return s_shutdown;
     });
     Fake(sys.RmEndSession, [](DWORD) -> DWORD { s_trace += "end session"; return 0; });
-    Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) -> HANDLE { return CreateEventA(nullptr, TRUE, FALSE, nullptr); });
+    Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) { return CreateEventA(nullptr, 1, 0, nullptr); });
     Fake(sys.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
         entry->th32ProcessID = kId;
         lstrcpynW(entry->szExeFile, L"QUILLARIX.EXE", MAX_PATH);
         return TRUE;
     });
     Fake(sys.Process32NextW, [](HANDLE, PROCESSENTRY32W *) -> BOOL { return FALSE; });
-    Fake(sys.OpenProcess, [](DWORD, BOOL, DWORD id) -> HANDLE {
+    Fake(sys.OpenProcess, [](DWORD, BOOL, DWORD) -> HANDLE {
         HANDLE copy = nullptr;
-        if (id == kId && DuplicateHandle(GetCurrentProcess(), s_process, GetCurrentProcess(), &copy,
-                                         0, FALSE, DUPLICATE_SAME_ACCESS))
-            s_opened.push_back(copy);
+        DuplicateHandle(GetCurrentProcess(), s_process, GetCurrentProcess(), &copy, 0, 0, DUPLICATE_SAME_ACCESS);
+        s_opened.push_back(copy);
         return copy;
     });
     Fake(sys.QueryFullProcessImageNameW, [](HANDLE, DWORD, LPWSTR image, PDWORD cch) -> BOOL {
-        *cch = static_cast<DWORD>(MultiByteToWideChar(CP_ACP, 0, g_setup.mainExePath, -1, image,
-                                                      static_cast<int>(*cch)) - 1);
+        MultiByteToWideChar(CP_ACP, 0, g_setup.mainExePath, -1, image, static_cast<int>(*cch));
+        image[0] = s_elsewhere ? L'D' : image[0];
         return TRUE;
     });
     Fake(sys.EnumWindows, [](WNDENUMPROC visit, LPARAM param) -> BOOL {
-        visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);  // another program's
+        visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);
         return visit(kWindow, param);
     });
     Fake(sys.GetWindowThreadProcessId, [](HWND window, LPDWORD id) -> DWORD {
@@ -202,53 +201,45 @@ TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
     });
     Fake(sys.SendMessageTimeoutW, [](HWND window, UINT msg, WPARAM wp, LPARAM lp, UINT, UINT,
                                      PDWORD_PTR answer) -> LRESULT {
-        s_trace += (window == kWindow ? "" : "stranger ");
-        s_trace += msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
+        s_trace += window != kWindow ? "stranger|" : msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
         s_trace += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
-        if (s_window == kHangs) {
-            SetLastError(ERROR_TIMEOUT);
-            return 0;
-        }
         *answer = s_window == kAgrees;
-        return 1;
+        return s_window != kHangs;  // no answer in time
     });
     Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
         s_trace += msg == WM_CLOSE ? "close|" : "?|";
-        SetEvent(s_process);
-        return TRUE;
+        return SetEvent(s_process);
     });
+    using M = AppCloseMode;
+    using R = AppClosing;
     struct Case {
-        bool listed;
+        bool listed, elsewhere;
         DWORD shutdown;
         Window window;
-        AppCloseMode mode;
-        AppClosing result;
+        M mode;
+        R result;
         const char *trace;
     } const cases[] = {
-        {true, 0, kRefuses, AppCloseMode::kClose, AppClosing::kClosed, "shutdown|end session"},
-        {true, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, AppCloseMode::kClose, AppClosing::kStillRunning,
+        {true, false, 0, kRefuses, M::kClose, R::kClosed, "shutdown|end session"},
+        {true, false, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, M::kClose, R::kStillRunning,
          "shutdown|end session"},
-        {false, 0, kAgrees, AppCloseMode::kClose, AppClosing::kClosed,
-         "query|end|close|end session"},
-        {false, 0, kRefuses, AppCloseMode::kClose, AppClosing::kStillRunning,
-         "query|not ending|end session"},
-        {false, 0, kHangs, AppCloseMode::kClose, AppClosing::kStillRunning,
-         "query|not ending|end session"},
-        {false, 0, kAgrees, AppCloseMode::kRefuse, AppClosing::kLeftRunning, "end session"},
-        {false, 0, kAgrees, AppCloseMode::kAsk, AppClosing::kDeclined, "end session"},  // "No"
+        {false, false, 0, kAgrees, M::kClose, R::kClosed, "query|end|close|end session"},
+        {false, false, 0, kRefuses, M::kClose, R::kStillRunning, "query|not ending|end session"},
+        {false, false, 0, kHangs, M::kClose, R::kStillRunning, "query|not ending|end session"},
+        {false, false, 0, kAgrees, M::kRefuse, R::kLeftRunning, "end session"},
+        {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session"},  // answered "No"
+        {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session"},  // an image elsewhere
     };
     for (const Case &c : cases) {
         s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         s_opened.clear();
         s_trace.clear();
-        s_listed = c.listed;
-        s_shutdown = c.shutdown;
-        s_window = c.window;
+        s_listed = c.listed, s_elsewhere = c.elsewhere, s_shutdown = c.shutdown, s_window = c.window;
         g_boxes.clear();
-        EXPECT_EQ(c.result, CloseRunningApp(sys, installed.c_str(), c.mode, "Close it?", nullptr))
+        EXPECT_EQ(c.result, CloseRunningApp(sys, g_setup.mainExePath, c.mode, "Close it?", nullptr))
             << c.trace;
         EXPECT_EQ(c.trace, s_trace);
-        EXPECT_EQ(c.mode == AppCloseMode::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
+        EXPECT_EQ(c.mode == M::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
         for (const RecordedBox &box : g_boxes)
             EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.style);
         DWORD flags;
@@ -256,15 +247,6 @@ TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
             EXPECT_FALSE(GetHandleInformation(opened, &flags)) << c.trace;
         CloseHandle(s_process);
     }
-    // A process of that name whose image lies elsewhere is no running copy.
-    g_setup.mainExePath[0] = 'D';
-    s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    s_listed = false;
-    s_trace.clear();
-    EXPECT_EQ(AppClosing::kNotFound,
-              CloseRunningApp(sys, installed.c_str(), AppCloseMode::kClose, "Close it?", nullptr));
-    EXPECT_EQ("end session", s_trace);
-    CloseHandle(s_process);
 }
 
 }  // namespace
