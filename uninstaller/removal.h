@@ -35,6 +35,9 @@ struct Outcome {
 // report.cpp
 // A silent removal asks nothing and shows nothing: its log says it all.
 extern bool g_silent;
+// A silent removal given /CLOSEAPPLICATIONS closes a running Quillarix
+// instead of refusing.
+extern bool g_closeApplications;
 // Writes one line of the parts to the removal's log, if there is one.
 void LogAction(std::initializer_list<const char *> parts);
 // Logs text and, unless the removal is silent, shows it in a box of the

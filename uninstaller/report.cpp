@@ -12,6 +12,7 @@
 #include <cstring>
 
 bool g_silent;
+bool g_closeApplications;
 
 void LogAction(std::initializer_list<const char *> parts)
 {

@@ -17,8 +17,9 @@
 namespace {
 
 constexpr char kUsage[] =
-    "qlxuins1 [/S] [/LOG=file]\r\n\r\n"
+    "qlxuins1 [/S] [/CLOSEAPPLICATIONS] [/LOG=file]\r\n\r\n"
     "/S\tRemoves Quillarix with no window and no question.\r\n"
+    "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
 
 // The removal where the first process runs it: from a temporary copy, which
@@ -42,6 +43,7 @@ int RunUninstaller(const char *commandLine)
     bool understood = ParseCommandLine(commandLine ? commandLine : "", kCopySwitch, &args) &&
                       commandLine;
     g_silent = args.silent;
+    g_closeApplications = args.closeApplications;
     if (understood && args.rest)
         return RunAsTemporaryCopy(args.rest);
     OpenRunLog(usys, args.log, args.silent, kUninstallLogName);

@@ -148,6 +148,7 @@ bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *co
         goto done;
     if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
         (silent && !AppendText(line, sizeof line, "/S ")) ||
+        (g_closeApplications && !AppendText(line, sizeof line, "/CLOSEAPPLICATIONS ")) ||
         !AppendText(line, sizeof line, kCopySwitch) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||

@@ -51,10 +51,13 @@ static UninstallResult RemoveInstallation(const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
 {
-    // A running Quillarix is asked to close where the person agrees (never
-    // in a silent removal), and the file asked again.
+    // A running Quillarix is asked to close where the person agrees (a
+    // silent removal only when told to), and the file asked again.
+    AppCloseMode mode = !g_silent            ? AppCloseMode::kAsk
+                        : g_closeApplications ? AppCloseMode::kClose
+                                              : AppCloseMode::kRefuse;
     if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere &&
-        (CloseRunningApp(usys, mainExe, g_silent ? AppCloseMode::kRefuse : AppCloseMode::kAsk,
+        (CloseRunningApp(usys, mainExe, mode,
                          "Quillarix is running.  Close it and continue the removal?",
                          nullptr) != AppClosing::kClosed ||
          ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere)) {
