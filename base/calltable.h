@@ -24,6 +24,19 @@ template <> struct Unbound<decltype(&::BCryptGenRandom)> {
         return static_cast<NTSTATUS>(0xC0000225L);  // STATUS_NOT_FOUND
     }
 };
+// The Restart Manager reports success as 0 too: its stand-ins say that the
+// entry is missing.
+template <typename R, typename... A> struct UnboundWithStatus {
+    static R WINAPI Call(A...) { return ERROR_PROC_NOT_FOUND; }
+};
+template <typename Fn> struct UnboundRm;
+template <typename R, typename... A> struct UnboundRm<R(WINAPI *)(A...)> : UnboundWithStatus<R, A...> {};
+template <> struct Unbound<decltype(&::RmStartSession)> : UnboundRm<decltype(&::RmStartSession)> {};
+template <> struct Unbound<decltype(&::RmRegisterResources)>
+    : UnboundRm<decltype(&::RmRegisterResources)> {};
+template <> struct Unbound<decltype(&::RmGetList)> : UnboundRm<decltype(&::RmGetList)> {};
+template <> struct Unbound<decltype(&::RmShutdown)> : UnboundRm<decltype(&::RmShutdown)> {};
+template <> struct Unbound<decltype(&::RmEndSession)> : UnboundRm<decltype(&::RmEndSession)> {};
 #define QLX_CALL_TABLE_UNBOUND(name) &Unbound<decltype(&::name)>::Call,
 
 // Binds every LATE entry of LIST (a call table's X/LATE list) in table and

@@ -38,6 +38,28 @@ static bool NextArgument(const char **p, char *arg, std::size_t cbArg)
     return true;
 }
 
+// The rest-of-line switch's value in quotes: text, just after the opening
+// quote, up to the closing one, after which only blanks may come. rest
+// becomes that text, or where it does not fit stays the line as it stands
+// (with its quotes, longer than any path, so the caller refuses it as too
+// long). False without a closing quote or with more after it.
+static bool TakeQuotedRest(const char *text, CommandLine *out)
+{
+    const char *close = std::strchr(text, '"');
+    if (!close)
+        return false;
+    for (const char *after = close + 1; *after; ++after)
+        if (!IsBlank(*after))
+            return false;
+    std::size_t cch = static_cast<std::size_t>(close - text);
+    if (cch >= sizeof out->quotedRest)
+        return true;
+    std::memcpy(out->quotedRest, text, cch);
+    out->quotedRest[cch] = '\0';
+    out->rest = out->quotedRest;
+    return true;
+}
+
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out)
 {
     std::memset(out, 0, sizeof *out);
@@ -54,7 +76,11 @@ bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out
             return true;
         if (restSwitch && StartsWithSwitch(p, restSwitch)) {
             out->rest = p + std::strlen(restSwitch);
-            return true;
+            return *out->rest != '"' || TakeQuotedRest(out->rest + 1, out);
+        }
+        if (restSwitch && *p == '"' && StartsWithSwitch(p + 1, restSwitch)) {
+            out->rest = p + 1 + std::strlen(restSwitch);
+            return TakeQuotedRest(out->rest, out);
         }
         if (!NextArgument(&p, arg, sizeof arg))
             return false;
@@ -62,6 +88,8 @@ bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out
             out->silent = true;
         else if (StartsWithSwitch(arg, kSwitchHelp) && !arg[sizeof kSwitchHelp - 1])
             out->help = true;
+        else if (StartsWithSwitch(arg, kSwitchCloseApps) && !arg[sizeof kSwitchCloseApps - 1])
+            out->closeApplications = true;
         else if (!StartsWithSwitch(arg, kSwitchLog) ||
                  !CopyText(out->log, sizeof out->log, arg + sizeof kSwitchLog - 1) ||
                  !out->log[0])

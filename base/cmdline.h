@@ -11,16 +11,20 @@ inline constexpr char kSwitchSilent[] = "/S";
 inline constexpr char kSwitchLog[] = "/LOG=";
 inline constexpr char kSwitchHelp[] = "/?";
 inline constexpr char kSwitchFolder[] = "/D=";
+inline constexpr char kSwitchCloseApps[] = "/CLOSEAPPLICATIONS";
 
 struct CommandLine {
     bool silent;
     bool help;
+    bool closeApplications;
     char log[kCbPath];   // empty without /LOG=
     const char *rest;    // after the rest-of-line switch; null without it
+    char quotedRest[kCbPath];  // rest points here when it was quoted
 };
 
 // Parses line, the whole command line with the program's name (quoted or
 // not) first. False for an argument that is not a switch above, a /LOG=
 // without a file, or a path that does not fit the path text; what was
-// parsed until then stays in *out.
+// parsed until then stays in *out. A quoted rest that does not fit
+// quotedRest is handed on as the line holds it, longer than any path.
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out);

@@ -16,6 +16,7 @@ struct InstallPlan {
     char programFilesFolder[kCbPath];
     bool existingInstall;           // the proposed folder already holds the main executable
     bool silent;                    // no window of any kind: errors go to the log only
+    bool closeApplications;         // a silent run closes a running Quillarix rather than stop
     HWND backdrop;                  // owner of the dialogs and boxes; may be null
 };
 

@@ -7,7 +7,8 @@
 #include "base/win.h"
 
 // One line per call, as in either program's list: X(name) for an imported
-// system library's call, LATE(name) for one bound at start (BCRYPT.dll).
+// system library's call, LATE(name) for one bound at start (BCRYPT.dll,
+// RSTRTMGR.dll).
 #define QLX_SHARED_CALLS(X, LATE)                                                           \
     /* files, folders */                                                                    \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)                \
@@ -23,7 +24,15 @@
     X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
     X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
-    X(GetCurrentProcess) X(WaitForSingleObject)
+    X(GetCurrentProcess) X(WaitForSingleObject)                                             \
+    /* running copies of Quillarix: found through a process snapshot and the                \
+       Restart Manager (RSTRTMGR.dll, bound at start), asked to close through it            \
+       or their windows, waited for */                                                      \
+    X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW) X(OpenProcess)         \
+    X(QueryFullProcessImageNameW) X(WaitForMultipleObjects) X(EnumWindows)                  \
+    X(GetWindowThreadProcessId) X(SendMessageTimeoutW) X(PostMessageW)                      \
+    LATE(RmStartSession) LATE(RmRegisterResources) LATE(RmGetList) LATE(RmShutdown)         \
+    LATE(RmEndSession)
 
 struct SharedCalls {
     QLX_SHARED_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)

@@ -13,7 +13,8 @@ void BindSystemLibraries()
 {
     RestrictLibrarySearch(sys);
     HMODULE const late[] = {LoadSystemLibrary(sys, "version.dll"),
-                            LoadSystemLibrary(sys, "bcrypt.dll")};
+                            LoadSystemLibrary(sys, "bcrypt.dll"),
+                            LoadSystemLibrary(sys, "rstrtmgr.dll")};
     QLX_CALL_TABLE_BIND_LATE(QLX_SYSCALLS, sys, s_real, late);
 }
 

@@ -7,7 +7,9 @@
 #include <bcrypt.h>
 #include <lzexpand.h>
 #include <ntsecapi.h>
+#include <restartmanager.h>
 #include <sddl.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 #include <winver.h>

@@ -8,6 +8,7 @@ add_subdirectory(tools)
 # Tests build their own sanitized copies of the sources under test.
 set(QLX_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_executable(host_tests
+    tests/host/cmdline_test.cpp
     tests/host/pathtext_test.cpp
     tests/host/rules_test.cpp
     tests/host/szdd_codec_test.cpp
@@ -16,6 +17,7 @@ add_executable(host_tests
     tests/host/version_rule_test.cpp
     tools/szdd/szdd_codec.cpp
     # The system-free product sources under test (the fuzz targets name theirs).
+    base/cmdline.cpp
     base/pathtext.cpp
     location/rules.cpp
     payload/version_rule.cpp)

@@ -38,7 +38,7 @@ endforeach()
 # Stand-ins for installed main executables of several versions (ids 950+).
 set(id 950)
 set(versioned_targets)
-foreach(version "1,0,0,0" "1,5,0,0" "1,0,0,1" "1,0,1,0" "2,0,0,0" "none")
+foreach(version "1,0,0,0" "1,5,0,0" "1,0,0,1" "1,0,1,0" "2,0,0,0" "none" "0,9,0,0")
     string(REPLACE "," "_" name "v${version}")
     add_executable(${name} tests/win/versioned/main.cpp)
     if(NOT version STREQUAL "none")

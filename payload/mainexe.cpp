@@ -12,26 +12,47 @@
 #include "payload/store.h"
 #include "payload/version_rule.h"
 
-void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t *low)
+std::uint64_t CarriedMainExeVersion()
 {
-    *major = 0;
-    *low = 0;
+    return FileVersionOf(QLX_VERSION_MAJOR << 16 | QLX_VERSION_MINOR,
+                         QLX_VERSION_PATCH << 16 | QLX_VERSION_BUILD);
+}
+
+std::uint64_t ReadInstalledVersion(const char *path)
+{
+    std::uint64_t version = 0;
     DWORD handle = 0;
     DWORD cb = sys.GetFileVersionInfoSizeA(path, &handle);
     if (cb == 0)
-        return;
+        return 0;
     void *block = sys.malloc(cb);
     if (!block)
-        return;
+        return 0;
     VS_FIXEDFILEINFO *fixed = nullptr;
     UINT cbFixed = 0;
     if (sys.GetFileVersionInfoA(path, 0, cb, block) &&
         sys.VerQueryValueA(block, "\\", reinterpret_cast<void **>(&fixed), &cbFixed) && fixed &&
         cbFixed >= sizeof *fixed) {
-        *major = HIWORD(fixed->dwFileVersionMS);
-        *low = fixed->dwFileVersionLS;
+        version = FileVersionOf(fixed->dwFileVersionMS, fixed->dwFileVersionLS);
     }
     sys.free(block);
+    return version;
+}
+
+// Logs the installed version beside the carried one, as "a.b.c.d".
+static void LogVersions(std::uint64_t installed, std::uint64_t carried, const char *verdict)
+{
+    char text[2][48];
+    for (int i = 0; i < 2; ++i) {
+        std::uint64_t v = i == 0 ? installed : carried;
+        text[i][0] = '\0';
+        for (int field = 3; field >= 0; --field) {
+            AppendDecimal(text[i], sizeof text[i], (v >> (16 * field)) & 0xFFFF, false);
+            if (field)
+                AppendText(text[i], sizeof text[i], ".");
+        }
+    }
+    LogLine({"Installed ", kMainExeName, " ", text[0], ", carried ", text[1], ": ", verdict});
 }
 
 MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
@@ -40,17 +61,22 @@ MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
     if (use == FileUse::kHeldElsewhere)
         return MainExeOutcome::kRunning;
     if (use == FileUse::kPresent) {
-        std::uint32_t major, low;
-        ReadInstalledVersion(plan.mainExePath, &major, &low);
-        switch (DecideInstalledVersion(major, low)) {
+        std::uint64_t installed = ReadInstalledVersion(plan.mainExePath);
+        std::uint64_t carried = CarriedMainExeVersion();
+        switch (DecideInstalledVersion(installed, carried)) {
         case InstalledVersionVerdict::kNewerPresent:
+            LogVersions(installed, carried, "newer, left alone");
             return MainExeOutcome::kNewerPresent;
         case InstalledVersionVerdict::kUnidentifiedReplace:
             ReportError(plan.silent, "The installed copy of Quillarix could not be identified.  "
                         "It will be replaced.",
                         errcode::kMainExeUnidentified);
             break;
-        case InstalledVersionVerdict::kReplace:
+        case InstalledVersionVerdict::kRepair:
+            LogVersions(installed, carried, "the same, repaired");
+            break;
+        case InstalledVersionVerdict::kUpgrade:
+            LogVersions(installed, carried, "older, upgraded");
             break;
         }
     }

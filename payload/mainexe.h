@@ -7,9 +7,13 @@
 
 enum class MainExeOutcome { kInstalled, kRunning, kNewerPresent, kFailed };
 
-// Reads the fixed version record of the file at path: *major is the upper
-// 16 bits of dwFileVersionMS, *low is dwFileVersionLS. Both 0 on any failure.
-void ReadInstalledVersion(const char *path, std::uint32_t *major, std::uint32_t *low);
+// The version of the Quillarix.exe the setup carries (its version resource
+// is the product's), in the form of FileVersionOf.
+std::uint64_t CarriedMainExeVersion();
+
+// Reads the fixed version record of the file at path: its four fields, as
+// FileVersionOf puts them in one number. 0 on any failure.
+std::uint64_t ReadInstalledVersion(const char *path);
 
 // Installs resource 106 as the plan's main executable. Reports
 // codes "17", "34" and "37" itself; the caller reports running and newer

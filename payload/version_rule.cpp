@@ -1,11 +1,14 @@
-// Which installed main executables the setup replaces.
+// Which installed main executables the setup replaces: an installation only
+// goes forward (or is repaired); it never moves a machine to an older
+// version.
 #include "payload/version_rule.h"
 
-InstalledVersionVerdict DecideInstalledVersion(std::uint32_t major, std::uint32_t low)
+InstalledVersionVerdict DecideInstalledVersion(std::uint64_t installed, std::uint64_t carried)
 {
-    if (major != 1)
+    if (installed == 0)
         return InstalledVersionVerdict::kUnidentifiedReplace;
-    if (low != 0)
+    if (installed > carried)
         return InstalledVersionVerdict::kNewerPresent;
-    return InstalledVersionVerdict::kReplace;
+    return installed == carried ? InstalledVersionVerdict::kRepair
+                                : InstalledVersionVerdict::kUpgrade;
 }

@@ -1,6 +1,7 @@
 // Quillarix: the installed application as the setup delivers it. It opens a
 // window titled with the product name and the folder it was started in, and
-// shows that folder's Sample.scp.
+// shows that folder's Sample.scp. It closes when asked to (WM_CLOSE, or the
+// end of the session or of the application through WM_ENDSESSION).
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -16,6 +17,15 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPA
     case WM_SIZE:
         if (s_text)
             MoveWindow(s_text, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    // Asked to close by an installer (ENDSESSION_CLOSEAPP, through the
+    // Restart Manager or directly) or at the end of the session: it holds
+    // nothing unsaved, so it agrees, and closes once the end is confirmed.
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam)
+            DestroyWindow(window);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -4,6 +4,7 @@
 // folder, accepts the licence and starts nothing at the end.
 #include "setup/sequence.h"
 
+#include "base/closeapp.h"
 #include "base/cmdline.h"
 #include "base/errors.h"
 #include "base/exitcodes.h"
@@ -150,13 +151,14 @@ static bool Register(const InstallPlan &plan)
 }
 
 // Installs from the main executable to the shortcuts. False when nothing
-// was installed (pending deletions in the way, or the main executable
-// refused or not written) or a data file could not be written (the main
-// executable may be the new one by then); *whole is false unless
-// everything was.
-static bool Install(const InstallPlan &plan, bool *whole)
+// was installed (pending deletions in the way, the main executable refused
+// or not written) or a data file could not be written (the main executable
+// may be the new one by then); *code is the run's exit code (kDone only
+// when everything was written). A running Quillarix is asked to close
+// first where the person agrees, or an unattended run was told to.
+static bool Install(const InstallPlan &plan, int *code)
 {
-    *whole = false;
+    *code = exitcode::kFailed;
     // What an earlier removal scheduled for the next start of Windows must
     // not delete what is written now.
     if (!ClearPendingDeletions(plan.installFolder, plan.windowsFolder)) {
@@ -165,19 +167,31 @@ static bool Install(const InstallPlan &plan, bool *whole)
                     errcode::kPendingDeletions);
         return false;
     }
-    switch (ReplaceMainExecutable(plan)) {
+    MainExeOutcome outcome = ReplaceMainExecutable(plan);
+    if (outcome == MainExeOutcome::kRunning &&
+        CloseRunningApp(sys, plan.mainExePath,
+                        !plan.silent              ? AppCloseMode::kAsk
+                        : plan.closeApplications ? AppCloseMode::kClose
+                                                 : AppCloseMode::kRefuse,
+                        "Your existing copy of Quillarix is running.  "
+                        "Close it and continue the installation?",
+                        nullptr) == AppClosing::kClosed)
+        outcome = ReplaceMainExecutable(plan);
+    switch (outcome) {
     case MainExeOutcome::kInstalled:
         break;
     case MainExeOutcome::kRunning:
         ReportError(plan.silent, "Your existing copy of Quillarix is running.  Installation aborted.",
                     errcode::kMainExeRunning);
         DeleteInFolder(plan.installFolder, kStagingImageName);
+        *code = exitcode::kInUse;
         return false;
     case MainExeOutcome::kNewerPresent:
         ReportError(plan.silent, "A more recent version of Quillarix already exists at the install "
                     "location.  Installation aborted.",
                     errcode::kMainExeNewer);
         DeleteInFolder(plan.installFolder, kStagingImageName);
+        *code = exitcode::kNewerInstalled;
         return false;
     case MainExeOutcome::kFailed:
         DeleteInFolder(plan.installFolder, kStagingImageName);
@@ -191,8 +205,9 @@ static bool Install(const InstallPlan &plan, bool *whole)
         ReportFileError(plan.silent, failed->fileName, error, errcode::kFileWriteFailed);
         return false;
     }
-    *whole = Register(plan);
+    bool whole = Register(plan);
     CreateShortcuts(plan);
+    *code = whole ? exitcode::kDone : exitcode::kFailed;
     return true;
 }
 
@@ -237,9 +252,7 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
         code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
     } else {
         progress = plan->silent ? nullptr : CreateProgressDialog(plan->backdrop);
-        bool whole = false;
-        installed = Install(*plan, &whole);
-        code = whole ? exitcode::kDone : exitcode::kFailed;
+        installed = Install(*plan, &code);
     }
     // The folder was held from its acceptance to the last file written: no
     // level of its name could be moved or replaced meanwhile.
@@ -253,11 +266,12 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
 }
 
 static constexpr char kUsage[] =
-    "QuillarixSetup [/S] [/LOG=file] [/D=folder]\r\n\r\n"
+    "QuillarixSetup [/S] [/CLOSEAPPLICATIONS] [/LOG=file] [/D=folder]\r\n\r\n"
     "/S\tInstalls with no window, for all users, and does not start Quillarix.  "
     "Using it accepts the licence agreement.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
-    "/D=folder\tThe install folder.  Last, and without quotes.";
+    "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
+    "/D=folder\tThe install folder.  Last; quoted or not.";
 
 // Tells that another setup or removal runs, or that the lock could not be
 // taken, as the setup reports errors.
@@ -274,6 +288,7 @@ static int RunLocked(const CommandLine &args, void *context)
 {
     auto *plan = static_cast<InstallPlan *>(context);
     plan->silent = args.silent;
+    plan->closeApplications = args.closeApplications;
     int code = RunSequence(plan, args.rest);
     RemoveWorkFolder(sys, plan->workFolder);
     return code;

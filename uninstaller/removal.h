@@ -6,6 +6,12 @@
 #include "base/logfile.h"
 #include "base/win.h"
 
+// What a removal's command line decided, handed down from the start.
+struct RemovalPlan {
+    bool silent;             // asks nothing and shows nothing: its log says it all
+    bool closeApplications;  // a silent removal closes a running Quillarix rather than refuse
+};
+
 // How a removal ended.
 enum UninstallResult {
     kRemoved,           // everything was removed

@@ -17,8 +17,9 @@
 namespace {
 
 constexpr char kUsage[] =
-    "qlxuins1 [/S] [/LOG=file]\r\n\r\n"
+    "qlxuins1 [/S] [/CLOSEAPPLICATIONS] [/LOG=file]\r\n\r\n"
     "/S\tRemoves Quillarix with no window and no question.\r\n"
+    "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
 
 // Tells that another setup or removal runs, or that the lock could not be
@@ -37,16 +38,17 @@ void RefuseRemoval(bool silent, RunLock why, DWORD error)
 int RunFirstProcess(const CommandLine &args, void *)
 {
     int code = 0;
-    if (RunFromTemporaryCopy(args.silent, &code))
+    const RemovalPlan plan = {args.silent, args.closeApplications};
+    if (RunFromTemporaryCopy(plan, &code))
         return code;
-    return ExitCodeOf(RunUninstall(args.silent));  // in place: its own file goes at the next start
+    return ExitCodeOf(RunUninstall(plan));  // in place: its own file goes at the next start
 }
 
 // The temporary copy, started by the first process with the rest of its
 // line.
 int RunAsCopy(const CommandLine &args)
 {
-    return RunAsTemporaryCopy(args.rest, args.silent);
+    return RunAsTemporaryCopy(args.rest, {args.silent, args.closeApplications});
 }
 
 }  // namespace

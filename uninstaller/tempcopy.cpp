@@ -129,7 +129,7 @@ bool StartCopy(const char *copyPath, char *line, const CopyHandles &handles,
 
 // Starts the copy at copyPath and waits for its removal; *code is its exit
 // code. False (and nothing started) when it cannot be started.
-bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *code)
+bool RunCopyAndWait(const char *copyPath, const RemovalPlan &plan, const char *self, int *code)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE process = usys.GetCurrentProcess();
@@ -150,7 +150,8 @@ bool RunCopyAndWait(const char *copyPath, bool silent, const char *self, int *co
                                            DUPLICATE_SAME_ACCESS))
         goto done;
     if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
-        (silent && !AppendText(line, sizeof line, "/S ")) ||
+        (plan.silent && !AppendText(line, sizeof line, "/S ")) ||
+        (plan.closeApplications && !AppendText(line, sizeof line, "/CLOSEAPPLICATIONS ")) ||
         !AppendText(line, sizeof line, kCopySwitch) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||
@@ -192,7 +193,7 @@ done:
 
 }  // namespace
 
-int RunAsTemporaryCopy(const char *rest, bool silent)
+int RunAsTemporaryCopy(const char *rest, const RemovalPlan &plan)
 {
     CopyHandles handles;
     char startedFrom[kCbPath];
@@ -202,7 +203,7 @@ int RunAsTemporaryCopy(const char *rest, bool silent)
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;
-    LONG code = ExitCodeOf(RunUninstall(silent, startedFrom, &startedFromToGo));
+    LONG code = ExitCodeOf(RunUninstall(plan, startedFrom, &startedFromToGo));
     // The first process ends the log with the exit code.
     if (g_logFile)
         usys.CloseHandle(g_logFile);
@@ -231,7 +232,7 @@ int RunAsTemporaryCopy(const char *rest, bool silent)
     return code;
 }
 
-bool RunFromTemporaryCopy(bool silent, int *code)
+bool RunFromTemporaryCopy(const RemovalPlan &plan, int *code)
 {
     char self[kCbPath], longSelf[kCbPath], temp[kCbPath], folder[kCbPath], copy[kCbPath];
     if (!ModuleFileText(usys, self, sizeof self))
@@ -245,7 +246,7 @@ bool RunFromTemporaryCopy(bool silent, int *code)
         return false;
     // Made anew in the new folder (CopyFileA fails where the name exists).
     if (JoinPath(copy, sizeof copy, folder, kUninstallerName)) {
-        if (usys.CopyFileA(self, copy, TRUE) && RunCopyAndWait(copy, silent, longSelf, code))
+        if (usys.CopyFileA(self, copy, TRUE) && RunCopyAndWait(copy, plan, longSelf, code))
             return true;
         usys.DeleteFileA(copy);
     }

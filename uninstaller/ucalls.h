@@ -1,6 +1,6 @@
 // The uninstaller's door to the system: like the setup's call table, one
 // named entry per Win32 call (the shared ones, then its own), initialised
-// with the real function (LATE ones, of BCRYPT.dll, bound at start by
+// with the real function (LATE ones, of BCRYPT.dll and RSTRTMGR.dll, bound at start by
 // BindUninstallLibraries); tests replace single entries and put them back
 // with RestoreUninstallCalls().
 #pragma once
@@ -12,7 +12,7 @@
     X(RegDeleteKeyA) X(RegQueryInfoKeyA) X(GetLongPathNameA) X(CopyFileA)          \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)            \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle)                         \
-    X(WaitForMultipleObjects) X(GetExitCodeProcess) X(Sleep)                       \
+    X(GetExitCodeProcess) X(Sleep)                                                 \
     X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)              \
     X(DeleteProcThreadAttributeList)
 
@@ -25,8 +25,8 @@ struct UninstallCalls : SharedCalls {
 
 extern UninstallCalls usys;
 
-// Restricts library search to the system folder, then loads BCRYPT.dll
-// from there by its full path and binds the LATE entries. The first thing
+// Restricts library search to the system folder, then loads BCRYPT.dll and
+// RSTRTMGR.dll from there by their full paths and binds the LATE entries. The first thing
 // the uninstaller does.
 void BindUninstallLibraries();
 

@@ -8,6 +8,7 @@
 // go together), so that running the removal again finishes.
 #include "uninstaller/uninstall.h"
 
+#include "base/closeapp.h"
 #include "base/exitcodes.h"
 #include "base/fileuse.h"
 #include "base/heldfolder.h"
@@ -47,11 +48,21 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
 // on, each step goes on only when nothing is left: until the main executable goes,
 // a second removal finds the installation by it and the records of its
 // folder, and is started from the list of installed programs.
-static UninstallResult RemoveInstallation(bool silent, const char *self, const char *folder,
+static UninstallResult RemoveInstallation(const RemovalPlan &plan, const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
 {
-    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere) {
+    // A running Quillarix is asked to close where the person agrees (a
+    // silent removal only when told to), and the file asked again.
+    AppCloseMode mode = !plan.silent              ? AppCloseMode::kAsk
+                        : plan.closeApplications ? AppCloseMode::kClose
+                                                 : AppCloseMode::kRefuse;
+    const bool silent = plan.silent;
+    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere &&
+        (CloseRunningApp(usys, mainExe, mode,
+                         "Quillarix is running.  Close it and continue the removal?",
+                         nullptr) != AppClosing::kClosed ||
+         ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere)) {
         usys.CloseHandle(held);
         Tell(silent, "Quillarix is running.  Close it and start the removal again.  "
              "Nothing was removed.",
@@ -74,8 +85,10 @@ static UninstallResult RemoveInstallation(bool silent, const char *self, const c
     return Report(silent, *outcome);
 }
 
-UninstallResult RunUninstall(bool silent, const char *startedFrom, bool *startedFromToGo)
+UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
+                             bool *startedFromToGo)
 {
+    const bool silent = plan.silent;
     bool ignored = false;
     bool *selfToGo = startedFromToGo ? startedFromToGo : &ignored;
     *selfToGo = false;
@@ -130,7 +143,7 @@ UninstallResult RunUninstall(bool silent, const char *startedFrom, bool *started
              MB_OK | MB_ICONEXCLAMATION);
         return kFolderRefused;
     }
-    return RemoveInstallation(silent, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
+    return RemoveInstallation(plan, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
                               &outcome);
 }
 
@@ -143,9 +156,10 @@ int ExitCodeOf(UninstallResult result)
         return exitcode::kCancelled;
     case kRemovedAtRestart:
         return exitcode::kRestartNeeded;
+    case kRunning:
+        return exitcode::kInUse;
     case kPartlyRemoved:
     case kNotInstalled:
-    case kRunning:
     case kFolderRefused:
         break;
     }

@@ -1,6 +1,6 @@
 // Fuzzes the command-line parser: whatever the line, the log path stays
 // within its buffer without quotes, the rest of the line follows the switch
-// that takes it, and a line that parses says the same again when written
+// that takes it (or is the text inside its quotes), and a line that parses says the same again when written
 // back in the programs' own form.
 #include "base/cmdline.h"
 
@@ -19,8 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool ok = ParseCommandLine(line.c_str(), restSwitch, &parsed);
         if (std::strlen(parsed.log) >= kCbPath || std::strchr(parsed.log, '"'))
             std::abort();
-        if (parsed.rest && (!restSwitch || parsed.rest < line.c_str() + std::strlen(restSwitch) ||
-                            parsed.rest > line.c_str() + line.size()))
+        bool inQuotes = parsed.rest == parsed.quotedRest;
+        if (parsed.rest && (!restSwitch || (!inQuotes && (parsed.rest < line.c_str() + std::strlen(restSwitch) ||
+                                                          parsed.rest > line.c_str() + line.size()))))
+            std::abort();
+        if (inQuotes && std::strchr(parsed.quotedRest, '"'))
             std::abort();
         if (!ok)
             continue;
@@ -29,6 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             again += " /s";
         if (parsed.help)
             again += " /?";
+        if (parsed.closeApplications)
+            again += " /closeapplications";
         if (parsed.log[0])
             again += " \"/LOG=" + std::string(parsed.log) + "\"";
         if (parsed.rest)
@@ -36,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         CommandLine second;
         if (!ParseCommandLine(again.c_str(), restSwitch, &second) ||
             second.silent != parsed.silent || second.help != parsed.help ||
+            second.closeApplications != parsed.closeApplications ||
             std::strcmp(second.log, parsed.log) != 0 || !second.rest != !parsed.rest ||
             (parsed.rest && std::strcmp(second.rest, parsed.rest) != 0))
             std::abort();

@@ -1,5 +1,5 @@
-// Fuzzes the version decision: only 1.x.0.0 is replaced silently, only 1.x
-// with a nonzero low double word is left alone.
+// Fuzzes the version decision: a newer installed version is always left
+// alone, and nothing else is; no version information is always replaced.
 #include "payload/version_rule.h"
 
 #include <cstdint>
@@ -8,16 +8,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    if (size < 8)
+    if (size < 16)
         return 0;
-    std::uint32_t major, low;
-    std::memcpy(&major, data, 4);
-    std::memcpy(&low, data + 4, 4);
-    InstalledVersionVerdict v = DecideInstalledVersion(major, low);
-    bool expectedNewer = major == 1 && low != 0;
-    bool expectedReplace = major == 1 && low == 0;
-    if ((v == InstalledVersionVerdict::kNewerPresent) != expectedNewer ||
-        (v == InstalledVersionVerdict::kReplace) != expectedReplace)
+    std::uint64_t installed, carried;
+    std::memcpy(&installed, data, 8);
+    std::memcpy(&carried, data + 8, 8);
+    InstalledVersionVerdict v = DecideInstalledVersion(installed, carried);
+    using V = InstalledVersionVerdict;
+    bool expectedNewer = installed != 0 && installed > carried;
+    if ((v == V::kNewerPresent) != expectedNewer ||
+        (v == V::kUnidentifiedReplace) != (installed == 0) ||
+        (v == V::kRepair) != (installed != 0 && installed == carried))
         std::abort();
     return 0;
 }

@@ -5,23 +5,33 @@
 
 namespace {
 
-TEST(DecideInstalledVersion, ComparesMajorAndLowDoubleWordOnly)
+constexpr std::uint64_t Version(unsigned a, unsigned b, unsigned c, unsigned d)
+{
+    return FileVersionOf(a << 16 | b, c << 16 | d);
+}
+
+TEST(DecideInstalledVersion, ComparesAllFourFieldsWithTheCarriedVersion)
 {
     using V = InstalledVersionVerdict;
+    const std::uint64_t carried = Version(1, 0, 0, 0);
     struct Case {
-        unsigned major, low;
+        std::uint64_t installed;
         V expected;
     } cases[] = {
-        {1, 0, V::kReplace},                    // 1.0.0.0 and 1.5.0.0
-        {1, 1, V::kNewerPresent},               // 1.0.0.1
-        {1, 0x10000, V::kNewerPresent},         // 1.0.1.0
-        {2, 0, V::kUnidentifiedReplace},        // 2.0.0.0
-        {0, 0, V::kUnidentifiedReplace},        // no version information
-        {0, 5, V::kUnidentifiedReplace},
-        {0xFFFF, 0xFFFFFFFF, V::kUnidentifiedReplace},
+        {Version(0, 9, 0, 0), V::kUpgrade},
+        {Version(1, 0, 0, 0), V::kRepair},
+        {Version(1, 0, 0, 1), V::kNewerPresent},
+        {Version(1, 0, 1, 0), V::kNewerPresent},
+        {Version(1, 5, 0, 0), V::kNewerPresent},
+        {Version(2, 0, 0, 0), V::kNewerPresent},
+        {Version(0, 0, 0, 1), V::kUpgrade},
+        {0, V::kUnidentifiedReplace},  // no version information
     };
     for (const Case &c : cases)
-        EXPECT_EQ(c.expected, DecideInstalledVersion(c.major, c.low)) << c.major << "." << c.low;
+        EXPECT_EQ(c.expected, DecideInstalledVersion(c.installed, carried)) << std::hex
+                                                                           << c.installed;
+    // A later carried version upgrades what was newer than 1.0.
+    EXPECT_EQ(V::kUpgrade, DecideInstalledVersion(Version(1, 5, 0, 0), Version(2, 0, 0, 0)));
 }
 
 }  // namespace

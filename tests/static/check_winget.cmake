@@ -44,11 +44,30 @@ string(TOUPPER ${sha} sha)
 foreach(pair "InstallerSha256=${sha}" "InstallerType=exe" "Scope=machine"
              "ElevationRequirement=elevatesSelf" "Architecture=x86"
              "DisplayName=${QLX_DISPLAY_NAME}" "Publisher=${QLX_VENDOR}"
-             "DisplayVersion=${QLX_VERSION}" "ProductCode=${QLX_PRODUCT}")
+             "ProductCode=${QLX_PRODUCT}")
     string(REGEX REPLACE "=.*" "" key "${pair}")
     string(REGEX REPLACE "^[^=]*=" "" value "${pair}")
     field("${installer}" ${key} actual)
     expect(${key} "${actual}" "${value}")
+endforeach()
+# The Uninstall entry's DisplayVersion is the package version: winget reads
+# it from there, and the manifest does not repeat it. The installer names
+# the product code too (its Uninstall key), as the entry does.
+if(installer MATCHES "\n *DisplayVersion:")
+    string(APPEND failures "\n  AppsAndFeaturesEntries repeats DisplayVersion")
+endif()
+string(REGEX MATCH "\nInstallers:.*" installers "${installer}")
+field("${installers}" ProductCode installer_code)
+expect("the installer's ProductCode" "${installer_code}" "${QLX_PRODUCT}")
+# Each response the deployment contract promises, for its code.
+foreach(pair "kInUse=packageInUse" "kNewerInstalled=downgrade" "kBusy=installInProgress")
+    string(REGEX REPLACE "=.*" "" name "${pair}")
+    string(REGEX REPLACE "^[^=]*=" "" response "${pair}")
+    file(STRINGS ${SOURCE}/base/exitcodes.h line REGEX "${name} = [0-9]+;")
+    string(REGEX REPLACE ".* = ([0-9]+).*" "\\1" code "${line}")
+    string(REGEX MATCH "InstallerReturnCode: ${code}\n *ReturnResponse: ([A-Za-z]+)" ignored
+           "${installer}")
+    expect("ReturnResponse of ${code}" "${CMAKE_MATCH_1}" "${response}")
 endforeach()
 
 # The switches, as the setup's command line spells them.
@@ -67,10 +86,10 @@ expect("Log" "${log}" "${switch_Log}\"<LOGPATH>\"")
 expect("InstallLocation" "${location}" "${switch_Folder}<INSTALLPATH>")
 
 # Every non-zero code the setup can return (the table's names that the
-# setup's sources use), each declared once; and the README's table holds
+# setup's sources use: its own folder and the base it links), each declared once; and the README's table holds
 # every code of the table.
 file(STRINGS ${SOURCE}/base/exitcodes.h table REGEX "constexpr int k[A-Za-z]+ = [0-9]+;")
-file(GLOB setup_sources ${SOURCE}/setup/*.cpp)
+file(GLOB setup_sources ${SOURCE}/setup/*.cpp ${SOURCE}/base/*.cpp)
 set(setup_text "")
 foreach(source ${setup_sources})
     file(READ ${source} text)

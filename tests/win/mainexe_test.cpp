@@ -3,13 +3,15 @@
 #include "winhelpers.h"
 
 #include "payload/mainexe.h"
+#include "base/closeapp.h"
+#include "payload/version_rule.h"
 #include "base/pathtext.h"
 #include "base/plan.h"
 
 namespace {
 
 // Stand-ins with version resources (see cmake/wintests.cmake).
-enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion };
+enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion, kV0900 };
 
 class MainExe : public WineTest {
 protected:
@@ -36,16 +38,15 @@ TEST_F(MainExe, VersionsAreReadFromTheFixedRecord)
 {
     struct Case {
         WORD id;
-        unsigned major, low;
-    } cases[] = {{kV1000, 1, 0}, {kV1500, 1, 0}, {kV1001, 1, 1}, {kV1010, 1, 0x10000},
-                 {kV2000, 2, 0}, {kNoVersion, 0, 0}};
+        std::uint32_t ms, ls;
+    } cases[] = {{kV1000, 0x10000, 0}, {kV1500, 0x10005, 0}, {kV1001, 0x10000, 1},
+                 {kV1010, 0x10000, 0x10000}, {kV2000, 0x20000, 0}, {kNoVersion, 0, 0},
+                 {kV0900, 9, 0}};
     for (const Case &c : cases) {
         InstallOld(c.id);
-        std::uint32_t major = 99, low = 99;
-        ReadInstalledVersion(plan_.mainExePath, &major, &low);
-        EXPECT_EQ(c.major, major) << c.id;
-        EXPECT_EQ(c.low, low) << c.id;
+        EXPECT_EQ(FileVersionOf(c.ms, c.ls), ReadInstalledVersion(plan_.mainExePath)) << c.id;
     }
+    EXPECT_EQ(FileVersionOf(0x10000, 0), CarriedMainExeVersion());
 }
 
 TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
@@ -57,11 +58,12 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
         MainExeOutcome outcome;
         const char *captions;
     } cases[] = {
-        {kV1000, MainExeOutcome::kInstalled, ""},          // same version
-        {kV1500, MainExeOutcome::kInstalled, ""},          // only the low double word counts
-        {kV1001, MainExeOutcome::kNewerPresent, ""},
+        {kV0900, MainExeOutcome::kInstalled, ""},     // older: upgraded
+        {kV1000, MainExeOutcome::kInstalled, ""},     // the same: repaired
+        {kV1001, MainExeOutcome::kNewerPresent, ""},  // every field counts
         {kV1010, MainExeOutcome::kNewerPresent, ""},
-        {kV2000, MainExeOutcome::kInstalled, "ERROR 17"},  // another major version
+        {kV1500, MainExeOutcome::kNewerPresent, ""},
+        {kV2000, MainExeOutcome::kNewerPresent, ""},
         {kNoVersion, MainExeOutcome::kInstalled, "ERROR 17"},
     };
     for (const Case &c : cases) {
@@ -135,6 +137,117 @@ TEST_F(MainExe, VersionBlockIsReleased)
     ReplaceMainExecutable(plan_);
     EXPECT_EQ(1, s_taken);
     EXPECT_EQ(1, s_released);
+}
+
+// A running copy asked to close through the call table: the Restart
+// Manager's list and shutdown, or the program's own window (the other
+// window enumerated is another program's). The process is an event, set
+// when the program ends.
+namespace closing {
+enum Window { kAgrees, kRefuses, kHangs };
+HANDLE s_process;
+std::vector<HANDLE> s_opened;
+std::string s_trace, s_exe;
+bool s_listed, s_elsewhere;
+DWORD s_shutdown;
+Window s_window;
+constexpr DWORD kId = 4242;
+const HWND kWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001));
+}  // namespace closing
+
+TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
+{
+    using namespace closing;
+    Fake(sys.RmStartSession, [](DWORD *session, DWORD, WCHAR *) -> DWORD { *session = 7; return 0; });
+    Fake(sys.RmRegisterResources, [](DWORD, UINT, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
+                                     LPCWSTR *) -> DWORD { return 0; });
+    Fake(sys.RmGetList, [](DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO *info, DWORD *) -> DWORD {
+        *needed = *count = s_listed ? 1 : 0;
+        info[0].Process.dwProcessId = kId;
+        return 0;
+    });
+    Fake(sys.RmShutdown, [](DWORD, ULONG flags, RM_WRITE_STATUS_CALLBACK) -> DWORD {
+        s_trace += flags ? "forced|" : "shutdown|";
+        if (s_shutdown == 0)
+            SetEvent(s_process);
+        return s_shutdown;
+    });
+    Fake(sys.RmEndSession, [](DWORD) -> DWORD { s_trace += "end session"; return 0; });
+    Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) { return CreateEventA(nullptr, 1, 0, nullptr); });
+    Fake(sys.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
+        entry->th32ProcessID = kId;
+        lstrcpynW(entry->szExeFile, L"QUILLARIX.EXE", MAX_PATH);
+        return TRUE;
+    });
+    Fake(sys.Process32NextW, [](HANDLE, PROCESSENTRY32W *) -> BOOL { return FALSE; });
+    Fake(sys.OpenProcess, [](DWORD, BOOL, DWORD) -> HANDLE {
+        HANDLE copy = nullptr;
+        DuplicateHandle(GetCurrentProcess(), s_process, GetCurrentProcess(), &copy, 0, 0, DUPLICATE_SAME_ACCESS);
+        s_opened.push_back(copy);
+        return copy;
+    });
+    Fake(sys.QueryFullProcessImageNameW, [](HANDLE, DWORD, LPWSTR image, PDWORD cch) -> BOOL {
+        MultiByteToWideChar(CP_ACP, 0, s_exe.c_str(), -1, image, static_cast<int>(*cch));
+        image[0] = s_elsewhere ? L'D' : image[0];
+        return TRUE;
+    });
+    Fake(sys.EnumWindows, [](WNDENUMPROC visit, LPARAM param) -> BOOL {
+        visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);
+        return visit(kWindow, param);
+    });
+    Fake(sys.GetWindowThreadProcessId, [](HWND window, LPDWORD id) -> DWORD {
+        *id = window == kWindow ? kId : kId + 1;
+        return 1;
+    });
+    Fake(sys.SendMessageTimeoutW, [](HWND window, UINT msg, WPARAM wp, LPARAM lp, UINT, UINT,
+                                     PDWORD_PTR answer) -> LRESULT {
+        s_trace += window != kWindow ? "stranger|" : msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
+        s_trace += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
+        *answer = s_window == kAgrees;
+        return s_window != kHangs;  // no answer in time
+    });
+    Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
+        s_trace += msg == WM_CLOSE ? "close|" : "?|";
+        return SetEvent(s_process);
+    });
+    using M = AppCloseMode;
+    using R = AppClosing;
+    struct Case {
+        bool listed, elsewhere;
+        DWORD shutdown;
+        Window window;
+        M mode;
+        R result;
+        const char *trace;
+    } const cases[] = {
+        {true, false, 0, kRefuses, M::kClose, R::kClosed, "shutdown|end session"},
+        {true, false, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, M::kClose, R::kStillRunning,
+         "shutdown|end session"},
+        {false, false, 0, kAgrees, M::kClose, R::kClosed, "query|end|close|end session"},
+        {false, false, 0, kRefuses, M::kClose, R::kStillRunning, "query|not ending|end session"},
+        {false, false, 0, kHangs, M::kClose, R::kStillRunning, "query|not ending|end session"},
+        {false, false, 0, kAgrees, M::kRefuse, R::kLeftRunning, "end session"},
+        {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session"},  // answered "No"
+        {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session"},  // an image elsewhere
+    };
+    s_exe = plan_.mainExePath;
+    for (const Case &c : cases) {
+        s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        s_opened.clear();
+        s_trace.clear();
+        s_listed = c.listed, s_elsewhere = c.elsewhere, s_shutdown = c.shutdown, s_window = c.window;
+        g_boxes.clear();
+        EXPECT_EQ(c.result, CloseRunningApp(sys, plan_.mainExePath, c.mode, "Close it?", nullptr))
+            << c.trace;
+        EXPECT_EQ(c.trace, s_trace);
+        EXPECT_EQ(c.mode == M::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
+        for (const RecordedBox &box : g_boxes)
+            EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.style);
+        DWORD flags;
+        for (HANDLE opened : s_opened)  // every process handle given back
+            EXPECT_FALSE(GetHandleInformation(opened, &flags)) << c.trace;
+        CloseHandle(s_process);
+    }
 }
 
 }  // namespace

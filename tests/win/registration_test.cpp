@@ -245,7 +245,7 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    Run(exitcode::kFailed);
+    Run(exitcode::kInUse);  // held, and no process runs from it: nothing to ask to close
     CloseHandle(held);
     ASSERT_EQ("ERROR 4", BoxCaptions());
     EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
@@ -258,7 +258,7 @@ TEST_F(Installation, NewerCopyStopsWithCode5)
 {
     CreateDirectoryA(s_folder.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(s_folder + "\\Quillarix.exe", ResourceBytes(952)));  // 1.0.0.1
-    Run(exitcode::kFailed);
+    Run(exitcode::kNewerInstalled);
     ASSERT_EQ("ERROR 5", BoxCaptions());
     EXPECT_EQ("A more recent version of Quillarix already exists at the install location.  "
               "Installation aborted.",

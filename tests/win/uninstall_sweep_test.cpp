@@ -176,7 +176,7 @@ protected:
         usys.GetProcAddress = CountingGetProcAddress;
         if (faults)
             InstallWrappers();
-        UninstallResult result = RunUninstall(false);
+        UninstallResult result = RunUninstall({});
         RestoreUninstallCalls();
         return result;
     }

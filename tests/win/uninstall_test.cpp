@@ -69,7 +69,7 @@ protected:
 
 TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 {
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     ASSERT_EQ(2u, s_said.size());
@@ -79,7 +79,7 @@ TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 TEST_F(Uninstall, NoLeavesEverything)
 {
     s_answer = IDNO;
-    EXPECT_EQ(kDeclined, RunUninstall(false));
+    EXPECT_EQ(kDeclined, RunUninstall({}));
     EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_TRUE(FileExists(folder_ + "\\Feature.stp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -95,7 +95,7 @@ TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
     HKEY other;
     RegCreateKeyA(HKEY_CURRENT_USER, kOtherProductKey.c_str(), &other);
     RegCloseKey(other);
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_TRUE(FileExists(folder_ + "\\My Script.scp"));
     EXPECT_FALSE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_FALSE(FileExists(folder_ + "\\Proof_Left.stp"));
@@ -106,7 +106,7 @@ TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
 TEST_F(Uninstall, NothingToFindChangesNothing)
 {
     DeleteFileA((folder_ + "\\Quillarix.exe").c_str());
-    EXPECT_EQ(kNotInstalled, RunUninstall(false));
+    EXPECT_EQ(kNotInstalled, RunUninstall({}));
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
     ASSERT_EQ(2u, s_said.size());
@@ -118,7 +118,7 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     HANDLE held = CreateFileA((folder_ + "\\Quillarix.exe").c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(kRunning, RunUninstall(false));
+    EXPECT_EQ(kRunning, RunUninstall({}));
     CloseHandle(held);
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -159,7 +159,7 @@ protected:
 
 TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 {
-    EXPECT_EQ(kRemovedAtRestart, RunUninstall(false));
+    EXPECT_EQ(kRemovedAtRestart, RunUninstall({}));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("Quillarix will be completely removed when Windows restarts.  These items are in "
               "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
@@ -174,7 +174,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 {
     g_schedulingAllowed = false;
-    EXPECT_EQ(kPartlyRemoved, RunUninstall(false));
+    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
                   "\\main.dct\r\n\r\nQuillarix stays in the list of installed programs.  When "
@@ -190,7 +190,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 
     Release();
     s_said.clear();
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -211,14 +211,14 @@ TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
         }
         return DeleteFileA(path);
     });
-    EXPECT_EQ(kPartlyRemoved, RunUninstall(false));
+    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
     EXPECT_EQ((std::vector<std::string>{"Quillarix.exe"}), FileNames(folder_));
     EXPECT_EQ(folder_ + '\0', RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     s_said.clear();
-    EXPECT_EQ(kPartlyRemoved, RunUninstall(false));  // found again, and still left
+    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));  // found again, and still left
     usys.DeleteFileA = &DeleteFileA;
     s_said.clear();
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
 }
@@ -238,7 +238,7 @@ TEST_F(Uninstall, ForeignShortcutsStay)
     std::string linkBytes = ReadFileBytes(otherLink);
     ASSERT_TRUE(WriteFileBytes(notALink, "not a shell link"));
 
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_EQ(linkBytes, ReadFileBytes(otherLink));
     EXPECT_EQ("not a shell link", ReadFileBytes(notALink));
     EXPECT_FALSE(FileExists(folder_));
@@ -263,7 +263,7 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     ASSERT_EQ(S_OK, other);
     std::string log = Scratch("removal.log");
     OpenLogFile(usys, log.c_str());
-    EXPECT_EQ(kRemoved, RunUninstall(true));
+    EXPECT_EQ(kRemoved, RunUninstall({.silent = true, .closeApplications = false}));
     CloseLogFile(ExitCodeOf(kRemoved));
     EXPECT_TRUE(s_said.empty());
     EXPECT_FALSE(FileExists(ours));
@@ -297,7 +297,7 @@ TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
         return FALSE;
     });
     int code = 0;
-    EXPECT_FALSE(RunFromTemporaryCopy(true, &code));
+    EXPECT_FALSE(RunFromTemporaryCopy({.silent = true, .closeApplications = false}, &code));
     std::string temp = std::string(plan_.tempFolder) + "qlx-";
     EXPECT_EQ(temp, s_copied.substr(0, temp.size()));
     EXPECT_EQ(std::string("\\") + kUninstallerName, s_copied.substr(temp.size() + 16));
@@ -337,7 +337,7 @@ TEST_F(Uninstall, ActsOnlyOnTheFolderThatAnAdministratorRecorded)
         ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Path", REG_SZ,
                                                  settings.c_str(), DWORD(settings.size() + 1)));
         bool toGo = false;
-        EXPECT_EQ(c.result, RunUninstall(false, c.startedFrom ? c.startedFrom->c_str() : nullptr, &toGo));
+        EXPECT_EQ(c.result, RunUninstall({}, c.startedFrom ? c.startedFrom->c_str() : nullptr, &toGo));
         EXPECT_EQ(c.result == kRemoved, !FileExists(folder_ + "\\Quillarix.exe"));
         EXPECT_EQ(30, CountFiles(other)) << "the other folder was acted on";
         EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
@@ -353,7 +353,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
         lstrcpynW(path, L"\\\\?\\C:\\users\\someone\\elsewhere", static_cast<int>(cch));
         return static_cast<DWORD>(lstrlenW(path));
     });
-    EXPECT_EQ(kFolderRefused, RunUninstall(false));
+    EXPECT_EQ(kFolderRefused, RunUninstall({}));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("The folder of the installation is a link to another place (a junction or symbolic "
               "link), or lies inside one.  Nothing was removed.", s_said[1]);
@@ -365,7 +365,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
     RestoreUninstallCalls();
     usys.MessageBoxW = Answer;
     s_said.clear();
-    EXPECT_EQ(kRemoved, RunUninstall(false));
+    EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
 }
 

@@ -1,0 +1,35 @@
+// Finding and closing a running Quillarix: the setup before it replaces
+// Quillarix.exe, the uninstaller before it removes it. A running copy is a
+// process that the Restart Manager lists as using the file, or a process
+// whose image is the file. It is asked to close through the Restart Manager
+// where that lists it, else through its own top-level windows, as Windows
+// asks programs at the end of a session, and waited for a bounded time.
+// Nothing is ever ended by force. Each program asks through its own call
+// table; the Restart Manager's entries are bound late (rstrtmgr.dll is no
+// known system library) and fail where it is missing.
+#pragma once
+#include "base/sharedcalls.h"
+
+// How the caller wants a running copy dealt with.
+enum class AppCloseMode {
+    kAsk,     // ask the person in a Yes/No box; close on Yes
+    kClose,   // close without asking (an unattended run told to)
+    kRefuse,  // neither ask nor close (an unattended run)
+};
+
+enum class AppClosing {
+    kNotFound,      // no running copy found: the file is held some other way
+    kClosed,        // every running copy found has ended
+    kDeclined,      // the person answered No
+    kLeftRunning,   // kRefuse: found, and left alone
+    kStillRunning,  // asked to close, and still running (refused, no answer, or the wait ran out)
+};
+
+inline constexpr DWORD kAppCloseWaitMs = 30000;  // for all copies together
+inline constexpr UINT kAppAnswerMs = 5000;       // for each window's answer
+
+// Finds the running copies of the program at exePath and deals with them
+// as mode says; question is the Yes/No box's text (kAsk), shown over owner.
+// Leaves nothing open. Logs what it found and what came of it.
+AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppCloseMode mode,
+                           const char *question, HWND owner);
