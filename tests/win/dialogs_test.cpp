@@ -99,7 +99,7 @@ TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCutting
     // another path; what fits is taken whatever its length in UTF-8.
     for (const std::wstring &text : {L"C:\\" + std::wstring(297, L'x'),
                                      L"C:\\" + std::wstring(257, L'\u811a')}) {
-        g_boxes.clear();
+        boxes_.clear();
         SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_STREQ("C:\\Program Files\\Quillarix", choice_.folder);

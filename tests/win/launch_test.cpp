@@ -119,13 +119,13 @@ TEST_F(Launch, WhereTheShellDoesNotStartItNothingDoesAndEverythingIsGivenBack)
     for (Stop stop : {kNoClass, kNoDesktop, kNoServiceProvider, kNoAnswer}) {
         s_stop = stop;
         s_asked = 0;
-        g_boxes.clear();
+        boxes_.clear();
         ResetEvent(s_answer);
         DWORD start = GetTickCount();
         EXPECT_FALSE(LaunchApplication(plan_)) << stop;
         EXPECT_EQ(1, s_asked) << stop;
         ASSERT_EQ("Quillarix", BoxCaptions()) << stop;
-        EXPECT_EQ(kNotStartedText, g_boxes[0].text);
+        EXPECT_EQ(kNotStartedText, boxes_[0].text);
         if (stop == kNoAnswer) {
             EXPECT_GE(GetTickCount() - start, kShellLaunchWaitMs - 100);
         }

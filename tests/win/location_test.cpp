@@ -38,13 +38,13 @@ protected:
     {
         char folder[kCbPath];
         CopyText(folder, sizeof folder, input.c_str());
-        g_boxes.clear();
+        boxes_.clear();
         bool accepted = Accept(folder, true);
         Verdict v{accepted, BoxCaptions(), folder};
-        g_boxes.clear();
+        boxes_.clear();
         CopyText(folder, sizeof folder, input.c_str());
         EXPECT_EQ(accepted, Accept(folder, false)) << input;
-        EXPECT_TRUE(g_boxes.empty()) << "silent validation showed " << BoxCaptions();
+        EXPECT_TRUE(boxes_.empty()) << "silent validation showed " << BoxCaptions();
         return v;
     }
     // A folder path of exactly cch characters under the scratch folder,
@@ -70,8 +70,8 @@ TEST_F(Validation, DriveFormIsRequired)
     }
     char folder[] = "Quillarix";
     ValidateLocation(folder, Telling::kLogAndBox);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ("Invalid drive specification", g_boxes[0].text);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("Invalid drive specification", boxes_[0].text);
 }
 
 TEST_F(Validation, RemovableDriveIsRefused)
@@ -305,7 +305,7 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
         s_settable = c.settable;
         char text[kCbPath];
         CopyText(text, sizeof text, folder.c_str());
-        g_boxes.clear();
+        boxes_.clear();
         EXPECT_EQ(c.captions[0] == '\0', Accept(text, true)) << c.sddl;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.sddl;
         EXPECT_EQ(c.takenOver ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
@@ -314,11 +314,11 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
     }
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     s_sddl = "O:BAD:AI(A;OICIID;0x1301bf;;;AU)";
-    g_boxes.clear();
+    boxes_.clear();
     Accept(&folder[0], true);
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("Users other than administrators can change this folder, and so what is "
-              "installed in it.  Choose another folder, or an empty one.", g_boxes.back().text);
+              "installed in it.  Choose another folder, or an empty one.", boxes_.back().text);
 }
 
 // A folder created outside Program Files gets the protection Program Files
@@ -389,7 +389,7 @@ TEST_F(Discovery, SystemFoldersOfTheFreshPrefix)
     plan_.programFilesFolder[0] = '\0';
     FindProgramFilesFolder(&plan_);
     EXPECT_EQ(kProgramFiles, plan_.programFilesFolder);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
@@ -399,14 +399,14 @@ TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
     Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return s_result; });
     for (UINT result : {0u, UINT(kCbPath + 40)}) {
         s_result = result;
-        g_boxes.clear();
+        boxes_.clear();
         FindWindowsFolder(&plan_);
         FindTempFolder(&plan_);
         EXPECT_STREQ("", plan_.windowsFolder);
         EXPECT_STREQ("", plan_.tempFolder);
         ASSERT_EQ("ERROR 2|ERROR 3", BoxCaptions());
-        EXPECT_EQ("Unable to locate Windows directory", g_boxes[0].text);
-        EXPECT_EQ("Unable to locate temp path.", g_boxes[1].text);
+        EXPECT_EQ("Unable to locate Windows directory", boxes_[0].text);
+        EXPECT_EQ("Unable to locate temp path.", boxes_[1].text);
     }
 }
 
@@ -470,7 +470,7 @@ TEST_F(Discovery, RecordedFolderWithTheApplicationIsAnExistingInstall)
     EXPECT_EQ(folder, Propose(&flag));
     EXPECT_TRUE(flag);
     CloseHandle(held);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // A silent run has nobody to see the folder: it trusts the folder an
@@ -525,7 +525,7 @@ TEST_F(Discovery, RecordedFolderThatValidationRefusesIsStillProposed)
     RecordPath(Scratch("a\\b") + "\\");
     EXPECT_EQ(Scratch("a\\b"), Propose(&flag));  // refused after trimming
     EXPECT_FALSE(flag);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

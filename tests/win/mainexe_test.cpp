@@ -65,11 +65,11 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
         {kNoVersion, MainExeOutcome::kInstalled, "ERROR 17"},
     };
     for (const Case &c : cases) {
-        g_boxes.clear();
+        boxes_.clear();
         InstallOld(c.id);
         EXPECT_EQ(c.outcome, ReplaceMainExecutable(plan_)) << c.id;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.id;
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             EXPECT_EQ(kUnidentified, box.text);
         bool replaced = c.outcome == MainExeOutcome::kInstalled;
         EXPECT_TRUE(Installed() == (replaced ? newExe_ : old_)) << c.id;
@@ -85,7 +85,7 @@ TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
     EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable(plan_));
     EXPECT_EQ(0, s_asked);
     EXPECT_TRUE(Installed() == newExe_);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
@@ -98,7 +98,7 @@ TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
     CloseHandle(held);
     EXPECT_TRUE(Installed() == old_);
     EXPECT_FALSE(FileExists(Scratch("image.tmp")));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
@@ -107,7 +107,7 @@ TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
     ASSERT_TRUE(SetFileAttributesA(plan_.mainExePath, FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 37", BoxCaptions());
-    EXPECT_FALSE(g_boxes[0].text.empty());
+    EXPECT_FALSE(boxes_[0].text.empty());
     EXPECT_TRUE(Installed() == old_);
     EXPECT_TRUE(FileExists(Scratch("image.tmp")));  // the caller removes it
 }
@@ -121,7 +121,7 @@ TEST_F(MainExe, FailedExpansionReportsTheSystemError)
     InstallOld(kV1000);
     EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 34", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_DISK_FULL), g_boxes[0].text);
+    EXPECT_EQ(SystemText(ERROR_DISK_FULL), boxes_[0].text);
     EXPECT_TRUE(Installed() == old_);  // the old copy stays until the new one is complete
 }
 

@@ -103,7 +103,7 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type) << name;
     }
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
@@ -147,7 +147,7 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
     EXPECT_FALSE(RecordUninstallEntry(plan_, 1457, &complete));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // The whole sequence with Install and Accept pressed by fakes.
@@ -181,8 +181,8 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
     // No shell is asked here, and nothing else starts Quillarix: the person
     // is told where to start it.
     ASSERT_EQ("Quillarix", BoxCaptions());
-    EXPECT_EQ(kNotStartedText, g_boxes[0].text);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), g_boxes[0].style);
+    EXPECT_EQ(kNotStartedText, boxes_[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), boxes_[0].style);
     EXPECT_EQ(30, CountFiles(s_folder));  // 29 manifest files and the main executable
     EXPECT_TRUE(ReadFileBytes(s_folder + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
     EXPECT_TRUE(ReadFileBytes("C:\\windows\\qlxuins1.exe") == ReadFileBytes(PayloadSource("qlxuins1.exe")));
@@ -211,8 +211,8 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
     });
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 8|ERROR 9|Quillarix", BoxCaptions());
-    EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
-    EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
+    EXPECT_EQ("Error encountered while writing to the system registry.", boxes_[0].text);
+    EXPECT_EQ("Unable to register uninstall program.", boxes_[1].text);
     EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_TRUE(FileExists(s_folder + "\\qlxuins1.exe"));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
@@ -232,7 +232,7 @@ TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
     });
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 10|ERROR 8|Quillarix", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
     EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(FileExists("C:\\windows\\qlxuins1.exe"));
 }
@@ -248,7 +248,7 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     Run(exitcode::kFailed);
     CloseHandle(held);
     ASSERT_EQ("ERROR 4", BoxCaptions());
-    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
+    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", boxes_[0].text);
     EXPECT_EQ(1, CountFiles(s_folder));
     EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
@@ -262,7 +262,7 @@ TEST_F(Installation, NewerCopyStopsWithCode5)
     ASSERT_EQ("ERROR 5", BoxCaptions());
     EXPECT_EQ("A more recent version of Quillarix already exists at the install location.  "
               "Installation aborted.",
-              g_boxes[0].text);
+              boxes_[0].text);
     EXPECT_EQ(1, CountFiles(s_folder));
 }
 
@@ -303,21 +303,21 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     needed.insert(needed.size() - 3, ",");
     EXPECT_EQ("There is not enough free space on this drive to install Quillarix.  Needed: " +
                   needed + " KB.  Free: 100 KB.",
-              g_boxes[0].text);
+              boxes_[0].text);
     EXPECT_EQ(0, CountFiles(s_folder));
 
     // The disk fills while main.dct is written: one message, the earlier
     // files whole, nothing recorded, nothing launched.
     sys.GetDiskFreeSpaceExA = &GetDiskFreeSpaceExA;
     sys.DialogBoxParamW = InstallAndAccept;
-    g_boxes.clear();
-    g_diskFullFor = "main.dct";
+    boxes_.clear();
+    diskFullFor_ = "main.dct";
     sys.MoveFileExA = MoveFailingOnFullDisk;
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 44", BoxCaptions());
     std::string system = SystemText(ERROR_DISK_FULL);
     system.erase(system.find_last_not_of("\r\n ") + 1);
-    EXPECT_EQ("Unable to write main.dct.  " + system + "  Installation aborted.", g_boxes[0].text);
+    EXPECT_EQ("Unable to write main.dct.  " + system + "  Installation aborted.", boxes_[0].text);
     EXPECT_EQ(7, CountFiles(s_folder));  // Quillarix.exe and the six rows before main.dct
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
@@ -375,7 +375,7 @@ TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
     EXPECT_TRUE(multi({ours, others}) == pending());
 
     sys.RegCreateKeyExA = &RegCreateKeyExA;
-    g_boxes.clear();
+    boxes_.clear();
     Run();
     EXPECT_EQ("Quillarix", BoxCaptions());
     EXPECT_TRUE(multi({others}) == pending());
@@ -403,7 +403,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         {"setup.exe /S", true, exitcode::kBusy, ""},
     };
     for (const Case &c : cases) {
-        g_boxes.clear();
+        boxes_.clear();
         HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr)
                               : nullptr;
@@ -414,7 +414,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         EXPECT_FALSE(FileExists(s_folder)) << c.line;
     }
     // A command line too long for the program's text is not understood.
-    g_boxes.clear();
+    boxes_.clear();
     EXPECT_EQ(exitcode::kBadCommandLine, RunSetup(nullptr, &plan_));
     EXPECT_EQ("Quillarix", BoxCaptions());
     char temp[MAX_PATH];

@@ -90,7 +90,7 @@ TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
     std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(std::string(module, cch + 1), installed);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
@@ -100,8 +100,8 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
     EXPECT_FALSE(RecordSetupPath(plan_));
     EXPECT_FALSE(RecordInstallFolder(plan_));
     ASSERT_EQ("ERROR 22|ERROR 10", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[1].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[1].text);
 }
 
 // The setup's own path is informational: one cut short is never recorded,
@@ -123,7 +123,7 @@ TEST_F(Registry, ModulePathIsRecordedWholeOrNotAtAll)
     DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
     EXPECT_TRUE(RecordSetupPath(plan_));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)

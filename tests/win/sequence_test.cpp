@@ -80,8 +80,8 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
                              PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
     EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ("Unable to proceed with installation", g_boxes[1].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ("Unable to proceed with installation", boxes_[1].text);
     EXPECT_EQ(0, script_.locationRuns + script_.licenceRuns + script_.otherRuns);
 }
 
@@ -90,7 +90,7 @@ TEST_F(Sequence, LocationDialogThatCannotBeCreatedEnds)
     script_.location = [](FolderChoice *) { return INT_PTR(-1); };
     EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 43", BoxCaptions());
-    EXPECT_EQ("Unable to initialize", g_boxes[0].text);
+    EXPECT_EQ("Unable to initialize", boxes_[0].text);
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
 }
@@ -100,7 +100,7 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDCANCEL);
     EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
     EXPECT_FALSE(FileExists(folder));
@@ -127,7 +127,7 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     script_.location = Choose(folder, IDOK);
     script_.licence = [] { return INT_PTR(IDCANCEL); };
     EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
-    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+    EXPECT_TRUE(boxes_.empty()) << BoxCaptions();
     EXPECT_EQ(1, script_.licenceRuns);
     // Validation created the folder; no payload file was written into it.
     ASSERT_TRUE(FileExists(folder));
@@ -173,12 +173,12 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     EXPECT_EQ(shown[0], shown[1]);
     ASSERT_EQ("ERROR 11", BoxCaptions());
     // The message is validation's own (its wording is checked there).
-    std::string message = g_boxes[0].text;
-    g_boxes.clear();
+    std::string message = boxes_[0].text;
+    boxes_.clear();
     char refused[] = "Quillarix";
     ValidateLocation(refused, Telling::kLogAndBox);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(g_boxes[0].text, message);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ(boxes_[0].text, message);
 }
 
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)

@@ -75,7 +75,7 @@ protected:
 TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
 {
     CreateShortcuts(plan_);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY}) {
         Link link = ReadLink(ShortcutPath(csidl));
         ASSERT_TRUE(link.loaded) << ShortcutPath(csidl);
@@ -160,7 +160,7 @@ TEST_F(Shortcuts, NoOle32MeansNoShortcutAndNoMessage)
     CreateShortcuts(plan_);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Shortcuts, MissingEntryPointReleasesTheLibrary)

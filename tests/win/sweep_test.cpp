@@ -144,7 +144,7 @@ protected:
             Reset();
         SysLayer::order.clear();
         Snapshot before = Watched();
-        g_boxes.clear();
+        boxes_.clear();
         g_locationRuns = 0;
         std::memset(SysLayer::calls, 0, sizeof SysLayer::calls);
         ResetCounts();
@@ -174,7 +174,7 @@ protected:
         // success; it failed (1603), or the location dialog, shown again
         // after a refusal, was cancelled (1602).
         bool failureShown = false;
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             failureShown = failureShown || (box.caption != "ERROR 3" && box.caption != "ERROR 17" &&
                                             box.text != kNotStartedText);
         bool cancelled = code == exitcode::kCancelled && g_locationRuns > 1;
@@ -186,7 +186,7 @@ protected:
                                            std::string("C:\\windows\\qlxnew.tmp")})
             if (FileExists(staging))
                 broken += " " + staging + " left;";
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             if ((box.caption.rfind("ERROR ", 0) != 0 || !kCodes.count(box.caption.substr(6))) &&
                 box.text != kNotStartedText)
                 broken += " message \"" + box.caption + "\";";
@@ -235,7 +235,7 @@ TEST_F(Sweep, EverySingleFailingCall)
             ++runs;
             EXPECT_EQ("", problems) << kEntryNames[e] << " call " << k << " failing";
             std::string seen = BoxCaptions();
-            for (const RecordedBox &box : g_boxes)
+            for (const RecordedBox &box : boxes_)
                 seen += " [" + box.text + "]";
             captionsSeen[std::string(kEntryNames[e]) + "#" + std::to_string(k)] = seen;
         });

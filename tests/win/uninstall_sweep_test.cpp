@@ -72,7 +72,7 @@ protected:
         WineTest::SetUp();
         folder_ = Scratch("Quillarix");
         links_ = {ShortcutPath(CSIDL_STARTMENU), ShortcutPath(CSIDL_DESKTOPDIRECTORY)};
-        g_schedulingAllowed = true;
+        schedulingAllowed_ = true;
     }
     void TearDown() override
     {
@@ -154,7 +154,7 @@ protected:
         std::string left;
         for (const std::string &path : paths)
             if (FileExists(path) &&
-                std::find(g_scheduled.begin(), g_scheduled.end(), path) == g_scheduled.end())
+                std::find(scheduled_.begin(), scheduled_.end(), path) == scheduled_.end())
                 left += " " + path + " left;";
         for (const char *key : {kAppPathsEntry, kUninstallEntry, kProductKey})
             if (RegistryKeyExists(HKEY_LOCAL_MACHINE, key) ||
@@ -186,7 +186,7 @@ protected:
     std::string RunOnce()
     {
         Install();
-        g_scheduled.clear();
+        scheduled_.clear();
         Snapshot before = Watched();
         UninstallResult result = Remove(true);
         std::string broken = g_trace + HeldNow();
@@ -219,7 +219,7 @@ TEST_F(UninstallSweep, EverySingleFailingCall)
     EXPECT_EQ(kRemoved, lastResult_);
     int counts[kEntryCount];
     Install();
-    g_scheduled.clear();
+    scheduled_.clear();
     EXPECT_EQ(kRemoved, Remove(true));
     EXPECT_EQ("Quillarix has been removed from your computer.", g_finalMessage);
     EXPECT_EQ(2, g_objectsCreated);

@@ -129,8 +129,8 @@ protected:
     void SetUp() override
     {
         Uninstall::SetUp();
-        g_scheduled.clear();
-        g_schedulingAllowed = true;
+        scheduled_.clear();
+        schedulingAllowed_ = true;
         usys.MoveFileExA = RecordScheduledDeletion;
         HKEY key;
         RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry, &key);
@@ -165,7 +165,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
               "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
               s_said[1]);
     // The file, then the folder it leaves empty.
-    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), g_scheduled);
+    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), scheduled_);
     EXPECT_EQ(1, CountFiles(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -173,7 +173,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 
 TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 {
-    g_schedulingAllowed = false;
+    schedulingAllowed_ = false;
     EXPECT_EQ(kPartlyRemoved, RunUninstall(false));
     ASSERT_EQ(2u, s_said.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
@@ -194,7 +194,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-    EXPECT_TRUE(g_scheduled.empty());
+    EXPECT_TRUE(scheduled_.empty());
 }
 
 // Quillarix.exe that can be neither deleted nor scheduled: the records that
@@ -203,7 +203,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
 {
     Release();
-    g_schedulingAllowed = false;
+    schedulingAllowed_ = false;
     Fake(usys.DeleteFileA, [](LPCSTR path) -> BOOL {
         if (std::strstr(path, "Quillarix.exe")) {
             SetLastError(ERROR_ACCESS_DENIED);
