@@ -24,31 +24,28 @@ struct DialogScript {
     int licenceRuns = 0;
     int otherRuns = 0;
 };
-DialogScript *s_script;
-
-INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
-{
-    switch (reinterpret_cast<ULONG_PTR>(name)) {
-    case IDD_LOCATION:
-        ++s_script->locationRuns;
-        return s_script->location
-                   ? s_script->location(reinterpret_cast<FolderChoice *>(param))
-                   : IDCANCEL;
-    case IDD_LICENSE:
-        ++s_script->licenceRuns;
-        return s_script->licence ? s_script->licence() : IDCANCEL;
-    }
-    ++s_script->otherRuns;
-    return -1;
-}
 
 class Sequence : public WineTest {
 protected:
+    static INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
+    {
+        DialogScript &script = Running<Sequence>().script_;
+        switch (reinterpret_cast<ULONG_PTR>(name)) {
+        case IDD_LOCATION:
+            ++script.locationRuns;
+            return script.location ? script.location(reinterpret_cast<FolderChoice *>(param))
+                                   : IDCANCEL;
+        case IDD_LICENSE:
+            ++script.licenceRuns;
+            return script.licence ? script.licence() : IDCANCEL;
+        }
+        ++script.otherRuns;
+        return -1;
+    }
     void SetUp() override
     {
         WineTest::SetUp();
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-        s_script = &script_;
         sys.DialogBoxParamW = FakeDialogBox;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
