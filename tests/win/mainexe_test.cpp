@@ -12,7 +12,7 @@ namespace {
 enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion };
 
 class MainExe : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -28,6 +28,7 @@ protected:
         ASSERT_TRUE(WriteFileBytes(plan_.mainExePath, old_));
     }
     std::string Installed() { return ReadFileBytes(plan_.mainExePath); }
+    int asked_ = 0, taken_ = 0, released_ = 0;  // counted by fakes
 
     std::string newExe_, old_;
 };
@@ -79,11 +80,12 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
 
 TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
 {
-    static int s_asked;
-    s_asked = 0;
-    Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; });
+    Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD {
+        ++Running<MainExe>().asked_;
+        return 0;
+    });
     EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable(plan_));
-    EXPECT_EQ(0, s_asked);
+    EXPECT_EQ(0, asked_);
     EXPECT_TRUE(Installed() == newExe_);
     EXPECT_TRUE(boxes_.empty());
 }
@@ -127,14 +129,12 @@ TEST_F(MainExe, FailedExpansionReportsTheSystemError)
 
 TEST_F(MainExe, VersionBlockIsReleased)
 {
-    static int s_taken, s_released;
-    s_taken = s_released = 0;
-    Fake(sys.malloc, [](size_t cb) -> void * { ++s_taken; return malloc(cb); });
-    Fake(sys.free, [](void *p) { ++s_released; free(p); });
+    Fake(sys.malloc, [](size_t cb) -> void * { ++Running<MainExe>().taken_; return malloc(cb); });
+    Fake(sys.free, [](void *p) { ++Running<MainExe>().released_; free(p); });
     InstallOld(kV1001);
     ReplaceMainExecutable(plan_);
-    EXPECT_EQ(1, s_taken);
-    EXPECT_EQ(1, s_released);
+    EXPECT_EQ(1, taken_);
+    EXPECT_EQ(1, released_);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 
 namespace {
 
-class Reporting : public WineTest {};
+struct Reporting : WineTest {
+    int freed_ = 0, asked_ = 0;  // counted by fakes
+};
 
 TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 {
@@ -20,28 +22,24 @@ TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 
 TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
 {
-    static int s_freed;
-    s_freed = 0;
-    Fake(sys.LocalFree, [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); });
+    Fake(sys.LocalFree, [](HLOCAL m) -> HLOCAL { ++Running<Reporting>().freed_; return LocalFree(m); });
     ReportSystemError(false, ERROR_ACCESS_DENIED, "22");
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ERROR 22", boxes_[0].caption);
     EXPECT_FALSE(SystemText(ERROR_ACCESS_DENIED).empty());
     EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
-    EXPECT_EQ(1, s_freed);
+    EXPECT_EQ(1, freed_);
 }
 
 TEST_F(Reporting, SystemNumberZeroShowsNothing)
 {
-    static int s_asked;
-    s_asked = 0;
     Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
-        ++s_asked;
+        ++Running<Reporting>().asked_;
         return 0;
     });
     ReportSystemError(false, 0, "34");
     EXPECT_TRUE(boxes_.empty());
-    EXPECT_EQ(0, s_asked);
+    EXPECT_EQ(0, asked_);
 }
 
 TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)

@@ -15,9 +15,10 @@ enum : WORD {
 };
 const WORD kInputs[] = {kText, kBinary, kOne, kSeventeen, kBlanks, kLong, kRuns};
 
-class PayloadStore : public WineTest {
-protected:
+struct PayloadStore : WineTest {
     std::string Staging() const { return std::string(plan_.workFolder) + "\\data.tmp"; }
+    std::vector<std::string> opened_;  // by CreateFileA: path, disposition, deletion
+    int closed_ = 0;                   // LZClose calls
 };
 
 TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
@@ -152,28 +153,24 @@ TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
 // only file opened by name is the one created.
 TEST_F(PayloadStore, StagingIsANewFileOfThePrivateFolderNeverReopened)
 {
-    static std::vector<std::string> s_opened;
-    s_opened.clear();
     Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                              DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
-        s_opened.push_back(std::string(path) + (disposition == CREATE_NEW ? " new" : " old") +
+        Running<PayloadStore>().opened_.push_back(std::string(path) + (disposition == CREATE_NEW ? " new" : " old") +
                            (flags & FILE_FLAG_DELETE_ON_CLOSE ? " deleted on close" : ""));
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
     ASSERT_TRUE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "staged.txt"));
-    EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, s_opened);
+    EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, opened_);
     EXPECT_FALSE(FileExists(Staging()));
     EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("staged.txt")));
 }
 
 TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
 {
-    static int s_closed;
-    s_closed = 0;
     Fake(sys.LZCopy, [](INT, INT) -> LONG { return LZERROR_READ; });
-    Fake(sys.LZClose, [](INT h) { ++s_closed; LZClose(h); });
+    Fake(sys.LZClose, [](INT h) { ++Running<PayloadStore>().closed_; LZClose(h); });
     EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "failed.txt"));
-    EXPECT_EQ(2, s_closed);
+    EXPECT_EQ(2, closed_);
     EXPECT_FALSE(FileExists(Staging()));
 }
 
