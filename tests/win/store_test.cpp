@@ -62,13 +62,13 @@ TEST_F(PayloadStore, PlatformLzOpenFileExpandsOurSzddToo)
 
 TEST_F(PayloadStore, WriteRawWritesTheStoredBytesAndTheReadOnlyFlag)
 {
-    ASSERT_TRUE(WriteRaw(kBinary, Scratch().c_str(), "plain.bin", false));
-    EXPECT_EQ(ResourceBytes(kBinary), ReadFileBytes(Scratch("plain.bin")));
-    EXPECT_FALSE(GetFileAttributesA(Scratch("plain.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
-
-    ASSERT_TRUE(WriteRaw(kText, Scratch().c_str(), "locked.txt", true));
-    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("locked.txt")));
-    EXPECT_TRUE(GetFileAttributesA(Scratch("locked.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (auto [id, name, readOnly] :
+         {std::tuple{kBinary, "plain.bin", false}, {kText, "locked.txt", true}}) {
+        ASSERT_TRUE(WriteRaw(id, Scratch().c_str(), name, readOnly)) << name;
+        EXPECT_EQ(ResourceBytes(id), ReadFileBytes(Scratch(name))) << name;
+        DWORD attributes = GetFileAttributesA(Scratch(name).c_str());
+        EXPECT_EQ(readOnly, (attributes & FILE_ATTRIBUTE_READONLY) != 0) << name;
+    }
 }
 
 TEST_F(PayloadStore, PlainDataGivenToExpandIsCopiedUnchanged)
