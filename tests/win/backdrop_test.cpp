@@ -12,22 +12,20 @@ struct GdiCount {
     int deleted = 0;
     int textOuts = 0;
 };
-GdiCount *s_gdi;
 
 class Backdrop : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
-        s_gdi = &count_;
-        Fake(sys.CreateSolidBrush, [](COLORREF c) -> HBRUSH { ++s_gdi->created; return CreateSolidBrush(c); });
+        Fake(sys.CreateSolidBrush, [](COLORREF c) -> HBRUSH { ++Gdi().created; return CreateSolidBrush(c); });
         Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
-            ++s_gdi->created;
+            ++Gdi().created;
             return CreateFontIndirectA(f);
         });
-        Fake(sys.DeleteObject, [](HGDIOBJ o) -> BOOL { ++s_gdi->deleted; return DeleteObject(o); });
+        Fake(sys.DeleteObject, [](HGDIOBJ o) -> BOOL { ++Gdi().deleted; return DeleteObject(o); });
         Fake(sys.TextOutA, [](HDC dc, int x, int y, LPCSTR s, int n) -> BOOL {
-            ++s_gdi->textOuts;
+            ++Gdi().textOuts;
             return TextOutA(dc, x, y, s, n);
         });
         screen_ = GetDC(nullptr);
@@ -43,7 +41,9 @@ protected:
         ReleaseDC(nullptr, screen_);
         WineTest::TearDown();
     }
+    static GdiCount &Gdi() { return Running<Backdrop>().count_; }  // for fakes
     GdiCount count_;
+    LONG width_ = 0;  // of every text measured
     HDC screen_ = nullptr, dc_ = nullptr;
     HBITMAP bitmap_ = nullptr;
 };
@@ -83,7 +83,7 @@ TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
     Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {
         if (std::string(f->lfFaceName) == "Symbol")
             return nullptr;
-        ++s_gdi->created;
+        ++Gdi().created;
         return CreateFontIndirectA(f);
     });
     PaintBackdrop(dc_, 96);
@@ -93,14 +93,13 @@ TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
 
 TEST_F(Backdrop, UnusableMeasurementLeavesOutTheTiling)
 {
-    static LONG s_width;
     Fake(sys.GetTextExtentPointA, [](HDC, LPCSTR, int, LPSIZE size) -> BOOL {
-        size->cx = s_width;
+        size->cx = Running<Backdrop>().width_;
         size->cy = 18;
         return TRUE;
     });
     for (LONG width : {1L, 0L, -7L}) {
-        s_width = width;
+        width_ = width;
         count_.textOuts = 0;
         PaintBackdrop(dc_, 96);
         EXPECT_EQ(2, count_.textOuts) << width;

@@ -11,7 +11,7 @@
 namespace {
 
 class Dialogs : public WineTest {
-protected:
+public:
     HWND Create(int id, DLGPROC proc)
     {
         HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), nullptr,
@@ -34,6 +34,7 @@ protected:
     }
     std::vector<HWND> dialogs_;
     FolderChoice choice_{};  // what the location and folder dialogs work on
+    int icons_ = 0;          // loaded and not yet destroyed
 };
 
 TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
@@ -60,12 +61,11 @@ UINT WINAPI At192Dpi(HWND)
 // the dialog destroys every icon it loaded.
 TEST_F(Dialogs, ChangeOfScaleReloadsTheIconAndRepaintsTheBackdrop)
 {
-    static int s_icons;
     Fake(sys.LoadImageA, [](HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) -> HANDLE {
-        ++s_icons;
+        ++Running<Dialogs>().icons_;
         return LoadImageA(module, name, type, cx, cy, flags);
     });
-    Fake(sys.DestroyIcon, [](HICON icon) -> BOOL { --s_icons; return DestroyIcon(icon); });
+    Fake(sys.DestroyIcon, [](HICON icon) -> BOOL { --Running<Dialogs>().icons_; return DestroyIcon(icon); });
     HWND dialog = Create(IDD_FOLDER, FolderDialogProc);
     HWND backdrop = CreateBackdropWindow(GetModuleHandleA(nullptr));
     ValidateRect(backdrop, nullptr);
@@ -80,11 +80,11 @@ TEST_F(Dialogs, ChangeOfScaleReloadsTheIconAndRepaintsTheBackdrop)
     GetClientRect(FindWindowExA(dialog, nullptr, "Static", nullptr), &icon);
     EXPECT_EQ(64, icon.right);
     EXPECT_TRUE(GetUpdateRect(backdrop, nullptr, FALSE));
-    EXPECT_EQ(1, s_icons);
+    EXPECT_EQ(1, icons_);
     DestroyWindow(dialog);
     DestroyWindow(backdrop);
     dialogs_.clear();
-    EXPECT_EQ(0, s_icons);
+    EXPECT_EQ(0, icons_);
 }
 
 TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCuttingIt)
@@ -99,7 +99,7 @@ TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCutting
     // another path; what fits is taken whatever its length in UTF-8.
     for (const std::wstring &text : {L"C:\\" + std::wstring(297, L'x'),
                                      L"C:\\" + std::wstring(257, L'\u811a')}) {
-        g_boxes.clear();
+        boxes_.clear();
         SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_STREQ("C:\\Program Files\\Quillarix", choice_.folder);
@@ -131,42 +131,38 @@ struct BrowseScript {
     std::string seenTitle;
     int freed = 0;
 };
-BrowseScript *s_browse;
-ITEMIDLIST s_item;
-
-LPITEMIDLIST WINAPI FakeBrowse(LPBROWSEINFOW info)
-{
-    s_browse->seen = *info;
-    char title[kCbPath] = "";
-    if (info->lpszTitle)
-        WideCharToMultiByte(CP_UTF8, 0, info->lpszTitle, -1, title, sizeof title, nullptr, nullptr);
-    s_browse->seenTitle = title;
-    if (info->pszDisplayName)
-        lstrcpynW(info->pszDisplayName, L"Display Name", kCbPath);
-    return s_browse->choose ? &s_item : nullptr;
-}
-
-// The scripted path, UTF-8 in the script, as the shell hands it: UTF-16.
-BOOL WINAPI FakePathFromItems(PCIDLIST_ABSOLUTE, LPWSTR path)
-{
-    if (!s_browse->havePath)
-        return FALSE;
-    MultiByteToWideChar(CP_UTF8, 0, s_browse->path.c_str(), -1, path, MAX_PATH);
-    return TRUE;
-}
-
-void WINAPI FakeFree(PIDLIST_RELATIVE items)
-{
-    if (items == &s_item)
-        ++s_browse->freed;
-}
 
 class Browse : public Dialogs {
-protected:
+public:
+    static LPITEMIDLIST WINAPI FakeBrowse(LPBROWSEINFOW info)
+    {
+        Browse &test = Running<Browse>();
+        test.script_.seen = *info;
+        char title[kCbPath] = "";
+        if (info->lpszTitle)
+            WideCharToMultiByte(CP_UTF8, 0, info->lpszTitle, -1, title, sizeof title, nullptr, nullptr);
+        test.script_.seenTitle = title;
+        if (info->pszDisplayName)
+            lstrcpynW(info->pszDisplayName, L"Display Name", kCbPath);
+        return test.script_.choose ? &test.item_ : nullptr;
+    }
+    // The scripted path, UTF-8 in the script, as the shell hands it: UTF-16.
+    static BOOL WINAPI FakePathFromItems(PCIDLIST_ABSOLUTE, LPWSTR path)
+    {
+        const BrowseScript &script = Running<Browse>().script_;
+        if (!script.havePath)
+            return FALSE;
+        MultiByteToWideChar(CP_UTF8, 0, script.path.c_str(), -1, path, MAX_PATH);
+        return TRUE;
+    }
+    static void WINAPI FakeFree(PIDLIST_RELATIVE items)
+    {
+        if (items == &Running<Browse>().item_)
+            ++Running<Browse>().script_.freed;
+    }
     void SetUp() override
     {
         Dialogs::SetUp();
-        s_browse = &script_;
         sys.SHBrowseForFolderW = FakeBrowse;
         sys.SHGetPathFromIDListW = FakePathFromItems;
         sys.ILFree = FakeFree;
@@ -181,6 +177,7 @@ protected:
         return Text(dialog_, IDC_FOLDER_EDIT);
     }
     BrowseScript script_;
+    ITEMIDLIST item_{};  // the items the browser hands out
     HWND dialog_ = nullptr;
 };
 

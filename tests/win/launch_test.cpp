@@ -12,11 +12,21 @@ namespace {
 
 // Where the fake shell stops answering.
 enum Stop { kNoClass, kNoDesktop, kNoServiceProvider, kNoAnswer };
-Stop s_stop;
-volatile LONG s_alive;  // references handed out and not yet released
-LONG s_libraries;       // libraries loaded and not yet freed
-HANDLE s_answer;        // set to let a shell that does not answer go on
-volatile LONG s_asked;  // the shell windows object was asked for
+
+class Launch : public WineTest {
+public:
+    void SetUp() override
+    {
+        WineTest::SetUp();
+        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
+        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "mark.bat");
+    }
+    Stop stop_ = kNoClass;
+    volatile LONG alive_ = 0;      // references handed out and not yet released
+    volatile LONG libraries_ = 0;  // libraries loaded and not yet freed
+    HANDLE answer_ = nullptr;      // set to let a shell that does not answer go on
+    volatile LONG asked_ = 0;      // the shell windows object was asked for
+};
 
 template <typename Base> struct Counted : Base {
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void **out) override
@@ -28,8 +38,14 @@ template <typename Base> struct Counted : Base {
         *out = this;
         return S_OK;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&s_alive); }
-    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&s_alive); }
+    ULONG STDMETHODCALLTYPE AddRef() override
+    {
+        return InterlockedIncrement(&WineTest::Running<Launch>().alive_);
+    }
+    ULONG STDMETHODCALLTYPE Release() override
+    {
+        return InterlockedDecrement(&WineTest::Running<Launch>().alive_);
+    }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT *) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo **) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR *, UINT, LCID, DISPID *) override
@@ -63,7 +79,7 @@ struct FakeShellWindows : Counted<IShellWindows> {
                                            IDispatch **out) override
     {
         *out = nullptr;
-        if (s_stop == kNoDesktop)
+        if (WineTest::Running<Launch>().stop_ == kNoDesktop)
             return S_FALSE;
         s_desktop.AddRef();
         *out = &s_desktop;
@@ -76,25 +92,16 @@ struct FakeShellWindows : Counted<IShellWindows> {
 HRESULT WINAPI FakeCoCreateInstance(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *out)
 {
     *out = nullptr;
-    InterlockedIncrement(&s_asked);
-    if (s_stop == kNoAnswer)
-        WaitForSingleObject(s_answer, INFINITE);
-    if (s_stop == kNoClass || s_stop == kNoAnswer)
+    Launch &test = WineTest::Running<Launch>();
+    InterlockedIncrement(&test.asked_);
+    if (test.stop_ == kNoAnswer)
+        WaitForSingleObject(test.answer_, INFINITE);
+    if (test.stop_ == kNoClass || test.stop_ == kNoAnswer)
         return REGDB_E_CLASSNOTREG;
     s_shellWindows.AddRef();
     *out = static_cast<IShellWindows *>(&s_shellWindows);
     return S_OK;
 }
-
-class Launch : public WineTest {
-protected:
-    void SetUp() override
-    {
-        WineTest::SetUp();
-        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
-        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "mark.bat");
-    }
-};
 
 // Never with the setup's own rights: where the shell does not start it,
 // nothing does (the setup imports no call that starts a program; the
@@ -108,35 +115,35 @@ TEST_F(Launch, WhereTheShellDoesNotStartItNothingDoesAndEverythingIsGivenBack)
     });
     Fake(sys.LoadLibraryA, [](LPCSTR path) -> HMODULE {
         HMODULE module = LoadLibraryA(path);
-        InterlockedIncrement(&s_libraries);
+        InterlockedIncrement(&Running<Launch>().libraries_);
         return module;
     });
     Fake(sys.FreeLibrary, [](HMODULE module) -> BOOL {
-        InterlockedDecrement(&s_libraries);
+        InterlockedDecrement(&Running<Launch>().libraries_);
         return FreeLibrary(module);
     });
-    s_answer = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    answer_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     for (Stop stop : {kNoClass, kNoDesktop, kNoServiceProvider, kNoAnswer}) {
-        s_stop = stop;
-        s_asked = 0;
-        g_boxes.clear();
-        ResetEvent(s_answer);
+        stop_ = stop;
+        asked_ = 0;
+        boxes_.clear();
+        ResetEvent(answer_);
         DWORD start = GetTickCount();
         EXPECT_FALSE(LaunchApplication(plan_)) << stop;
-        EXPECT_EQ(1, s_asked) << stop;
+        EXPECT_EQ(1, asked_) << stop;
         ASSERT_EQ("Quillarix", BoxCaptions()) << stop;
-        EXPECT_EQ(kNotStartedText, g_boxes[0].text);
+        EXPECT_EQ(kNotStartedText, boxes_[0].text);
         if (stop == kNoAnswer) {
             EXPECT_GE(GetTickCount() - start, kShellLaunchWaitMs - 100);
         }
         EXPECT_LT(GetTickCount() - start, kShellLaunchWaitMs + 2000) << stop;
-        SetEvent(s_answer);  // the shell that did not answer gives up now
-        for (int i = 0; i < 1000 && (s_libraries != 0 || s_alive != 0); ++i)
+        SetEvent(answer_);  // the shell that did not answer gives up now
+        for (int i = 0; i < 1000 && (libraries_ != 0 || alive_ != 0); ++i)
             Sleep(10);
-        EXPECT_EQ(0, s_alive) << stop << ": COM references left";
-        EXPECT_EQ(0, s_libraries) << stop << ": libraries left loaded";
+        EXPECT_EQ(0, alive_) << stop << ": COM references left";
+        EXPECT_EQ(0, libraries_) << stop << ": libraries left loaded";
     }
-    CloseHandle(s_answer);
+    CloseHandle(answer_);
 }
 
 // Wine's desktop answers, as Explorer does: the shell runs the program.

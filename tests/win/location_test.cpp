@@ -19,7 +19,7 @@ struct Verdict {
 };
 
 class Validation : public WineTest {
-protected:
+public:
     // Validates and takes the folder, as the setup does, and lets it go.
     bool Accept(char *folder, bool report)
     {
@@ -38,13 +38,13 @@ protected:
     {
         char folder[kCbPath];
         CopyText(folder, sizeof folder, input.c_str());
-        g_boxes.clear();
+        boxes_.clear();
         bool accepted = Accept(folder, true);
         Verdict v{accepted, BoxCaptions(), folder};
-        g_boxes.clear();
+        boxes_.clear();
         CopyText(folder, sizeof folder, input.c_str());
         EXPECT_EQ(accepted, Accept(folder, false)) << input;
-        EXPECT_TRUE(g_boxes.empty()) << "silent validation showed " << BoxCaptions();
+        EXPECT_TRUE(boxes_.empty()) << "silent validation showed " << BoxCaptions();
         return v;
     }
     // A folder path of exactly cch characters under the scratch folder,
@@ -59,6 +59,12 @@ protected:
         }
         return folder;
     }
+    // What the fakes of a test return or record.
+    DWORD attributes_ = 0;       // of the folder
+    std::string link_;           // the path that is a link
+    std::wstring final_;         // the held folder's final path
+    std::string sddl_, set_;     // the folder's descriptor, and the one set on it
+    BOOL settable_ = FALSE;      // whether it can be set
 };
 
 TEST_F(Validation, DriveFormIsRequired)
@@ -70,8 +76,8 @@ TEST_F(Validation, DriveFormIsRequired)
     }
     char folder[] = "Quillarix";
     ValidateLocation(folder, Telling::kLogAndBox);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ("Invalid drive specification", g_boxes[0].text);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("Invalid drive specification", boxes_[0].text);
 }
 
 TEST_F(Validation, RemovableDriveIsRefused)
@@ -135,12 +141,11 @@ TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
 TEST_F(Validation, WhatCannotBeCreatedIsRefused)
 {
     ASSERT_TRUE(WriteFileBytes(Scratch("a file"), "x"));
-    Verdict file = Validate(Scratch("a file"));
-    EXPECT_FALSE(file.accepted);
-    EXPECT_EQ("ERROR 16", file.captions);
-    Verdict nested = Validate(Scratch("missing\\level"));
-    EXPECT_FALSE(nested.accepted);
-    EXPECT_EQ("ERROR 16", nested.captions);
+    for (const char *name : {"a file", "missing\\level"}) {
+        Verdict v = Validate(Scratch(name));
+        EXPECT_FALSE(v.accepted) << name;
+        EXPECT_EQ("ERROR 16", v.captions) << name;
+    }
     EXPECT_FALSE(FileExists(Scratch("missing")));
 }
 
@@ -157,20 +162,19 @@ TEST_F(Validation, ReadOnlyFolderIsRefused)
 TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
 {
     // Wine cannot give a folder these attributes: the call table stands in.
-    static DWORD s_attributes;
     Fake(sys.GetFileAttributesA, [](LPCSTR) -> DWORD {
         SetLastError(ERROR_ACCESS_DENIED);
-        return s_attributes;
+        return Running<Validation>().attributes_;
     });
     for (DWORD attributes : {DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_TEMPORARY),
                              DWORD(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_OFFLINE),
                              INVALID_FILE_ATTRIBUTES}) {
-        s_attributes = attributes;
+        attributes_ = attributes;
         Verdict v = Validate(Scratch());
         EXPECT_FALSE(v.accepted) << std::hex << attributes;
         EXPECT_EQ("ERROR 15", v.captions) << std::hex << attributes;
     }
-    s_attributes = FILE_ATTRIBUTE_ARCHIVE;  // a file: no folder can be made there
+    attributes_ = FILE_ATTRIBUTE_ARCHIVE;  // a file: no folder can be made there
     Verdict v = Validate(Scratch());
     EXPECT_EQ("ERROR 16", v.captions);
     ASSERT_FALSE(v.accepted);
@@ -181,14 +185,13 @@ TEST_F(Validation, TemporaryOfflineOrUnreadableFolderIsRefused)
 // points: the call table stands in.) Nothing is created then.
 TEST_F(Validation, LinkAtTheFolderOrAboveIsRefused)
 {
-    static std::string s_link;
     Fake(sys.GetFileAttributesA, [](LPCSTR path) -> DWORD {
-        if (s_link == path)
+        if (Running<Validation>().link_ == path)
             return FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
         return GetFileAttributesA(path);
     });
     for (const char *link : {"Apps\\Quillarix", "Apps"}) {
-        s_link = Scratch(link);
+        link_ = Scratch(link);
         CreateDirectoryA(Scratch("Apps").c_str(), nullptr);
         Verdict v = Validate(Scratch("Apps\\Quillarix"));
         EXPECT_FALSE(v.accepted) << link;
@@ -203,15 +206,13 @@ TEST_F(Validation, LinkAtTheFolderOrAboveIsRefused)
 // same folder in other letter case is the folder.
 TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
 {
-    static std::wstring s_final;
-    static DWORD s_attributes;
     Fake(sys.GetFinalPathNameByHandleW, [](HANDLE, LPWSTR path, DWORD cch, DWORD) -> DWORD {
-        lstrcpynW(path, s_final.c_str(), static_cast<int>(cch));
-        return static_cast<DWORD>(s_final.size());
+        lstrcpynW(path, Running<Validation>().final_.c_str(), static_cast<int>(cch));
+        return static_cast<DWORD>(Running<Validation>().final_.size());
     });
     Fake(sys.GetFileInformationByHandle, [](HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) -> BOOL {
         BOOL got = GetFileInformationByHandle(file, info);
-        info->dwFileAttributes |= s_attributes;
+        info->dwFileAttributes |= Running<Validation>().attributes_;
         return got;
     });
     std::string folder = Scratch("Held");
@@ -229,8 +230,8 @@ TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
         {"\\\\?\\" + folder, FILE_ATTRIBUTE_REPARSE_POINT, "ERROR 50"},
     };
     for (const Case &c : cases) {
-        s_final.assign(c.final.begin(), c.final.end());
-        s_attributes = c.attributes;
+        final_.assign(c.final.begin(), c.final.end());
+        attributes_ = c.attributes;
         Verdict v = Validate(folder);
         EXPECT_EQ(c.captions, v.captions) << c.final;
         EXPECT_EQ(c.captions[0] == '\0', v.accepted) << c.final;
@@ -243,20 +244,19 @@ TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
 // it is taken over (owner Administrators, the protected DACL).
 TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
 {
-    static std::string s_sddl, s_set;
-    static BOOL s_settable;
     Fake(sys.GetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR out,
                                          DWORD cb, LPDWORD cbNeeded) -> BOOL {
         PSECURITY_DESCRIPTOR made = nullptr;
         ULONG cbMade = 0;
-        if (s_sddl.empty()) {  // a null DACL, which Wine's parser cannot make from text
+        const std::string &sddl = Running<Validation>().sddl_;
+        if (sddl.empty()) {  // a null DACL, which Wine's parser cannot make from text
             SECURITY_DESCRIPTOR absolute;
             InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
             SetSecurityDescriptorDacl(&absolute, TRUE, nullptr, FALSE);
             *cbNeeded = cb;
             return MakeSelfRelativeSD(&absolute, out, cbNeeded);
         }
-        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(s_sddl.c_str(), SDDL_REVISION_1,
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1,
                                                                   &made, &cbMade))
             return FALSE;
         *cbNeeded = cbMade;
@@ -270,9 +270,9 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
         char *text = nullptr;
         ConvertSecurityDescriptorToStringSecurityDescriptorA(
             sd, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr);
-        s_set = text ? text : "";
+        Running<Validation>().set_ = text ? text : "";
         LocalFree(text);
-        return s_settable;
+        return Running<Validation>().settable_;
     });
     constexpr const char *kTi = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     const std::string programFiles =
@@ -300,34 +300,33 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
         if (!c.empty) {
             ASSERT_TRUE(WriteFileBytes(folder + "\\planted.dll", "x"));
         }
-        s_sddl = c.sddl;
-        s_set.clear();
-        s_settable = c.settable;
+        sddl_ = c.sddl;
+        set_.clear();
+        settable_ = c.settable;
         char text[kCbPath];
         CopyText(text, sizeof text, folder.c_str());
-        g_boxes.clear();
+        boxes_.clear();
         EXPECT_EQ(c.captions[0] == '\0', Accept(text, true)) << c.sddl;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.sddl;
         EXPECT_EQ(c.takenOver ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
-                  s_set) << c.sddl;
+                  set_) << c.sddl;
         RemoveTree(folder);
     }
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    s_sddl = "O:BAD:AI(A;OICIID;0x1301bf;;;AU)";
-    g_boxes.clear();
+    sddl_ = "O:BAD:AI(A;OICIID;0x1301bf;;;AU)";
+    boxes_.clear();
     Accept(&folder[0], true);
-    ASSERT_EQ(1u, g_boxes.size());
+    ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("Users other than administrators can change this folder, and so what is "
-              "installed in it.  Choose another folder, or an empty one.", g_boxes.back().text);
+              "installed in it.  Choose another folder, or an empty one.", boxes_.back().text);
 }
 
 // A folder created outside Program Files gets the protection Program Files
 // gives; inside it, the folder inherits.
 TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
 {
-    static std::string s_sddl;
     Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
-        s_sddl = SddlOf(attributes);
+        Running<Validation>().sddl_ = SddlOf(attributes);
         return CreateDirectoryA(path, nullptr);
     });
     CopyText(plan_.programFilesFolder, kCbPath, Scratch("Program Files").c_str());
@@ -342,14 +341,14 @@ TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
         {"Program Files\\..\\Outside", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
     };
     for (const Case &c : cases) {
-        s_sddl = "";
+        sddl_ = "";
         EXPECT_TRUE(Validate(Scratch(c.folder)).accepted) << c.folder;
-        EXPECT_EQ(c.sddl, s_sddl) << c.folder;
+        EXPECT_EQ(c.sddl, sddl_) << c.folder;
     }
 }
 
 class Discovery : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -376,6 +375,8 @@ protected:
         *flag = ProposeLocation(plan_, proposed);
         return proposed;
     }
+    UINT result_ = 0;    // of GetWindowsDirectoryA and GetTempPathW
+    std::string value_;  // ProgramFilesDir, as the registry gives it
 };
 
 TEST_F(Discovery, SystemFoldersOfTheFreshPrefix)
@@ -389,24 +390,23 @@ TEST_F(Discovery, SystemFoldersOfTheFreshPrefix)
     plan_.programFilesFolder[0] = '\0';
     FindProgramFilesFolder(&plan_);
     EXPECT_EQ(kProgramFiles, plan_.programFilesFolder);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Discovery, MissingOrOverlongSystemFoldersAreReportedAndEmpty)
 {
-    static UINT s_result;
-    Fake(sys.GetWindowsDirectoryA, [](LPSTR, UINT) -> UINT { return s_result; });
-    Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return s_result; });
+    Fake(sys.GetWindowsDirectoryA, [](LPSTR, UINT) -> UINT { return Running<Discovery>().result_; });
+    Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return Running<Discovery>().result_; });
     for (UINT result : {0u, UINT(kCbPath + 40)}) {
-        s_result = result;
-        g_boxes.clear();
+        result_ = result;
+        boxes_.clear();
         FindWindowsFolder(&plan_);
         FindTempFolder(&plan_);
         EXPECT_STREQ("", plan_.windowsFolder);
         EXPECT_STREQ("", plan_.tempFolder);
         ASSERT_EQ("ERROR 2|ERROR 3", BoxCaptions());
-        EXPECT_EQ("Unable to locate Windows directory", g_boxes[0].text);
-        EXPECT_EQ("Unable to locate temp path.", g_boxes[1].text);
+        EXPECT_EQ("Unable to locate Windows directory", boxes_[0].text);
+        EXPECT_EQ("Unable to locate temp path.", boxes_[1].text);
     }
 }
 
@@ -429,27 +429,26 @@ TEST_F(Discovery, ProgramFilesFallsBackToTheFirstFixedDrive)
 
 TEST_F(Discovery, ShortOrOverlongProgramFilesDirIsIgnored)
 {
-    static std::string s_value;
     Fake(sys.RegQueryValueExA, [](HKEY, LPCSTR, LPDWORD, LPDWORD type, LPBYTE data,
                               LPDWORD cb) -> LONG {
-        if (s_value.size() + 1 > *cb)
+        const std::string &value = Running<Discovery>().value_;
+        if (value.size() + 1 > *cb)
             return ERROR_MORE_DATA;
-        std::memcpy(data, s_value.c_str(), s_value.size() + 1);
-        *cb = static_cast<DWORD>(s_value.size() + 1);
+        std::memcpy(data, value.c_str(), value.size() + 1);
+        *cb = static_cast<DWORD>(value.size() + 1);
         *type = REG_SZ;
         return ERROR_SUCCESS;
     });
     Fake(sys.GetLogicalDrives, []() -> DWORD { return 1u << 5; });  // F only
     Fake(sys.GetDriveTypeA, [](LPCSTR) -> UINT { return DRIVE_FIXED; });
-    s_value = "E:";
-    FindProgramFilesFolder(&plan_);
-    EXPECT_STREQ("F:\\Program Files", plan_.programFilesFolder);
-    s_value = "E:\\Programs\\";
-    FindProgramFilesFolder(&plan_);
-    EXPECT_STREQ("E:\\Programs", plan_.programFilesFolder);
-    s_value = "E:\\" + std::string(248, 'p');  // no room left for "\Quillarix"
-    FindProgramFilesFolder(&plan_);
-    EXPECT_STREQ("F:\\Program Files", plan_.programFilesFolder);
+    const std::string overlong = "E:\\" + std::string(248, 'p');  // no room for "\Quillarix"
+    for (auto [value, found] : {std::pair<std::string, const char *>{"E:", "F:\\Program Files"},
+                                {"E:\\Programs\\", "E:\\Programs"},
+                                {overlong, "F:\\Program Files"}}) {
+        value_ = value;
+        FindProgramFilesFolder(&plan_);
+        EXPECT_STREQ(found, plan_.programFilesFolder) << value;
+    }
 }
 
 TEST_F(Discovery, RecordedFolderWithTheApplicationIsAnExistingInstall)
@@ -470,7 +469,7 @@ TEST_F(Discovery, RecordedFolderWithTheApplicationIsAnExistingInstall)
     EXPECT_EQ(folder, Propose(&flag));
     EXPECT_TRUE(flag);
     CloseHandle(held);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // A silent run has nobody to see the folder: it trusts the folder an
@@ -525,7 +524,7 @@ TEST_F(Discovery, RecordedFolderThatValidationRefusesIsStillProposed)
     RecordPath(Scratch("a\\b") + "\\");
     EXPECT_EQ(Scratch("a\\b"), Propose(&flag));  // refused after trimming
     EXPECT_FALSE(flag);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace {
 enum : WORD { kV1000 = 950, kV1500, kV1001, kV1010, kV2000, kNoVersion, kV0900 };
 
 class MainExe : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -30,6 +30,7 @@ protected:
         ASSERT_TRUE(WriteFileBytes(plan_.mainExePath, old_));
     }
     std::string Installed() { return ReadFileBytes(plan_.mainExePath); }
+    int asked_ = 0, taken_ = 0, released_ = 0;  // counted by fakes
 
     std::string newExe_, old_;
 };
@@ -67,11 +68,11 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
         {kNoVersion, MainExeOutcome::kInstalled, "ERROR 17"},
     };
     for (const Case &c : cases) {
-        g_boxes.clear();
+        boxes_.clear();
         InstallOld(c.id);
         EXPECT_EQ(c.outcome, ReplaceMainExecutable(plan_)) << c.id;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.id;
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             EXPECT_EQ(kUnidentified, box.text);
         bool replaced = c.outcome == MainExeOutcome::kInstalled;
         EXPECT_TRUE(Installed() == (replaced ? newExe_ : old_)) << c.id;
@@ -81,13 +82,14 @@ TEST_F(MainExe, InstalledVersionDecidesTheOutcome)
 
 TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
 {
-    static int s_asked;
-    s_asked = 0;
-    Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD { ++s_asked; return 0; });
+    Fake(sys.GetFileVersionInfoSizeA, [](LPCSTR, LPDWORD) -> DWORD {
+        ++Running<MainExe>().asked_;
+        return 0;
+    });
     EXPECT_EQ(MainExeOutcome::kInstalled, ReplaceMainExecutable(plan_));
-    EXPECT_EQ(0, s_asked);
+    EXPECT_EQ(0, asked_);
     EXPECT_TRUE(Installed() == newExe_);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
@@ -100,7 +102,7 @@ TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
     CloseHandle(held);
     EXPECT_TRUE(Installed() == old_);
     EXPECT_FALSE(FileExists(Scratch("image.tmp")));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
@@ -109,7 +111,7 @@ TEST_F(MainExe, ReadOnlyOldCopyCannotBeMovedOver)
     ASSERT_TRUE(SetFileAttributesA(plan_.mainExePath, FILE_ATTRIBUTE_READONLY));
     EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 37", BoxCaptions());
-    EXPECT_FALSE(g_boxes[0].text.empty());
+    EXPECT_FALSE(boxes_[0].text.empty());
     EXPECT_TRUE(Installed() == old_);
     EXPECT_TRUE(FileExists(Scratch("image.tmp")));  // the caller removes it
 }
@@ -123,56 +125,54 @@ TEST_F(MainExe, FailedExpansionReportsTheSystemError)
     InstallOld(kV1000);
     EXPECT_EQ(MainExeOutcome::kFailed, ReplaceMainExecutable(plan_));
     ASSERT_EQ("ERROR 34", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_DISK_FULL), g_boxes[0].text);
+    EXPECT_EQ(SystemText(ERROR_DISK_FULL), boxes_[0].text);
     EXPECT_TRUE(Installed() == old_);  // the old copy stays until the new one is complete
 }
 
 TEST_F(MainExe, VersionBlockIsReleased)
 {
-    static int s_taken, s_released;
-    s_taken = s_released = 0;
-    Fake(sys.malloc, [](size_t cb) -> void * { ++s_taken; return malloc(cb); });
-    Fake(sys.free, [](void *p) { ++s_released; free(p); });
+    Fake(sys.malloc, [](size_t cb) -> void * { ++Running<MainExe>().taken_; return malloc(cb); });
+    Fake(sys.free, [](void *p) { ++Running<MainExe>().released_; free(p); });
     InstallOld(kV1001);
     ReplaceMainExecutable(plan_);
-    EXPECT_EQ(1, s_taken);
-    EXPECT_EQ(1, s_released);
+    EXPECT_EQ(1, taken_);
+    EXPECT_EQ(1, released_);
 }
 
 // A running copy asked to close through the call table: the Restart
 // Manager's list and shutdown, or the program's own window (the other
 // window enumerated is another program's). The process is an event, set
 // when the program ends.
-namespace closing {
-enum Window { kAgrees, kRefuses, kHangs };
-HANDLE s_process;
-std::vector<HANDLE> s_opened;
-std::string s_trace, s_exe;
-bool s_listed, s_elsewhere;
-DWORD s_shutdown;
-Window s_window;
-constexpr DWORD kId = 4242;
-const HWND kWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001));
-}  // namespace closing
+class Closing : public MainExe {
+public:
+    enum Window { kAgrees, kRefuses, kHangs };
+    static constexpr DWORD kId = 4242;
+    static HWND Ours() { return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001)); }
+    HANDLE process_ = nullptr;
+    std::vector<HANDLE> opened_;
+    std::string trace_, exe_;
+    bool listed_ = false, elsewhere_ = false;
+    DWORD shutdown_ = 0;
+    Window window_ = kAgrees;
+};
 
-TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
+TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
 {
-    using namespace closing;
     Fake(sys.RmStartSession, [](DWORD *session, DWORD, WCHAR *) -> DWORD { *session = 7; return 0; });
     Fake(sys.RmRegisterResources, [](DWORD, UINT, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
                                      LPCWSTR *) -> DWORD { return 0; });
     Fake(sys.RmGetList, [](DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO *info, DWORD *) -> DWORD {
-        *needed = *count = s_listed ? 1 : 0;
+        *needed = *count = Running<Closing>().listed_ ? 1 : 0;
         info[0].Process.dwProcessId = kId;
         return 0;
     });
     Fake(sys.RmShutdown, [](DWORD, ULONG flags, RM_WRITE_STATUS_CALLBACK) -> DWORD {
-        s_trace += flags ? "forced|" : "shutdown|";
-        if (s_shutdown == 0)
-            SetEvent(s_process);
-        return s_shutdown;
+        Running<Closing>().trace_ += flags ? "forced|" : "shutdown|";
+        if (Running<Closing>().shutdown_ == 0)
+            SetEvent(Running<Closing>().process_);
+        return Running<Closing>().shutdown_;
     });
-    Fake(sys.RmEndSession, [](DWORD) -> DWORD { s_trace += "end session"; return 0; });
+    Fake(sys.RmEndSession, [](DWORD) -> DWORD { Running<Closing>().trace_ += "end session"; return 0; });
     Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) { return CreateEventA(nullptr, 1, 0, nullptr); });
     Fake(sys.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
         entry->th32ProcessID = kId;
@@ -182,33 +182,33 @@ TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
     Fake(sys.Process32NextW, [](HANDLE, PROCESSENTRY32W *) -> BOOL { return FALSE; });
     Fake(sys.OpenProcess, [](DWORD, BOOL, DWORD) -> HANDLE {
         HANDLE copy = nullptr;
-        DuplicateHandle(GetCurrentProcess(), s_process, GetCurrentProcess(), &copy, 0, 0, DUPLICATE_SAME_ACCESS);
-        s_opened.push_back(copy);
+        DuplicateHandle(GetCurrentProcess(), Running<Closing>().process_, GetCurrentProcess(), &copy, 0, 0, DUPLICATE_SAME_ACCESS);
+        Running<Closing>().opened_.push_back(copy);
         return copy;
     });
     Fake(sys.QueryFullProcessImageNameW, [](HANDLE, DWORD, LPWSTR image, PDWORD cch) -> BOOL {
-        MultiByteToWideChar(CP_ACP, 0, s_exe.c_str(), -1, image, static_cast<int>(*cch));
-        image[0] = s_elsewhere ? L'D' : image[0];
+        MultiByteToWideChar(CP_ACP, 0, Running<Closing>().exe_.c_str(), -1, image, static_cast<int>(*cch));
+        image[0] = Running<Closing>().elsewhere_ ? L'D' : image[0];
         return TRUE;
     });
     Fake(sys.EnumWindows, [](WNDENUMPROC visit, LPARAM param) -> BOOL {
         visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);
-        return visit(kWindow, param);
+        return visit(Ours(), param);
     });
     Fake(sys.GetWindowThreadProcessId, [](HWND window, LPDWORD id) -> DWORD {
-        *id = window == kWindow ? kId : kId + 1;
+        *id = window == Ours() ? kId : kId + 1;
         return 1;
     });
     Fake(sys.SendMessageTimeoutW, [](HWND window, UINT msg, WPARAM wp, LPARAM lp, UINT, UINT,
                                      PDWORD_PTR answer) -> LRESULT {
-        s_trace += window != kWindow ? "stranger|" : msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
-        s_trace += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
-        *answer = s_window == kAgrees;
-        return s_window != kHangs;  // no answer in time
+        Running<Closing>().trace_ += window != Ours() ? "stranger|" : msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
+        Running<Closing>().trace_ += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
+        *answer = Running<Closing>().window_ == kAgrees;
+        return Running<Closing>().window_ != kHangs;  // no answer in time
     });
     Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
-        s_trace += msg == WM_CLOSE ? "close|" : "?|";
-        return SetEvent(s_process);
+        Running<Closing>().trace_ += msg == WM_CLOSE ? "close|" : "?|";
+        return SetEvent(Running<Closing>().process_);
     });
     using M = AppCloseMode;
     using R = AppClosing;
@@ -230,23 +230,23 @@ TEST_F(MainExe, RunningCopyIsClosedOnlyAsItAgrees)
         {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session"},  // answered "No"
         {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session"},  // an image elsewhere
     };
-    s_exe = plan_.mainExePath;
+    exe_ = plan_.mainExePath;
     for (const Case &c : cases) {
-        s_process = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        s_opened.clear();
-        s_trace.clear();
-        s_listed = c.listed, s_elsewhere = c.elsewhere, s_shutdown = c.shutdown, s_window = c.window;
-        g_boxes.clear();
+        process_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        opened_.clear();
+        trace_.clear();
+        listed_ = c.listed, elsewhere_ = c.elsewhere, shutdown_ = c.shutdown, window_ = c.window;
+        boxes_.clear();
         EXPECT_EQ(c.result, CloseRunningApp(sys, plan_.mainExePath, c.mode, "Close it?", nullptr))
             << c.trace;
-        EXPECT_EQ(c.trace, s_trace);
+        EXPECT_EQ(c.trace, trace_);
         EXPECT_EQ(c.mode == M::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.style);
         DWORD flags;
-        for (HANDLE opened : s_opened)  // every process handle given back
+        for (HANDLE opened : opened_)  // every process handle given back
             EXPECT_FALSE(GetHandleInformation(opened, &flags)) << c.trace;
-        CloseHandle(s_process);
+        CloseHandle(process_);
     }
 }
 

@@ -36,7 +36,7 @@ TEST_F(Manifest, InstallsTheTwentyNineFilesByteExact)
         EXPECT_EQ(row >= 12, (attributes & FILE_ATTRIBUTE_READONLY) != 0)
             << "row " << row + 1 << " " << r.fileName;
     }
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
@@ -59,7 +59,7 @@ TEST_F(Manifest, SecondInstallationReplacesOnlyTheWritableRows)
         else
             EXPECT_EQ(std::string("earlier ") + r.fileName, installed) << r.fileName;
     }
-    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+    EXPECT_TRUE(boxes_.empty()) << BoxCaptions();
 }
 
 TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
@@ -71,7 +71,7 @@ TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
         CreateDirectoryA(Scratch().c_str(), nullptr);
         for (const ManifestRow &r : kManifest)
             ASSERT_TRUE(WriteFileBytes(Scratch(r.fileName), std::string("earlier ") + r.fileName));
-        g_diskFullFor = kManifest[failing].fileName;
+        diskFullFor_ = kManifest[failing].fileName;
         sys.MoveFileExA = MoveFailingOnFullDisk;
         const ManifestRow *failed = nullptr;
         DWORD error = 0;
@@ -87,7 +87,7 @@ TEST_F(Manifest, FailingRowStopsWithEveryTargetWholeOrAsItWas)
         }
         EXPECT_EQ(29, CountFiles(Scratch()));  // no staging file left
     }
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 }  // namespace

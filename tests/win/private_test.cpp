@@ -11,25 +11,20 @@
 
 namespace {
 
-// The descriptor passed with the last CreateDirectoryA or CreateFileA, as
-// SDDL, and the paths created.
-std::string s_sddl;
-std::vector<std::string> s_created;
-
-void Capture(const char *path, const SECURITY_ATTRIBUTES *attributes)
-{
-    s_created.push_back(path);
-    s_sddl = SddlOf(attributes);
-}
-
-class Private : public WineTest {
-protected:
-    void SetUp() override
+struct Private : WineTest {
+    // Keeps the paths created and the descriptor passed with the last
+    // CreateDirectoryA or CreateFileA, as SDDL.
+    static void Capture(const char *path, const SECURITY_ATTRIBUTES *attributes)
     {
-        WineTest::SetUp();
-        s_sddl.clear();
-        s_created.clear();
+        Running<Private>().created_.push_back(path);
+        Running<Private>().sddl_ = SddlOf(attributes);
     }
+    std::string sddl_;
+    std::vector<std::string> created_;
+    UINT codePage_ = 0;                 // for GetACP
+    std::wstring userTemp_;             // for GetTempPathW
+    DWORD share_ = 0, flags_ = 0;       // given to CreateFileA
+    DWORD error_ = 0;                   // for a failing CreateFileA
 };
 
 TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
@@ -38,7 +33,7 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
     // another one drawn.
     Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
         Capture(path, attributes);
-        if (s_created.size() <= 2) {
+        if (Running<Private>().created_.size() <= 2) {
             SetLastError(ERROR_ALREADY_EXISTS);
             return FALSE;
         }
@@ -47,22 +42,22 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
     char folder[kCbPath];
     DWORD error = 0xdeadbeef;
     ASSERT_TRUE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
-    ASSERT_EQ(3u, s_created.size());
-    EXPECT_EQ(s_created[2], folder);
-    EXPECT_NE(s_created[0], s_created[1]);
-    EXPECT_NE(s_created[1], s_created[2]);
-    for (const std::string &path : s_created) {
+    ASSERT_EQ(3u, created_.size());
+    EXPECT_EQ(created_[2], folder);
+    EXPECT_NE(created_[0], created_[1]);
+    EXPECT_NE(created_[1], created_[2]);
+    for (const std::string &path : created_) {
         EXPECT_EQ(Scratch("qlx-"), path.substr(0, Scratch("qlx-").size()));
         EXPECT_EQ(Scratch().size() + 1 + 4 + 16, path.size()) << path;
     }
-    EXPECT_EQ("O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", s_sddl);
+    EXPECT_EQ("O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", sddl_);
     EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
     RemoveWorkFolder(sys, folder);
-    EXPECT_FALSE(FileExists(s_created[2]));
+    EXPECT_FALSE(FileExists(created_[2]));
     EXPECT_STREQ("", folder);
 
     // Any other failure ends the attempt, with nothing left named.
-    s_created.clear();
+    created_.clear();
     Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
         Capture(path, attributes);
         SetLastError(ERROR_ACCESS_DENIED);
@@ -70,11 +65,10 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
     });
     EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
-    EXPECT_EQ(1u, s_created.size());
+    EXPECT_EQ(1u, created_.size());
     EXPECT_STREQ("", folder);
 }
 
-const wchar_t *s_userTemp;
 DWORD WINAPI TempPath(DWORD cch, LPWSTR buffer, const wchar_t *path)
 {
     DWORD length = static_cast<DWORD>(wcslen(path));
@@ -82,6 +76,10 @@ DWORD WINAPI TempPath(DWORD cch, LPWSTR buffer, const wchar_t *path)
         return length + 1;
     wcscpy(buffer, path);
     return length;
+}
+DWORD WINAPI UserTemp(DWORD cch, LPWSTR buffer)
+{
+    return TempPath(cch, buffer, WineTest::Running<Private>().userTemp_.c_str());
 }
 DWORD WINAPI SystemTemp(DWORD cch, LPWSTR buffer)
 {
@@ -99,9 +97,8 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
             return GetProcAddress(module, name);
         return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SystemTemp));
     });
-    Fake(sys.GetTempPathW, [](DWORD cch, LPWSTR buffer) { return TempPath(cch, buffer, s_userTemp); });
-    static UINT s_codePage;
-    Fake(sys.GetACP, []() { return s_codePage; });
+    sys.GetTempPathW = UserTemp;
+    Fake(sys.GetACP, []() { return Running<Private>().codePage_; });
     struct Case {
         UINT codePage;  // 1252: a system that ignores the UTF-8 manifest
         bool systemTemp;
@@ -116,8 +113,8 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
         {1252, false, L"C:\\users\\\u0141ukasz\\Temp\\", ""},  // never "Lukasz"
     };
     for (const Case &c : cases) {
-        s_codePage = c.codePage;
-        s_userTemp = c.userTemp;
+        codePage_ = c.codePage;
+        userTemp_ = c.userTemp;
         char temp[kCbPath];
         EXPECT_EQ(c.found[0] != '\0', FindTempFolderText(sys, c.systemTemp, temp)) << c.found;
         EXPECT_STREQ(c.found, temp);
@@ -134,24 +131,23 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 {
     HANDLE lock = nullptr, second = nullptr;
     DWORD error = 0;
-    static DWORD s_share, s_flags;
     Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                              DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
         Capture(path, sa);
-        s_share = share;
-        s_flags = flags;
+        Running<Private>().share_ = share;
+        Running<Private>().flags_ = flags;
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
     ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
-    EXPECT_EQ(std::string("C:\\windows\\") + kRunLockName, s_created.at(0));
-    EXPECT_EQ("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", s_sddl);
-    EXPECT_EQ(0u, s_share);
-    EXPECT_EQ(0u, s_flags & FILE_FLAG_DELETE_ON_CLOSE);
+    EXPECT_EQ(std::string("C:\\windows\\") + kRunLockName, created_.at(0));
+    EXPECT_EQ("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", sddl_);
+    EXPECT_EQ(0u, share_);
+    EXPECT_EQ(0u, flags_ & FILE_FLAG_DELETE_ON_CLOSE);
     EXPECT_EQ(RunLock::kBusy, TakeRunLock(sys, &second, &error));
     EXPECT_EQ(nullptr, second);
     CloseHandle(lock);
-    EXPECT_TRUE(FileExists(s_created[0]));  // kept: nothing is ever pending deletion
-    HANDLE pin = CreateFileA(s_created[0].c_str(), FILE_READ_ATTRIBUTES, 0, nullptr,
+    EXPECT_TRUE(FileExists(created_[0]));  // kept: nothing is ever pending deletion
+    HANDLE pin = CreateFileA(created_[0].c_str(), FILE_READ_ATTRIBUTES, 0, nullptr,
                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, pin);
     EXPECT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error)) << error;
@@ -164,12 +160,11 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
     } const cases[] = {{ERROR_ACCESS_DENIED, RunLock::kFailed},
                        {ERROR_SHARING_VIOLATION, RunLock::kBusy},
                        {ERROR_PATH_NOT_FOUND, RunLock::kFailed}};
-    static DWORD s_error;
     for (const Case &c : cases) {
-        s_error = c.error;
+        error_ = c.error;
         Fake(sys.CreateFileA, [](LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD,
                                  HANDLE) -> HANDLE {
-            SetLastError(s_error);
+            SetLastError(Running<Private>().error_);
             return INVALID_HANDLE_VALUE;
         });
         lock = reinterpret_cast<HANDLE>(0xA5A5);
@@ -185,10 +180,9 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
 // name that cannot be freed is left alone, the log beside it.
 TEST_F(Private, LogsTakeANewFileUnderAFreeName)
 {
-    static std::wstring s_temp;
     const std::string scratch = Scratch();  // one string: both ends of the same text
-    s_temp = std::wstring(scratch.begin(), scratch.end()) + L"\\";
-    Fake(sys.GetTempPathW, [](DWORD cch, LPWSTR buffer) { return TempPath(cch, buffer, s_temp.c_str()); });
+    userTemp_ = std::wstring(scratch.begin(), scratch.end()) + L"\\";
+    sys.GetTempPathW = UserTemp;
     std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
     ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
     OpenRunLog(sys, "", true, kSetupLogName);

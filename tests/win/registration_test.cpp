@@ -49,7 +49,7 @@ bool ShortcutExists(int csidl)
 }
 
 class Registration : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -64,6 +64,7 @@ protected:
         WineTest::TearDown();
     }
     bool complete = false;
+    const char *failing_ = "";  // the value whose writing fails
 };
 
 TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
@@ -103,7 +104,7 @@ TEST_F(Registration, RecordsAreWrittenBareWithTheirZero)
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type) << name;
     }
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
@@ -117,12 +118,11 @@ TEST_F(Registration, EmptyWindowsFolderGivesTheBareUninstallerName)
 // tools read leaves it usable but not complete. The others are written.
 TEST_F(Registration, FailedDisplayNameStillWritesTheCommandButFails)
 {
-    static const char *s_failing;
     for (auto [failing, recorded] : {std::pair{"DisplayName", false}, {"DisplayVersion", true}}) {
-        s_failing = failing;
+        failing_ = failing;
         Fake(sys.RegSetValueExA, [](HKEY key, LPCSTR name, DWORD reserved, DWORD type,
                                     const BYTE *data, DWORD cb) -> LONG {
-            if (name && std::strcmp(name, s_failing) == 0)
+            if (name && std::strcmp(name, Running<Registration>().failing_) == 0)
                 return ERROR_ACCESS_DENIED;
             return RegSetValueExA(key, name, reserved, type, data, cb);
         });
@@ -147,25 +147,16 @@ TEST_F(Registration, FailedAppPathsStillRecordsTheInstallFolder)
     EXPECT_FALSE(RecordUninstallEntry(plan_, 1457, &complete));
     EXPECT_EQ(Z("C:\\Program Files\\Quillarix"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 // The whole sequence with Install and Accept pressed by fakes.
-std::string s_folder;
-
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
-{
-    if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION)
-        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, s_folder.c_str());
-    return IDOK;
-}
-
 class Installation : public Registration {
-protected:
+public:
     void SetUp() override
     {
         Registration::SetUp();
-        s_folder = Scratch("Quillarix");
+        folder_ = Scratch("Quillarix");
         sys.DialogBoxParamW = InstallAndAccept;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
@@ -173,6 +164,15 @@ protected:
         Fake(sys.RegisterClassExA, [](const WNDCLASSEXA *) -> ATOM { return 0; });
     }
     void Run(int expected = exitcode::kDone) { EXPECT_EQ(expected, RunSetup("", &plan_)); }
+    static INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
+    {
+        if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION)
+            CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath,
+                     Running<Installation>().folder_.c_str());
+        return IDOK;
+    }
+    std::string folder_;
+    int opens_ = 0, locationRuns_ = 0;  // counted by fakes
 };
 
 TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
@@ -181,21 +181,21 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
     // No shell is asked here, and nothing else starts Quillarix: the person
     // is told where to start it.
     ASSERT_EQ("Quillarix", BoxCaptions());
-    EXPECT_EQ(kNotStartedText, g_boxes[0].text);
-    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), g_boxes[0].style);
-    EXPECT_EQ(30, CountFiles(s_folder));  // 29 manifest files and the main executable
-    EXPECT_TRUE(ReadFileBytes(s_folder + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
+    EXPECT_EQ(kNotStartedText, boxes_[0].text);
+    EXPECT_EQ(UINT(MB_OK | MB_ICONINFORMATION), boxes_[0].style);
+    EXPECT_EQ(30, CountFiles(folder_));  // 29 manifest files and the main executable
+    EXPECT_TRUE(ReadFileBytes(folder_ + "\\Quillarix.exe") == ReadFileBytes(PayloadSource("Quillarix.exe")));
     EXPECT_TRUE(ReadFileBytes("C:\\windows\\qlxuins1.exe") == ReadFileBytes(PayloadSource("qlxuins1.exe")));
-    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_EQ(Z(folder_), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     char module[MAX_PATH];
     GetModuleFileNameA(nullptr, module, sizeof module);
     EXPECT_EQ(Z(module), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed"));
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
+    EXPECT_EQ(Z(folder_ + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
     std::size_t cbInstalled = ReadFileBytes(PayloadSource("qlxuins1.exe")).size();
-    for (const std::string &name : FileNames(s_folder))
-        cbInstalled += ReadFileBytes(s_folder + "\\" + name).size();
+    for (const std::string &name : FileNames(folder_))
+        cbInstalled += ReadFileBytes(folder_ + "\\" + name).size();
     DWORD kilobytes = static_cast<DWORD>((cbInstalled + 1023) / 1024);
     EXPECT_EQ(std::string(reinterpret_cast<const char *>(&kilobytes), sizeof kilobytes),
               RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "EstimatedSize"));
@@ -211,36 +211,34 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
     });
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 8|ERROR 9|Quillarix", BoxCaptions());
-    EXPECT_EQ("Error encountered while writing to the system registry.", g_boxes[0].text);
-    EXPECT_EQ("Unable to register uninstall program.", g_boxes[1].text);
-    EXPECT_EQ(Z(s_folder), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
-    EXPECT_TRUE(FileExists(s_folder + "\\qlxuins1.exe"));
+    EXPECT_EQ("Error encountered while writing to the system registry.", boxes_[0].text);
+    EXPECT_EQ("Unable to register uninstall program.", boxes_[1].text);
+    EXPECT_EQ(Z(folder_), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
+    EXPECT_TRUE(FileExists(folder_ + "\\qlxuins1.exe"));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
 }
 
 TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
 {
-    static int s_opens;
-    s_opens = 0;
     Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
         // Start-up, proposal and the setup path open it; the fourth fails.
-        if (parent == HKEY_CURRENT_USER && ++s_opens >= 4)
+        if (parent == HKEY_CURRENT_USER && ++Running<Installation>().opens_ >= 4)
             return ERROR_ACCESS_DENIED;
         return RegCreateKeyExA(parent, subkey, r, cls, options, access, sa, key, d);
     });
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 10|ERROR 8|Quillarix", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(Z(s_folder + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ(Z(folder_ + "\\Quillarix.exe"), RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_TRUE(FileExists("C:\\windows\\qlxuins1.exe"));
 }
 
 TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
 {
-    CreateDirectoryA(s_folder.c_str(), nullptr);
-    std::string exe = s_folder + "\\Quillarix.exe";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    std::string exe = folder_ + "\\Quillarix.exe";
     ASSERT_TRUE(WriteFileBytes(exe, ResourceBytes(950)));
     HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
@@ -248,47 +246,46 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     Run(exitcode::kInUse);  // held, and no process runs from it: nothing to ask to close
     CloseHandle(held);
     ASSERT_EQ("ERROR 4", BoxCaptions());
-    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", g_boxes[0].text);
-    EXPECT_EQ(1, CountFiles(s_folder));
-    EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
+    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", boxes_[0].text);
+    EXPECT_EQ(1, CountFiles(folder_));
+    EXPECT_FALSE(FileExists(folder_ + "\\image.tmp"));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
 }
 
 TEST_F(Installation, NewerCopyStopsWithCode5)
 {
-    CreateDirectoryA(s_folder.c_str(), nullptr);
-    ASSERT_TRUE(WriteFileBytes(s_folder + "\\Quillarix.exe", ResourceBytes(952)));  // 1.0.0.1
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(folder_ + "\\Quillarix.exe", ResourceBytes(952)));  // 1.0.0.1
     Run(exitcode::kNewerInstalled);
     ASSERT_EQ("ERROR 5", BoxCaptions());
     EXPECT_EQ("A more recent version of Quillarix already exists at the install location.  "
               "Installation aborted.",
-              g_boxes[0].text);
-    EXPECT_EQ(1, CountFiles(s_folder));
+              boxes_[0].text);
+    EXPECT_EQ(1, CountFiles(folder_));
 }
 
 TEST_F(Installation, ReadOnlyOldCopyGivesCode37AndTheStagingFileIsRemoved)
 {
-    CreateDirectoryA(s_folder.c_str(), nullptr);
-    std::string exe = s_folder + "\\Quillarix.exe";
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    std::string exe = folder_ + "\\Quillarix.exe";
     ASSERT_TRUE(WriteFileBytes(exe, ResourceBytes(950)));
     SetFileAttributesA(exe.c_str(), FILE_ATTRIBUTE_READONLY);
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 37", BoxCaptions());
     EXPECT_TRUE(ReadFileBytes(exe) == ResourceBytes(950));
-    EXPECT_FALSE(FileExists(s_folder + "\\image.tmp"));
-    EXPECT_EQ(1, CountFiles(s_folder));
+    EXPECT_FALSE(FileExists(folder_ + "\\image.tmp"));
+    EXPECT_EQ(1, CountFiles(folder_));
 }
 
 TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecording)
 {
     // Too little room from the start: refused when Install is pressed.
-    static int s_locationRuns;
-    s_locationRuns = 0;
     Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param) -> INT_PTR {
         if (reinterpret_cast<ULONG_PTR>(name) != IDD_LOCATION)
             return IDOK;
-        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, s_folder.c_str());
-        return ++s_locationRuns == 1 ? IDOK : IDCANCEL;
+        Installation &test = Running<Installation>();
+        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, test.folder_.c_str());
+        return ++test.locationRuns_ == 1 ? IDOK : IDCANCEL;
     });
     Fake(sys.GetDiskFreeSpaceExA, [](LPCSTR, PULARGE_INTEGER free, PULARGE_INTEGER total,
                                      PULARGE_INTEGER) -> BOOL {
@@ -298,27 +295,27 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
     });
     Run(exitcode::kCancelled);
     ASSERT_EQ("ERROR 45", BoxCaptions());
-    EXPECT_EQ(2, s_locationRuns);  // the location dialog again
-    std::string needed = std::to_string((BytesToInstall(s_folder.c_str()) + 1023) / 1024);
+    EXPECT_EQ(2, locationRuns_);  // the location dialog again
+    std::string needed = std::to_string((BytesToInstall(folder_.c_str()) + 1023) / 1024);
     needed.insert(needed.size() - 3, ",");
     EXPECT_EQ("There is not enough free space on this drive to install Quillarix.  Needed: " +
                   needed + " KB.  Free: 100 KB.",
-              g_boxes[0].text);
-    EXPECT_EQ(0, CountFiles(s_folder));
+              boxes_[0].text);
+    EXPECT_EQ(0, CountFiles(folder_));
 
     // The disk fills while main.dct is written: one message, the earlier
     // files whole, nothing recorded, nothing launched.
     sys.GetDiskFreeSpaceExA = &GetDiskFreeSpaceExA;
     sys.DialogBoxParamW = InstallAndAccept;
-    g_boxes.clear();
-    g_diskFullFor = "main.dct";
+    boxes_.clear();
+    diskFullFor_ = "main.dct";
     sys.MoveFileExA = MoveFailingOnFullDisk;
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 44", BoxCaptions());
     std::string system = SystemText(ERROR_DISK_FULL);
     system.erase(system.find_last_not_of("\r\n ") + 1);
-    EXPECT_EQ("Unable to write main.dct.  " + system + "  Installation aborted.", g_boxes[0].text);
-    EXPECT_EQ(7, CountFiles(s_folder));  // Quillarix.exe and the six rows before main.dct
+    EXPECT_EQ("Unable to write main.dct.  " + system + "  Installation aborted.", boxes_[0].text);
+    EXPECT_EQ(7, CountFiles(folder_));  // Quillarix.exe and the six rows before main.dct
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     EXPECT_EQ("<no key>", RegistryValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
@@ -331,7 +328,7 @@ TEST_F(Installation, FullDiskIsRefusedAtInstallAndAFailedWriteEndsBeforeRecordin
 // written back, the setup refuses before writing anything.
 TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
 {
-    const std::wstring folder(s_folder.begin(), s_folder.end()), windows = L"C:\\windows";
+    const std::wstring folder(folder_.begin(), folder_.end()), windows = L"C:\\windows";
     const std::vector<std::wstring> ours = {
         L"\\??\\" + folder + L"\\main.dct", L"",  L"\\??\\" + folder, L"",
         L"\\??\\" + windows + L"\\QLXUINS1.EXE", L"", L"\\??\\C:\\elsewhere\\x.tmp",
@@ -371,11 +368,11 @@ TEST_F(Installation, PendingDeletionsOfItsOwnPathsAreTakenOutFirst)
     });
     Run(exitcode::kFailed);
     ASSERT_EQ("ERROR 46", BoxCaptions());
-    EXPECT_EQ(0, CountFiles(s_folder));
+    EXPECT_EQ(0, CountFiles(folder_));
     EXPECT_TRUE(multi({ours, others}) == pending());
 
     sys.RegCreateKeyExA = &RegCreateKeyExA;
-    g_boxes.clear();
+    boxes_.clear();
     Run();
     EXPECT_EQ("Quillarix", BoxCaptions());
     EXPECT_TRUE(multi({others}) == pending());
@@ -403,7 +400,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         {"setup.exe /S", true, exitcode::kBusy, ""},
     };
     for (const Case &c : cases) {
-        g_boxes.clear();
+        boxes_.clear();
         HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr)
                               : nullptr;
@@ -411,10 +408,10 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         if (other)
             CloseHandle(other);
         EXPECT_EQ(c.boxes, BoxCaptions()) << c.line;
-        EXPECT_FALSE(FileExists(s_folder)) << c.line;
+        EXPECT_FALSE(FileExists(folder_)) << c.line;
     }
     // A command line too long for the program's text is not understood.
-    g_boxes.clear();
+    boxes_.clear();
     EXPECT_EQ(exitcode::kBadCommandLine, RunSetup(nullptr, &plan_));
     EXPECT_EQ("Quillarix", BoxCaptions());
     char temp[MAX_PATH];

@@ -13,7 +13,7 @@ namespace {
 const char kScratchKey[] = "Software\\QlxTests";
 
 class Registry : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -36,6 +36,13 @@ protected:
     }
 
     HKEY key_ = nullptr;
+    // What RegCreateKeyExA was given.
+    struct Seen {
+        bool classIsEmptyText;
+        DWORD options;
+        REGSAM access;
+    } seen_{};
+    std::wstring module_;  // GetModuleFileNameW's answer
 };
 
 TEST_F(Registry, SettingsKeyIsCreatedWithItsParentsAndNoValues)
@@ -53,25 +60,19 @@ TEST_F(Registry, SettingsKeyIsCreatedWithItsParentsAndNoValues)
 
 TEST_F(Registry, CreateOrOpenPassesTheDocumentedParameters)
 {
-    struct Seen {
-        bool classIsEmptyText;
-        DWORD options;
-        REGSAM access;
-    };
-    static Seen s_seen;
     Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD reserved, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES security, PHKEY key,
                              LPDWORD disposition) -> LONG {
-        s_seen = {cls != nullptr && cls[0] == '\0', options, access};
+        Running<Registry>().seen_ = {cls != nullptr && cls[0] == '\0', options, access};
         return RegCreateKeyExA(parent, subkey, reserved, cls, options, access, security, key,
                                disposition);
     });
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, OpenSettingsKey(&key));
     CloseKey(key);
-    EXPECT_TRUE(s_seen.classIsEmptyText);
-    EXPECT_EQ(static_cast<DWORD>(REG_OPTION_NON_VOLATILE), s_seen.options);
-    EXPECT_EQ(static_cast<REGSAM>(0x2001F), s_seen.access);
+    EXPECT_TRUE(seen_.classIsEmptyText);
+    EXPECT_EQ(static_cast<DWORD>(REG_OPTION_NON_VOLATILE), seen_.options);
+    EXPECT_EQ(static_cast<REGSAM>(0x2001F), seen_.access);
 }
 
 TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
@@ -90,7 +91,7 @@ TEST_F(Registry, RecordsSetupPathAndInstallFolderWithTheirZero)
     std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
     EXPECT_EQ(std::string(module, cch + 1), installed);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
@@ -100,8 +101,8 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
     EXPECT_FALSE(RecordSetupPath(plan_));
     EXPECT_FALSE(RecordInstallFolder(plan_));
     ASSERT_EQ("ERROR 22|ERROR 10", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[1].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[1].text);
 }
 
 // The setup's own path is informational: one cut short is never recorded,
@@ -109,57 +110,49 @@ TEST_F(Registry, SettingsKeyFailuresReportTheirCodes)
 // is, and neither fails the run.
 TEST_F(Registry, ModulePathIsRecordedWholeOrNotAtAll)
 {
-    static std::wstring s_module;
     Fake(sys.GetModuleFileNameW, [](HMODULE, LPWSTR buffer, DWORD cch) -> DWORD {
-        lstrcpynW(buffer, s_module.c_str(), static_cast<int>(cch));
-        return static_cast<DWORD>(s_module.size() < cch ? s_module.size() : cch);
+        const std::wstring &module = Running<Registry>().module_;
+        lstrcpynW(buffer, module.c_str(), static_cast<int>(cch));
+        return static_cast<DWORD>(module.size() < cch ? module.size() : cch);
     });
-    s_module = L"C:\\Downloads\\" + std::wstring(100, L'\u811a') + L"\\QuillarixSetup.exe";
+    module_ = L"C:\\Downloads\\" + std::wstring(100, L'\u811a') + L"\\QuillarixSetup.exe";
     EXPECT_TRUE(RecordSetupPath(plan_));
     DWORD type;
     std::string installed = RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type);
     EXPECT_EQ(13u + 300u + 19u + 1u, installed.size());  // UTF-8: three bytes a character
-    s_module = std::wstring(kCchLongPath, L'x');  // filled to the last unit, as on truncation
+    module_ = std::wstring(kCchLongPath, L'x');  // filled to the last unit, as on truncation
     DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
     EXPECT_TRUE(RecordSetupPath(plan_));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", &type));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)
 {
-    Store("plain", REG_SZ, std::string("C:\\Work\0", 8));
-    Store("unterminated", REG_SZ, "C:\\Work");
-    Store("empty", REG_SZ, std::string("\0", 1));
-    Store("nothing", REG_SZ, "");
-    Store("dword", REG_DWORD, std::string("\x01\x00\x00\x00", 4));
-    Store("expand", REG_EXPAND_SZ, std::string("%TEMP%\0", 7));
-    Store("binary", REG_BINARY, "C:\\Work");
-    Store("s259", REG_SZ, std::string(259, 'a') + '\0');
-    Store("s260", REG_SZ, std::string(260, 'a') + '\0');
-    Store("u259", REG_SZ, std::string(259, 'a'));
-    Store("u260", REG_SZ, std::string(260, 'a'));
-    Store("s300", REG_SZ, std::string(300, 'a') + '\0');
-
     struct Case {
         const char *name;
+        DWORD type;  // 0: no value stored
+        std::string stored;
         bool ok;
         std::string text;
-    } cases[] = {
-        {"plain", true, "C:\\Work"},
-        {"unterminated", true, "C:\\Work"},
-        {"empty", true, ""},
-        {"nothing", true, ""},
-        {"dword", false, ""},
-        {"expand", false, ""},
-        {"binary", false, ""},
-        {"s259", true, std::string(259, 'a')},
-        {"s260", false, ""},
-        {"u259", true, std::string(259, 'a')},
-        {"u260", false, ""},
-        {"s300", false, ""},
-        {"missing", false, ""},
+    } const cases[] = {
+        {"plain", REG_SZ, std::string("C:\\Work\0", 8), true, "C:\\Work"},
+        {"unterminated", REG_SZ, "C:\\Work", true, "C:\\Work"},
+        {"empty", REG_SZ, std::string("\0", 1), true, ""},
+        {"nothing", REG_SZ, "", true, ""},
+        {"dword", REG_DWORD, std::string("\x01\x00\x00\x00", 4), false, ""},
+        {"expand", REG_EXPAND_SZ, std::string("%TEMP%\0", 7), false, ""},
+        {"binary", REG_BINARY, "C:\\Work", false, ""},
+        {"s259", REG_SZ, std::string(259, 'a') + '\0', true, std::string(259, 'a')},
+        {"s260", REG_SZ, std::string(260, 'a') + '\0', false, ""},
+        {"u259", REG_SZ, std::string(259, 'a'), true, std::string(259, 'a')},
+        {"u260", REG_SZ, std::string(260, 'a'), false, ""},
+        {"s300", REG_SZ, std::string(300, 'a') + '\0', false, ""},
+        {"missing", 0, "", false, ""},
     };
+    for (const Case &c : cases)
+        if (c.type)
+            Store(c.name, c.type, c.stored);
     // A buffer of 260 bytes; path buffers take three bytes a character.
     constexpr std::size_t kCb = 260;
     for (const Case &c : cases) {

@@ -6,42 +6,40 @@
 
 namespace {
 
-class Reporting : public WineTest {};
+struct Reporting : WineTest {
+    int freed_ = 0, asked_ = 0;  // counted by fakes
+};
 
 TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 {
     ReportError(false, "Unable to proceed with installation", "1A");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(nullptr, g_boxes[0].owner);
-    EXPECT_EQ("ERROR 1A", g_boxes[0].caption);
-    EXPECT_EQ("Unable to proceed with installation", g_boxes[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), g_boxes[0].style);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ(nullptr, boxes_[0].owner);
+    EXPECT_EQ("ERROR 1A", boxes_[0].caption);
+    EXPECT_EQ("Unable to proceed with installation", boxes_[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes_[0].style);
 }
 
 TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
 {
-    static int s_freed;
-    s_freed = 0;
-    Fake(sys.LocalFree, [](HLOCAL memory) -> HLOCAL { ++s_freed; return LocalFree(memory); });
+    Fake(sys.LocalFree, [](HLOCAL m) -> HLOCAL { ++Running<Reporting>().freed_; return LocalFree(m); });
     ReportSystemError(false, ERROR_ACCESS_DENIED, "22");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ("ERROR 22", g_boxes[0].caption);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("ERROR 22", boxes_[0].caption);
     EXPECT_FALSE(SystemText(ERROR_ACCESS_DENIED).empty());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ(1, s_freed);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ(1, freed_);
 }
 
 TEST_F(Reporting, SystemNumberZeroShowsNothing)
 {
-    static int s_asked;
-    s_asked = 0;
     Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
-        ++s_asked;
+        ++Running<Reporting>().asked_;
         return 0;
     });
     ReportSystemError(false, 0, "34");
-    EXPECT_TRUE(g_boxes.empty());
-    EXPECT_EQ(0, s_asked);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(0, asked_);
 }
 
 TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
@@ -51,11 +49,11 @@ TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
         return 0;
     });
     ReportSystemError(false, 1234, "37");
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ("ERROR 37", g_boxes[0].caption);
-    EXPECT_EQ("System error 1234.", g_boxes[0].text);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ("ERROR 37", boxes_[0].caption);
+    EXPECT_EQ("System error 1234.", boxes_[0].text);
     ReportSystemError(false, 4294967295u, "1");
-    EXPECT_EQ("System error 4294967295.", g_boxes[1].text);
+    EXPECT_EQ("System error 4294967295.", boxes_[1].text);
 }
 
 }  // namespace

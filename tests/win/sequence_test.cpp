@@ -24,31 +24,28 @@ struct DialogScript {
     int licenceRuns = 0;
     int otherRuns = 0;
 };
-DialogScript *s_script;
-
-INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
-{
-    switch (reinterpret_cast<ULONG_PTR>(name)) {
-    case IDD_LOCATION:
-        ++s_script->locationRuns;
-        return s_script->location
-                   ? s_script->location(reinterpret_cast<FolderChoice *>(param))
-                   : IDCANCEL;
-    case IDD_LICENSE:
-        ++s_script->licenceRuns;
-        return s_script->licence ? s_script->licence() : IDCANCEL;
-    }
-    ++s_script->otherRuns;
-    return -1;
-}
 
 class Sequence : public WineTest {
 protected:
+    static INT_PTR WINAPI FakeDialogBox(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
+    {
+        DialogScript &script = Running<Sequence>().script_;
+        switch (reinterpret_cast<ULONG_PTR>(name)) {
+        case IDD_LOCATION:
+            ++script.locationRuns;
+            return script.location ? script.location(reinterpret_cast<FolderChoice *>(param))
+                                   : IDCANCEL;
+        case IDD_LICENSE:
+            ++script.licenceRuns;
+            return script.licence ? script.licence() : IDCANCEL;
+        }
+        ++script.otherRuns;
+        return -1;
+    }
     void SetUp() override
     {
         WineTest::SetUp();
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-        s_script = &script_;
         sys.DialogBoxParamW = FakeDialogBox;
         // No shell is asked: it would start Quillarix for real.
         Fake(sys.CreateThread, [](LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID,
@@ -80,8 +77,8 @@ TEST_F(Sequence, UnusableSettingsKeyEndsTheSetupAtOnce)
                              PHKEY, LPDWORD) -> LONG { return ERROR_ACCESS_DENIED; });
     EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 1|ERROR 1A", BoxCaptions());
-    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), g_boxes[0].text);
-    EXPECT_EQ("Unable to proceed with installation", g_boxes[1].text);
+    EXPECT_EQ(SystemText(ERROR_ACCESS_DENIED), boxes_[0].text);
+    EXPECT_EQ("Unable to proceed with installation", boxes_[1].text);
     EXPECT_EQ(0, script_.locationRuns + script_.licenceRuns + script_.otherRuns);
 }
 
@@ -90,7 +87,7 @@ TEST_F(Sequence, LocationDialogThatCannotBeCreatedEnds)
     script_.location = [](FolderChoice *) { return INT_PTR(-1); };
     EXPECT_EQ(exitcode::kFailed, RunSetup("", &plan_));
     ASSERT_EQ("ERROR 43", BoxCaptions());
-    EXPECT_EQ("Unable to initialize", g_boxes[0].text);
+    EXPECT_EQ("Unable to initialize", boxes_[0].text);
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
 }
@@ -100,7 +97,7 @@ TEST_F(Sequence, CancelledLocationWritesNothing)
     std::string folder = Scratch("Quillarix");
     script_.location = Choose(folder, IDCANCEL);
     EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(1, script_.locationRuns);
     EXPECT_EQ(0, script_.licenceRuns);
     EXPECT_FALSE(FileExists(folder));
@@ -127,7 +124,7 @@ TEST_F(Sequence, DeclinedLicenceEndsAfterValidationCreatedTheFolder)
     script_.location = Choose(folder, IDOK);
     script_.licence = [] { return INT_PTR(IDCANCEL); };
     EXPECT_EQ(exitcode::kCancelled, RunSetup("", &plan_));
-    EXPECT_TRUE(g_boxes.empty()) << BoxCaptions();
+    EXPECT_TRUE(boxes_.empty()) << BoxCaptions();
     EXPECT_EQ(1, script_.licenceRuns);
     // Validation created the folder; no payload file was written into it.
     ASSERT_TRUE(FileExists(folder));
@@ -173,12 +170,12 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     EXPECT_EQ(shown[0], shown[1]);
     ASSERT_EQ("ERROR 11", BoxCaptions());
     // The message is validation's own (its wording is checked there).
-    std::string message = g_boxes[0].text;
-    g_boxes.clear();
+    std::string message = boxes_[0].text;
+    boxes_.clear();
     char refused[] = "Quillarix";
     ValidateLocation(refused, Telling::kLogAndBox);
-    ASSERT_EQ(1u, g_boxes.size());
-    EXPECT_EQ(g_boxes[0].text, message);
+    ASSERT_EQ(1u, boxes_.size());
+    EXPECT_EQ(boxes_[0].text, message);
 }
 
 TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)

@@ -49,8 +49,10 @@ Link ReadLink(const std::string &file)
     return link;
 }
 
+struct RefusingLink;
+
 class Shortcuts : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
@@ -70,12 +72,15 @@ protected:
     }
     bool StartMenuLink() { return FileExists(ShortcutPath(CSIDL_STARTMENU)); }
     bool DesktopLink() { return FileExists(ShortcutPath(CSIDL_DESKTOPDIRECTORY)); }
+    RefusingLink *refusing_ = nullptr;  // what CreateRefusingLink hands out
+    int frees_ = 0;                     // FreeLibrary calls
+    int missing_ = -1;                  // the folder SHGetSpecialFolderLocation cannot find
 };
 
 TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
 {
     CreateShortcuts(plan_);
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY}) {
         Link link = ReadLink(ShortcutPath(csidl));
         ASSERT_TRUE(link.loaded) << ShortcutPath(csidl);
@@ -119,12 +124,12 @@ struct RefusingLink : IShellLinkW {
     HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner->Resolve(w, f); }
     HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR p) override { return Refuse("SetPath", inner->SetPath(p)); }
 };
-RefusingLink s_refusing;
 
 HRESULT WINAPI CreateRefusingLink(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID *out)
 {
-    HRESULT hr = CoCreateInstance(cls, outer, context, iid, reinterpret_cast<void **>(&s_refusing.inner));
-    *out = SUCCEEDED(hr) ? &s_refusing : nullptr;
+    RefusingLink *link = WineTest::Running<Shortcuts>().refusing_;
+    HRESULT hr = CoCreateInstance(cls, outer, context, iid, reinterpret_cast<void **>(&link->inner));
+    *out = SUCCEEDED(hr) ? link : nullptr;
     return hr;
 }
 
@@ -133,15 +138,17 @@ HRESULT WINAPI CreateRefusingLink(REFCLSID cls, LPUNKNOWN outer, DWORD context, 
 TEST_F(Shortcuts, ALinkThatCannotBeMadeWholeIsNotSaved)
 {
     std::string link = Scratch("Quillarix.lnk");
+    RefusingLink refusing{};
+    refusing_ = &refusing;
     CoInitialize(nullptr);
     for (const char *call : {"SetPath", "SetWorkingDirectory", "SetIconLocation", "SetDescription"}) {
-        s_refusing.refused = call;
+        refusing.refused = call;
         EXPECT_TRUE(FAILED(CreateOneShortcut(CreateRefusingLink, "C:\\Q", "C:\\Q\\Quillarix.exe",
                                              link.c_str(), "Shortcut to Quillarix")))
             << call;
         EXPECT_FALSE(FileExists(link)) << call;
     }
-    s_refusing.refused = "";
+    refusing.refused = "";
     EXPECT_TRUE(SUCCEEDED(CreateOneShortcut(CreateRefusingLink, "C:\\Q", "C:\\Q\\Quillarix.exe",
                                             link.c_str(), "Shortcut to Quillarix")));
     EXPECT_TRUE(FileExists(link));
@@ -160,19 +167,17 @@ TEST_F(Shortcuts, NoOle32MeansNoShortcutAndNoMessage)
     CreateShortcuts(plan_);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
-    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_TRUE(boxes_.empty());
 }
 
 TEST_F(Shortcuts, MissingEntryPointReleasesTheLibrary)
 {
-    static int s_frees;
-    s_frees = 0;
     Fake(sys.GetProcAddress, [](HMODULE m, LPCSTR name) -> FARPROC {
         return std::strcmp(name, "CoCreateInstance") == 0 ? nullptr : GetProcAddress(m, name);
     });
-    Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++s_frees; return FreeLibrary(m); });
+    Fake(sys.FreeLibrary, [](HMODULE m) -> BOOL { ++Running<Shortcuts>().frees_; return FreeLibrary(m); });
     CreateShortcuts(plan_);
-    EXPECT_EQ(1, s_frees);
+    EXPECT_EQ(1, frees_);
     EXPECT_FALSE(StartMenuLink());
     EXPECT_FALSE(DesktopLink());
 }
@@ -188,21 +193,18 @@ TEST_F(Shortcuts, ComAlreadyInitialisedOnTheThreadMakesNone)
 
 TEST_F(Shortcuts, EachFolderIsTriedOnItsOwn)
 {
-    static int s_missing;
     Fake(sys.SHGetSpecialFolderLocation, [](HWND w, int csidl, PIDLIST_ABSOLUTE *items) -> HRESULT {
-        if (csidl == s_missing)
+        if (csidl == Running<Shortcuts>().missing_)
             return E_FAIL;
         return SHGetSpecialFolderLocation(w, csidl, items);
     });
-    s_missing = CSIDL_STARTMENU;
-    CreateShortcuts(plan_);
-    EXPECT_FALSE(StartMenuLink());
-    EXPECT_TRUE(DesktopLink());
-    RemoveLinks();
-    s_missing = CSIDL_DESKTOPDIRECTORY;
-    CreateShortcuts(plan_);
-    EXPECT_TRUE(StartMenuLink());
-    EXPECT_FALSE(DesktopLink());
+    for (int missing : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY}) {
+        missing_ = missing;
+        CreateShortcuts(plan_);
+        EXPECT_EQ(missing != CSIDL_STARTMENU, StartMenuLink()) << missing;
+        EXPECT_EQ(missing != CSIDL_DESKTOPDIRECTORY, DesktopLink()) << missing;
+        RemoveLinks();
+    }
 }
 
 TEST_F(Shortcuts, FolderTooLongForTheLinkNameIsSkipped)

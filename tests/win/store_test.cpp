@@ -15,9 +15,10 @@ enum : WORD {
 };
 const WORD kInputs[] = {kText, kBinary, kOne, kSeventeen, kBlanks, kLong, kRuns};
 
-class PayloadStore : public WineTest {
-protected:
+struct PayloadStore : WineTest {
     std::string Staging() const { return std::string(plan_.workFolder) + "\\data.tmp"; }
+    std::vector<std::string> opened_;  // by CreateFileA: path, disposition, deletion
+    int closed_ = 0;                   // LZClose calls
 };
 
 TEST_F(PayloadStore, ExpandGivesTheOriginalBytesOfEveryInput)
@@ -61,13 +62,13 @@ TEST_F(PayloadStore, PlatformLzOpenFileExpandsOurSzddToo)
 
 TEST_F(PayloadStore, WriteRawWritesTheStoredBytesAndTheReadOnlyFlag)
 {
-    ASSERT_TRUE(WriteRaw(kBinary, Scratch().c_str(), "plain.bin", false));
-    EXPECT_EQ(ResourceBytes(kBinary), ReadFileBytes(Scratch("plain.bin")));
-    EXPECT_FALSE(GetFileAttributesA(Scratch("plain.bin").c_str()) & FILE_ATTRIBUTE_READONLY);
-
-    ASSERT_TRUE(WriteRaw(kText, Scratch().c_str(), "locked.txt", true));
-    EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("locked.txt")));
-    EXPECT_TRUE(GetFileAttributesA(Scratch("locked.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (auto [id, name, readOnly] :
+         {std::tuple{kBinary, "plain.bin", false}, {kText, "locked.txt", true}}) {
+        ASSERT_TRUE(WriteRaw(id, Scratch().c_str(), name, readOnly)) << name;
+        EXPECT_EQ(ResourceBytes(id), ReadFileBytes(Scratch(name))) << name;
+        DWORD attributes = GetFileAttributesA(Scratch(name).c_str());
+        EXPECT_EQ(readOnly, (attributes & FILE_ATTRIBUTE_READONLY) != 0) << name;
+    }
 }
 
 TEST_F(PayloadStore, PlainDataGivenToExpandIsCopiedUnchanged)
@@ -152,28 +153,24 @@ TEST_F(PayloadStore, StagingFailureStopsBeforeExpanding)
 // only file opened by name is the one created.
 TEST_F(PayloadStore, StagingIsANewFileOfThePrivateFolderNeverReopened)
 {
-    static std::vector<std::string> s_opened;
-    s_opened.clear();
     Fake(sys.CreateFileA, [](LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                              DWORD disposition, DWORD flags, HANDLE tmpl) -> HANDLE {
-        s_opened.push_back(std::string(path) + (disposition == CREATE_NEW ? " new" : " old") +
+        Running<PayloadStore>().opened_.push_back(std::string(path) + (disposition == CREATE_NEW ? " new" : " old") +
                            (flags & FILE_FLAG_DELETE_ON_CLOSE ? " deleted on close" : ""));
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
     ASSERT_TRUE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "staged.txt"));
-    EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, s_opened);
+    EXPECT_EQ(std::vector<std::string>{Staging() + " new deleted on close"}, opened_);
     EXPECT_FALSE(FileExists(Staging()));
     EXPECT_EQ(ResourceBytes(kText), ReadFileBytes(Scratch("staged.txt")));
 }
 
 TEST_F(PayloadStore, FailedCopyStillClosesAndDeletesStaging)
 {
-    static int s_closed;
-    s_closed = 0;
     Fake(sys.LZCopy, [](INT, INT) -> LONG { return LZERROR_READ; });
-    Fake(sys.LZClose, [](INT h) { ++s_closed; LZClose(h); });
+    Fake(sys.LZClose, [](INT h) { ++Running<PayloadStore>().closed_; LZClose(h); });
     EXPECT_FALSE(ExpandPayload(kText + 1, plan_.workFolder, Scratch().c_str(), "failed.txt"));
-    EXPECT_EQ(2, s_closed);
+    EXPECT_EQ(2, closed_);
     EXPECT_FALSE(FileExists(Staging()));
 }
 

@@ -47,19 +47,6 @@ void InstallWrappers()
 
 // ---- the scripted user and the scratch machine ---------------------------
 
-std::string g_installFolder;
-int g_locationRuns;
-
-INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
-{
-    if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION) {
-        if (++g_locationRuns > 1)
-            return IDCANCEL;  // a refused folder: do not loop for ever
-        CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath, g_installFolder.c_str());
-    }
-    return IDOK;
-}
-
 HWND WINAPI NoProgressDialog(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)
 {
     return nullptr;
@@ -73,7 +60,8 @@ protected:
     void SetUp() override
     {
         WineTest::SetUp();
-        g_installFolder = Scratch("Quillarix");
+        recordBox_ = sys.MessageBoxW;  // the recorder the fixture installed
+        installFolder_ = Scratch("Quillarix");
         startMenuLink_ = ShortcutPath(CSIDL_STARTMENU);
         desktopLink_ = ShortcutPath(CSIDL_DESKTOPDIRECTORY);
         temp_ = std::string(plan_.tempFolder);
@@ -82,7 +70,7 @@ protected:
     void TearDown() override
     {
         Reset();
-        RemoveTree(g_installFolder);
+        RemoveTree(installFolder_);
         WineTest::TearDown();
     }
 
@@ -93,9 +81,9 @@ protected:
         // The last run may have left the install folder current; a folder in
         // use cannot be removed (Wine then leaves it pending deletion).
         SetCurrentDirectoryA("C:\\");
-        RemoveTree(g_installFolder);
-        CreateDirectoryA(g_installFolder.c_str(), nullptr);
-        WriteFileBytes(g_installFolder + "\\notes.txt", "the user's own notes");
+        RemoveTree(installFolder_);
+        CreateDirectoryA(installFolder_.c_str(), nullptr);
+        WriteFileBytes(installFolder_ + "\\notes.txt", "the user's own notes");
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
@@ -125,10 +113,10 @@ protected:
     // which stays (out of every user's reach) where it cannot be removed.
     bool MayChange(const std::string &path)
     {
-        std::string folder = g_installFolder + "\\";
+        std::string folder = installFolder_ + "\\";
         if (path.compare(0, folder.size(), folder) == 0)
             return path != folder + "notes.txt";
-        return path == g_installFolder + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
+        return path == installFolder_ + "\\" || path == "C:\\windows\\qlxuins1.exe" ||
                path == "C:\\windows\\qlxnew.tmp" ||
                path == std::string("C:\\windows\\") + kRunLockName ||
                path == startMenuLink_ || path == desktopLink_ ||
@@ -144,12 +132,12 @@ protected:
             Reset();
         SysLayer::order.clear();
         Snapshot before = Watched();
-        g_boxes.clear();
-        g_locationRuns = 0;
+        boxes_.clear();
+        locationRuns_ = 0;
         std::memset(SysLayer::calls, 0, sizeof SysLayer::calls);
         ResetCounts();
         RestoreSysCalls();
-        sys.MessageBoxW = WineTestBox();
+        sys.MessageBoxW = recordBox_;
         sys.DialogBoxParamW = InstallAndAccept;
         sys.CreateDialogParamW = NoProgressDialog;
         // No shell is asked: it would start Quillarix for real.
@@ -161,7 +149,7 @@ protected:
         InstallWrappers();
         int code = RunSetup("", &plan_);
         RestoreSysCalls();
-        sys.MessageBoxW = WineTestBox();
+        sys.MessageBoxW = recordBox_;
         if (plan_.backdrop)
             DestroyWindow(plan_.backdrop);
         MSG msg;
@@ -174,42 +162,50 @@ protected:
         // success; it failed (1603), or the location dialog, shown again
         // after a refusal, was cancelled (1602).
         bool failureShown = false;
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             failureShown = failureShown || (box.caption != "ERROR 3" && box.caption != "ERROR 17" &&
                                             box.text != kNotStartedText);
-        bool cancelled = code == exitcode::kCancelled && g_locationRuns > 1;
+        bool cancelled = code == exitcode::kCancelled && locationRuns_ > 1;
         if (code != exitcode::kFailed && !cancelled && (code != exitcode::kDone || failureShown))
             broken += " exit code " + std::to_string(code) + ";";
         broken += Changes(before, Watched(), [&](const std::string &path) { return MayChange(path); });
-        for (const std::string &staging : {g_installFolder + "\\image.tmp",
-                                           g_installFolder + "\\qlxnew.tmp",
+        for (const std::string &staging : {installFolder_ + "\\image.tmp",
+                                           installFolder_ + "\\qlxnew.tmp",
                                            std::string("C:\\windows\\qlxnew.tmp")})
             if (FileExists(staging))
                 broken += " " + staging + " left;";
-        for (const RecordedBox &box : g_boxes)
+        for (const RecordedBox &box : boxes_)
             if ((box.caption.rfind("ERROR ", 0) != 0 || !kCodes.count(box.caption.substr(6))) &&
                 box.text != kNotStartedText)
                 broken += " message \"" + box.caption + "\";";
         return broken;
     }
 
-    static decltype(sys.MessageBoxW) WineTestBox() { return s_box; }
-    static decltype(sys.MessageBoxW) s_box;
+    static INT_PTR WINAPI InstallAndAccept(HINSTANCE, LPCWSTR name, HWND, DLGPROC, LPARAM param)
+    {
+        Sweep &test = Running<Sweep>();
+        if (reinterpret_cast<ULONG_PTR>(name) == IDD_LOCATION) {
+            if (++test.locationRuns_ > 1)
+                return IDCANCEL;  // a refused folder: do not loop for ever
+            CopyText(reinterpret_cast<FolderChoice *>(param)->folder, kCbPath,
+                     test.installFolder_.c_str());
+        }
+        return IDOK;
+    }
 
-    std::string startMenuLink_, desktopLink_, temp_;
+    decltype(sys.MessageBoxW) recordBox_;
+    std::string installFolder_, startMenuLink_, desktopLink_, temp_;
+    int locationRuns_ = 0;
 };
-decltype(sys.MessageBoxW) Sweep::s_box;
 
 TEST_F(Sweep, EverySingleFailingCall)
 {
-    s_box = sys.MessageBoxW;  // the recorder the fixture installed
-
     // A clean run: everything installed, nothing reported, the call counts.
     SysLayer::failEntry = -1;
     std::string broken = RunOnce();
     EXPECT_EQ("", broken);
     EXPECT_EQ("Quillarix", BoxCaptions());  // no shell is asked: Quillarix is not started
-    EXPECT_TRUE(FileExists(g_installFolder + "\\Quillarix.exe"));
+    EXPECT_TRUE(FileExists(installFolder_ + "\\Quillarix.exe"));
     EXPECT_EQ(2, g_objectsCreated);  // both shortcuts' link objects went through the counting
     // COM was uninitialised again: initialising it now gives S_OK, not S_FALSE.
     EXPECT_EQ(S_OK, CoInitialize(nullptr));
@@ -235,7 +231,7 @@ TEST_F(Sweep, EverySingleFailingCall)
             ++runs;
             EXPECT_EQ("", problems) << kEntryNames[e] << " call " << k << " failing";
             std::string seen = BoxCaptions();
-            for (const RecordedBox &box : g_boxes)
+            for (const RecordedBox &box : boxes_)
                 seen += " [" + box.text + "]";
             captionsSeen[std::string(kEntryNames[e]) + "#" + std::to_string(k)] = seen;
         });
@@ -262,10 +258,10 @@ TEST_F(Sweep, EverySingleFailingCall)
                 int(kEntryCount), runs);
 }
 
-// What a complete installation has and a stopped one may lack: every file
-// byte for byte with its attribute, no staging file, the registry records
-// and the shortcuts. "" when complete.
-std::string Incomplete()
+// What a complete installation in folder has and a stopped one may lack:
+// every file byte for byte with its attribute, no staging file, the registry
+// records and the shortcuts. "" when complete.
+std::string Incomplete(const std::string &folder)
 {
     std::string missing;
     auto compare = [&](const std::string &path, const char *source, bool readOnly) {
@@ -276,10 +272,10 @@ std::string Incomplete()
             missing += " " + path + " read-only attribute wrong;";
     };
     for (const ManifestRow &row : kManifest)
-        compare(g_installFolder + "\\" + row.fileName, row.fileName, row.readOnly);
-    compare(g_installFolder + "\\" + kMainExeName, kMainExeName, false);
+        compare(folder + "\\" + row.fileName, row.fileName, row.readOnly);
+    compare(folder + "\\" + kMainExeName, kMainExeName, false);
     compare(std::string("C:\\windows\\") + kUninstallerName, kUninstallerName, false);
-    for (std::string staging : {g_installFolder + "\\qlxnew.tmp", g_installFolder + "\\image.tmp",
+    for (std::string staging : {folder + "\\qlxnew.tmp", folder + "\\image.tmp",
                                 std::string("C:\\windows\\qlxnew.tmp")})
         if (FileExists(staging))
             missing += " " + staging + " left;";
@@ -287,8 +283,8 @@ std::string Incomplete()
         if (RegistryValue(root, key, name) != data + '\0')
             missing += std::string(" ") + key + " " + (name ? name : "@") + " not recorded;";
     };
-    value(HKEY_CURRENT_USER, kSettingsKey, "Path", g_installFolder);
-    value(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, g_installFolder + "\\" + kMainExeName);
+    value(HKEY_CURRENT_USER, kSettingsKey, "Path", folder);
+    value(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, folder + "\\" + kMainExeName);
     value(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
           std::string("C:\\windows\\") + kUninstallerName);
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY})
@@ -304,14 +300,13 @@ std::string Incomplete()
 // a complete installation, without a message.
 TEST_F(Sweep, StoppedAtEveryCallTheNextRunCompletes)
 {
-    s_box = sys.MessageBoxW;
     if (const char *at = std::getenv("QLX_CRASH_AT")) {  // the child
         SysLayer::crashAt = std::atoi(at);
         RunOnce(false);
         std::exit(1);  // the chosen call never came
     }
     ASSERT_EQ("", RunOnce(false));
-    ASSERT_EQ("", Incomplete());
+    ASSERT_EQ("", Incomplete(installFolder_));
     std::vector<int> order = SysLayer::order;
 
     char exe[MAX_PATH];
@@ -344,7 +339,7 @@ TEST_F(Sweep, StoppedAtEveryCallTheNextRunCompletes)
         ASSERT_EQ(kCrashedExitCode, code) << "the run did not stop at " << at;
         EXPECT_EQ("", RunOnce(false, false)) << "after a stop at " << at;
         EXPECT_EQ("Quillarix", BoxCaptions()) << "after a stop at " << at;
-        EXPECT_EQ("", Incomplete()) << "after a stop at " << at;
+        EXPECT_EQ("", Incomplete(installFolder_)) << "after a stop at " << at;
     }
     CloseHandle(nul);
     std::string entries;

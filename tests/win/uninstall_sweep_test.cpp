@@ -48,17 +48,8 @@ void InstallWrappers()
 // ---- the user, the running uninstaller and the restart -------------------
 
 const char kSelf[] = "C:\\windows\\qlxuins1.exe";  // where the uninstaller runs from
-std::string g_finalMessage;
-int g_boxesShown;
 
-// Answers Yes to the question and keeps the final message.
-int WINAPI AnswerYes(HWND, LPCWSTR text, LPCWSTR, UINT)
-{
-    if (g_boxesShown++ == 0)
-        return IDYES;
-    g_finalMessage = Utf8(text);
-    return IDOK;
-}
+int WINAPI AnswerYes(HWND, LPCWSTR text, LPCWSTR, UINT);
 
 DWORD WINAPI SelfInWindowsFolder(HMODULE, LPWSTR path, DWORD cch)
 {
@@ -72,7 +63,6 @@ protected:
         WineTest::SetUp();
         folder_ = Scratch("Quillarix");
         links_ = {ShortcutPath(CSIDL_STARTMENU), ShortcutPath(CSIDL_DESKTOPDIRECTORY)};
-        g_schedulingAllowed = true;
     }
     void TearDown() override
     {
@@ -154,7 +144,7 @@ protected:
         std::string left;
         for (const std::string &path : paths)
             if (FileExists(path) &&
-                std::find(g_scheduled.begin(), g_scheduled.end(), path) == g_scheduled.end())
+                std::find(scheduled_.begin(), scheduled_.end(), path) == scheduled_.end())
                 left += " " + path + " left;";
         for (const char *key : {kAppPathsEntry, kUninstallEntry, kProductKey})
             if (RegistryKeyExists(HKEY_LOCAL_MACHINE, key) ||
@@ -165,8 +155,8 @@ protected:
 
     UninstallResult Remove(bool faults)
     {
-        g_finalMessage.clear();
-        g_boxesShown = 0;
+        finalMessage_.clear();
+        boxesShown_ = 0;
         std::memset(UninstallLayer::calls, 0, sizeof UninstallLayer::calls);
         ResetCounts();
         RestoreUninstallCalls();
@@ -186,7 +176,7 @@ protected:
     std::string RunOnce()
     {
         Install();
-        g_scheduled.clear();
+        scheduled_.clear();
         Snapshot before = Watched();
         UninstallResult result = Remove(true);
         std::string broken = g_trace + HeldNow();
@@ -196,7 +186,7 @@ protected:
         if (result == kRemoved || result == kRemovedAtRestart)
             broken += Leftovers();
         lastResult_ = result;
-        lastMessage_ = g_finalMessage;
+        lastMessage_ = finalMessage_;
         Remove(false);
         std::string second = Leftovers();
         if (!second.empty())
@@ -208,7 +198,21 @@ protected:
     std::vector<std::string> links_;
     UninstallResult lastResult_ = kRemoved;
     std::string lastMessage_;
+
+public:
+    int boxesShown_ = 0;
+    std::string finalMessage_;
 };
+
+// Answers Yes to the question and keeps the final message.
+int WINAPI AnswerYes(HWND, LPCWSTR text, LPCWSTR, UINT)
+{
+    UninstallSweep &test = WineTest::Running<UninstallSweep>();
+    if (test.boxesShown_++ == 0)
+        return IDYES;
+    test.finalMessage_ = Utf8(text);
+    return IDOK;
+}
 
 TEST_F(UninstallSweep, EverySingleFailingCall)
 {
@@ -219,9 +223,9 @@ TEST_F(UninstallSweep, EverySingleFailingCall)
     EXPECT_EQ(kRemoved, lastResult_);
     int counts[kEntryCount];
     Install();
-    g_scheduled.clear();
+    scheduled_.clear();
     EXPECT_EQ(kRemoved, Remove(true));
-    EXPECT_EQ("Quillarix has been removed from your computer.", g_finalMessage);
+    EXPECT_EQ("Quillarix has been removed from your computer.", finalMessage_);
     EXPECT_EQ(2, g_objectsCreated);
     std::memcpy(counts, UninstallLayer::calls, sizeof counts);
 

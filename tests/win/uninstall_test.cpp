@@ -18,24 +18,12 @@
 
 namespace {
 
-std::vector<std::string> s_said;
-int s_answer;
-
-int WINAPI Answer(HWND, LPCWSTR text, LPCWSTR, UINT)
-{
-    s_said.push_back(Utf8(text));
-    return s_said.size() == 1 ? s_answer : IDOK;
-}
-
-
 class Uninstall : public WineTest {
-protected:
+public:
     void SetUp() override
     {
         WineTest::SetUp();
         RestoreUninstallCalls();
-        s_said.clear();
-        s_answer = IDYES;
         usys.MessageBoxW = Answer;
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
         folder_ = Scratch("Quillarix");
@@ -64,7 +52,18 @@ protected:
                        static_cast<DWORD>(data.size() + 1));
         RegCloseKey(key);
     }
+    // Answers the first message box with answer_, and keeps every text in said_.
+    static int WINAPI Answer(HWND, LPCWSTR text, LPCWSTR, UINT)
+    {
+        Uninstall &test = Running<Uninstall>();
+        test.said_.push_back(Utf8(text));
+        return test.said_.size() == 1 ? test.answer_ : IDOK;
+    }
     std::string folder_;
+    std::vector<std::string> said_;
+    int answer_ = IDYES;
+    std::string copied_, started_;  // by CopyFileA and CreateProcessA
+    BOOL failIfExists_ = FALSE;
 };
 
 TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
@@ -72,18 +71,18 @@ TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
     EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
-    ASSERT_EQ(2u, s_said.size());
-    EXPECT_EQ("Quillarix has been removed from your computer.", s_said[1]);
+    ASSERT_EQ(2u, said_.size());
+    EXPECT_EQ("Quillarix has been removed from your computer.", said_[1]);
 }
 
 TEST_F(Uninstall, NoLeavesEverything)
 {
-    s_answer = IDNO;
+    answer_ = IDNO;
     EXPECT_EQ(kDeclined, RunUninstall({}));
     EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_TRUE(FileExists(folder_ + "\\Feature.stp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
-    EXPECT_EQ(1u, s_said.size());
+    EXPECT_EQ(1u, said_.size());
 }
 
 // Another product of the same vendor, whose key the removal must leave.
@@ -109,8 +108,8 @@ TEST_F(Uninstall, NothingToFindChangesNothing)
     EXPECT_EQ(kNotInstalled, RunUninstall({}));
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
-    ASSERT_EQ(2u, s_said.size());
-    EXPECT_EQ("No installation of Quillarix was found.  Nothing was removed.", s_said[1]);
+    ASSERT_EQ(2u, said_.size());
+    EXPECT_EQ("No installation of Quillarix was found.  Nothing was removed.", said_[1]);
 }
 
 TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
@@ -129,8 +128,6 @@ protected:
     void SetUp() override
     {
         Uninstall::SetUp();
-        g_scheduled.clear();
-        g_schedulingAllowed = true;
         usys.MoveFileExA = RecordScheduledDeletion;
         HKEY key;
         RegCreateKeyA(HKEY_LOCAL_MACHINE, kUninstallEntry, &key);
@@ -160,12 +157,12 @@ protected:
 TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 {
     EXPECT_EQ(kRemovedAtRestart, RunUninstall({}));
-    ASSERT_EQ(2u, s_said.size());
+    ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("Quillarix will be completely removed when Windows restarts.  These items are in "
               "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
-              s_said[1]);
+              said_[1]);
     // The file, then the folder it leaves empty.
-    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), g_scheduled);
+    EXPECT_EQ((std::vector<std::string>{folder_ + "\\main.dct", folder_}), scheduled_);
     EXPECT_EQ(1, CountFiles(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -173,13 +170,13 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 
 TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 {
-    g_schedulingAllowed = false;
+    schedulingAllowed_ = false;
     EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
-    ASSERT_EQ(2u, s_said.size());
+    ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
                   "\\main.dct\r\n\r\nQuillarix stays in the list of installed programs.  When "
                   "these items are no longer in use, remove it again to finish.",
-              s_said[1]);
+              said_[1]);
     // Kept for the second removal: the main executable it is found by, the
     // settings values and the uninstall entry.
     EXPECT_EQ((std::vector<std::string>{"Quillarix.exe", "main.dct"}), FileNames(folder_));
@@ -189,12 +186,12 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
 
     Release();
-    s_said.clear();
+    said_.clear();
     EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
-    EXPECT_TRUE(g_scheduled.empty());
+    EXPECT_TRUE(scheduled_.empty());
 }
 
 // Quillarix.exe that can be neither deleted nor scheduled: the records that
@@ -203,7 +200,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
 {
     Release();
-    g_schedulingAllowed = false;
+    schedulingAllowed_ = false;
     Fake(usys.DeleteFileA, [](LPCSTR path) -> BOOL {
         if (std::strstr(path, "Quillarix.exe")) {
             SetLastError(ERROR_ACCESS_DENIED);
@@ -214,10 +211,10 @@ TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
     EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
     EXPECT_EQ((std::vector<std::string>{"Quillarix.exe"}), FileNames(folder_));
     EXPECT_EQ(folder_ + '\0', RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
-    s_said.clear();
+    said_.clear();
     EXPECT_EQ(kPartlyRemoved, RunUninstall({}));  // found again, and still left
     usys.DeleteFileA = &DeleteFileA;
-    s_said.clear();
+    said_.clear();
     EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -265,7 +262,7 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     OpenLogFile(usys, log.c_str());
     EXPECT_EQ(kRemoved, RunUninstall({.silent = true, .closeApplications = false}));
     CloseLogFile(ExitCodeOf(kRemoved));
-    EXPECT_TRUE(s_said.empty());
+    EXPECT_TRUE(said_.empty());
     EXPECT_FALSE(FileExists(ours));
     EXPECT_TRUE(FileExists(foreign));
     EXPECT_FALSE(FileExists(folder_));
@@ -282,29 +279,27 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
 // cannot be started is deleted with its folder.
 TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
 {
-    static std::string s_copied, s_started;
-    static BOOL s_failIfExists;
     Fake(usys.CopyFileA, [](LPCSTR from, LPCSTR to, BOOL failIfExists) -> BOOL {
-        s_copied = to;
-        s_failIfExists = failIfExists;
+        Running<Uninstall>().copied_ = to;
+        Running<Uninstall>().failIfExists_ = failIfExists;
         return CopyFileA(from, to, failIfExists);
     });
     Fake(usys.CreateProcessA, [](LPCSTR application, LPSTR, LPSECURITY_ATTRIBUTES,
                                  LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
                                  LPSTARTUPINFOA, LPPROCESS_INFORMATION) -> BOOL {
-        s_started = application;
+        Running<Uninstall>().started_ = application;
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     });
     int code = 0;
     EXPECT_FALSE(RunFromTemporaryCopy({.silent = true, .closeApplications = false}, &code));
     std::string temp = std::string(plan_.tempFolder) + "qlx-";
-    EXPECT_EQ(temp, s_copied.substr(0, temp.size()));
-    EXPECT_EQ(std::string("\\") + kUninstallerName, s_copied.substr(temp.size() + 16));
-    EXPECT_TRUE(s_failIfExists);
-    EXPECT_EQ(s_copied, s_started);
-    EXPECT_FALSE(FileExists(s_copied));
-    EXPECT_FALSE(FileExists(s_copied.substr(0, s_copied.rfind('\\'))));
+    EXPECT_EQ(temp, copied_.substr(0, temp.size()));
+    EXPECT_EQ(std::string("\\") + kUninstallerName, copied_.substr(temp.size() + 16));
+    EXPECT_TRUE(failIfExists_);
+    EXPECT_EQ(copied_, started_);
+    EXPECT_FALSE(FileExists(copied_));
+    EXPECT_FALSE(FileExists(copied_.substr(0, copied_.rfind('\\'))));
 }
 
 // The elevated uninstaller acts on the folder an administrator recorded
@@ -325,7 +320,7 @@ TEST_F(Uninstall, ActsOnlyOnTheFolderThatAnAdministratorRecorded)
         {false, false, &placed, kRemoved},  // the records could not be written
     };
     for (const Case &c : cases) {
-        s_said.clear();
+        said_.clear();
         WriteInstalledFiles(folder_);
         WriteInstalledFiles(other);
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
@@ -354,9 +349,9 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
         return static_cast<DWORD>(lstrlenW(path));
     });
     EXPECT_EQ(kFolderRefused, RunUninstall({}));
-    ASSERT_EQ(2u, s_said.size());
+    ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("The folder of the installation is a link to another place (a junction or symbolic "
-              "link), or lies inside one.  Nothing was removed.", s_said[1]);
+              "link), or lies inside one.  Nothing was removed.", said_[1]);
     EXPECT_EQ(30, CountFiles(folder_));
     EXPECT_TRUE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
     // Once no link leads to it, the same folder is removed. (That the held
@@ -364,7 +359,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
     // not keep: it renames folders with open handles beneath them.)
     RestoreUninstallCalls();
     usys.MessageBoxW = Answer;
-    s_said.clear();
+    said_.clear();
     EXPECT_EQ(kRemoved, RunUninstall({}));
     EXPECT_FALSE(FileExists(folder_));
 }

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-std::vector<RecordedBox> g_boxes;
+WineTest *WineTest::running_;
 
 std::string Utf8(const WCHAR *wide)
 {
@@ -25,22 +25,22 @@ std::string Utf8(const WCHAR *wide)
 
 static int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
 {
-    g_boxes.push_back({owner, Utf8(text), Utf8(caption), style});
+    WineTest::Running<WineTest>().boxes_.push_back({owner, Utf8(text), Utf8(caption), style});
     return IDOK;
 }
 
-std::string BoxCaptions()
+std::string WineTest::BoxCaptions() const
 {
     std::string all;
-    for (const RecordedBox &box : g_boxes)
+    for (const RecordedBox &box : boxes_)
         all += (all.empty() ? "" : "|") + box.caption;
     return all;
 }
 
 void WineTest::SetUp()
 {
+    running_ = this;
     RestoreSysCalls();
-    g_boxes.clear();
     sys.MessageBoxW = RecordMessageBox;
     plan_ = InstallPlan{};
     DWORD cch = GetTempPathA(sizeof plan_.tempFolder, plan_.tempFolder);
@@ -59,6 +59,7 @@ void WineTest::TearDown()
     RestoreSysCalls();
     SetCurrentDirectoryA("C:\\");
     RemoveTree(scratch_);
+    running_ = nullptr;
 }
 
 std::string WineTest::Scratch(const std::string &name) const
@@ -182,16 +183,14 @@ std::string ShortcutPath(int csidl)
     return std::string(path) + kLinkName;
 }
 
-std::vector<std::string> g_scheduled;
-bool g_schedulingAllowed = true;
-
 BOOL WINAPI RecordScheduledDeletion(LPCSTR path, LPCSTR to, DWORD flags)
 {
-    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT || !g_schedulingAllowed) {
+    WineTest &test = WineTest::Running<WineTest>();
+    if (to != nullptr || flags != MOVEFILE_DELAY_UNTIL_REBOOT || !test.schedulingAllowed_) {
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    g_scheduled.push_back(path);
+    test.scheduled_.push_back(path);
     return TRUE;
 }
 
@@ -248,12 +247,10 @@ bool RegistryKeyExists(HKEY root, const char *path)
     return RegistryValue(root, path, "") != "<no key>";
 }
 
-std::string g_diskFullFor;
-
 BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags)
 {
     std::string target = to ? to : "";
-    std::string suffix = "\\" + g_diskFullFor;
+    std::string suffix = "\\" + WineTest::Running<WineTest>().diskFullFor_;
     if (target.size() >= suffix.size() &&
         target.compare(target.size() - suffix.size(), suffix.size(), suffix) == 0) {
         SetLastError(ERROR_DISK_FULL);

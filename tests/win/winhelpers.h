@@ -39,17 +39,24 @@ struct RecordedBox {
     UINT style;
 };
 
-// Message boxes shown through the call table while a WineTest runs.
-extern std::vector<RecordedBox> g_boxes;
-
-// "ERROR 12|ERROR 1A|..." for compact expectations.
-std::string BoxCaptions();
-
 // Every test starts with the real call table but recorded message boxes, an
 // empty scratch folder C:\qlxtests\<test name>, and an installation plan
 // with the real temp folder and the scratch folder as the run's private
 // folder; all are undone afterwards.
+//
+// Fakes cannot capture: what they record or are told to return lives in the
+// running test's fixture (public members), which they reach by Running().
 class WineTest : public ::testing::Test {
+public:
+    template <class F> static F &Running() { return *static_cast<F *>(running_); }
+
+    std::vector<RecordedBox> boxes_;  // message boxes shown through the call table
+    std::string BoxCaptions() const;  // "ERROR 12|ERROR 1A|..." for compact expectations
+    // For RecordScheduledDeletion and MoveFailingOnFullDisk.
+    std::vector<std::string> scheduled_;
+    bool schedulingAllowed_ = true;
+    std::string diskFullFor_;
+
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -57,6 +64,9 @@ protected:
 
     std::string scratch_;
     InstallPlan plan_{};
+
+private:
+    static WineTest *running_;  // set by SetUp, cleared by TearDown
 };
 
 std::string Utf8(const WCHAR *wide);                 // "" for null
@@ -87,12 +97,10 @@ void WriteInstalledFiles(const std::string &folder);
 // Where the shell's folder csidl keeps Quillarix.lnk.
 std::string ShortcutPath(int csidl);
 
-// A MoveFileExA for the uninstaller's table: records what would be deleted
-// at the next start of Windows (and fails as the system does when
-// g_schedulingAllowed is false), so that no test leaves real pending
-// deletions in the prefix.
-extern std::vector<std::string> g_scheduled;
-extern bool g_schedulingAllowed;
+// A MoveFileExA for the uninstaller's table: records in scheduled_ what
+// would be deleted at the next start of Windows (and fails as the system
+// does when schedulingAllowed_ is false), so that no test leaves real
+// pending deletions in the prefix.
 BOOL WINAPI RecordScheduledDeletion(LPCSTR path, LPCSTR to, DWORD flags);
 
 // The program files folder of a fresh prefix as this process sees it: a
@@ -106,8 +114,7 @@ std::string RegistryValue(HKEY root, const char *path, const char *name, DWORD *
 bool RegistryKeyExists(HKEY root, const char *path);
 
 // A MoveFileExA for the setup's table that fails as a full disk makes the
-// write before it fail (ERROR_DISK_FULL) for a target named g_diskFullFor.
-extern std::string g_diskFullFor;
+// write before it fail (ERROR_DISK_FULL) for a target named diskFullFor_.
 BOOL WINAPI MoveFailingOnFullDisk(LPCSTR from, LPCSTR to, DWORD flags);
 
 // The owner and DACL of the descriptor that attributes carry, as SDDL;
