@@ -63,8 +63,9 @@ public:
     DWORD attributes_ = 0;       // of the folder
     std::string link_;           // the path that is a link
     std::wstring final_;         // the held folder's final path
-    std::string sddl_, set_;     // the folder's descriptor, and the one set on it
-    BOOL settable_ = FALSE;      // whether it can be set
+    std::string sddl_, made_;    // the folder's descriptor, and that of one made anew
+    BOOL makeable_ = FALSE;      // whether a folder can be made anew
+    BOOL removable_ = FALSE;     // whether the old one can be removed (no handle holds it)
 };
 
 TEST_F(Validation, DriveFormIsRequired)
@@ -241,14 +242,16 @@ TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
 // Who may change an existing folder, read through the held handle as
 // descriptor text: the owner and every entry that applies to the folder
 // itself. One that others may change is refused, unless it is empty: then
-// it is taken over (owner Administrators, the protected DACL).
-TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
+// it is replaced by one made anew with the protected DACL, which is judged
+// in its turn; an old folder that cannot be removed is refused.
+TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
 {
     Fake(sys.GetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR out,
                                          DWORD cb, LPDWORD cbNeeded) -> BOOL {
         PSECURITY_DESCRIPTOR made = nullptr;
         ULONG cbMade = 0;
-        const std::string &sddl = Running<Validation>().sddl_;
+        const Validation &v = Running<Validation>();
+        const std::string &sddl = v.made_.empty() ? v.sddl_ : v.made_;
         if (sddl.empty()) {  // a null DACL, which Wine's parser cannot make from text
             SECURITY_DESCRIPTOR absolute;
             InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
@@ -266,33 +269,37 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
         LocalFree(made);
         return fits;
     });
-    Fake(sys.SetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR sd) -> BOOL {
-        char *text = nullptr;
-        ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            sd, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr);
-        Running<Validation>().set_ = text ? text : "";
-        LocalFree(text);
-        return Running<Validation>().settable_;
+    Fake(sys.RemoveDirectoryA, [](LPCSTR path) -> BOOL {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return Running<Validation>().removable_ && RemoveDirectoryA(path);
+    });
+    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
+        Validation &v = Running<Validation>();
+        v.made_ = v.makeable_ ? SddlOf(attributes) : "";
+        SetLastError(ERROR_ALREADY_EXISTS);  // someone made the name again meanwhile
+        return v.makeable_ && CreateDirectoryA(path, nullptr);
     });
     constexpr const char *kTi = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
     const std::string programFiles =
         std::string("O:") + kTi + "D:PAI(A;;FA;;;" + kTi + ")(A;CIIO;GA;;;" + kTi +
         ")(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)"
         "(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)";
+    const std::string open = "O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)";
     struct Case {
         std::string sddl;
-        bool empty, settable;
+        bool empty, removable, makeable;
         const char *captions;
-        bool takenOver;
+        bool replaced;
     } const cases[] = {
-        {programFiles, false, true, "", false},
-        {"O:BAD:PAI(A;OICIIO;GA;;;CO)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false, true, "", false},
-        {"O:S-1-5-21-1-2-3-1001D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", false, true, "ERROR 51", false},
-        {"O:BAD:AI(A;OICIID;0x1301bf;;;AU)(A;OICIID;FA;;;BA)", false, true, "ERROR 51", false},
-        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", false, true, "ERROR 51", false},
-        {"", false, true, "ERROR 51", false},  // no DACL: everyone may do anything
-        {"O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)", true, true, "", true},
-        {"O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)", true, false, "ERROR 51", true},
+        {programFiles, false, true, true, "", false},
+        {"O:BAD:PAI(A;OICIIO;GA;;;CO)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false, true, true, "", false},
+        {"O:S-1-5-21-1-2-3-1001D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", false, true, true, "ERROR 51", false},
+        {"O:BAD:AI(A;OICIID;0x1301bf;;;AU)(A;OICIID;FA;;;BA)", false, true, true, "ERROR 51", false},
+        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", false, true, true, "ERROR 51", false},
+        {"", false, true, true, "ERROR 51", false},  // no DACL: everyone may do anything
+        {open, true, true, true, "", true},
+        {open, true, false, true, "ERROR 51", false},  // a user's handle holds it
+        {open, true, true, false, "ERROR 51", false},  // the name was made again meanwhile
     };
     std::string folder = Scratch("Existing");
     for (const Case &c : cases) {
@@ -301,15 +308,16 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrTakenOverWhenEmpty)
             ASSERT_TRUE(WriteFileBytes(folder + "\\planted.dll", "x"));
         }
         sddl_ = c.sddl;
-        set_.clear();
-        settable_ = c.settable;
+        made_.clear();
+        removable_ = c.removable;
+        makeable_ = c.makeable;
         char text[kCbPath];
         CopyText(text, sizeof text, folder.c_str());
         boxes_.clear();
         EXPECT_EQ(c.captions[0] == '\0', Accept(text, true)) << c.sddl;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.sddl;
-        EXPECT_EQ(c.takenOver ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
-                  set_) << c.sddl;
+        EXPECT_EQ(c.replaced ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
+                  made_) << c.sddl;
         RemoveTree(folder);
     }
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
