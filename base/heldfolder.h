@@ -14,6 +14,7 @@ enum class FolderHold { kHeld, kLink, kFailed };
 // Opens the existing folder directory (with its trailing backslash where it
 // is a drive root) into *held, never through a link at its own name: kHeld,
 // the caller closes *held once done in it. kLink (nothing held) when it is
-// a reparse point or its final path is not directory (a link above it);
+// a reparse point or its final path is not directory (a link above it),
+// cannot be told, or lies on a network share (\\?\UNC\...);
 // kFailed, with *error set, when it cannot be opened or is no folder.
 FolderHold HoldFolder(const SharedCalls &calls, const char *directory, HANDLE *held, DWORD *error);

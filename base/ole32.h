@@ -1,14 +1,14 @@
 // OLE32 loaded at run time (it is never imported) from the system folder,
 // with the three entry points that the shell link object needs, and that
-// object's published ids. The setup and the uninstaller both use it, each
-// through its own call table.
+// object's published ids; and the types of OLEAUT32's string calls, which
+// the shell's automation objects take. Each program loads it through its
+// own call table.
 #pragma once
 #include "base/sharedcalls.h"
 
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
-// OLEAUT32's strings, for the shell's automation objects.
 using SysAllocStringFn = BSTR(WINAPI *)(const OLECHAR *);
 using SysFreeStringFn = void(WINAPI *)(BSTR);
 

@@ -1,14 +1,15 @@
-// One Quillarix setup or removal at a time: both programs take the same
-// lock at start and keep it until they end. Each asks through its own call
-// table.
+// One Quillarix setup or removal at a time: each program's first process
+// takes the same lock at start and holds it until it ends, however it ends
+// (the uninstaller's temporary copy, whose last steps run after that, holds
+// none). Each asks through its own call table.
 //
-// The lock is a file in the Windows folder, made once and kept: each run
-// opens it without sharing and holds it until it ends (however it ends).
+// The lock is a file in the Windows folder, made once and kept, opened
+// without sharing.
 // Only administrators can create a file there, and the file itself lets in
 // Administrators and SYSTEM only, so no user without those rights can take
 // the lock first or open it to hold it. What any user may still open is
-// what listing the folder grants (attributes, read control, synchronize),
-// and such a handle takes part in no sharing check: it cannot make the
+// what listing the folder grants on its files (FILE_READ_ATTRIBUTES), and
+// such a handle takes part in no sharing check: it cannot make the
 // share-0 open fail. The file is never deleted, on close or otherwise: a
 // file deleted while such a handle is open stays "delete pending", and
 // every later open of its name is denied until that user lets go. A named
