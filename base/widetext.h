@@ -1,6 +1,7 @@
 // Text the system hands over in UTF-16, as the programs' 8-bit text. Where
-// the system honours the programs' manifests, that is UTF-8 and every
-// character has a form. On older systems it is the system's code page, and
+// the system honours the programs' manifests, that is UTF-8, in which every
+// character has a form (an unpaired surrogate, which an NTFS name may hold,
+// is none and has none). On older systems it is the system's code page, and
 // the A functions would hand over a neighbour of a character the code page
 // lacks ("Lodz" for "Łódź", "?" for "田"): a path that names another folder
 // than the one meant. So the programs take such text in UTF-16 and convert
@@ -15,7 +16,8 @@ enum class Conversion { kExact, kMarked, kTooLong };
 // Converts wide into text (cbText bytes) in the program's code page:
 // kExact; kMarked where a character has no form there (it became '?',
 // which no folder name may hold, never a neighbour); kTooLong, with text
-// empty, where it does not fit: nothing is cut.
+// empty, where it does not fit (nothing is cut) or, in UTF-8, holds an
+// unpaired surrogate.
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText);
 
 // The program's command line into line (cbLine bytes), converted as above:
