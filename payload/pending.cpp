@@ -130,27 +130,30 @@ bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
     WideFolder(installFolder, install);
     WideFolder(windowsFolder, windows);
     HKEY key;
-    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ, &key) != ERROR_SUCCESS)
-        return true;  // nothing to be read is nothing to be taken out
+    LONG status = CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ, &key);
+    if (status != ERROR_SUCCESS)
+        return status == ERROR_FILE_NOT_FOUND;
     DWORD type = REG_NONE, cb = 0;
-    LONG status = sys.RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &cb);
+    status = sys.RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &cb);
     WCHAR *entries = nullptr;
     // Room for two more zeros: a value stored without its closing ones.
     DWORD cch = cb / sizeof(WCHAR);
-    if (status == ERROR_SUCCESS && type == REG_MULTI_SZ && cch > 0) {
+    bool some = status == ERROR_SUCCESS && type == REG_MULTI_SZ && cch > 0;
+    if (some) {
         entries = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
-        if (entries)
-            status = sys.RegQueryValueExW(key, valueName, nullptr, &type,
-                                          reinterpret_cast<BYTE *>(entries), &cb);
+        // A value grown since the first query gives ERROR_MORE_DATA: unread.
+        status = entries ? sys.RegQueryValueExW(key, valueName, nullptr, &type,
+                                                reinterpret_cast<BYTE *>(entries), &cb)
+                         : ERROR_NOT_ENOUGH_MEMORY;
     }
     CloseKey(key);
-    if (!entries)
-        return true;
+    if (!some)  // no value, or none of entries
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     WCHAR *kept = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
     if (status != ERROR_SUCCESS || !kept) {
         sys.free(kept);
         sys.free(entries);
-        return true;
+        return false;
     }
     cch = cb / sizeof(WCHAR);  // as read
     entries[cch] = entries[cch + 1] = 0;
