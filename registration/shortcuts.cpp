@@ -53,8 +53,12 @@ void CreateShortcuts(const InstallPlan &plan)
     Ole32 ole;
     if (!LoadOle32(sys, &ole))
         return;
-    // Only S_OK: S_FALSE means COM was already initialised on this thread.
-    if (ole.coInitialize(nullptr) != S_OK) {
+    // Only on S_OK: S_FALSE means COM was already initialised on this
+    // thread, and makes none; but by COM's rule it too is balanced.
+    HRESULT initialised = ole.coInitialize(nullptr);
+    if (initialised != S_OK) {
+        if (SUCCEEDED(initialised))
+            ole.coUninitialize();
         sys.FreeLibrary(ole.module);
         return;
     }
