@@ -4,7 +4,11 @@
 // browser can drop a file into. So the programs import only known system
 // libraries, restrict the search to the system folder before anything can
 // load another one, and load the rest by their full path in that folder.
-// Each program calls these through its own call table.
+// Each program calls these through its own call table. OLE32, never
+// imported, is one of the rest: loaded here with the three entry points
+// that the shell link object needs, and that object's published ids; and
+// the types of OLEAUT32's string calls, which the shell's automation
+// objects take.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -33,3 +37,30 @@ void RestrictLibrarySearch(const SharedCalls &calls);
 // Loads the library name from the system folder by its full path. Null
 // when the folder cannot be told, the path does not fit, or loading fails.
 HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);
+
+using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
+using CoUninitializeFn = void(WINAPI *)();
+using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+using SysAllocStringFn = BSTR(WINAPI *)(const OLECHAR *);
+using SysFreeStringFn = void(WINAPI *)(BSTR);
+
+inline constexpr CLSID kClsidShellLink = {
+    0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidShellLinkW = {
+    0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidPersistFile = {
+    0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+struct Ole32 {
+    HMODULE module;
+    CoInitializeFn coInitialize;
+    CoUninitializeFn coUninitialize;
+    CoCreateInstanceFn coCreateInstance;
+};
+
+// Loads ole32.dll by its full path in the system folder, never by its bare
+// name, and looks up CoInitialize, CoUninitialize and CoCreateInstance
+// through calls (a call table). False when the library or any entry point
+// is missing; the library is then already released. Otherwise the caller
+// releases ole->module with FreeLibrary.
+bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

@@ -1,7 +1,7 @@
 // System registration: the App Paths entry, the uninstall entry and the
 // Start-menu and desktop shortcuts.
 #pragma once
-#include "base/ole32.h"
+#include "base/libraries.h"
 #include "base/plan.h"
 
 // Records App Paths\Quillarix.exe (default value and Path). False when

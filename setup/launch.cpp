@@ -13,7 +13,6 @@
 #include "setup/launch.h"
 
 #include "base/libraries.h"
-#include "base/ole32.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"

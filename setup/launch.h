@@ -1,7 +1,7 @@
 // Starting Quillarix at the end of an interactive installation, as the
 // person logged on.
 #pragma once
-#include "base/ole32.h"
+#include "base/libraries.h"
 #include "base/plan.h"
 #include "base/win.h"
 

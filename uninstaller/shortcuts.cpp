@@ -5,7 +5,7 @@
 // must never go.
 #include "uninstaller/removal.h"
 
-#include "base/ole32.h"
+#include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/shortcut_paths.h"
 #include "uninstaller/ucalls.h"
