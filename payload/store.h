@@ -22,8 +22,7 @@ bool FindPayload(WORD id, PayloadBytes *out);
 // text. On failure the target is as it was (or, when only the attribute
 // could not be set, complete without it), no staging file is left, and
 // *error (if given) receives the system error of the failing call.
-bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly,
-              DWORD *error = nullptr);
+bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error = nullptr);
 
 // Stages the resource as "data.tmp" in the run's private workFolder (gone
 // when closed),

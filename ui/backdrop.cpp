@@ -98,8 +98,7 @@ void PaintBackdrop(HDC dc, UINT dpi)
         originalBrush = sys.SelectObject(dc, brush);
     // The field's outline, one pixel at 96 DPI in the dc's own (black) pen,
     // is as much wider as the DPI asks, drawn inside the field.
-    HPEN pen =
-        scaled(1) > 1 ? sys.CreatePen(PS_INSIDEFRAME, scaled(1), RGB(0, 0, 0)) : nullptr;
+    HPEN pen = scaled(1) > 1 ? sys.CreatePen(PS_INSIDEFRAME, scaled(1), RGB(0, 0, 0)) : nullptr;
     HGDIOBJ originalPen = pen ? sys.SelectObject(dc, pen) : nullptr;
     sys.Rectangle(dc, 0, 0, width, height);
     if (pen) {

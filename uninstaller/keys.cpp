@@ -119,8 +119,7 @@ void RemoveSettingsValues(Outcome *outcome)
         AddItem(&outcome->left, "the Quillarix settings in the registry");
 }
 
-void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy,
-                   Outcome *outcome)
+void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy, Outcome *outcome)
 {
     RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kSettingsKey, kVendorKey, outcome);
     if (outcome->left.count != 0)

@@ -96,8 +96,7 @@ void RemoveSettingsValues(Outcome *outcome);
 // The vendor's keys that are empty now, and last, while nothing else is
 // left, the line in the list of installed programs when it starts self or
 // an uninstaller placed for folder (see IsPlaced).
-void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy,
-                   Outcome *outcome);
+void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy, Outcome *outcome);
 
 // shortcuts.cpp
 // Deletes the two shortcuts when they are links to mainExe; one that
