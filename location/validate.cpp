@@ -1,15 +1,15 @@
-// Location validation and taking the folder. ValidateLocation is the
-// verdict: the rules in their fixed order, the first refusal decides the
-// message, and nothing is created or changed. TakeLocation then prepares
-// the one folder that will be used: creates and protects it, or takes over
-// an empty one that users could change, and holds it open until the last
-// file is written.
+// Location validation (the rules in their fixed order, the first refusal
+// decides the message), taking the folder (location.h), and whether its
+// drive has room: asked when Install is pressed, before anything is
+// written, so that a full disk is met in the location dialog and not
+// halfway through the files.
 #include "location/location.h"
 #include "location/rules.h"
 
 #include "base/errors.h"
 #include "base/heldfolder.h"
 #include "base/pathtext.h"
+#include "base/product.h"
 #include "base/report.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
@@ -260,4 +260,26 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
         return Refuse(how, kOpenFolderText, errcode::kFolderOpenToUsers);
     }
     return true;
+}
+
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent)
+{
+    // The folder exists (validation made it); a trailing backslash lets a
+    // drive root ("C:") be asked too.
+    char asked[kCbPath];
+    ULARGE_INTEGER cbFree, cbTotal;
+    if (!JoinPath(asked, sizeof asked, folder, "") ||
+        !sys.GetDiskFreeSpaceExA(asked, &cbFree, &cbTotal, nullptr))
+        return true;  // no answer is no ground to refuse; a failed write says so later
+    if (cbFree.QuadPart >= cbNeeded)
+        return true;
+    constexpr ULONGLONG kKilobyte = 1024;
+    char text[kCbPath] = "There is not enough free space on this drive to install " QLX_PRODUCT
+                         ".  Needed: ";
+    AppendDecimal(text, sizeof text, (cbNeeded + kKilobyte - 1) / kKilobyte, true);
+    AppendText(text, sizeof text, " KB.  Free: ");
+    AppendDecimal(text, sizeof text, cbFree.QuadPart / kKilobyte, true);
+    AppendText(text, sizeof text, " KB.");
+    ReportError(silent, text, errcode::kNotEnoughSpace);
+    return false;
 }
