@@ -33,9 +33,8 @@ bool CreateFolderWithSddl(const SharedCalls &calls, const char *path, const char
 bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName);
 
 // Creates the run's working folder in base (a folder, with or without its
-// trailing backslash) into folder (kCbPath bytes): "qlx-" and 16 hex digits
-// from the system's cryptographic generator, another name while the one
-// drawn exists (never an existing folder). False, with folder empty and
+// trailing backslash) into folder (kCbPath bytes): "qlx-" and random hex
+// digits (AppendRandomHex), another while the name drawn exists. False, with folder empty and
 // *error set, when none could be made; the caller removes it with
 // RemoveWorkFolder once the run is done.
 bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, DWORD *error);

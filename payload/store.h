@@ -24,12 +24,10 @@ bool FindPayload(WORD id, PayloadBytes *out);
 // *error (if given) receives the system error of the failing call.
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error = nullptr);
 
-// Stages the resource as "data.tmp" in the run's private workFolder (gone
-// when closed),
-// expands it with the platform's LZ expansion into folder's staging file
-// (plain data is copied unchanged) and renames the expanded file over
-// folder\name. Works for every destination path that fits the 260-byte path
-// text. On failure the target is as it was, no staging file is left, and
+// Stages the resource in the run's private workFolder, expands it with the
+// platform's LZ expansion (plain data is copied unchanged) into folder's
+// staging file and renames that over folder\name, for any path that fits
+// the path text. On failure the target is as it was, no staging file is left, and
 // *error (if given) receives the system error of the failing call.
 bool ExpandPayload(WORD id, const char *workFolder, const char *folder, const char *name,
                    DWORD *error = nullptr);

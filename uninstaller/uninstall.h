@@ -18,11 +18,6 @@ UninstallResult RunUninstall(bool silent, const char *startedFrom = nullptr,
                              bool *startedFromToGo = nullptr);
 
 // The uninstaller as a program, given its whole command line (the
-// program's name first): started from its file, it opens its log, takes
-// the lock against a second setup or removal, copies itself into a private
-// folder made for the run and has the copy do the removal, waiting for it
-// and ending with its exit code;
-// started as that copy (commandLine says so), it removes, then deletes the
-// file it was started from once the first process has ended. Where no copy
-// can be made it removes in place.
+// program's name first): in the frame (base/runframe.h), it removes through
+// a temporary copy (tempcopy.h), or in place where no copy can be made.
 int RunUninstaller(const char *commandLine);
