@@ -1,14 +1,11 @@
-// Loading libraries safely. Windows looks for a library that is not one of
-// its known system libraries in the program's own folder first, and a setup
-// runs with administrator rights from a Downloads folder that anyone's
-// browser can drop a file into. So the programs import only known system
-// libraries, restrict the search to the system folder before anything can
-// load another one, and load the rest by their full path in that folder.
-// Each program calls these through its own call table. OLE32, never
-// imported, is one of the rest: loaded here with the three entry points
-// that the shell link object needs, and that object's published ids; and
-// the types of OLEAUT32's string calls, which the shell's automation
-// objects take.
+// Loading libraries safely. Windows looks for a library that is not one of its known system
+// libraries in the program's own folder first, and a setup runs with administrator rights from a
+// Downloads folder that anyone's browser can drop a file into. So the programs import only known
+// system libraries, restrict the search to the system folder before anything can load another one,
+// and load the rest by their full path in that folder. Each program calls these through its own
+// call table. OLE32, never imported, is one of the rest: loaded here with the three entry points
+// that the shell link object needs, and that object's published ids; and the types of OLEAUT32's
+// string calls, which the shell's automation objects take.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -28,10 +25,9 @@ Fn ImportedEntry(const SharedCalls &calls, const char *module, const char *name)
     return loaded ? LookUp<Fn>(calls.GetProcAddress(loaded, name)) : nullptr;
 }
 
-// Makes every later library load by name search the system folder only
-// (SetDefaultDllDirectories, looked up because older systems lack it); where
-// only SetDllDirectoryA exists, at least takes the current folder out of
-// the search. The first thing each program does.
+// Makes every later library load by name search the system folder only (SetDefaultDllDirectories,
+// looked up because older systems lack it); where only SetDllDirectoryA exists, at least takes the
+// current folder out of the search. The first thing each program does.
 void RestrictLibrarySearch(const SharedCalls &calls);
 
 // Loads the library name from the system folder by its full path. Null
@@ -58,9 +54,8 @@ struct Ole32 {
     CoCreateInstanceFn coCreateInstance;
 };
 
-// Loads ole32.dll by its full path in the system folder, never by its bare
-// name, and looks up CoInitialize, CoUninitialize and CoCreateInstance
-// through calls (a call table). False when the library or any entry point
-// is missing; the library is then already released. Otherwise the caller
+// Loads ole32.dll by its full path in the system folder, never by its bare name, and looks up
+// CoInitialize, CoUninitialize and CoCreateInstance through calls (a call table). False when the
+// library or any entry point is missing; the library is then already released. Otherwise the caller
 // releases ole->module with FreeLibrary.
 bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

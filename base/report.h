@@ -1,7 +1,6 @@
-// Error reporting: every failure the user is told about is a message box
-// whose caption names its error code ("ERROR 12"), and a line in the log.
-// A silent run shows nothing: the log is all it says. Whether the run is
-// silent is handed to every call: it is the run's, not this file's.
+// Error reporting: every failure the user is told about is a message box whose caption names its
+// error code ("ERROR 12"), and a line in the log. A silent run shows nothing: the log is all it
+// says. Whether the run is silent is handed to every call: it is the run's, not this file's.
 #pragma once
 #include "base/logfile.h"
 

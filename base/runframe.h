@@ -1,8 +1,7 @@
-// The frame both programs run in, from the command line to the exit code:
-// the switches parsed, the log opened, the usage shown for /? or a line
-// not understood, the lock against a second setup or removal taken (or
-// the person told why not), the program's own run while the lock is held,
-// and the log ended with the exit code.
+// The frame both programs run in, from the command line to the exit code: the switches parsed, the
+// log opened, the usage shown for /? or a line not understood, the lock against a second setup or
+// removal taken (or the person told why not), the program's own run while the lock is held, and the
+// log ended with the exit code.
 #pragma once
 #include "base/cmdline.h"
 #include "base/runlock.h"
@@ -13,15 +12,13 @@ struct ProgramFrame {
     const char *logName;     // the default log's name in the temp folder
     const char *title;       // the log's first words: the program and its version
     const char *usage;       // shown for /? and for a line not understood
-    // Tells that another run holds the lock (kBusy) or that it could not
-    // be taken (kFailed, with the system's error): each program in its own
-    // words and box.
+    // Tells that another run holds the lock (kBusy) or that it could not be taken (kFailed, with
+    // the system's error): each program in its own words and box.
     void (*refuse)(bool silent, RunLock why, DWORD error);
     // The program's run, with the lock held; returns the exit code.
     int (*run)(const CommandLine &args, void *context);
-    // Where set, runs instead of all the above when the rest-of-line
-    // switch is given (a program started by its own first process, which
-    // keeps the log and the lock).
+    // Where set, runs instead of all the above when the rest-of-line switch is given (a program
+    // started by its own first process, which keeps the log and the lock).
     int (*bare)(const CommandLine &args);
     void *context;  // handed to run
 };

@@ -1,5 +1,4 @@
-// The lock file that keeps a second setup or removal from running beside
-// this one.
+// The lock file that keeps a second setup or removal from running beside this one.
 #include "base/runlock.h"
 
 #include "base/pathtext.h"

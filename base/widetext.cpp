@@ -4,9 +4,8 @@
 
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText)
 {
-    // For UTF-8 WideCharToMultiByte refuses the best-fit flag and the
-    // default-character report, and puts U+FFFD for an unpaired surrogate
-    // without failing unless told WC_ERR_INVALID_CHARS.
+    // For UTF-8 WideCharToMultiByte refuses the best-fit flag and the default-character report, and
+    // puts U+FFFD for an unpaired surrogate without failing unless told WC_ERR_INVALID_CHARS.
     UINT codePage = calls.GetACP();
     bool utf8 = codePage == CP_UTF8;
     BOOL usedDefault = FALSE;

@@ -1,8 +1,7 @@
-// Location validation (the rules in their fixed order, the first refusal
-// decides the message), taking the folder (location.h), and whether its
-// drive has room: asked when Install is pressed, before anything is
-// written, so that a full disk is met in the location dialog and not
-// halfway through the files.
+// Location validation (the rules in their fixed order, the first refusal decides the message),
+// taking the folder (location.h), and whether its drive has room: asked when Install is pressed,
+// before anything is written, so that a full disk is met in the location dialog and not halfway
+// through the files.
 #include "location/location.h"
 #include "location/rules.h"
 
@@ -39,10 +38,9 @@ bool Refuse(Telling how, const char *text, const char *code)
     return false;
 }
 
-// True when the folder, or an existing level above it, is a reparse point
-// (a junction or a symbolic link): the files would land where it points.
-// Levels that do not exist yet are no links. Only the first answer: the
-// folder taken is checked again through the handle that holds it.
+// True when the folder, or an existing level above it, is a reparse point (a junction or a symbolic
+// link): the files would land where it points. Levels that do not exist yet are no links. Only the
+// first answer: the folder taken is checked again through the handle that holds it.
 bool PassesThroughLink(const char *directory)
 {
     char level[kCbPath];
@@ -63,11 +61,10 @@ bool PassesThroughLink(const char *directory)
     return false;
 }
 
-// Replaces folder by its canonical form: "." and ".." resolved, trailing
-// dots and blanks of the last level dropped (GetFullPathNameW), so that the
-// rules, and the question whether it lies within Program Files, see the
-// folder that the system will use. False where it cannot be told or does
-// not fit.
+// Replaces folder by its canonical form: "." and ".." resolved, trailing dots and blanks of the
+// last level dropped (GetFullPathNameW), so that the rules, and the question whether it lies within
+// Program Files, see the folder that the system will use. False where it cannot be told or does not
+// fit.
 bool CanonicalForm(char *folder)
 {
     WCHAR wide[kCbPath], full[kCbPath];
@@ -103,10 +100,9 @@ bool RunnerSid(char *sid, std::size_t cbSid)
     return found;
 }
 
-// Whether anyone but administrators, SYSTEM, TrustedInstaller and the
-// account running the setup may change the held folder, by its owner and
-// DACL read through the handle. A descriptor that cannot be read counts as
-// open.
+// Whether anyone but administrators, SYSTEM, TrustedInstaller and the account running the setup may
+// change the held folder, by its owner and DACL read through the handle. A descriptor that cannot
+// be read counts as open.
 bool OthersCanChange(HANDLE held)
 {
     union {
@@ -152,18 +148,15 @@ bool IsEmptyFolder(const char *directory)
     return empty;
 }
 
-// Replaces the empty folder at directory, which users other than
-// administrators may change, by one made now with an install folder's
-// protection, and holds the new one in *held (null when refused). Giving
-// the old folder a new owner and DACL would not do: a handle that a user
-// opened on it before keeps the rights it was granted, such as changing
-// its DACL again or its attributes (an empty folder can be made a
-// junction, and every file written by name would then land where it
-// points), and those rights take part in no sharing check. So the old
-// folder is removed, which fails while a handle holds it without sharing
-// deletion and leaves it delete-pending while one shares it (the name then
-// cannot be made again), and the name must be made anew by this run: a
-// folder someone made there meanwhile is refused.
+// Replaces the empty folder at directory, which users other than administrators may change, by one
+// made now with an install folder's protection, and holds the new one in *held (null when refused).
+// Giving the old folder a new owner and DACL would not do: a handle that a user opened on it before
+// keeps the rights it was granted, such as changing its DACL again or its attributes (an empty
+// folder can be made a junction, and every file written by name would then land where it points),
+// and those rights take part in no sharing check. So the old folder is removed, which fails while a
+// handle holds it without sharing deletion and leaves it delete-pending while one shares it (the
+// name then cannot be made again), and the name must be made anew by this run: a folder someone
+// made there meanwhile is refused.
 bool ReplaceOpenFolder(const char *directory, HANDLE *held)
 {
     sys.CloseHandle(*held);

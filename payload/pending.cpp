@@ -1,7 +1,6 @@
-// Taking the setup's own paths out of the deletions that Windows carries
-// out when it next starts. A removal of Quillarix schedules the files it
-// found in use (and the install folder after them); a reinstallation before
-// the restart would otherwise lose the very files it writes then. Entries
+// Taking the setup's own paths out of the deletions that Windows carries out when it next starts. A
+// removal of Quillarix schedules the files it found in use (and the install folder after them); a
+// reinstallation before the restart would otherwise lose the very files it writes then. Entries
 // that name anything else are left exactly as they are.
 #include "payload/pending.h"
 
@@ -23,10 +22,9 @@ constexpr const char *kFolderNames[] = {QLX_PAYLOAD_MANIFEST(QLX_NAME) QLX_PAYLO
 #undef QLX_NAME
 constexpr const char *kWindowsNames[] = {kUninstallerName, kStagingFileName};
 
-// The value is read and written in UTF-16, so that other programs' entries
-// go back unit for unit: through the 8-bit calls a character outside the
-// code page would come back as '?' or a neighbour, and its entry would act
-// on another file at the next start.
+// The value is read and written in UTF-16, so that other programs' entries go back unit for unit:
+// through the 8-bit calls a character outside the code page would come back as '?' or a neighbour,
+// and its entry would act on another file at the next start.
 
 // The length of a terminated UTF-16 text.
 int WideLength(const WCHAR *text)

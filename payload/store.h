@@ -1,9 +1,8 @@
-// Payload store: installed files travel as resources of type "FILE" with a
-// numeric id, and become files either as stored (write raw) or expanded from
-// SZDD through a staging file "data.tmp" in the run's private folder. Either way a
-// file is written whole or not at all: into the staging file "qlxnew.tmp"
-// of its own folder first, renamed over its target only when complete. A
-// reader, a crash or a full disk sees the old file or the new one.
+// Payload store: installed files travel as resources of type "FILE" with a numeric id, and become
+// files either as stored (write raw) or expanded from SZDD through a staging file "data.tmp" in the
+// run's private folder. Either way a file is written whole or not at all: into the staging file
+// "qlxnew.tmp" of its own folder first, renamed over its target only when complete. A reader, a
+// crash or a full disk sees the old file or the new one.
 #pragma once
 #include "base/win.h"
 
@@ -16,19 +15,17 @@ struct PayloadBytes {
 // unloadable resources give false. The bytes stay valid for the process.
 bool FindPayload(WORD id, PayloadBytes *out);
 
-// Writes the resource's bytes to folder\name, replacing an existing file
-// unless that file is read-only; readOnly gives the complete file that
-// attribute. Fails without writing when the path does not fit in the path
-// text. On failure the target is as it was (or, when only the attribute
-// could not be set, complete without it), no staging file is left, and
-// *error (if given) receives the system error of the failing call.
+// Writes the resource's bytes to folder\name, replacing an existing file unless that file is
+// read-only; readOnly gives the complete file that attribute. Fails without writing when the path
+// does not fit in the path text. On failure the target is as it was (or, when only the attribute
+// could not be set, complete without it), no staging file is left, and *error (if given) receives
+// the system error of the failing call.
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error = nullptr);
 
-// Stages the resource in the run's private workFolder, expands it with the
-// platform's LZ expansion (plain data is copied unchanged) into folder's
-// staging file and renames that over folder\name, for any path that fits
-// the path text. On failure the target is as it was, no staging file is left, and
-// *error (if given) receives the system error of the failing call.
+// Stages the resource in the run's private workFolder, expands it with the platform's LZ expansion
+// (plain data is copied unchanged) into folder's staging file and renames that over folder\name,
+// for any path that fits the path text. On failure the target is as it was, no staging file is
+// left, and *error (if given) receives the system error of the failing call.
 bool ExpandPayload(WORD id, const char *workFolder, const char *folder, const char *name,
                    DWORD *error = nullptr);
 

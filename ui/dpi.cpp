@@ -1,5 +1,4 @@
-// DPI look-ups. The per-monitor calls are looked up in USER32, since older
-// systems lack them.
+// DPI look-ups. The per-monitor calls are looked up in USER32, since older systems lack them.
 #include "ui/dpi.h"
 
 #include "base/libraries.h"

@@ -4,9 +4,8 @@
 #pragma once
 #include "base/win.h"
 
-// The DPI of the monitor window is on (96 is 100%): GetDpiForWindow where
-// the system has it (Windows 10 1607 on), else the system DPI, which older
-// systems give every monitor.
+// The DPI of the monitor window is on (96 is 100%): GetDpiForWindow where the system has it
+// (Windows 10 1607 on), else the system DPI, which older systems give every monitor.
 UINT WindowDpi(HWND window);
 
 // The edge in pixels of a standard (SM_CXICON) icon at dpi.

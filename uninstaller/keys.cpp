@@ -1,7 +1,6 @@
-// Removing the installation's registry records: the App Paths entry and the
-// line in the list of installed programs only when they name this
-// installation (another one's stay), the settings values, and the vendor's
-// keys once nothing else is left in them.
+// Removing the installation's registry records: the App Paths entry and the line in the list of
+// installed programs only when they name this installation (another one's stay), the settings
+// values, and the vendor's keys once nothing else is left in them.
 #include "uninstaller/removal.h"
 
 #include "base/pathtext.h"

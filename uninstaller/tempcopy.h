@@ -1,19 +1,15 @@
-// Running from a temporary copy (tempcopy.cpp): the first process's side
-// and the copy's.
+// Running from a temporary copy (tempcopy.cpp): the first process's side and the copy's.
 #pragma once
 
-// The switch that starts the copy; what follows it, to the end of the
-// line, is for the copy alone.
+// The switch that starts the copy; what follows it, to the end of the line, is for the copy alone.
 inline constexpr char kCopySwitch[] = "/QLXCOPY ";
 
-// In the first process: copies this program into a private folder made for
-// the run and has the copy remove, with this process's log (g_logFile);
-// waits for it and gives its exit code in *code. False (nothing started,
-// nothing left) when that cannot be done.
+// In the first process: copies this program into a private folder made for the run and has the copy
+// remove, with this process's log (g_logFile); waits for it and gives its exit code in *code. False
+// (nothing started, nothing left) when that cannot be done.
 bool RunFromTemporaryCopy(bool silent, int *code);
 
-// In the copy: rest is what follows kCopySwitch; silent as the first
-// process was (its command line passes /S on). Removes, then deletes the
-// file the first process was started from once that process has ended.
-// Returns the exit code.
+// In the copy: rest is what follows kCopySwitch; silent as the first process was (its command line
+// passes /S on). Removes, then deletes the file the first process was started from once that
+// process has ended. Returns the exit code.
 int RunAsTemporaryCopy(const char *rest, bool silent);

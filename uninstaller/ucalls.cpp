@@ -4,8 +4,7 @@
 
 #include "base/libraries.h"
 
-// constinit: complete before any code runs; the late entries fail until
-// they are bound.
+// constinit: complete before any code runs; the late entries fail until they are bound.
 constinit static UninstallCalls s_real = {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
 constinit UninstallCalls usys = {QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};

@@ -6,14 +6,12 @@
 // The program's exit code for a removal that ended so.
 int ExitCodeOf(UninstallResult result);
 
-// Asks, finds the installation, removes it and says how it went (a silent
-// removal asks and shows nothing: its log says it all).
-// startedFrom, in the uninstaller's temporary copy, names the file that the
-// first process was started from: while that process runs its file cannot
-// be deleted, so when it is an uninstaller placed for the installation and
-// is to go, *startedFromToGo is set and the caller deletes it once that
-// process has ended. Without startedFrom the uninstaller runs from its own
-// file, which (when placed) is deleted when Windows next starts.
+// Asks, finds the installation, removes it and says how it went (a silent removal asks and shows
+// nothing: its log says it all). startedFrom, in the uninstaller's temporary copy, names the file
+// that the first process was started from: while that process runs its file cannot be deleted, so
+// when it is an uninstaller placed for the installation and is to go, *startedFromToGo is set and
+// the caller deletes it once that process has ended. Without startedFrom the uninstaller runs from
+// its own file, which (when placed) is deleted when Windows next starts.
 UninstallResult RunUninstall(bool silent, const char *startedFrom = nullptr,
                              bool *startedFromToGo = nullptr);
 
