@@ -1,5 +1,5 @@
 // Whether a file is in use by another process: the setup refuses to replace, and the uninstaller to
-// remove, a Quillarix.exe that is running. Each asks through its own call table.
+// remove, a Quillarix.exe that is running.
 #pragma once
 #include "base/sharedcalls.h"
 

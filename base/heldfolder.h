@@ -3,7 +3,7 @@
 // folder away and put a junction in its place. So the folder is opened once, checked through that
 // handle, and the handle is kept while the program works in it: Windows refuses to rename or move a
 // folder while a handle is open beneath it, and the handle, opened without FILE_SHARE_DELETE, keeps
-// the folder itself in place. Each program calls this through its own call table.
+// the folder itself in place.
 #pragma once
 #include "base/sharedcalls.h"
 

@@ -1,6 +1,6 @@
 // One Quillarix setup or removal at a time: each program's first process takes the same lock at
 // start and holds it until it ends, however it ends (the uninstaller's temporary copy, whose last
-// steps run after that, holds none). Each asks through its own call table.
+// steps run after that, holds none).
 //
 // The lock is a file in the Windows folder, made once and kept, opened without sharing. Only
 // administrators can create a file there, and the file itself lets in Administrators and SYSTEM

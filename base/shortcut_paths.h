@@ -1,6 +1,6 @@
 // Where Quillarix.lnk lives: the Start menu folder and the desktop folder, the user's or (for an
 // installation deployed silently, under an account that is not the user's) every user's. The setup
-// makes the links there and the uninstaller removes them, each through its own call table.
+// makes the links there and the uninstaller removes them.
 #pragma once
 #include "base/pathtext.h"
 #include "base/sharedcalls.h"

@@ -3,8 +3,7 @@
 // which an NTFS name may hold, is none and has none). On older systems it is the system's code
 // page, and the A functions would hand over a neighbour of a character the code page lacks ("Lodz"
 // for "Łódź", "?" for "田"): a path that names another folder than the one meant. So the programs
-// take such text in UTF-16 and convert it themselves, never with a neighbour. Each program calls
-// these through its own call table.
+// take such text in UTF-16 and convert it themselves, never with a neighbour.
 #pragma once
 #include "base/pathtext.h"
 #include "base/sharedcalls.h"

@@ -1,5 +1,5 @@
 // The Windows folder as the system names it. The setup places the uninstaller there; the
-// uninstaller recognises its own file there. Each asks through its own call table.
+// uninstaller recognises its own file there.
 #pragma once
 #include "base/sharedcalls.h"
 

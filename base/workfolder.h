@@ -2,8 +2,7 @@
 // whose temp folder every user may create files in; a file there that the program closes and then
 // reopens, starts or writes through by name can be swapped by any user in between. So everything
 // temporary goes into a folder made fresh for the run: a random name, made by a call that fails
-// when the name exists, and a protected DACL that lets in Administrators and SYSTEM only. Each
-// program calls these through its own call table.
+// when the name exists, and a protected DACL that lets in Administrators and SYSTEM only.
 #pragma once
 #include "base/sharedcalls.h"
 

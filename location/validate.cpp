@@ -129,7 +129,6 @@ bool OthersCanChange(HANDLE held)
     return open;
 }
 
-// True when directory holds nothing ("." and ".." aside).
 bool IsEmptyFolder(const char *directory)
 {
     char pattern[kCbPath];

@@ -26,7 +26,6 @@ constexpr const char *kWindowsNames[] = {kUninstallerName, kStagingFileName};
 // through the 8-bit calls a character outside the code page would come back as '?' or a neighbour,
 // and its entry would act on another file at the next start.
 
-// The length of a terminated UTF-16 text.
 int WideLength(const WCHAR *text)
 {
     int cch = 0;

@@ -41,7 +41,6 @@ struct ShellLaunch {
 };
 ShellLaunch s_launch;
 
-// Releases a COM interface pointer and empties it.
 template <typename T> void Release(T **object)
 {
     if (*object)

@@ -77,7 +77,6 @@ static HFONT CreateFaceFont(const char *face, LONG height, bool italic)
     return sys.CreateFontIndirectA(&font);
 }
 
-// Selects font into dc; remembers dc's own font the first time.
 static void SelectFont(HDC dc, HFONT font, HGDIOBJ *original)
 {
     HGDIOBJ previous = sys.SelectObject(dc, font);

@@ -88,7 +88,6 @@ void ScheduleOwnFiles()
         ScheduleDeletion(self);
 }
 
-// Appends handle in decimal and a blank.
 bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
 {
     return AppendDecimal(line, cbLine, reinterpret_cast<ULONG_PTR>(handle), false) &&
