@@ -4,7 +4,7 @@
 #include "winhelpers.h"
 
 #include "base/logfile.h"
-#include "base/runlock.h"
+#include "base/runframe.h"
 #include "base/plan.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
