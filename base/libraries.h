@@ -2,10 +2,7 @@
 // libraries in the program's own folder first, and a setup runs with administrator rights from a
 // Downloads folder that anyone's browser can drop a file into. So the programs import only known
 // system libraries, restrict the search to the system folder before anything can load another one,
-// and load the rest by their full path in that folder. Each program calls these through its own
-// call table. OLE32, never imported, is one of the rest: loaded here with the three entry points
-// that the shell link object needs, and that object's published ids; and the types of OLEAUT32's
-// string calls, which the shell's automation objects take.
+// and load the rest, OLE32 among them, by their full path in that folder.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -34,6 +31,7 @@ void RestrictLibrarySearch(const SharedCalls &calls);
 // when the folder cannot be told, the path does not fit, or loading fails.
 HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);
 
+// The OLE32 and OLEAUT32 calls the programs use, and the shell link object's published ids.
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
@@ -54,8 +52,7 @@ struct Ole32 {
     CoCreateInstanceFn coCreateInstance;
 };
 
-// Loads ole32.dll by its full path in the system folder, never by its bare name, and looks up
-// CoInitialize, CoUninitialize and CoCreateInstance through calls (a call table). False when the
-// library or any entry point is missing; the library is then already released. Otherwise the caller
-// releases ole->module with FreeLibrary.
+// Loads ole32.dll by its full path in the system folder and looks up CoInitialize, CoUninitialize
+// and CoCreateInstance. False, with the library released, when it or an entry point is missing;
+// otherwise the caller releases ole->module with FreeLibrary.
 bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

@@ -16,10 +16,9 @@ enum class Conversion { kExact, kMarked, kTooLong };
 // surrogate.
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText);
 
-// The program's command line into line (cbLine bytes), converted as above:
-// a character the code page lacks becomes '?'. Null where it does not fit:
-// never the system's own 8-bit form, with neighbours for what its code page
-// lacks. The programs refuse such a line as one they do not understand.
+// The program's command line into line (cbLine bytes), converted as above: a character the code
+// page lacks becomes '?'. Null where it does not fit: never the system's 8-bit form, with its
+// neighbours. The programs refuse such a line as one they do not understand.
 const char *CommandLineText(const SharedCalls &calls, char *line, std::size_t cbLine);
 
 // The running program's own file into path (cbPath bytes), asked in UTF-16 and converted exactly.

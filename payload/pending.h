@@ -1,5 +1,3 @@
-// The deletions that Windows carries out at its next start, as far as they
-// concern what the setup writes.
 #pragma once
 
 // Removes from the deletions that Windows carries out at its next start every entry that names

@@ -2,7 +2,8 @@
 // files either as stored (write raw) or expanded from SZDD through a staging file "data.tmp" in the
 // run's private folder. Either way a file is written whole or not at all: into the staging file
 // "qlxnew.tmp" of its own folder first, renamed over its target only when complete. A reader, a
-// crash or a full disk sees the old file or the new one.
+// crash or a full disk sees the old file or the new one. When a writer below fails, the target is
+// as it was, no staging file is left, and *error (if given) receives the failing call's error.
 #pragma once
 #include "base/win.h"
 
@@ -16,16 +17,13 @@ struct PayloadBytes {
 bool FindPayload(WORD id, PayloadBytes *out);
 
 // Writes the resource's bytes to folder\name, replacing an existing file unless that file is
-// read-only; readOnly gives the complete file that attribute. Fails without writing when the path
-// does not fit in the path text. On failure the target is as it was (or, when only the attribute
-// could not be set, complete without it), no staging file is left, and *error (if given) receives
-// the system error of the failing call.
+// read-only; readOnly gives the complete file that attribute (where only that fails, the file is
+// complete without it). Fails without writing when the path does not fit in the path text.
 bool WriteRaw(WORD id, const char *folder, const char *name, bool readOnly, DWORD *error = nullptr);
 
 // Stages the resource in the run's private workFolder, expands it with the platform's LZ expansion
 // (plain data is copied unchanged) into folder's staging file and renames that over folder\name,
-// for any path that fits the path text. On failure the target is as it was, no staging file is
-// left, and *error (if given) receives the system error of the failing call.
+// for any path that fits the path text.
 bool ExpandPayload(WORD id, const char *workFolder, const char *folder, const char *name,
                    DWORD *error = nullptr);
 
