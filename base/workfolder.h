@@ -1,4 +1,5 @@
-// The run's private working folder. Both programs run with administrator rights, often as SYSTEM,
+// The run's private working folder, and the system folders a run works in (the temp folder it lies
+// in, the Windows folder). Both programs run with administrator rights, often as SYSTEM,
 // whose temp folder every user may create files in; a file there that the program closes and then
 // reopens, starts or writes through by name can be swapped by any user in between. So everything
 // temporary goes into a folder made fresh for the run: a random name, made by a call that fails
@@ -16,6 +17,11 @@ inline constexpr char kWorkFolderPrefix[] = "qlx-";
 // the user's %TEMP%. False, with folder empty, when there is none, it does not fit, or the code
 // page cannot name it.
 bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder);
+
+// The Windows folder as the system names it (the setup places the uninstaller there; the
+// uninstaller recognises its own file there) into folder (kCbPath bytes), without a trailing
+// backslash. False, with folder empty, when the system cannot tell or the name does not fit.
+bool ReadWindowsFolder(const SharedCalls &calls, char *folder);
 
 // Creates the folder path with the security descriptor sddl, failing when
 // the name exists (CreateDirectoryA never opens an existing folder). False

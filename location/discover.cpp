@@ -9,7 +9,6 @@
 #include "base/report.h"
 #include "base/plan.h"
 #include "base/syscalls.h"
-#include "base/windows_folder.h"
 #include "base/workfolder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"

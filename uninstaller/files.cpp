@@ -4,7 +4,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/windows_folder.h"
+#include "base/workfolder.h"
 #include "payload/catalogue.h"
 #include "uninstaller/ucalls.h"
 
