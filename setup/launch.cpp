@@ -1,12 +1,10 @@
 // Starting Quillarix at the end of an interactive installation. The setup runs with administrator
 // rights, and a program it starts directly gets them too: a standard user who had an administrator
 // type a password would then hold an administrator's Quillarix, whose Open dialog starts anything.
-// So Quillarix is started by the desktop's shell (Explorer), which runs it as the person logged on,
-// through the desktop view's IShellDispatch2, and by nothing else. Where no shell answers (none
-// runs, a SYSTEM session, a custom shell, or one the user ended), or not within a few seconds,
-// nothing is started: the person is told that Quillarix is installed and can be started from the
-// Start menu. The shell is asked on a thread of its own, bounded in time, so that a shell that
-// hangs never holds the setup.
+// So only the desktop's shell (Explorer) starts it, as the person logged on, through the desktop
+// view's IShellDispatch2. Where no shell answers within a few seconds (none runs, a SYSTEM session,
+// a custom shell, or one the user ended), nothing is started and the person is told so. The shell
+// is asked on a thread of its own, bounded in time: a shell that hangs never holds the setup.
 #include "setup/launch.h"
 
 #include "base/libraries.h"

@@ -8,7 +8,6 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/syscalls.h"
-#include "ui/dpi.h"
 #include "ui/tiling.h"
 
 #include <cstring>

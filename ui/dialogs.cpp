@@ -12,7 +12,6 @@
 #include "payload/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
-#include "ui/dpi.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-// User interface: the full-screen backdrop and the four dialogs.
+// User interface: the full-screen backdrop, the four dialogs, and the scale they are drawn at.
 #pragma once
 #include "base/pathtext.h"
 #include "base/win.h"
@@ -6,6 +6,15 @@
 // Registers the backdrop class and creates, shows and paints the window.
 // Null when either step fails.
 HWND CreateBackdropWindow(HINSTANCE instance);
+
+// The DPI of the monitor window is on (96 is 100%): GetDpiForWindow where the system has it
+// (Windows 10 1607 on), else the system DPI, which older systems give every monitor. The programs
+// are per-monitor DPI aware: what they paint themselves, they size for the DPI of the monitor their
+// window is on, and the system no longer stretches their bitmaps.
+UINT WindowDpi(HWND window);
+
+// The edge in pixels of a standard (SM_CXICON) icon at dpi.
+int IconSizeForDpi(UINT dpi);
 
 // Paints the whole backdrop on dc, sized for dpi (96: no scaling), and gives
 // dc back its brush and font.
