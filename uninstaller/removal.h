@@ -30,16 +30,18 @@ struct Outcome {
     ItemList left;       // could be neither deleted nor scheduled
 };
 
-// report.cpp Logs text and, unless the removal is silent, shows it in a box of the given type
-// captioned "Quillarix" and returns the answer. A silent removal asks nothing and shows nothing
-// (its log says it all): it answers yes.
+// report.cpp
+// Logs text and, unless the removal is silent, shows it in a box of the given type captioned
+// "Quillarix" and returns the answer. A silent removal asks nothing and shows nothing (its log says
+// it all): it answers yes.
 int Tell(bool silent, const char *text, UINT type);
 void StartList(ItemList *list, const char *heading);
 void AddItem(ItemList *list, const char *item);
 // Shows how the removal went; while items are left, says what to do next.
 UninstallResult Report(bool silent, const Outcome &outcome);
 
-// find.cpp Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without creating keys.
+// find.cpp
+// Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without creating keys.
 bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffer);
 // The same, with the registry's status (absence included) for the caller.
 LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buffer);
@@ -55,7 +57,8 @@ bool FindInstallation(const char *self, char *folder, char *mainExe);
 // line in the list of installed programs starts this uninstaller (self).
 bool OnlyOwnTracesLeft(const char *self);
 
-// files.cpp Whether error says that the thing asked for is not there.
+// files.cpp
+// Whether error says that the thing asked for is not there.
 inline bool IsAbsence(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -91,6 +94,7 @@ void RemoveSettingsValues(Outcome *outcome);
 // of installed programs when it starts self or an uninstaller placed for folder (see IsPlaced).
 void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy, Outcome *outcome);
 
-// shortcuts.cpp Deletes the two shortcuts when they are links to mainExe; one that cannot be looked
-// at is left (and reported).
+// shortcuts.cpp
+// Deletes the two shortcuts when they are links to mainExe; one that cannot be looked at is left
+// (and reported).
 void RemoveShortcuts(const char *mainExe, Outcome *outcome);
