@@ -1,5 +1,4 @@
-// The run's log: made new under a random name and renamed into place, then
-// written line by line in UTF-8.
+// The run's log: made new under a random name, renamed into place, written line by line in UTF-8.
 #include "base/logfile.h"
 
 #include "base/pathtext.h"

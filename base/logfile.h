@@ -1,8 +1,7 @@
 // A run's log: a plain-text file with one line per action and one per failure, for whoever deploys
 // the program and cannot watch it. Each program opens one through its own call table, and it is
-// written through that table; without one open, every call here does nothing. The log is the
-// process's one output channel, opened at start and closed at the end: it stays process-wide, like
-// standard error.
+// written through that table; without one open, every call here does nothing. The process's one
+// output channel, opened at start and closed at the end: process-wide, like standard error.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -17,8 +16,7 @@ void UseLogFile(const SharedCalls &calls, HANDLE file);
 
 // The log at path, which an administrator chose, made new under a random name beside it and renamed
 // over path; where that name cannot be taken (a program holds it open), the log keeps its random
-// name beside it. None for an empty path. A log that cannot be made is no reason to stop: the run
-// goes on without one.
+// name. None for an empty path. A log that cannot be made does not stop the run.
 void OpenLogFile(const SharedCalls &calls, const char *path);
 
 // Opens the run's log: the given path, or where none is given and the run is silent, a default log

@@ -5,8 +5,7 @@
 
 // A path fits when its UTF-16 form fits MAX_PATH (259 units and the terminating zero), however long
 // it is in the program's code page: the bound that Windows itself applies. The 8-bit buffers take
-// three bytes per unit, which any such path fits in (UTF-8 needs at most three bytes for a unit,
-// four for the two of a pair).
+// three bytes per unit, enough for any such path (UTF-8 needs three at most, four for a pair).
 inline constexpr std::size_t kCchPath = 260;
 inline constexpr std::size_t kCbPath = 3 * kCchPath;
 // Units of a path that only informs (the setup's own file, which may lie

@@ -24,8 +24,7 @@ inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a s
 inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
 inline constexpr char kStagingDataName[] = "data.tmp";  // in the run's private folder
 inline constexpr char kStagingImageName[] = "image.tmp";
-// Every file is written under this name in its own folder, then renamed
-// over its target once complete.
+// Every file is written under this name in its own folder, then renamed over its target when whole.
 inline constexpr char kStagingFileName[] = "qlxnew.tmp";
 
 // Per user, under HKEY_CURRENT_USER: the vendor's key, the product's key

@@ -22,8 +22,7 @@ void ReportError(bool silent, const char *text, const char *code);
 // the system has no text for the number, says "System error N." instead.
 void ReportSystemError(bool silent, std::uint32_t number, const char *code);
 
-// Shows what, then (unless number is 0) two blanks and the system's text
-// for number, with ReportError.
+// Shows what, then (unless number is 0) two blanks and the system's text for number: ReportError.
 void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, const char *code);
 
 // Shows "Unable to write NAME.  " + the system's text for number (left out

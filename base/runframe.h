@@ -1,7 +1,6 @@
-// The frame both programs run in, from the command line to the exit code: the switches parsed, the
-// log opened, the usage shown for /? or a line not understood, the lock against a second setup or
-// removal taken (or the person told why not), the program's own run while the lock is held, and the
-// log ended with the exit code.
+// The frame both programs run in: the switches parsed, the log opened, the usage shown for /? or a
+// line not understood, the lock against a second setup or removal taken (or the person told why
+// not), the program's own run under the lock, and the log ended with the exit code.
 #pragma once
 #include "base/cmdline.h"
 #include "base/sharedcalls.h"
@@ -24,8 +23,7 @@ enum class RunLock { kTaken, kBusy, kFailed };
 
 // Takes the lock into *lock (closed with CloseHandle by the caller; null unless taken). kBusy when
 // another setup or removal holds it open (a sharing violation). kFailed, with *error the system
-// error, when it cannot be taken for another reason, "access denied" included: the run must not go
-// on without it.
+// error, when it cannot be taken otherwise, "access denied" included: the run must not go on.
 RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error);
 
 struct ProgramFrame {

@@ -12,8 +12,7 @@ enum class Conversion { kExact, kMarked, kTooLong };
 
 // Converts wide into text (cbText bytes) in the program's code page: kExact; kMarked where a
 // character has no form there (it became '?', which no folder name may hold, never a neighbour);
-// kTooLong, with text empty, where it does not fit (nothing is cut) or, in UTF-8, holds an unpaired
-// surrogate.
+// kTooLong, text empty, where it does not fit (nothing is cut) or, in UTF-8, has a lone surrogate.
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText);
 
 // The program's command line into line (cbLine bytes), converted as above: a character the code

@@ -14,8 +14,7 @@ inline constexpr char kWorkFolderPrefix[] = "qlx-";
 // The temp folder, where the private folder goes, into folder (kCbPath bytes), with its trailing
 // backslash: where systemTemp is set, GetTempPath2W where the system has it (looked up, since older
 // systems and Wine lack it; under SYSTEM it gives a folder only SYSTEM can use); else GetTempPathW,
-// the user's %TEMP%. False, with folder empty, when there is none, it does not fit, or the code
-// page cannot name it.
+// the user's %TEMP%. False, folder empty, when there is none, too long, or the code page lacks it.
 bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder);
 
 // The Windows folder as the system names it (the setup places the uninstaller there; the

@@ -1,5 +1,4 @@
-// Location discovery: the Windows, temp and program files folders, and the
-// folder proposed to the user.
+// Location discovery: the Windows, temp and program files folders, and the folder proposed.
 #include "location/location.h"
 
 #include "base/errors.h"

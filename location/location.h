@@ -19,8 +19,7 @@ void FindProgramFilesFolder(InstallPlan *plan);
 
 // Fills proposed (kCbPath bytes) with the recorded folder of an earlier installation (in a silent
 // run only the one an administrator recorded), else the program files folder + "\Quillarix".
-// Returns true only when the recorded folder passes validation (told nothing) and holds the main
-// executable.
+// True only when the recorded folder passes validation (told nothing) and holds Quillarix.exe.
 bool ProposeLocation(const InstallPlan &plan, char *proposed);
 
 // True when folder\Quillarix.exe exists or is held open by another process.

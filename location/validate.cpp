@@ -1,7 +1,6 @@
 // Location validation (the rules in their fixed order, the first refusal decides the message),
 // taking the folder (location.h), and whether its drive has room: asked when Install is pressed,
-// before anything is written, so that a full disk is met in the location dialog and not halfway
-// through the files.
+// before anything is written, so that a full disk is met in the dialog, not halfway through.
 #include "location/location.h"
 #include "location/rules.h"
 
@@ -63,8 +62,7 @@ bool PassesThroughLink(const char *directory)
 
 // Replaces folder by its canonical form: "." and ".." resolved, trailing dots and blanks of the
 // last level dropped (GetFullPathNameW), so that the rules, and the question whether it lies within
-// Program Files, see the folder that the system will use. False where it cannot be told or does not
-// fit.
+// Program Files, see the folder that the system will use. False where it cannot be told or fit.
 bool CanonicalForm(char *folder)
 {
     WCHAR wide[kCbPath], full[kCbPath];
@@ -101,8 +99,7 @@ bool RunnerSid(char *sid, std::size_t cbSid)
 }
 
 // Whether anyone but administrators, SYSTEM, TrustedInstaller and the account running the setup may
-// change the held folder, by its owner and DACL read through the handle. A descriptor that cannot
-// be read counts as open.
+// change the held folder, by its owner and DACL read through the handle (unreadable: open).
 bool OthersCanChange(HANDLE held)
 {
     union {

@@ -25,8 +25,7 @@ extern const ManifestRow kManifest[kManifestRows];
 // Writes the rows into the plan's install folder in order, each whole or not at all, expanding
 // through its private work folder. A target that is read-only already is kept as it is. Stops at
 // the first row that cannot be written: false, with *failed naming it and *error the system error
-// (0 when there was none); the earlier rows are written, that row's target and the later ones are
-// as they were.
+// (0 when there was none); the earlier rows are written, that row's target and later ones not.
 struct InstallPlan;
 bool InstallManifest(const InstallPlan &plan, const ManifestRow **failed, unsigned long *error);
 

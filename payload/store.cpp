@@ -29,8 +29,7 @@ bool FindPayload(WORD id, PayloadBytes *out)
     return true;
 }
 
-// Writes bytes to the open file in one call. A write that reports success
-// but wrote less counts as failed.
+// Writes bytes to the open file in one call; a write that reports success but wrote less fails.
 static bool WriteAll(HANDLE hfile, const PayloadBytes &bytes, DWORD *error)
 {
     DWORD cbWritten = 0;
@@ -65,8 +64,7 @@ bool IsReadOnlyFile(const char *path)
 
 // The staging file of folder and the target folder\name; false (with *error set) when either does
 // not fit the path text, or when the target is read-only: Windows refuses to rename over such a
-// file, and that is known before anything is written. (Wine, whose files are Linux files, would let
-// the rename through.)
+// file, and that is known before anything is written (Wine, on Linux files, would let it through).
 static bool StagingAndTarget(const char *folder, const char *name, char *staging, char *target,
                              DWORD *error)
 {
@@ -120,8 +118,7 @@ static DWORD LzError(INT lzResult)
 // staging file is written and expanded through one handle, never reopened by name, and is deleted
 // when that handle closes (FILE_FLAG_DELETE_ON_CLOSE: however the run ends). LZOpenFileA is not
 // used for the destination: its OFSTRUCT holds only 128 bytes, so it fails on the longer paths that
-// the install folder may have; _lcreat takes any path. Every handle opened here is closed before
-// returning.
+// the install folder may have; _lcreat takes any path. Every handle opened here is closed again.
 static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *workFolder,
                                  const char *destination, DWORD *error)
 {

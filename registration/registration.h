@@ -1,5 +1,4 @@
-// System registration: the App Paths entry, the uninstall entry and the
-// Start-menu and desktop shortcuts.
+// System registration: the App Paths and uninstall entries, the Start-menu and desktop shortcuts.
 #pragma once
 #include "base/libraries.h"
 #include "base/plan.h"

@@ -29,8 +29,7 @@ constexpr TileGrid TileGridForDpi(unsigned dpi)
 // Calls draw(x, y) for every copy of a tile w pixels wide on a screen of width x height: rows every
 // rowPitch pixels from y = 0 while y < height, row k starting at x = -rowShift k, copies every w -
 // overlap pixels while x < width, drawn unless they lie wholly left of the screen (x + w < 0). A
-// tile no wider than the overlap cannot advance along a row and draws nothing. Returns the copies
-// drawn.
+// tile no wider than the overlap cannot advance and draws nothing. Returns the copies drawn.
 template <typename Draw>
 long LayOutTiles(int width, int height, int w, Draw draw, const TileGrid &grid = TileGrid{})
 {

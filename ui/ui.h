@@ -3,8 +3,7 @@
 #include "base/pathtext.h"
 #include "base/win.h"
 
-// Registers the backdrop class and creates, shows and paints the window.
-// Null when either step fails.
+// Registers the backdrop class, creates, shows and paints the window; null when either step fails.
 HWND CreateBackdropWindow(HINSTANCE instance);
 
 // The DPI of the monitor window is on (96 is 100%): GetDpiForWindow where the system has it
@@ -16,8 +15,7 @@ UINT WindowDpi(HWND window);
 // The edge in pixels of a standard (SM_CXICON) icon at dpi.
 int IconSizeForDpi(UINT dpi);
 
-// Paints the whole backdrop on dc, sized for dpi (96: no scaling), and gives
-// dc back its brush and font.
+// Paints the whole backdrop on dc, sized for dpi (96: unscaled); gives dc back its brush and font.
 void PaintBackdrop(HDC dc, UINT dpi);
 
 // What the location dialog and its folder dialog work on: the folder shown (the proposed one at
@@ -28,8 +26,7 @@ struct FolderChoice {
     bool canChange;
 };
 
-// Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when
-// the dialog could not be created.
+// Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when it could not be created.
 INT_PTR RunLocationDialog(HWND owner, FolderChoice *choice);
 INT_PTR RunLicenceDialog(HWND owner);
 

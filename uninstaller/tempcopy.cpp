@@ -12,8 +12,7 @@
 // The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG STARTED-FROM: four inherited
 // handles in decimal (the first process, an event set when the removal is done, a mapping of 4
 // bytes holding its exit code, and the first process's log or 0 for none) and the path the first
-// process was started from, to the end of the line. The log is handed over open, never reopened by
-// name.
+// process was started from, to the end of the line. The log is handed over open, never by name.
 #include "uninstaller/tempcopy.h"
 
 #include "base/exitcodes.h"

@@ -1,5 +1,4 @@
-// The uninstaller's call table, filled with the real functions and bound to
-// the late-loaded library at start.
+// The uninstaller's call table, filled with the real functions, its late library bound at start.
 #include "uninstaller/ucalls.h"
 
 #include "base/libraries.h"

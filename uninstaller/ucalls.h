@@ -1,7 +1,6 @@
 // The uninstaller's door to the system: like the setup's call table, one named entry per Win32 call
-// (the shared ones, then its own), initialised with the real function (LATE ones, of BCRYPT.dll,
-// bound at start by BindUninstallLibraries); tests replace single entries and put them back with
-// RestoreUninstallCalls().
+// (the shared ones, then its own), initialised with the real functions (the LATE ones, of BCRYPT,
+// bound at start: BindUninstallLibraries); tests replace entries, RestoreUninstallCalls() restores.
 #pragma once
 #include "base/sharedcalls.h"
 #include "base/win.h"
