@@ -144,7 +144,7 @@ bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
                          : ERROR_NOT_ENOUGH_MEMORY;
     }
     CloseKey(key);
-    if (!some)  // no value, or none of entries
+    if (!some)  // no value, or one that holds no entries
         return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     WCHAR *kept = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
     if (status != ERROR_SUCCESS || !kept) {
