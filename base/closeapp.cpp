@@ -41,9 +41,8 @@ void AddAppCopy(const SharedCalls &calls, AppCopies *copies, HANDLE process, DWO
     ++copies->count;
 }
 
-// Starts a Restart Manager session with exe registered and adds the
-// processes it lists to copies. True when a session was started: the
-// caller ends it (RmEndSession) after any shutdown through it.
+// Starts a Restart Manager session with exe registered and adds the processes it lists to copies.
+// True when a session was started: the caller ends it (RmEndSession) after any shutdown through it.
 bool ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, DWORD *session,
                                    AppCopies *copies)
 {
@@ -78,9 +77,8 @@ bool ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, D
     return true;
 }
 
-// Adds to copies every process whose image is exe: those whose file name is
-// exe's are opened and their full image path compared (ordinal, ignoring
-// case, as the file system compares names).
+// Adds to copies every process whose image is exe: those whose file name is exe's are opened and
+// their full image path compared (ordinal, ignoring case, as the file system compares names).
 void FindAppCopiesByImage(const SharedCalls &calls, const WCHAR *exe, AppCopies *copies)
 {
     const WCHAR *name = exe;
@@ -112,11 +110,10 @@ void FindAppCopiesByImage(const SharedCalls &calls, const WCHAR *exe, AppCopies 
     calls.CloseHandle(snapshot);
 }
 
-// Asks the top-level windows of one process to close, as Windows does at
-// the end of a session for one application (ENDSESSION_CLOSEAPP): first
-// WM_QUERYENDSESSION to each; if every one agrees, WM_ENDSESSION (TRUE),
-// then WM_CLOSE. A refusal or no answer within kAppAnswerMs is respected:
-// its windows are told that nothing ends (WM_ENDSESSION, FALSE).
+// Asks the top-level windows of one process to close, as Windows does at the end of a session for
+// one application (ENDSESSION_CLOSEAPP): first WM_QUERYENDSESSION to each; if every one agrees,
+// WM_ENDSESSION (TRUE), then WM_CLOSE. A refusal or no answer within kAppAnswerMs is respected: its
+// windows are told that nothing ends (WM_ENDSESSION, FALSE).
 struct AppWindows {
     enum Phase { kQuery, kEnd, kCancel };
     const SharedCalls *calls;
@@ -168,9 +165,8 @@ struct AppWindows {
     }
 };
 
-// Asks every copy to close (through the Restart Manager those it listed,
-// without forcing; the others through their windows) and waits for all of
-// them to end. True when they have.
+// Asks every copy to close (through the Restart Manager those it listed, without forcing; the
+// others through their windows) and waits for all of them to end. True when they have.
 bool CloseAppCopies(const SharedCalls &calls, DWORD session, const AppCopies &copies)
 {
     bool askedAll = true, anyListed = false;

@@ -1,11 +1,9 @@
-// Finding and closing a running Quillarix: the setup before it replaces
-// Quillarix.exe, the uninstaller before it removes it. A running copy is a
-// process that the Restart Manager lists as using the file, or a process
-// whose image is the file. It is asked to close through the Restart Manager
-// where that lists it, else through its own top-level windows, as Windows
-// asks programs at the end of a session, and waited for a bounded time.
-// Nothing is ever ended by force. Each program asks through its own call
-// table; the Restart Manager's entries are bound late (rstrtmgr.dll is no
+// Finding and closing a running Quillarix: the setup before it replaces Quillarix.exe, the
+// uninstaller before it removes it. A running copy is a process that the Restart Manager lists as
+// using the file, or a process whose image is the file. It is asked to close through the Restart
+// Manager where that lists it, else through its own top-level windows, as Windows asks programs at
+// the end of a session, and waited for a bounded time. Nothing is ever ended by force. Each program
+// asks through its own call table; the Restart Manager's entries are bound late (rstrtmgr.dll is no
 // known system library) and fail where it is missing.
 #pragma once
 #include "base/sharedcalls.h"

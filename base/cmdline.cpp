@@ -38,11 +38,10 @@ static bool NextArgument(const char **p, char *arg, std::size_t cbArg)
     return true;
 }
 
-// The rest-of-line switch's value in quotes: text, just after the opening
-// quote, up to the closing one, after which only blanks may come. rest
-// becomes that text, or where it does not fit stays the line as it stands
-// (with its quotes, longer than any path, so the caller refuses it as too
-// long). False without a closing quote or with more after it.
+// The rest-of-line switch's value in quotes: text, just after the opening quote, up to the closing
+// one, after which only blanks may come. rest becomes that text, or where it does not fit stays the
+// line as it stands (with its quotes, longer than any path, so the caller refuses it as too long).
+// False without a closing quote or with more after it.
 static bool TakeQuotedRest(const char *text, CommandLine *out)
 {
     const char *close = std::strchr(text, '"');

@@ -1,9 +1,8 @@
-// The programs' command lines. Both take /S (silent: no window at all),
-// /LOG=file (quotes allowed, around the path or the whole switch) and /?;
-// switches are case-insensitive. One switch, named by the caller, takes
-// the rest of the line as it stands, blanks included: the setup's /D=
-// (the install folder, NSIS style, so it must come last), and the
-// uninstaller's internal switch for its temporary copy.
+// The programs' command lines. Both take /S (silent: no window at all), /LOG=file (quotes allowed,
+// around the path or the whole switch) and /?; switches are case-insensitive. One switch, named by
+// the caller, takes the rest of the line as it stands, blanks included: the setup's /D= (the
+// install folder, NSIS style, so it must come last), and the uninstaller's internal switch for its
+// temporary copy.
 #pragma once
 #include "base/pathtext.h"
 
@@ -22,9 +21,8 @@ struct CommandLine {
     char quotedRest[kCbPath];  // rest points here when it was quoted
 };
 
-// Parses line, the whole command line with the program's name (quoted or
-// not) first. False for an argument that is not a switch above, a /LOG=
-// without a file, or a path that does not fit the path text; what was
-// parsed until then stays in *out. A quoted rest that does not fit
-// quotedRest is handed on as the line holds it, longer than any path.
+// Parses line, the whole command line with the program's name (quoted or not) first. False for an
+// argument that is not a switch above, a /LOG= without a file, or a path that does not fit the path
+// text; what was parsed until then stays in *out. A quoted rest that does not fit quotedRest is
+// handed on as the line holds it, longer than any path.
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out);

@@ -3,10 +3,9 @@
 
 #include "base/pathtext.h"
 
-// Whether the final path of handle (as the system resolves it, every link
-// followed, "\\?\" dropped) is directory, 8.3 names and case aside: false
-// when a junction, a symbolic link or a mount at any level led elsewhere,
-// or when either cannot be told.
+// Whether the final path of handle (as the system resolves it, every link followed, "\\?\" dropped)
+// is directory, 8.3 names and case aside: false when a junction, a symbolic link or a mount at any
+// level led elsewhere, or when either cannot be told.
 static bool IsFinalPath(const SharedCalls &calls, HANDLE handle, const char *directory)
 {
     WCHAR wide[kCbPath], expected[kCbPath], final[kCbPath + 8];

@@ -1,5 +1,5 @@
 // Restricting the library search to the system folder, and loading a library
-// from there by its full path.
+// (OLE32 among them) from there by its full path.
 #include "base/libraries.h"
 
 #include "base/pathtext.h"
@@ -15,8 +15,7 @@ void RestrictLibrarySearch(const SharedCalls &calls)
         calls.GetProcAddress(kernel, "SetDefaultDllDirectories"));
     if (setDefault && setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32))
         return;
-    auto setDirectory =
-        LookUp<SetDllDirectoryFn>(calls.GetProcAddress(kernel, "SetDllDirectoryA"));
+    auto setDirectory = LookUp<SetDllDirectoryFn>(calls.GetProcAddress(kernel, "SetDllDirectoryA"));
     if (setDirectory)
         setDirectory("");
 }
@@ -28,4 +27,20 @@ HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name)
     if (cch == 0 || cch >= sizeof path || !JoinPath(path, sizeof path, path, name))
         return nullptr;
     return calls.LoadLibraryA(path);
+}
+
+bool LoadOle32(const SharedCalls &calls, Ole32 *ole)
+{
+    ole->module = LoadSystemLibrary(calls, "ole32.dll");
+    if (!ole->module)
+        return false;
+    ole->coInitialize = LookUp<CoInitializeFn>(calls.GetProcAddress(ole->module, "CoInitialize"));
+    ole->coUninitialize =
+        LookUp<CoUninitializeFn>(calls.GetProcAddress(ole->module, "CoUninitialize"));
+    ole->coCreateInstance =
+        LookUp<CoCreateInstanceFn>(calls.GetProcAddress(ole->module, "CoCreateInstance"));
+    if (ole->coInitialize && ole->coUninitialize && ole->coCreateInstance)
+        return true;
+    calls.FreeLibrary(ole->module);
+    return false;
 }

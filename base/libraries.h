@@ -1,10 +1,8 @@
-// Loading libraries safely. Windows looks for a library that is not one of
-// its known system libraries in the program's own folder first, and a setup
-// runs with administrator rights from a Downloads folder that anyone's
-// browser can drop a file into. So the programs import only known system
-// libraries, restrict the search to the system folder before anything can
-// load another one, and load the rest by their full path in that folder.
-// Each program calls these through its own call table.
+// Loading libraries safely. Windows looks for a library that is not one of its known system
+// libraries in the program's own folder first, and a setup runs with administrator rights from a
+// Downloads folder that anyone's browser can drop a file into. So the programs import only known
+// system libraries, restrict the search to the system folder before anything can load another one,
+// and load the rest, OLE32 among them, by their full path in that folder.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -24,12 +22,37 @@ Fn ImportedEntry(const SharedCalls &calls, const char *module, const char *name)
     return loaded ? LookUp<Fn>(calls.GetProcAddress(loaded, name)) : nullptr;
 }
 
-// Makes every later library load by name search the system folder only
-// (SetDefaultDllDirectories, looked up because older systems lack it); where
-// only SetDllDirectoryA exists, at least takes the current folder out of
-// the search. The first thing each program does.
+// Makes every later library load by name search the system folder only (SetDefaultDllDirectories,
+// looked up because older systems lack it); where only SetDllDirectoryA exists, at least takes the
+// current folder out of the search. The first thing each program does.
 void RestrictLibrarySearch(const SharedCalls &calls);
 
 // Loads the library name from the system folder by its full path. Null
 // when the folder cannot be told, the path does not fit, or loading fails.
 HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);
+
+// The OLE32 and OLEAUT32 calls the programs use, and the shell link object's published ids.
+using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
+using CoUninitializeFn = void(WINAPI *)();
+using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+using SysAllocStringFn = BSTR(WINAPI *)(const OLECHAR *);
+using SysFreeStringFn = void(WINAPI *)(BSTR);
+
+inline constexpr CLSID kClsidShellLink = {
+    0x00021401, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidShellLinkW = {
+    0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidPersistFile = {
+    0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+struct Ole32 {
+    HMODULE module;
+    CoInitializeFn coInitialize;
+    CoUninitializeFn coUninitialize;
+    CoCreateInstanceFn coCreateInstance;
+};
+
+// Loads ole32.dll by its full path in the system folder and looks up CoInitialize, CoUninitialize
+// and CoCreateInstance. False, with the library released, when it or an entry point is missing;
+// otherwise the caller releases ole->module with FreeLibrary.
+bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

@@ -1,5 +1,4 @@
-// The run's log: made new under a random name and renamed into place, then
-// written line by line in UTF-8.
+// The run's log: made new under a random name, renamed into place, written line by line in UTF-8.
 #include "base/logfile.h"
 
 #include "base/pathtext.h"
@@ -17,18 +16,15 @@ void UseLogFile(const SharedCalls &calls, HANDLE file)
     s_logCalls = &calls;
 }
 
-// How many names a default log tries: QuillarixSetup.log, then
-// QuillarixSetup-2.log and on.
+// How many names a default log tries: QuillarixSetup.log, then QuillarixSetup-2.log and on.
 static constexpr unsigned kLogNameTries = 99;
 
-// A log lives where users may have put a file, or a link to any file, at
-// its name beforehand (a temp folder, %WINDIR%\Temp), or hold it open. So
-// it is never opened through a name that exists: it is created new under a
-// random name beside path (path.<16 hex digits>, CREATE_NEW) into fresh
-// (kCbPath bytes) and becomes the open log; the caller renames it over the
-// name meant, which replaces whatever is there (a link itself, never what
-// it points to; deleting it first would follow a link under Wine). False,
-// with no log, when it cannot be made.
+// A log lives where users may have put a file, or a link to any file, at its name beforehand (a
+// temp folder, %WINDIR%\Temp), or hold it open. So it is never opened through a name that exists:
+// it is created new under a random name beside path (path.<16 hex digits>, CREATE_NEW) into fresh
+// (kCbPath bytes) and becomes the open log; the caller renames it over the name meant, which
+// replaces whatever is there (a link itself, never what it points to; deleting it first would
+// follow a link under Wine). False, with no log, when it cannot be made.
 static bool CreateFreshLog(const SharedCalls &calls, const char *path, char *fresh)
 {
     if (!CopyText(fresh, kCbPath, path) || !AppendText(fresh, kCbPath, ".") ||
@@ -49,10 +45,9 @@ void OpenLogFile(const SharedCalls &calls, const char *path)
         calls.MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING);
 }
 
-// The default log in the temp folder, made as above; where its name cannot
-// be taken, the next numbered one is tried (name-2.ext, ...); where none
-// can, the log keeps its random name. It is written through the handle
-// that created it.
+// The default log in the temp folder, made as above; where its name cannot be taken, the next
+// numbered one is tried (name-2.ext, ...); where none can, the log keeps its random name. It is
+// written through the handle that created it.
 static void OpenDefaultLogFile(const SharedCalls &calls, const char *defaultName)
 {
     char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];

@@ -1,25 +1,21 @@
-// Bounded path text: the buffers that every path of the setup lives in, and
-// the few operations on them. No windows.h here, so the rules also
-// compile natively for tests and fuzzing.
+// Bounded path text: the buffers that every path of the setup lives in, and the few operations on
+// them. No windows.h here, so the rules also compile natively for tests and fuzzing.
 #pragma once
 #include <cstddef>
 
-// A path fits when its UTF-16 form fits MAX_PATH (259 units and the
-// terminating zero), however long it is in the program's code page: the
-// bound that Windows itself applies. The 8-bit buffers take three bytes per
-// unit, which any such path fits in (UTF-8 needs at most three bytes for a
-// unit, four for the two of a pair).
+// A path fits when its UTF-16 form fits MAX_PATH (259 units and the terminating zero), however long
+// it is in the program's code page: the bound that Windows itself applies. The 8-bit buffers take
+// three bytes per unit, enough for any such path (UTF-8 needs three at most, four for a pair).
 inline constexpr std::size_t kCchPath = 260;
 inline constexpr std::size_t kCbPath = 3 * kCchPath;
 // Units of a path that only informs (the setup's own file, which may lie
 // deeper than MAX_PATH): what GetModuleFileNameW is asked for.
 inline constexpr std::size_t kCchLongPath = 1024;
 
-// Path text is in the program's ANSI code page: UTF-8 (65001) where the
-// system honours the programs' manifests, else the system's. In a
-// double-byte code page the second byte of a character may be 0x5C, which
-// is no backslash then. SetPathCodePage tells the operations below which
-// code page they work in (65001 until told); every program sets it first.
+// Path text is in the program's ANSI code page: UTF-8 (65001) where the system honours the
+// programs' manifests, else the system's. In a double-byte code page the second byte of a character
+// may be 0x5C, which is no backslash then. SetPathCodePage tells the operations below which code
+// page they work in (65001 until told); every program sets it first.
 void SetPathCodePage(unsigned codePage);
 
 // The UTF-16 units that text takes, in the program's code page: whole
@@ -52,10 +48,9 @@ bool CopyText(char *dst, std::size_t cbDst, const char *src);
 // the result with its terminating zero does not fit.
 bool AppendText(char *dst, std::size_t cbDst, const char *src);
 
-// dst = folder, a backslash unless the folder is empty or already ends in
-// one, then name. dst may be the same buffer as folder. Returns false, with
-// dst left empty, when the result does not fit dst or is no path that fits
-// (kCchPath units): a join never truncates into a different path.
+// dst = folder, a backslash unless the folder is empty or already ends in one, then name. dst may
+// be the same buffer as folder. Returns false, with dst left empty, when the result does not fit
+// dst or is no path that fits (kCchPath units): a join never truncates into a different path.
 bool JoinPath(char *dst, std::size_t cbDst, const char *folder, const char *name);
 
 // dst = the text of path up to its first backslash, then a backslash

@@ -1,7 +1,6 @@
-// The installation plan: what one run of the setup has decided, from the
-// command line and what it found on the machine. The setup builds it at
-// start and hands it down, const where a step only reads it; nothing else
-// keeps any of it.
+// The installation plan: what one run of the setup has decided, from the command line and what it
+// found on the machine. The setup builds it at start and hands it down, const where a step only
+// reads it; nothing else keeps any of it.
 #pragma once
 #include "base/pathtext.h"
 #include "base/syscalls.h"
@@ -20,9 +19,8 @@ struct InstallPlan {
     HWND backdrop;                  // owner of the dialogs and boxes; may be null
 };
 
-// The module that holds the templates, the icon and the payload: the
-// program's own image, which the system tells (the module the process was
-// started from), so no plan carries it.
+// The module that holds the templates, the icon and the payload: the program's own image, which the
+// system tells (the module the process was started from), so no plan carries it.
 inline HINSTANCE ProgramModule()
 {
     return sys.GetModuleHandleA(nullptr);

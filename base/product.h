@@ -1,10 +1,8 @@
-// The product's compiled-in names and the registry keys it owns. The setup,
-// the uninstaller and the tests all read them from here: the uninstaller
-// must remove exactly what the setup writes. The names and the version come
-// from cmake/product_names.cmake (through the generated product_names.h);
-// the longer texts are joined from them at compile time, so that each name
-// is spelled once. The resource scripts read the macros too (for the
-// version resources).
+// The product's compiled-in names and the registry keys it owns. The setup, the uninstaller and the
+// tests all read them from here: the uninstaller must remove exactly what the setup writes. The
+// names and the version come from cmake/product_names.cmake (through the generated
+// product_names.h); the longer texts are joined from them at compile time, so that each name is
+// spelled once. The resource scripts read the macros too (for the version resources).
 #pragma once
 #include "base/product_names.h"
 
@@ -26,8 +24,7 @@ inline constexpr char kLinkName[] = "\\" QLX_PRODUCT ".lnk";  // appended to a s
 inline constexpr char kLinkDescription[] = "Shortcut to " QLX_PRODUCT;
 inline constexpr char kStagingDataName[] = "data.tmp";  // in the run's private folder
 inline constexpr char kStagingImageName[] = "image.tmp";
-// Every file is written under this name in its own folder, then renamed
-// over its target once complete.
+// Every file is written under this name in its own folder, then renamed over its target when whole.
 inline constexpr char kStagingFileName[] = "qlxnew.tmp";
 
 // Per user, under HKEY_CURRENT_USER: the vendor's key, the product's key
@@ -36,9 +33,8 @@ inline constexpr char kVendorKey[] = QLX_VENDOR_KEY;
 inline constexpr char kProductKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT;
 inline constexpr char kSettingsKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT "\\Settings";
 
-// Machine-wide, under HKEY_LOCAL_MACHINE: the entry Quillarix.exe under App
-// Paths and the entry Quillarix under Uninstall (the system's list of
-// installed programs).
+// Machine-wide, under HKEY_LOCAL_MACHINE: the entry Quillarix.exe under App Paths and the entry
+// Quillarix under Uninstall (the system's list of installed programs).
 inline constexpr char kAppPathsKey[] = QLX_APP_PATHS_KEY;
 inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE;
 inline constexpr char kUninstallKey[] = QLX_UNINSTALL_KEY;

@@ -57,8 +57,7 @@ void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, c
     ReportError(silent, text, code);
 }
 
-// "Unable to write NAME." and, unless number is 0, two blanks and the
-// system's text for it.
+// "Unable to write NAME." and, unless number is 0, two blanks and the system's text for it.
 static void FileErrorText(char *text, std::size_t cbText, const char *fileName,
                           std::uint32_t number)
 {

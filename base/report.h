@@ -1,7 +1,6 @@
-// Error reporting: every failure the user is told about is a message box
-// whose caption names its error code ("ERROR 12"), and a line in the log.
-// A silent run shows nothing: the log is all it says. Whether the run is
-// silent is handed to every call: it is the run's, not this file's.
+// Error reporting: every failure the user is told about is a message box whose caption names its
+// error code ("ERROR 12"), and a line in the log. A silent run shows nothing: the log is all it
+// says. Whether the run is silent is handed to every call: it is the run's, not this file's.
 #pragma once
 #include "base/logfile.h"
 
@@ -23,8 +22,7 @@ void ReportError(bool silent, const char *text, const char *code);
 // the system has no text for the number, says "System error N." instead.
 void ReportSystemError(bool silent, std::uint32_t number, const char *code);
 
-// Shows what, then (unless number is 0) two blanks and the system's text
-// for number, with ReportError.
+// Shows what, then (unless number is 0) two blanks and the system's text for number: ReportError.
 void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, const char *code);
 
 // Shows "Unable to write NAME.  " + the system's text for number (left out

@@ -1,4 +1,5 @@
-// The programs' common frame: command line, log, usage, lock.
+// The programs' common frame: command line, log, usage, and the lock file that keeps a second
+// setup or removal from running beside this one.
 #include "base/runframe.h"
 
 #include "base/exitcodes.h"
@@ -6,6 +7,40 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/widetext.h"
+
+// The lock file: full control for SYSTEM and Administrators, nothing else.
+static constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+
+RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error)
+{
+    *lock = nullptr;
+    char path[kCbPath];
+    UINT cch = calls.GetWindowsDirectoryA(path, sizeof path);
+    if (cch == 0 || cch >= sizeof path) {
+        *error = cch == 0 ? calls.GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+        return RunLock::kFailed;
+    }
+    if (!JoinPath(path, sizeof path, path, kRunLockName)) {
+        *error = ERROR_FILENAME_EXCED_RANGE;
+        return RunLock::kFailed;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!calls.ConvertStringSecurityDescriptorToSecurityDescriptorA(kRunLockSddl, SDDL_REVISION_1,
+                                                                    &descriptor, nullptr)) {
+        *error = calls.GetLastError();
+        return RunLock::kFailed;
+    }
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE file = calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, &attributes,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    *error = file == INVALID_HANDLE_VALUE ? calls.GetLastError() : ERROR_SUCCESS;
+    calls.LocalFree(descriptor);
+    if (file != INVALID_HANDLE_VALUE) {
+        *lock = file;
+        return RunLock::kTaken;
+    }
+    return *error == ERROR_SHARING_VIOLATION ? RunLock::kBusy : RunLock::kFailed;
+}
 
 int RunInFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame)
 {

@@ -1,7 +1,6 @@
-// The calls that both programs make: the part of the call table that the
-// setup's `sys` and the uninstaller's `usys` have in common, each table
-// deriving from it. The helpers that both programs use take this part, so
-// either program passes its own table.
+// The calls that both programs make: the part of the call table that the setup's `sys` and the
+// uninstaller's `usys` have in common, each table deriving from it. The helpers that both programs
+// use take this part, so either program passes its own table.
 #pragma once
 #include "base/calltable.h"
 #include "base/win.h"

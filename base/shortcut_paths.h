@@ -1,20 +1,17 @@
-// Where Quillarix.lnk lives: the Start menu folder and the desktop folder,
-// the user's or (for an installation deployed silently, under an account
-// that is not the user's) every user's. The setup makes the links there and
-// the uninstaller removes them, each through its own call table.
+// Where Quillarix.lnk lives: the Start menu folder and the desktop folder, the user's or (for an
+// installation deployed silently, under an account that is not the user's) every user's. The setup
+// makes the links there and the uninstaller removes them.
 #pragma once
 #include "base/pathtext.h"
 #include "base/sharedcalls.h"
 
-// The shell folder csidl + "\Quillarix.lnk" into path (kCbPath bytes).
-// False when the shell cannot name the folder or it is too long to take the
-// link's name. The item list is freed.
+// The shell folder csidl + "\Quillarix.lnk" into path (kCbPath bytes). False when the shell cannot
+// name the folder or it is too long to take the link's name. The item list is freed.
 bool FindShortcutPath(const SharedCalls &calls, HWND owner, int csidl, char *path);
 
-// Calls use(path) for each of the two shell folders (CSIDL_STARTMENU and
-// CSIDL_DESKTOPDIRECTORY, or with allUsers CSIDL_COMMON_STARTMENU and
-// CSIDL_COMMON_DESKTOPDIRECTORY) that FindShortcutPath finds, and
-// unknown(csidl) for each one it does not.
+// Calls use(path) for each of the two shell folders (CSIDL_STARTMENU and CSIDL_DESKTOPDIRECTORY, or
+// with allUsers CSIDL_COMMON_STARTMENU and CSIDL_COMMON_DESKTOPDIRECTORY) that FindShortcutPath
+// finds, and unknown(csidl) for each one it does not.
 template <typename Use, typename Unknown>
 void ForEachShortcutPath(const SharedCalls &calls, HWND owner, bool allUsers, Use use,
                          Unknown unknown)

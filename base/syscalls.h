@@ -1,18 +1,16 @@
-// The one door to the system. Every Win32 call of the setup goes through
-// `sys`, a table of named function pointers initialised with the real
-// functions: the calls it shares with the uninstaller (SharedCalls), then
-// its own. Tests replace single entries (to fail a call or record it) and
-// put the real ones back with RestoreSysCalls().
+// The one door to the system. Every Win32 call of the setup goes through `sys`, a table of named
+// function pointers initialised with the real functions: the calls it shares with the uninstaller
+// (SharedCalls), then its own. Tests replace single entries (to fail a call or record it) and put
+// the real ones back with RestoreSysCalls().
 #pragma once
 #include "base/sharedcalls.h"
 #include "base/win.h"
 
 #include <cstdlib>
 
-// One line per call of the setup's own, beyond the shared ones: X(name) for
-// the calls of the imported system libraries, LATE(name) for those of
-// VERSION.dll, which is loaded from the system folder at start
-// (BindSystemLibraries). The member has the call's name and exact type.
+// One line per call of the setup's own, beyond the shared ones: X(name) for the calls of the
+// imported system libraries, LATE(name) for those of VERSION.dll, which is loaded from the system
+// folder at start (BindSystemLibraries). The member has the call's name and exact type.
 #define QLX_SETUP_ONLY_CALLS(X, LATE)                                                       \
     /* files, folders, drives */                                                            \
     X(SetLastError) X(SetFilePointer) X(FindFirstFileA) X(FindNextFileA) X(FindClose)       \
@@ -52,11 +50,10 @@ struct SysCalls : SharedCalls {
 
 extern SysCalls sys;
 
-// Restricts library search to the system folder, then loads VERSION.dll and
-// BCRYPT.dll from there by their full paths and binds the LATE entries to
-// their functions (the libraries stay loaded). Where one cannot be loaded,
-// or an entry point is missing, the entry keeps failing as the call fails.
-// The first thing the program does.
+// Restricts library search to the system folder, then loads VERSION.dll and BCRYPT.dll from there
+// by their full paths and binds the LATE entries to their functions (the libraries stay loaded).
+// Where one cannot be loaded, or an entry point is missing, the entry keeps failing as the call
+// fails. The first thing the program does.
 void BindSystemLibraries();
 
 // Puts every entry back to the real function (as bound).

@@ -4,12 +4,13 @@
 
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText)
 {
-    // UTF-8 holds every character; WideCharToMultiByte refuses the best-fit
-    // flag and the default-character report for it.
+    // For UTF-8 WideCharToMultiByte refuses the best-fit flag and the default-character report, and
+    // puts U+FFFD for an unpaired surrogate without failing unless told WC_ERR_INVALID_CHARS.
     UINT codePage = calls.GetACP();
     bool utf8 = codePage == CP_UTF8;
     BOOL usedDefault = FALSE;
-    int cb = calls.WideCharToMultiByte(codePage, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, -1, text,
+    int cb = calls.WideCharToMultiByte(codePage, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS,
+                                       wide, -1, text,
                                        static_cast<int>(cbText), nullptr,
                                        utf8 ? nullptr : &usedDefault);
     if (cb == 0) {

@@ -1,5 +1,5 @@
-// The run's private working folder in the temp folder: a fresh random name
-// and a DACL that lets in Administrators and SYSTEM only.
+// The run's private working folder in the temp folder: a fresh random name and a DACL that lets in
+// Administrators and SYSTEM only; and the temp and Windows folders as the system names them.
 #include "base/workfolder.h"
 
 #include "base/libraries.h"
@@ -18,6 +18,20 @@ bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder)
         folder[0] = '\0';
         return false;
     }
+    return true;
+}
+
+bool ReadWindowsFolder(const SharedCalls &calls, char *folder)
+{
+    UINT cch = calls.GetWindowsDirectoryA(folder, kCbPath);
+    // A result of the buffer's size or more is the size the system needed.
+    if (cch == 0 || cch >= kCbPath) {
+        folder[0] = '\0';
+        return false;
+    }
+    folder[cch] = '\0';
+    if (folder[cch - 1] == '\\')
+        folder[cch - 1] = '\0';
     return true;
 }
 

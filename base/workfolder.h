@@ -1,11 +1,9 @@
-// The run's private working folder. Both programs run with administrator
-// rights, often as SYSTEM, whose temp folder every user may create files in;
-// a file there that the program closes and then reopens, starts or writes
-// through by name can be swapped by any user in between. So everything
-// temporary goes into a folder made fresh for the run: a random name, made
-// by a call that fails when the name exists, and a protected DACL that lets
-// in Administrators and SYSTEM only. Each program calls these through its
-// own call table.
+// The run's private working folder, and the system folders a run works in (the temp folder it lies
+// in, the Windows folder). Both programs run with administrator rights, often as SYSTEM,
+// whose temp folder every user may create files in; a file there that the program closes and then
+// reopens, starts or writes through by name can be swapped by any user in between. So everything
+// temporary goes into a folder made fresh for the run: a random name, made by a call that fails
+// when the name exists, and a protected DACL that lets in Administrators and SYSTEM only.
 #pragma once
 #include "base/sharedcalls.h"
 
@@ -13,13 +11,16 @@
 
 inline constexpr char kWorkFolderPrefix[] = "qlx-";
 
-// The temp folder, where the private folder goes, into folder (kCbPath
-// bytes), with its trailing backslash: where systemTemp is set,
-// GetTempPath2W where the system has it (looked up, since older systems and
-// Wine lack it; under SYSTEM it gives a folder only SYSTEM can use); else
-// GetTempPathW, the user's %TEMP%. False, with folder empty, when there is
-// none, it does not fit, or the code page cannot name it.
+// The temp folder, where the private folder goes, into folder (kCbPath bytes), with its trailing
+// backslash: where systemTemp is set, GetTempPath2W where the system has it (looked up, since older
+// systems and Wine lack it; under SYSTEM it gives a folder only SYSTEM can use); else GetTempPathW,
+// the user's %TEMP%. False, folder empty, when there is none, too long, or the code page lacks it.
 bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder);
+
+// The Windows folder as the system names it (the setup places the uninstaller there; the
+// uninstaller recognises its own file there) into folder (kCbPath bytes), without a trailing
+// backslash. False, with folder empty, when the system cannot tell or the name does not fit.
+bool ReadWindowsFolder(const SharedCalls &calls, char *folder);
 
 // Creates the folder path with the security descriptor sddl, failing when
 // the name exists (CreateDirectoryA never opens an existing folder). False
@@ -27,17 +28,14 @@ bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder)
 bool CreateFolderWithSddl(const SharedCalls &calls, const char *path, const char *sddl,
                           DWORD *error);
 
-// Appends 16 hex digits from the system's cryptographic generator to
-// name (cbName bytes). False, leaving name unchanged, when the generator
-// fails or they do not fit.
+// Appends 16 hex digits from the system's cryptographic generator to name (cbName bytes). False,
+// leaving name unchanged, when the generator fails or they do not fit.
 bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName);
 
-// Creates the run's working folder in base (a folder, with or without its
-// trailing backslash) into folder (kCbPath bytes): "qlx-" and 16 hex digits
-// from the system's cryptographic generator, another name while the one
-// drawn exists (never an existing folder). False, with folder empty and
-// *error set, when none could be made; the caller removes it with
-// RemoveWorkFolder once the run is done.
+// Creates the run's working folder in base (a folder, with or without its trailing backslash) into
+// folder (kCbPath bytes): "qlx-" and random hex digits (AppendRandomHex), another while the name
+// drawn exists. False, with folder empty and *error set, when none could be made; the caller
+// removes it with RemoveWorkFolder once the run is done.
 bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, DWORD *error);
 
 // Removes the working folder, which its users have emptied; nothing for an

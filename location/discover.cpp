@@ -1,5 +1,4 @@
-// Location discovery: the Windows, temp and program files folders, and the
-// folder proposed to the user.
+// Location discovery: the Windows, temp and program files folders, and the folder proposed.
 #include "location/location.h"
 
 #include "base/errors.h"
@@ -9,7 +8,6 @@
 #include "base/report.h"
 #include "base/plan.h"
 #include "base/syscalls.h"
-#include "base/windows_folder.h"
 #include "base/workfolder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
@@ -28,9 +26,8 @@ void FindTempFolder(InstallPlan *plan)
         ReportError(plan->silent, "Unable to locate temp path.", errcode::kNoTempFolder);
 }
 
-// Reads ProgramFilesDir from the first of the two CurrentVersion keys that
-// opens. True when it gave a usable folder (longer than 2 characters, with
-// room left for "\Quillarix").
+// Reads ProgramFilesDir from the first of the two CurrentVersion keys that opens. True when it gave
+// a usable folder (longer than 2 characters, with room left for "\Quillarix").
 static bool ReadProgramFilesDir(char *folder)
 {
     HKEY key;
@@ -77,12 +74,10 @@ bool ProbeMainExecutable(const char *folder)
            ProbeInUse(sys, path) != FileUse::kAbsent;
 }
 
-// Reads the recorded install folder into proposed: in an interactive run
-// the per-user settings' `Path`, which the person sees before installing;
-// in a silent run, with nobody to see it, only the folder an administrator
-// recorded (the App Paths entry's `Path`, machine-wide), never the per-user
-// record that the user's own programs can rewrite. Opens the App Paths
-// entry without creating it.
+// Reads the recorded install folder into proposed: in an interactive run the per-user settings'
+// `Path`, which the person sees before installing; in a silent run, with nobody to see it, only the
+// folder an administrator recorded (the App Paths entry's `Path`, machine-wide), never the per-user
+// record that the user's own programs can rewrite. Opens the App Paths entry without creating it.
 static LONG ReadRecordedFolder(bool silent, char *proposed)
 {
     HKEY key;

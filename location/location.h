@@ -17,11 +17,9 @@ void FindTempFolder(InstallPlan *plan);
 // "C:\Program Files" on the first fixed drive. Never fails.
 void FindProgramFilesFolder(InstallPlan *plan);
 
-// Fills proposed (kCbPath bytes) with the recorded folder of an earlier
-// installation (in a silent run only the one an administrator recorded),
-// else the program files folder + "\Quillarix". Returns true
-// only when the recorded folder passes validation (told nothing) and holds
-// the main executable.
+// Fills proposed (kCbPath bytes) with the recorded folder of an earlier installation (in a silent
+// run only the one an administrator recorded), else the program files folder + "\Quillarix".
+// True only when the recorded folder passes validation (told nothing) and holds Quillarix.exe.
 bool ProposeLocation(const InstallPlan &plan, char *proposed);
 
 // True when folder\Quillarix.exe exists or is held open by another process.
@@ -32,14 +30,12 @@ bool ProbeMainExecutable(const char *folder);
 // Creates and changes nothing. A refusal is told as how says.
 bool ValidateLocation(char *folder, Telling how);
 
-// Prepares the validated folder for the installation and holds it: creates
-// a missing last level (protected as Program Files' folders are, unless it
-// inherits that within programFiles), opens it into *held, checks through
-// the handle that no link leads to it, and refuses one that users other
-// than administrators may change unless it is empty, which is then
-// replaced by a folder made anew with the protected DACL (handles users
-// opened on the old one keep their rights). The caller closes *held once
-// the last file is written; null when refused (told as how says).
+// Prepares the validated folder for the installation and holds it: creates a missing last level
+// (protected as Program Files' folders are, unless it inherits that within programFiles), opens it
+// into *held, checks through the handle that no link leads to it, and refuses one that users other
+// than administrators may change unless it is empty, which is then replaced by a folder made anew
+// with the protected DACL (handles users opened on the old one keep their rights). The caller
+// closes *held once the last file is written; null when refused (told as how says).
 bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how);
 
 // True when folder's drive has cbNeeded bytes free for this user, or

@@ -51,9 +51,8 @@ std::string_view Part(std::string_view text, std::size_t at, std::size_t cch = s
 constexpr unsigned long kChangingRights =
     0x2 | 0x4 | 0x40 | 0x10000 | 0x40000 | 0x80000 | 0x10000000 | 0x40000000;
 
-// The rights an SDDL rights text names: a number ("0x1301bf") or
-// two-letter codes one after another ("FA", "CCDCLCSWRPWPDTLOCRSDRCWDWO").
-// A code this table lacks counts as every right.
+// The rights an SDDL rights text names: a number ("0x1301bf") or two-letter codes one after another
+// ("FA", "CCDCLCSWRPWPDTLOCRSDRCWDWO"). A code this table lacks counts as every right.
 unsigned long RightsOf(std::string_view text)
 {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {

@@ -1,15 +1,13 @@
-// Location validation and taking the folder. ValidateLocation is the
-// verdict: the rules in their fixed order, the first refusal decides the
-// message, and nothing is created or changed. TakeLocation then prepares
-// the one folder that will be used: creates and protects it, or takes over
-// an empty one that users could change, and holds it open until the last
-// file is written.
+// Location validation (the rules in their fixed order, the first refusal decides the message),
+// taking the folder (location.h), and whether its drive has room: asked when Install is pressed,
+// before anything is written, so that a full disk is met in the dialog, not halfway through.
 #include "location/location.h"
 #include "location/rules.h"
 
 #include "base/errors.h"
 #include "base/heldfolder.h"
 #include "base/pathtext.h"
+#include "base/product.h"
 #include "base/report.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"
@@ -39,10 +37,9 @@ bool Refuse(Telling how, const char *text, const char *code)
     return false;
 }
 
-// True when the folder, or an existing level above it, is a reparse point
-// (a junction or a symbolic link): the files would land where it points.
-// Levels that do not exist yet are no links. Only the first answer: the
-// folder taken is checked again through the handle that holds it.
+// True when the folder, or an existing level above it, is a reparse point (a junction or a symbolic
+// link): the files would land where it points. Levels that do not exist yet are no links. Only the
+// first answer: the folder taken is checked again through the handle that holds it.
 bool PassesThroughLink(const char *directory)
 {
     char level[kCbPath];
@@ -63,11 +60,9 @@ bool PassesThroughLink(const char *directory)
     return false;
 }
 
-// Replaces folder by its canonical form: "." and ".." resolved, trailing
-// dots and blanks of the last level dropped (GetFullPathNameW), so that the
-// rules, and the question whether it lies within Program Files, see the
-// folder that the system will use. False where it cannot be told or does
-// not fit.
+// Replaces folder by its canonical form: "." and ".." resolved, trailing dots and blanks of the
+// last level dropped (GetFullPathNameW), so that the rules, and the question whether it lies within
+// Program Files, see the folder that the system will use. False where it cannot be told or fit.
 bool CanonicalForm(char *folder)
 {
     WCHAR wide[kCbPath], full[kCbPath];
@@ -103,10 +98,8 @@ bool RunnerSid(char *sid, std::size_t cbSid)
     return found;
 }
 
-// Whether anyone but administrators, SYSTEM, TrustedInstaller and the
-// account running the setup may change the held folder, by its owner and
-// DACL read through the handle. A descriptor that cannot be read counts as
-// open.
+// Whether anyone but administrators, SYSTEM, TrustedInstaller and the account running the setup may
+// change the held folder, by its owner and DACL read through the handle (unreadable: open).
 bool OthersCanChange(HANDLE held)
 {
     union {
@@ -133,7 +126,6 @@ bool OthersCanChange(HANDLE held)
     return open;
 }
 
-// True when directory holds nothing ("." and ".." aside).
 bool IsEmptyFolder(const char *directory)
 {
     char pattern[kCbPath];
@@ -152,18 +144,15 @@ bool IsEmptyFolder(const char *directory)
     return empty;
 }
 
-// Replaces the empty folder at directory, which users other than
-// administrators may change, by one made now with an install folder's
-// protection, and holds the new one in *held (null when refused). Giving
-// the old folder a new owner and DACL would not do: a handle that a user
-// opened on it before keeps the rights it was granted, such as changing
-// its DACL again or its attributes (an empty folder can be made a
-// junction, and every file written by name would then land where it
-// points), and those rights take part in no sharing check. So the old
-// folder is removed, which fails while a handle holds it without sharing
-// deletion and leaves it delete-pending while one shares it (the name then
-// cannot be made again), and the name must be made anew by this run: a
-// folder someone made there meanwhile is refused.
+// Replaces the empty folder at directory, which users other than administrators may change, by one
+// made now with an install folder's protection, and holds the new one in *held (null when refused).
+// Giving the old folder a new owner and DACL would not do: a handle that a user opened on it before
+// keeps the rights it was granted, such as changing its DACL again or its attributes (an empty
+// folder can be made a junction, and every file written by name would then land where it points),
+// and those rights take part in no sharing check. So the old folder is removed, which fails while a
+// handle holds it without sharing deletion and leaves it delete-pending while one shares it (the
+// name then cannot be made again), and the name must be made anew by this run: a folder someone
+// made there meanwhile is refused.
 bool ReplaceOpenFolder(const char *directory, HANDLE *held)
 {
     sys.CloseHandle(*held);
@@ -260,4 +249,26 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
         return Refuse(how, kOpenFolderText, errcode::kFolderOpenToUsers);
     }
     return true;
+}
+
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent)
+{
+    // The folder exists (validation made it); a trailing backslash lets a
+    // drive root ("C:") be asked too.
+    char asked[kCbPath];
+    ULARGE_INTEGER cbFree, cbTotal;
+    if (!JoinPath(asked, sizeof asked, folder, "") ||
+        !sys.GetDiskFreeSpaceExA(asked, &cbFree, &cbTotal, nullptr))
+        return true;  // no answer is no ground to refuse; a failed write says so later
+    if (cbFree.QuadPart >= cbNeeded)
+        return true;
+    constexpr ULONGLONG kKilobyte = 1024;
+    char text[kCbPath] = "There is not enough free space on this drive to install " QLX_PRODUCT
+                         ".  Needed: ";
+    AppendDecimal(text, sizeof text, (cbNeeded + kKilobyte - 1) / kKilobyte, true);
+    AppendText(text, sizeof text, " KB.  Free: ");
+    AppendDecimal(text, sizeof text, cbFree.QuadPart / kKilobyte, true);
+    AppendText(text, sizeof text, " KB.");
+    ReportError(silent, text, errcode::kNotEnoughSpace);
+    return false;
 }

@@ -1,7 +1,6 @@
-// The payload catalogue: every file that the setup carries, one line each.
-// The build reads the same lines (cmake/payload.cmake) to produce the
-// resources, the static check and the benchmark's inputs, so a file is
-// added or renamed here and nowhere else.
+// The payload catalogue: every file that the setup carries, one line each. The build reads the same
+// lines (cmake/payload.cmake) to produce the resources, the static check and the benchmark's
+// inputs, so a file is added or renamed here and nowhere else.
 //
 //   X(symbol, resource id, file name, method, read-only, source)
 //
@@ -12,8 +11,7 @@
 //            build into build/<tree>/payload/NAME)
 #pragma once
 
-// The install manifest, in the order in which it writes the files into the
-// install folder.
+// The install manifest, in the order in which it writes the files into the install folder.
 #define QLX_PAYLOAD_MANIFEST(X)                                                         \
     X(IDF_SAMPLE,                 111, "Sample.scp",          expand, no,  resources)   \
     X(IDF_SAMPLE_3CAM,            148, "Sample3Cam.scp",      expand, no,  resources)   \
@@ -45,10 +43,9 @@
     X(IDF_STYLE_TV_THREE_CAMERA2, 132, "TV-ThreeCamera2.stp", raw,    yes, resources)   \
     X(IDF_STYLE_TV_THREE_CAMERA,  141, "TV-ThreeCamera.stp",  raw,    yes, resources)
 
-// The two programs, installed by steps of their own: the main executable
-// (expanded as "image.tmp", then swapped in) and the uninstaller (into the
-// Windows folder, or the install folder). Their file names are the
-// product's (base/product.h).
+// The two programs, installed by steps of their own: the main executable (expanded as "image.tmp",
+// then swapped in) and the uninstaller (into the Windows folder, or the install folder). Their file
+// names are the product's (base/product.h).
 #define QLX_PAYLOAD_PROGRAMS(X)                                                         \
     X(IDF_MAIN_EXE,               106, "Quillarix.exe",       expand, no,  built)       \
     X(IDF_UNINSTALLER,            119, "qlxuins1.exe",        expand, no,  built)

@@ -42,9 +42,8 @@ static ULONGLONG InClusters(ULONGLONG cb)
     return (cb + kCluster - 1) / kCluster * kCluster;
 }
 
-// Adds what writing resource id as folder\name needs to *sum: its size,
-// less the file it replaces. The staging copy of the largest file sits
-// beside its old version for a moment: *largest.
+// Adds what writing resource id as folder\name needs to *sum: its size, less the file it replaces.
+// The staging copy of the largest file sits beside its old version for a moment: *largest.
 static void AddFile(const char *folder, WORD id, const char *name, bool keepReadOnly,
                     ULONGLONG *sum, ULONGLONG *freed, ULONGLONG *largest)
 {

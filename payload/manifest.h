@@ -1,7 +1,6 @@
-// The install manifest: the application's data files, in the order in which
-// they are written into the install folder (the catalogue's manifest rows).
-// No windows.h here: the rows are read by system-free code too (the error
-// number below is a DWORD).
+// The install manifest: the application's data files, in the order in which they are written into
+// the install folder (the catalogue's manifest rows). No windows.h here: the rows are read by
+// system-free code too (the error number below is a DWORD).
 #pragma once
 #include "payload/catalogue.h"
 
@@ -23,19 +22,16 @@ inline constexpr std::size_t kManifestRows = 0 QLX_PAYLOAD_MANIFEST(QLX_PAYLOAD_
 
 extern const ManifestRow kManifest[kManifestRows];
 
-// Writes the rows into the plan's install folder in order, each whole or
-// not at all, expanding through its private work folder. A target
-// that is read-only already is kept as it is. Stops at the first row that
-// cannot be written: false, with *failed naming it and *error the system
-// error (0 when there was none); the earlier rows are written, that row's
-// target and the later ones are as they were.
+// Writes the rows into the plan's install folder in order, each whole or not at all, expanding
+// through its private work folder. A target that is read-only already is kept as it is. Stops at
+// the first row that cannot be written: false, with *failed naming it and *error the system error
+// (0 when there was none); the earlier rows are written, that row's target and later ones not.
 struct InstallPlan;
 bool InstallManifest(const InstallPlan &plan, const ManifestRow **failed, unsigned long *error);
 
-// The bytes that installing the main executable and the rows into folder
-// needs free on its drive: every file in whole 4 KB clusters, less the
-// files it replaces (kept read-only files count for nothing), plus room
-// for the largest file's staging copy.
+// The bytes that installing the main executable and the rows into folder needs free on its drive:
+// every file in whole 4 KB clusters, less the files it replaces (kept read-only files count for
+// nothing), plus room for the largest file's staging copy.
 unsigned long long BytesToInstall(const char *folder);
 
 // The bytes that the installed files take: the rows, the main executable

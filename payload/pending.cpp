@@ -1,7 +1,6 @@
-// Taking the setup's own paths out of the deletions that Windows carries
-// out when it next starts. A removal of Quillarix schedules the files it
-// found in use (and the install folder after them); a reinstallation before
-// the restart would otherwise lose the very files it writes then. Entries
+// Taking the setup's own paths out of the deletions that Windows carries out when it next starts. A
+// removal of Quillarix schedules the files it found in use (and the install folder after them); a
+// reinstallation before the restart would otherwise lose the very files it writes then. Entries
 // that name anything else are left exactly as they are.
 #include "payload/pending.h"
 
@@ -23,12 +22,10 @@ constexpr const char *kFolderNames[] = {QLX_PAYLOAD_MANIFEST(QLX_NAME) QLX_PAYLO
 #undef QLX_NAME
 constexpr const char *kWindowsNames[] = {kUninstallerName, kStagingFileName};
 
-// The value is read and written in UTF-16, so that other programs' entries
-// go back unit for unit: through the 8-bit calls a character outside the
-// code page would come back as '?' or a neighbour, and its entry would act
-// on another file at the next start.
+// The value is read and written in UTF-16, so that other programs' entries go back unit for unit:
+// through the 8-bit calls a character outside the code page would come back as '?' or a neighbour,
+// and its entry would act on another file at the next start.
 
-// The length of a terminated UTF-16 text.
 int WideLength(const WCHAR *text)
 {
     int cch = 0;
@@ -130,27 +127,30 @@ bool ClearPendingDeletions(const char *installFolder, const char *windowsFolder)
     WideFolder(installFolder, install);
     WideFolder(windowsFolder, windows);
     HKEY key;
-    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ, &key) != ERROR_SUCCESS)
-        return true;  // nothing to be read is nothing to be taken out
+    LONG status = CreateOrOpenKey(HKEY_LOCAL_MACHINE, kSessionManagerKey, KEY_READ, &key);
+    if (status != ERROR_SUCCESS)
+        return status == ERROR_FILE_NOT_FOUND;
     DWORD type = REG_NONE, cb = 0;
-    LONG status = sys.RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &cb);
+    status = sys.RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &cb);
     WCHAR *entries = nullptr;
     // Room for two more zeros: a value stored without its closing ones.
     DWORD cch = cb / sizeof(WCHAR);
-    if (status == ERROR_SUCCESS && type == REG_MULTI_SZ && cch > 0) {
+    bool some = status == ERROR_SUCCESS && type == REG_MULTI_SZ && cch > 0;
+    if (some) {
         entries = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
-        if (entries)
-            status = sys.RegQueryValueExW(key, valueName, nullptr, &type,
-                                          reinterpret_cast<BYTE *>(entries), &cb);
+        // A value grown since the first query gives ERROR_MORE_DATA: unread.
+        status = entries ? sys.RegQueryValueExW(key, valueName, nullptr, &type,
+                                                reinterpret_cast<BYTE *>(entries), &cb)
+                         : ERROR_NOT_ENOUGH_MEMORY;
     }
     CloseKey(key);
-    if (!entries)
-        return true;
+    if (!some)  // no value, or one that holds no entries
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
     WCHAR *kept = static_cast<WCHAR *>(sys.malloc((cch + 2) * sizeof(WCHAR)));
     if (status != ERROR_SUCCESS || !kept) {
         sys.free(kept);
         sys.free(entries);
-        return true;
+        return false;
     }
     cch = cb / sizeof(WCHAR);  // as read
     entries[cch] = entries[cch + 1] = 0;

@@ -29,8 +29,7 @@ bool FindPayload(WORD id, PayloadBytes *out)
     return true;
 }
 
-// Writes bytes to the open file in one call. A write that reports success
-// but wrote less counts as failed.
+// Writes bytes to the open file in one call; a write that reports success but wrote less fails.
 static bool WriteAll(HANDLE hfile, const PayloadBytes &bytes, DWORD *error)
 {
     DWORD cbWritten = 0;
@@ -63,11 +62,9 @@ bool IsReadOnlyFile(const char *path)
            !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The staging file of folder and the target folder\name; false (with
-// *error set) when either does not fit the path text, or when the target
-// is read-only: Windows refuses to rename over such a file, and that is
-// known before anything is written. (Wine, whose files are Linux files,
-// would let the rename through.)
+// The staging file of folder and the target folder\name; false (with *error set) when either does
+// not fit the path text, or when the target is read-only: Windows refuses to rename over such a
+// file, and that is known before anything is written (Wine, on Linux files, would let it through).
 static bool StagingAndTarget(const char *folder, const char *name, char *staging, char *target,
                              DWORD *error)
 {
@@ -83,9 +80,8 @@ static bool StagingAndTarget(const char *folder, const char *name, char *staging
     return true;
 }
 
-// Renames the complete staging file over target, then gives the target the
-// read-only attribute if asked. A staging file that cannot be renamed is
-// deleted; the old target is then untouched.
+// Renames the complete staging file over target, then gives the target the read-only attribute if
+// asked. A staging file that cannot be renamed is deleted; the old target is then untouched.
 static bool CommitStaged(const char *staging, const char *target, bool readOnly, DWORD *error)
 {
     if (!sys.MoveFileExA(staging, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
@@ -106,9 +102,8 @@ static DWORD LzError(INT lzResult)
 {
     switch (lzResult) {
     case LZERROR_WRITE:
-        // The copy's write fell short without a system error: the file
-        // system took only part of it, which a disk file does when it is
-        // full (seen on Linux file systems under Wine).
+        // The copy's write fell short without a system error: the file system took only part of it,
+        // which a disk file does when it is full (seen on Linux file systems under Wine).
         return ERROR_DISK_FULL;
     case LZERROR_READ:
         return ERROR_READ_FAULT;
@@ -119,13 +114,11 @@ static DWORD LzError(INT lzResult)
     }
 }
 
-// Stages bytes as "data.tmp" in the run's private folder and expands them
-// into destination. The staging file is written and expanded through one
-// handle, never reopened by name, and is deleted when that handle closes
-// (FILE_FLAG_DELETE_ON_CLOSE: however the run ends). LZOpenFileA is not
-// used for the destination: its OFSTRUCT holds only 128 bytes, so it fails
-// on the longer paths that the install folder may have; _lcreat takes any
-// path. Every handle opened here is closed before returning.
+// Stages bytes as "data.tmp" in the run's private folder and expands them into destination. The
+// staging file is written and expanded through one handle, never reopened by name, and is deleted
+// when that handle closes (FILE_FLAG_DELETE_ON_CLOSE: however the run ends). LZOpenFileA is not
+// used for the destination: its OFSTRUCT holds only 128 bytes, so it fails on the longer paths that
+// the install folder may have; _lcreat takes any path. Every handle opened here is closed again.
 static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *workFolder,
                                  const char *destination, DWORD *error)
 {
@@ -153,9 +146,8 @@ static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *workFold
         sys.CloseHandle(staged);
         return false;
     }
-    // LZInit takes a file handle as an HFILE, as _lopen returns one: the
-    // value of a Win32 handle fits in 32 bits, on 64-bit Windows too. From
-    // here LZClose closes it.
+    // LZInit takes a file handle as an HFILE, as _lopen returns one: the value of a Win32 handle
+    // fits in 32 bits, on 64-bit Windows too. From here LZClose closes it.
     INT lzSource = sys.LZInit(static_cast<HFILE>(reinterpret_cast<INT_PTR>(staged)));
     if (lzSource < 0) {
         *error = ERROR_INVALID_DATA;
@@ -223,9 +215,8 @@ bool PayloadInstalledSize(WORD id, DWORD *cb)
     PayloadBytes bytes;
     if (!FindPayload(id, &bytes))
         return false;
-    // SZDD: "SZDD" 0x88 0xF0 0x27 0x33, mode, last character, then the
-    // expanded length (32-bit little-endian); anything else is copied as
-    // it is.
+    // SZDD: "SZDD" 0x88 0xF0 0x27 0x33, mode, last character, then the expanded length (32-bit
+    // little-endian); anything else is copied as it is.
     static const unsigned char kSignature[] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
     const unsigned char *p = static_cast<const unsigned char *>(bytes.data);
     bool szdd = bytes.cb >= 14;

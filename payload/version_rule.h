@@ -16,7 +16,6 @@ constexpr std::uint64_t FileVersionOf(std::uint32_t ms, std::uint32_t ls)
     return static_cast<std::uint64_t>(ms) << 32 | ls;
 }
 
-// installed: the installed file's version, 0 when it has no version
-// information (a 0.0.0.0 counts as none); carried: the version of the file
-// the setup carries. Compares all four fields.
+// installed: the installed file's version, 0 when it has no version information (a 0.0.0.0 counts
+// as none); carried: the version of the file the setup carries. Compares all four fields.
 InstalledVersionVerdict DecideInstalledVersion(std::uint64_t installed, std::uint64_t carried);

@@ -1,7 +1,6 @@
-// Quillarix: the installed application as the setup delivers it. It opens a
-// window titled with the product name and the folder it was started in, and
-// shows that folder's Sample.scp. It closes when asked to (WM_CLOSE, or the
-// end of the session or of the application through WM_ENDSESSION).
+// Quillarix: the installed application as the setup delivers it. It opens a window titled with the
+// product name and the folder it was started in, and shows that folder's Sample.scp. It closes when
+// asked to (WM_CLOSE, or the end of the session or of the application through WM_ENDSESSION).
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

@@ -15,8 +15,7 @@ bool RecordApplicationPaths(const InstallPlan &plan)
         HKEY entry;
         if (CreateOrOpenKey(appPaths, kMainExeName, kAccessReadWrite, &entry) == ERROR_SUCCESS) {
             bool wroteExe = WriteStringValue(entry, nullptr, plan.mainExePath) == ERROR_SUCCESS;
-            bool wroteFolder =
-                WriteStringValue(entry, "Path", plan.installFolder) == ERROR_SUCCESS;
+            bool wroteFolder = WriteStringValue(entry, "Path", plan.installFolder) == ERROR_SUCCESS;
             recorded = wroteExe && wroteFolder;
             CloseKey(entry);
         }

@@ -1,19 +1,16 @@
-// System registration: the App Paths entry, the uninstall entry and the
-// Start-menu and desktop shortcuts.
+// System registration: the App Paths and uninstall entries, the Start-menu and desktop shortcuts.
 #pragma once
-#include "base/ole32.h"
+#include "base/libraries.h"
 #include "base/plan.h"
 
-// Records App Paths\Quillarix.exe (default value and Path). False when
-// either failed.
+// Records App Paths\Quillarix.exe (default value and Path). False when either failed.
 bool RecordApplicationPaths(const InstallPlan &plan);
 
-// Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion,
-// Publisher, InstallLocation, DisplayIcon, InstallDate (YYYYMMDD),
-// QuietUninstallString and the REG_DWORD values EstimatedSize (kilobytes),
-// NoModify, NoRepair, VersionMajor and VersionMinor. True exactly when
-// DisplayName and UninstallString were written: by them the program is
-// removed. *complete is true only when every value was written.
+// Records Uninstall\Quillarix: DisplayName, UninstallString, DisplayVersion, Publisher,
+// InstallLocation, DisplayIcon, InstallDate (YYYYMMDD), QuietUninstallString and the REG_DWORD
+// values EstimatedSize (kilobytes), NoModify, NoRepair, VersionMajor and VersionMinor. True exactly
+// when DisplayName and UninstallString were written: by them the program is removed. *complete is
+// true only when every value was written.
 bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool *complete);
 
 // Places \Quillarix.lnk in the Start menu folder and the desktop folder.

@@ -13,11 +13,9 @@ inline LONG ReadStringValue(HKEY key, const char *name, char *buffer, DWORD cbBu
     return ReadStringValueThrough(sys, key, name, buffer, cbBuffer);
 }
 
-// Writes text as REG_SZ with its terminating zero. A null name writes the
-// key's default value.
+// Writes text as REG_SZ with its terminating zero. A null name writes the key's default value.
 LONG WriteStringValue(HKEY key, const char *name, const char *text);
 
-// Writes value as REG_DWORD.
 LONG WriteDwordValue(HKEY key, const char *name, DWORD value);
 
 void CloseKey(HKEY key);

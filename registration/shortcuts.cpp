@@ -1,6 +1,5 @@
-// Start-menu and desktop shortcuts through the shell link object. OLE32 is
-// not imported: it is loaded here from the system folder by its full path
-// (LoadOle32) and released before returning.
+// Start-menu and desktop shortcuts through the shell link object. OLE32 is not imported: it is
+// loaded here from the system folder by its full path (LoadOle32) and released before returning.
 #include "registration/registration.h"
 
 #include "base/pathtext.h"
@@ -34,8 +33,7 @@ HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *insta
     if (FAILED(hr))
         return hr;
     IPersistFile *file = nullptr;
-    // A link that cannot be made whole is not saved: no link without its
-    // target, folder or icon.
+    // A link that cannot be made whole is not saved: no link without its target, folder or icon.
     if (SUCCEEDED(hr = link->SetPath(target)) &&
         SUCCEEDED(hr = link->SetWorkingDirectory(directory)) &&
         SUCCEEDED(hr = link->SetIconLocation(target, 0)) &&
@@ -53,8 +51,12 @@ void CreateShortcuts(const InstallPlan &plan)
     Ole32 ole;
     if (!LoadOle32(sys, &ole))
         return;
-    // Only S_OK: S_FALSE means COM was already initialised on this thread.
-    if (ole.coInitialize(nullptr) != S_OK) {
+    // Only on S_OK: S_FALSE means COM was already initialised on this
+    // thread, and makes none; but by COM's rule it too is balanced.
+    HRESULT initialised = ole.coInitialize(nullptr);
+    if (initialised != S_OK) {
+        if (SUCCEEDED(initialised))
+            ole.coUninitialize();
         sys.FreeLibrary(ole.module);
         return;
     }

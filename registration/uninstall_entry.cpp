@@ -1,7 +1,6 @@
-// The uninstall entry under HKEY_LOCAL_MACHINE: the line in the system's
-// list of installed programs, the command that removes Quillarix, and what
-// the list and deployment tools show and detect it by (version, publisher,
-// folder, icon, size, date).
+// The uninstall entry under HKEY_LOCAL_MACHINE: the line in the system's list of installed
+// programs, the command that removes Quillarix, and what the list and deployment tools show and
+// detect it by (version, publisher, folder, icon, size, date).
 #include "registration/registration.h"
 
 #include "base/pathtext.h"
@@ -43,11 +42,10 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
     char command[kCbPath];
     wrote = JoinPath(command, sizeof command, plan.windowsFolder, kUninstallerName) &&
             WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS && wrote;
-    // What deployment tools and the list of installed programs show and
-    // detect an installation by. These do not decide whether the entry was
-    // recorded: without them it still removes Quillarix, and a failed entry
-    // would move the uninstaller away from the command just written. The
-    // quiet command quotes the path, as deployment tools pass it on.
+    // What deployment tools and the list of installed programs show and detect an installation by.
+    // These do not decide whether the entry was recorded: without them it still removes Quillarix,
+    // and a failed entry would move the uninstaller away from the command just written. The quiet
+    // command quotes the path, as deployment tools pass it on.
     char date[16], quiet[kCbPath + 8] = "\"";
     FormatInstallDate(date, sizeof date);
     if (command[0] == '\0' || !AppendText(quiet, sizeof quiet, command) ||

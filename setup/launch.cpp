@@ -1,19 +1,13 @@
-// Starting Quillarix at the end of an interactive installation. The setup
-// runs with administrator rights, and a program it starts directly gets
-// them too: a standard user who had an administrator type a password would
-// then hold an administrator's Quillarix, whose Open dialog starts anything.
-// So Quillarix is started by the desktop's shell (Explorer), which runs it
-// as the person logged on, through the desktop view's IShellDispatch2, and
-// by nothing else. Where no shell answers (none runs, a SYSTEM session, a
-// custom shell, or one the user ended), or not within a few seconds,
-// nothing is started: the person is told that Quillarix is installed and
-// can be started from the Start menu. The shell is asked on a thread of
-// its own, bounded in time, so that a shell that hangs never holds the
-// setup.
+// Starting Quillarix at the end of an interactive installation. The setup runs with administrator
+// rights, and a program it starts directly gets them too: a standard user who had an administrator
+// type a password would then hold an administrator's Quillarix, whose Open dialog starts anything.
+// So only the desktop's shell (Explorer) starts it, as the person logged on, through the desktop
+// view's IShellDispatch2. Where no shell answers within a few seconds (none runs, a SYSTEM session,
+// a custom shell, or one the user ended), nothing is started and the person is told so. The shell
+// is asked on a thread of its own, bounded in time: a shell that hangs never holds the setup.
 #include "setup/launch.h"
 
 #include "base/libraries.h"
-#include "base/ole32.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
@@ -36,8 +30,7 @@ constexpr GUID kSidTopLevelBrowser = {
 // back. Whoever comes second leaves it alone, so it is started once.
 enum : LONG { kUnclaimed, kClaimedByShell, kTakenBack };
 
-// The worker's state: it may outlive the wait, so none of it lives on the
-// setup's stack.
+// The worker's state: it may outlive the wait, so none of it lives on the setup's stack.
 struct ShellLaunch {
     char file[kCbPath];
     char directory[kCbPath];
@@ -46,7 +39,6 @@ struct ShellLaunch {
 };
 ShellLaunch s_launch;
 
-// Releases a COM interface pointer and empties it.
 template <typename T> void Release(T **object)
 {
     if (*object)
@@ -65,11 +57,10 @@ BSTR AllocString(SysAllocStringFn sysAllocString, const char *text)
 
 }  // namespace
 
-// The chain: the shell windows' desktop, its top-level browser, the active
-// view's background object, the shell application, then
-// IShellDispatch2::ShellExecute, which the shell carries out as the person
-// logged on. E_ABORT where the setup has taken the claim back. Every object
-// and string is released before returning.
+// The chain: the shell windows' desktop, its top-level browser, the active view's background
+// object, the shell application, then IShellDispatch2::ShellExecute, which the shell carries out as
+// the person logged on. E_ABORT where the setup has taken the claim back. Every object and string
+// is released before returning.
 HRESULT ShellExecuteThroughDesktop(CoCreateInstanceFn coCreateInstance,
                                    SysAllocStringFn sysAllocString, SysFreeStringFn sysFreeString,
                                    const char *file, const char *directory, volatile LONG *claim)
@@ -149,9 +140,8 @@ done:
 
 namespace {
 
-// The worker: loads OLE32 and OLEAUT32 from the system folder, asks the
-// shell, and leaves the result in s_launch. Everything it takes it gives
-// back, unless the process ends first.
+// The worker: loads OLE32 and OLEAUT32 from the system folder, asks the shell, and leaves the
+// result in s_launch. Everything it takes it gives back, unless the process ends first.
 DWORD WINAPI AskShell(LPVOID)
 {
     Ole32 ole;

@@ -1,8 +1,6 @@
-// Process entry. The setup asks the system for its command line, has no
-// static constructors and registers nothing to run at exit, so it needs none
-// of the C runtime's start-up code: it is linked without it (which keeps the
-// executable small) and enters here directly. Its exit code tells the
-// outcome.
+// Process entry. The setup asks the system for its command line, has no static constructors and
+// registers nothing to run at exit, so it needs none of the C runtime's start-up code: it is linked
+// without it (which keeps the executable small) and enters here directly.
 #include "setup/sequence.h"
 #include "base/syscalls.h"
 #include "base/widetext.h"

@@ -1,7 +1,6 @@
-// The setup sequence, step by step. Every operation returns its result here
-// and the sequence decides whether to go on; the exit code says how it
-// ended. A silent run shows no window: it takes the proposed (or given)
-// folder, accepts the licence and starts nothing at the end.
+// The setup sequence, step by step. Every operation returns its result here and the sequence
+// decides whether to go on; the exit code says how it ended. A silent run shows no window: it takes
+// the proposed (or given) folder, accepts the licence and starts nothing at the end.
 #include "setup/sequence.h"
 
 #include "base/closeapp.h"
@@ -31,9 +30,8 @@
 
 #include <cstring>
 
-// Start-up: the settings key must be usable, then the system folders, the
-// run's private working folder and the proposed location are found. False
-// when the setup cannot proceed.
+// Start-up: the settings key must be usable, then the system folders, the run's private working
+// folder and the proposed location are found. False when the setup cannot proceed.
 static bool StartUp(InstallPlan *plan, char *proposed)
 {
     HKEY key;
@@ -63,10 +61,9 @@ static bool StartUp(InstallPlan *plan, char *proposed)
     return true;
 }
 
-// Validation, then taking the folder, then the room on its drive, for the
-// plan's install folder, which validation puts in its canonical form; a
-// refusal is reported. *held: the folder held open while it is accepted
-// (null otherwise), closed by the caller.
+// Validation, then taking the folder, then the room on its drive, for the plan's install folder,
+// which validation puts in its canonical form; a refusal is reported. *held: the folder held open
+// while it is accepted (null otherwise), closed by the caller.
 static bool LocationAccepted(InstallPlan *plan, HANDLE *held)
 {
     Telling how = TellingOf(plan->silent);
@@ -80,9 +77,8 @@ static bool LocationAccepted(InstallPlan *plan, HANDLE *held)
     return false;
 }
 
-// The location the user confirmed, or in a silent run the proposed one,
-// into the plan's install folder: kDone when it was accepted (and is held
-// in *held), else the run's exit code.
+// The location the user confirmed, or in a silent run the proposed one, into the plan's install
+// folder: kDone when it was accepted (and is held in *held), else the run's exit code.
 static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
 {
     // Each pass starts from the proposed location.
@@ -112,8 +108,7 @@ static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
 // should, which a deployment must learn from the exit code.
 static bool Register(const InstallPlan &plan)
 {
-    // Without the Windows folder the uninstaller has no place where the
-    // entry's command finds it.
+    // Without the Windows folder the uninstaller has no place where the entry's command finds it.
     bool whole = RecordSetupPath(plan) && plan.windowsFolder[0] != '\0';
     // App Paths first, then the user's record of the folder; either missing
     // is one failure to the person installing.
@@ -127,9 +122,8 @@ static bool Register(const InstallPlan &plan)
     // relative to whatever the current directory is).
     const char *uninstallerFolder =
         plan.windowsFolder[0] != '\0' ? plan.windowsFolder : plan.installFolder;
-    // An entry without the values that deployment tools detect an
-    // installation by (logged) makes the run fail, though nobody is shown
-    // a message for it.
+    // An entry without the values that deployment tools detect an installation by (logged) makes
+    // the run fail, though nobody is shown a message for it.
     bool complete = false;
     if (!RecordUninstallEntry(plan, static_cast<unsigned long>((InstalledBytes() + 1023) / 1024),
                               &complete)) {
@@ -140,8 +134,7 @@ static bool Register(const InstallPlan &plan)
     whole = whole && complete;
     char folder[kCbPath];
     CopyText(folder, sizeof folder, uninstallerFolder);
-    // The person installing is not told (there is nothing they can do);
-    // the log says it.
+    // The person installing is not told (there is nothing they can do); the log says it.
     DWORD error = 0;
     if (!ExpandPayload(IDF_UNINSTALLER, plan.workFolder, folder, kUninstallerName, &error)) {
         LogFileError(kUninstallerName, error);
@@ -150,12 +143,11 @@ static bool Register(const InstallPlan &plan)
     return whole;
 }
 
-// Installs from the main executable to the shortcuts. False when nothing
-// was installed (pending deletions in the way, the main executable refused
-// or not written) or a data file could not be written (the main executable
-// may be the new one by then); *code is the run's exit code (kDone only
-// when everything was written). A running Quillarix is asked to close
-// first where the person agrees, or an unattended run was told to.
+// Installs from the main executable to the shortcuts. False when nothing was installed (pending
+// deletions in the way, the main executable refused or not written) or a data file could not be
+// written (the main executable may be the new one by then); *code is the run's exit code (kDone
+// only when everything was written). A running Quillarix is asked to close first where the person
+// agrees, or an unattended run was told to.
 static bool Install(const InstallPlan &plan, int *code)
 {
     *code = exitcode::kFailed;
@@ -225,9 +217,8 @@ static bool TakeGivenFolder(InstallPlan *plan, char *proposed, const char *given
     return true;
 }
 
-// The installation from the backdrop to the launch, by the plan that the
-// command line began and start-up and the location complete; the run's
-// exit code.
+// The installation from the backdrop to the launch, by the plan that the command line began and
+// start-up and the location complete; the run's exit code.
 static int RunSequence(InstallPlan *plan, const char *givenFolder)
 {
     if (!plan->silent)

@@ -8,7 +8,6 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/syscalls.h"
-#include "ui/dpi.h"
 #include "ui/tiling.h"
 
 #include <cstring>
@@ -77,7 +76,6 @@ static HFONT CreateFaceFont(const char *face, LONG height, bool italic)
     return sys.CreateFontIndirectA(&font);
 }
 
-// Selects font into dc; remembers dc's own font the first time.
 static void SelectFont(HDC dc, HFONT font, HGDIOBJ *original)
 {
     HGDIOBJ previous = sys.SelectObject(dc, font);
@@ -98,8 +96,7 @@ void PaintBackdrop(HDC dc, UINT dpi)
         originalBrush = sys.SelectObject(dc, brush);
     // The field's outline, one pixel at 96 DPI in the dc's own (black) pen,
     // is as much wider as the DPI asks, drawn inside the field.
-    HPEN pen =
-        scaled(1) > 1 ? sys.CreatePen(PS_INSIDEFRAME, scaled(1), RGB(0, 0, 0)) : nullptr;
+    HPEN pen = scaled(1) > 1 ? sys.CreatePen(PS_INSIDEFRAME, scaled(1), RGB(0, 0, 0)) : nullptr;
     HGDIOBJ originalPen = pen ? sys.SelectObject(dc, pen) : nullptr;
     sys.Rectangle(dc, 0, 0, width, height);
     if (pen) {

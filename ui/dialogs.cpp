@@ -12,14 +12,12 @@
 #include "payload/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
-#include "ui/dpi.h"
 
 #include <cstring>
 
-// The icon in the location and folder dialogs. The template's icon control
-// loads the group's first image, 32 pixels; on a scaled screen the dialog
-// shows instead the image of the size the DPI asks for, loaded here. Each
-// dialog owns the icon it shows, kept as a property of the dialog, and
+// The icon in the location and folder dialogs. The template's icon control loads the group's first
+// image, 32 pixels; on a scaled screen the dialog shows instead the image of the size the DPI asks
+// for, loaded here. Each dialog owns the icon it shows, kept as a property of the dialog, and
 // destroys it when it is replaced or the dialog ends.
 static constexpr char kIconProperty[] = "Quillarix.Icon";
 
@@ -59,10 +57,9 @@ static void ReleaseIcon(HWND dialog)
         sys.DestroyIcon(static_cast<HICON>(icon));
 }
 
-// The dialogs are Unicode windows: text goes in and out in UTF-16,
-// converted here from the program's code page. An 8-bit window would keep
-// and draw bytes in the system's code page, whatever the program's, and a
-// folder like "C:\Программы" would show as mojibake on most systems.
+// The dialogs are Unicode windows: text goes in and out in UTF-16, converted here from the
+// program's code page. An 8-bit window would keep and draw bytes in the system's code page,
+// whatever the program's, and a folder like "C:\Программы" would show as mojibake on most systems.
 // Sets the text of control id to text; false where it does not convert.
 static bool SetItemText(HWND dialog, int id, const char *text)
 {
@@ -94,9 +91,8 @@ static FolderChoice *ChoiceOf(HWND dialog)
     return static_cast<FolderChoice *>(sys.GetPropA(dialog, kChoiceProperty));
 }
 
-// The messages both choice dialogs answer alike, leaving them to the
-// system too: a change of scale (the system scales the dialog itself) and
-// the end. True when msg was one of them.
+// The messages both choice dialogs answer alike, leaving them to the system too: a change of scale
+// (the system scales the dialog itself) and the end. True when msg was one of them.
 static bool ChoiceDialogMessage(HWND dialog, UINT msg)
 {
     if (msg == WM_DPICHANGED) {
@@ -146,12 +142,10 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
     return FALSE;
 }
 
-// Browse...: the shell's folder browser, then the chosen folder joined with
-// "Quillarix" into the edit control. The install folder is not touched.
-// The folder is asked in UTF-16 and must convert exactly: where the
-// system's code page lacks a character of it, the 8-bit call would hand
-// over a neighbour ("D:\Lodz" for "D:\Łódź"), another folder, which would
-// then be created.
+// Browse...: the shell's folder browser, then the chosen folder joined with "Quillarix" into the
+// edit control. The install folder is not touched. The folder is asked in UTF-16 and must convert
+// exactly: where the system's code page lacks a character of it, the 8-bit call would hand over a
+// neighbour ("D:\Lodz" for "D:\Łódź"), another folder, which would then be created.
 static void BrowseForFolder(HWND dialog)
 {
     WCHAR displayName[kCbPath], chosen[kCbPath];
@@ -166,9 +160,8 @@ static void BrowseForFolder(HWND dialog)
         return;
     BOOL havePath = sys.SHGetPathFromIDListW(items, chosen);
     sys.ILFree(items);
-    // An item without a file-system path, one the code page cannot name,
-    // or one too long to take the product folder leaves the edit text as
-    // it was.
+    // An item without a file-system path, one the code page cannot name, or one too long to take
+    // the product folder leaves the edit text as it was.
     char folder[kCbPath], composed[kCbPath];
     if (!havePath || AnsiFromWide(sys, chosen, folder, sizeof folder) != Conversion::kExact ||
         !JoinPath(composed, sizeof composed, folder, kProductName))
@@ -188,10 +181,9 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            // Read in UTF-16 and converted here: the 8-bit call would cut a
-            // text longer than its buffer in bytes (a character may take
-            // three) into a different path, and on older systems would
-            // hand over neighbours of the characters the code page lacks.
+            // Read in UTF-16 and converted here: the 8-bit call would cut a text longer than its
+            // buffer in bytes (a character may take three) into a different path, and on older
+            // systems would hand over neighbours of the characters the code page lacks.
             {
                 WCHAR wide[kCchPath + 1];
                 char typed[kCbPath];
@@ -237,10 +229,9 @@ static void ShowLicenceText(HWND dialog)
     sys.free(text);
 }
 
-// Keeps the licence dialog within the work area of its monitor: at a high
-// DPI on a small screen (192 DPI on 1024 x 768) its fixed-pitch text makes
-// it wider than the screen. It is then made smaller, its text control with
-// it (the text scrolls) and its buttons moved up, and placed inside.
+// Keeps the licence dialog within the work area of its monitor: at a high DPI on a small screen
+// (192 DPI on 1024 x 768) its fixed-pitch text makes it wider than the screen. It is then made
+// smaller, its text control with it (the text scrolls) and its buttons moved up, and placed inside.
 static void KeepWithinWorkArea(HWND dialog)
 {
     RECT window;

@@ -1,6 +1,5 @@
-// DPI look-ups. The per-monitor calls are looked up in USER32, since older
-// systems lack them.
-#include "ui/dpi.h"
+// DPI look-ups. The per-monitor calls are looked up in USER32, since older systems lack them.
+#include "ui/ui.h"
 
 #include "base/libraries.h"
 #include "base/syscalls.h"

@@ -11,9 +11,8 @@ constexpr int ScaleForDpi(int value, unsigned dpi)
     return value < 0 ? -rounded : rounded;
 }
 
-// The tiling's spacing in pixels, at 96 DPI unless scaled: rows every 19
-// pixels, each starting 95 further left than the one above, neighbouring
-// copies overlapping by one pixel.
+// The tiling's spacing in pixels, at 96 DPI unless scaled: rows every 19 pixels, each starting 95
+// further left than the one above, neighbouring copies overlapping by one pixel.
 struct TileGrid {
     int rowPitch = 19;
     int rowShift = 95;
@@ -27,12 +26,10 @@ constexpr TileGrid TileGridForDpi(unsigned dpi)
             ScaleForDpi(grid.overlap, dpi)};
 }
 
-// Calls draw(x, y) for every copy of a tile w pixels wide on a screen of
-// width x height: rows every rowPitch pixels from y = 0 while y < height,
-// row k starting at x = -rowShift k, copies every w - overlap pixels while
-// x < width, drawn unless they lie wholly left of the screen (x + w < 0).
-// A tile no wider than the overlap cannot advance along a row and draws
-// nothing. Returns the copies drawn.
+// Calls draw(x, y) for every copy of a tile w pixels wide on a screen of width x height: rows every
+// rowPitch pixels from y = 0 while y < height, row k starting at x = -rowShift k, copies every w -
+// overlap pixels while x < width, drawn unless they lie wholly left of the screen (x + w < 0). A
+// tile no wider than the overlap cannot advance and draws nothing. Returns the copies drawn.
 template <typename Draw>
 long LayOutTiles(int width, int height, int w, Draw draw, const TileGrid &grid = TileGrid{})
 {

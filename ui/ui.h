@@ -1,27 +1,32 @@
-// User interface: the full-screen backdrop and the four dialogs.
+// User interface: the full-screen backdrop, the four dialogs, and the scale they are drawn at.
 #pragma once
 #include "base/pathtext.h"
 #include "base/win.h"
 
-// Registers the backdrop class and creates, shows and paints the window.
-// Null when either step fails.
+// Registers the backdrop class, creates, shows and paints the window; null when either step fails.
 HWND CreateBackdropWindow(HINSTANCE instance);
 
-// Paints the whole backdrop on dc, sized for dpi (96: no scaling), and gives
-// dc back its brush and font.
+// The DPI of the monitor window is on (96 is 100%): GetDpiForWindow where the system has it
+// (Windows 10 1607 on), else the system DPI, which older systems give every monitor. The programs
+// are per-monitor DPI aware: what they paint themselves, they size for the DPI of the monitor their
+// window is on, and the system no longer stretches their bitmaps.
+UINT WindowDpi(HWND window);
+
+// The edge in pixels of a standard (SM_CXICON) icon at dpi.
+int IconSizeForDpi(UINT dpi);
+
+// Paints the whole backdrop on dc, sized for dpi (96: unscaled); gives dc back its brush and font.
 void PaintBackdrop(HDC dc, UINT dpi);
 
-// What the location dialog and its folder dialog work on: the folder shown
-// (the proposed one at first; OK in the folder dialog puts the text typed
-// there) and whether Change... may be used. The dialogs keep no folder of
-// their own: the caller reads the choice once they have ended.
+// What the location dialog and its folder dialog work on: the folder shown (the proposed one at
+// first; OK in the folder dialog puts the text typed there) and whether Change... may be used. The
+// dialogs keep no folder of their own: the caller reads the choice once they have ended.
 struct FolderChoice {
     char folder[kCbPath];
     bool canChange;
 };
 
-// Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when
-// the dialog could not be created.
+// Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when it could not be created.
 INT_PTR RunLocationDialog(HWND owner, FolderChoice *choice);
 INT_PTR RunLicenceDialog(HWND owner);
 

@@ -1,11 +1,10 @@
-// Removing the installation's files: deleted now, or when Windows next
-// starts where one is in use, or left and reported. Nothing is ever deleted
-// recursively, and a drive root is never removed.
+// Removing the installation's files: deleted now, or when Windows next starts where one is in use,
+// or left and reported. Nothing is ever deleted recursively, and a drive root is never removed.
 #include "uninstaller/removal.h"
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/windows_folder.h"
+#include "base/workfolder.h"
 #include "payload/catalogue.h"
 #include "uninstaller/ucalls.h"
 
@@ -28,9 +27,8 @@ void RemoveFile(const char *path, Outcome *outcome)
     AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
 }
 
-// The running uninstaller cannot delete its own file: it is deleted when
-// Windows next starts, which is no news to the user. Only when that cannot
-// be scheduled does it count, as left.
+// The running uninstaller cannot delete its own file: it is deleted when Windows next starts, which
+// is no news to the user. Only when that cannot be scheduled does it count, as left.
 void RemoveSelf(const char *self, Outcome *outcome)
 {
     usys.SetFileAttributesA(self, FILE_ATTRIBUTE_NORMAL);
@@ -76,12 +74,10 @@ bool IsPlaced(const char *path, const char *folder, const char *windowsCopy)
             (windowsCopy[0] != '\0' && SamePath(windowsCopy, path)));
 }
 
-// Only an empty folder goes: whatever the user put there stays, and so does
-// the folder then. One that still holds files of the installation follows
-// them at the next start; scheduling a folder that the user's files keep
-// fails harmlessly then. A drive root ("C:", as a folder given as "C:\" is
-// kept) is never removed: "C:" alone would name the drive's current
-// directory.
+// Only an empty folder goes: whatever the user put there stays, and so does the folder then. One
+// that still holds files of the installation follows them at the next start; scheduling a folder
+// that the user's files keep fails harmlessly then. A drive root ("C:", as a folder given as "C:\"
+// is kept) is never removed: "C:" alone would name the drive's current directory.
 void RemoveInstallFolder(const char *folder)
 {
     if (std::strlen(folder) <= 3)

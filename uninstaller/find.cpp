@@ -1,10 +1,8 @@
-// Finding the installation to remove. The uninstaller runs with
-// administrator rights, so it acts only on what an administrator recorded:
-// the App Paths entry under HKEY_LOCAL_MACHINE. The user's settings, which
-// any program of the user can change, never name the folder. Only where no
-// such entry exists (the setup could not write it, and placed the
-// uninstaller in the install folder instead) does the folder of the
-// uninstaller that was started count.
+// Finding the installation to remove. The uninstaller runs with administrator rights, so it acts
+// only on what an administrator recorded: the App Paths entry under HKEY_LOCAL_MACHINE. The user's
+// settings, which any program of the user can change, never name the folder. Only where no such
+// entry exists (the setup could not write it, and placed the uninstaller in the install folder
+// instead) does the folder of the uninstaller that was started count.
 #include "uninstaller/removal.h"
 
 #include "base/pathtext.h"

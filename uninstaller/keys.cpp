@@ -1,7 +1,6 @@
-// Removing the installation's registry records: the App Paths entry and the
-// line in the list of installed programs only when they name this
-// installation (another one's stay), the settings values, and the vendor's
-// keys once nothing else is left in them.
+// Removing the installation's registry records: the App Paths entry and the line in the list of
+// installed programs only when they name this installation (another one's stay), the settings
+// values, and the vendor's keys once nothing else is left in them.
 #include "uninstaller/removal.h"
 
 #include "base/pathtext.h"
@@ -119,8 +118,7 @@ void RemoveSettingsValues(Outcome *outcome)
         AddItem(&outcome->left, "the Quillarix settings in the registry");
 }
 
-void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy,
-                   Outcome *outcome)
+void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy, Outcome *outcome)
 {
     RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kSettingsKey, kVendorKey, outcome);
     if (outcome->left.count != 0)

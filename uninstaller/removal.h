@@ -1,7 +1,6 @@
-// The pieces of a removal that the uninstaller's files share: the lists of
-// what could not be removed at once, and the steps, one file each (finding
-// the installation, files, registry, shortcuts, the report). Everything
-// goes through the uninstaller's own call table, usys.
+// The pieces of a removal that the uninstaller's files share: the lists of what could not be
+// removed at once, and the steps, one file each (finding the installation, files, registry,
+// shortcuts, the report). Everything goes through the uninstaller's own call table, usys.
 #pragma once
 #include "base/logfile.h"
 #include "base/win.h"
@@ -38,9 +37,9 @@ struct Outcome {
 };
 
 // report.cpp
-// Logs text and, unless the removal is silent, shows it in a box of the
-// given type captioned "Quillarix" and returns the answer. A silent removal
-// asks nothing and shows nothing (its log says it all): it answers yes.
+// Logs text and, unless the removal is silent, shows it in a box of the given type captioned
+// "Quillarix" and returns the answer. A silent removal asks nothing and shows nothing (its log says
+// it all): it answers yes.
 int Tell(bool silent, const char *text, UINT type);
 void StartList(ItemList *list, const char *heading);
 void AddItem(ItemList *list, const char *item);
@@ -48,17 +47,15 @@ void AddItem(ItemList *list, const char *item);
 UninstallResult Report(bool silent, const Outcome &outcome);
 
 // find.cpp
-// Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without
-// creating keys.
+// Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without creating keys.
 bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffer);
 // The same, with the registry's status (absence included) for the caller.
 LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buffer);
 // Whether a and b name the same file, 8.3 short names and case aside.
 bool SamePath(const char *a, const char *b);
-// The install folder that an administrator recorded (App Paths' Path under
-// HKEY_LOCAL_MACHINE); only where no App Paths entry exists, the folder of
-// self, the uninstaller started, when it lies there under its own name.
-// Counts only when it holds the main executable: true. folder and mainExe
+// The install folder that an administrator recorded (App Paths' Path under HKEY_LOCAL_MACHINE);
+// only where no App Paths entry exists, the folder of self, the uninstaller started, when it lies
+// there under its own name. Counts only when it holds the main executable: true. folder and mainExe
 // are filled whenever a folder is named (empty when none is).
 bool FindInstallation(const char *self, char *folder, char *mainExe);
 // True when a removal that did not finish left only the uninstaller's own
@@ -99,13 +96,11 @@ bool IsRegistryFailure(LONG status);
 void RemoveAppPaths(const char *folder, const char *mainExe, Outcome *outcome);
 // The settings values the setup wrote, `Path` last.
 void RemoveSettingsValues(Outcome *outcome);
-// The vendor's keys that are empty now, and last, while nothing else is
-// left, the line in the list of installed programs when it starts self or
-// an uninstaller placed for folder (see IsPlaced).
-void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy,
-                   Outcome *outcome);
+// The vendor's keys that are empty now, and last, while nothing else is left, the line in the list
+// of installed programs when it starts self or an uninstaller placed for folder (see IsPlaced).
+void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy, Outcome *outcome);
 
 // shortcuts.cpp
-// Deletes the two shortcuts when they are links to mainExe; one that
-// cannot be looked at is left (and reported).
+// Deletes the two shortcuts when they are links to mainExe; one that cannot be looked at is left
+// (and reported).
 void RemoveShortcuts(const char *mainExe, Outcome *outcome);

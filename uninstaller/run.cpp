@@ -1,7 +1,6 @@
-// The uninstaller as a program: its command line, the lock against a second
-// setup or removal, the usage text, the log, and the choice between the
-// first process (which has a temporary copy remove) and that copy. The
-// exit code says how the removal went, in the numbers deployment tools know.
+// The uninstaller as a program: its command line, the lock against a second setup or removal, the
+// usage text, the log, and the choice between the first process (which has a temporary copy remove)
+// and that copy. The exit code says how the removal went, in the numbers deployment tools know.
 #include "uninstaller/uninstall.h"
 
 #include "base/cmdline.h"
@@ -32,9 +31,8 @@ void RefuseRemoval(bool silent, RunLock why, DWORD error)
          MB_OK | MB_ICONEXCLAMATION);
 }
 
-// The removal where the first process runs it, with the lock held: from a
-// temporary copy, which writes into this process's log, or in place where
-// none can be made.
+// The removal where the first process runs it, with the lock held: from a temporary copy, which
+// writes into this process's log, or in place where none can be made.
 int RunFirstProcess(const CommandLine &args, void *)
 {
     int code = 0;
@@ -44,8 +42,7 @@ int RunFirstProcess(const CommandLine &args, void *)
     return ExitCodeOf(RunUninstall(plan));  // in place: its own file goes at the next start
 }
 
-// The temporary copy, started by the first process with the rest of its
-// line.
+// The temporary copy, started by the first process with the rest of its line.
 int RunAsCopy(const CommandLine &args)
 {
     return RunAsTemporaryCopy(args.rest, {args.silent, args.closeApplications});

@@ -1,11 +1,9 @@
-// Removing the shortcuts: only shell links whose target is this
-// installation's main executable go. A link of that name to another
-// program, or a file of that name that is no link, stays; one that cannot
-// be looked at is left and reported, since a shortcut of another program
-// must never go.
+// Removing the shortcuts: only shell links whose target is this installation's main executable go.
+// A link of that name to another program, or a file of that name that is no link, stays; one that
+// cannot be looked at is left and reported, since a shortcut of another program must never go.
 #include "uninstaller/removal.h"
 
-#include "base/ole32.h"
+#include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/shortcut_paths.h"
 #include "uninstaller/ucalls.h"
@@ -22,9 +20,8 @@ bool MayBePresent(const char *path)
 
 enum class LinkKind { kOurs, kForeign, kUnknown };
 
-// Whether the file at linkPath is a shell link whose target is mainExe. A
-// file that the shell link object cannot load is no link of ours; when the
-// object cannot be made or asked, that is unknown.
+// Whether the file at linkPath is a shell link whose target is mainExe. A file that the shell link
+// object cannot load is no link of ours; when the object cannot be made or asked, that is unknown.
 LinkKind ReadLink(CoCreateInstanceFn coCreateInstance, const char *linkPath, const char *mainExe)
 {
     WCHAR widePath[kCbPath], wideExe[kCbPath];

@@ -1,23 +1,18 @@
-// Running from a temporary copy. Windows will not delete a running
-// program's file, so an uninstaller cannot delete itself; scheduling that
-// for the next start would delete the file that a reinstallation before
-// then puts at the same path. So the first process copies itself into a
-// private folder made for the run (base/workfolder.h: out of every user's
-// reach, so nobody can swap the copy before it starts) and starts the copy,
-// which removes; the first process waits and ends with the removal's exit
-// code (deployment tools and the list of installed programs wait on it).
-// Once it has ended (or after kParentWaitMs, when it has not), the copy
-// deletes the placed file, retrying for a few seconds, only while its size
-// and time are as they were, and schedules its own file, then its folder,
-// for the next start. The copy holds no lock against a second run: its
-// last steps run after the first process, which held it, has ended.
+// Running from a temporary copy. Windows will not delete a running program's file, so an
+// uninstaller cannot delete itself; scheduling that for the next start would delete the file that a
+// reinstallation before then puts at the same path. So the first process copies itself into a
+// private folder made for the run (base/workfolder.h: out of every user's reach, so nobody can swap
+// the copy before it starts) and starts the copy, which removes; the first process waits and ends
+// with the removal's exit code (deployment tools and the list of installed programs wait on it).
+// Once it has ended (or after kParentWaitMs, when it has not), the copy deletes the placed file,
+// retrying for a few seconds, only while its size and time are as they were, and schedules its own
+// file, then its folder, for the next start. The copy holds no lock against a second run: its last
+// steps run after the first process, which held it, has ended.
 //
-// The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG
-// STARTED-FROM: four inherited handles in decimal (the first process, an
-// event set when the removal is done, a mapping of 4 bytes holding its exit
-// code, and the first process's log or 0 for none) and the path the first
-// process was started from, to the end of the line. The log is handed over
-// open, never reopened by name.
+// The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG STARTED-FROM: four inherited
+// handles in decimal (the first process, an event set when the removal is done, a mapping of 4
+// bytes holding its exit code, and the first process's log or 0 for none) and the path the first
+// process was started from, to the end of the line. The log is handed over open, never by name.
 #include "uninstaller/tempcopy.h"
 
 #include "base/exitcodes.h"
@@ -63,9 +58,8 @@ bool ParseCopyLine(const char *p, CopyHandles *handles, char *startedFrom)
            CopyText(startedFrom, kCbPath, p) && startedFrom[0] != '\0';
 }
 
-// True when the file at path is still the one described by before: a
-// reinstallation may have put a new uninstaller there meanwhile, which
-// must stay.
+// True when the file at path is still the one described by before: a reinstallation may have put a
+// new uninstaller there meanwhile, which must stay.
 bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
 {
     WIN32_FILE_ATTRIBUTE_DATA now;
@@ -93,19 +87,17 @@ void ScheduleOwnFiles()
         ScheduleDeletion(self);
 }
 
-// Appends handle in decimal and a blank.
 bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
 {
     return AppendDecimal(line, cbLine, reinterpret_cast<ULONG_PTR>(handle), false) &&
            AppendText(line, cbLine, " ");
 }
 
-// Starts the copy at copyPath with the command line line, handing it the
-// handles in handles and no other: an elevated process holds handles that
-// the copy has no business with (whatever a library it loaded opened
-// inheritable), so the inheritance is limited to a list
-// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST). False, with nothing started, where
-// the list cannot be made or the copy cannot be started.
+// Starts the copy at copyPath with the command line line, handing it the handles in handles and no
+// other: an elevated process holds handles that the copy has no business with (whatever a library
+// it loaded opened inheritable), so the inheritance is limited to a list
+// (PROC_THREAD_ATTRIBUTE_HANDLE_LIST). False, with nothing started, where the list cannot be made
+// or the copy cannot be started.
 bool StartCopy(const char *copyPath, char *line, const CopyHandles &handles,
                PROCESS_INFORMATION *child)
 {
@@ -144,8 +136,7 @@ bool RunCopyAndWait(const char *copyPath, const RemovalPlan &plan, const char *s
                                              sizeof(LONG), nullptr);
     if (!handles.parent || !handles.done || !handles.result)
         goto done;
-    // The copy writes into this process's log through an inheritable
-    // duplicate of its handle.
+    // The copy writes into this process's log through an inheritable duplicate of its handle.
     if (g_logFile && !usys.DuplicateHandle(process, g_logFile, process, &handles.log, 0, TRUE,
                                            DUPLICATE_SAME_ACCESS))
         goto done;

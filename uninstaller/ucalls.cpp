@@ -1,11 +1,9 @@
-// The uninstaller's call table, filled with the real functions and bound to
-// the late-loaded library at start.
+// The uninstaller's call table, filled with the real functions, its late library bound at start.
 #include "uninstaller/ucalls.h"
 
 #include "base/libraries.h"
 
-// constinit: complete before any code runs; the late entries fail until
-// they are bound.
+// constinit: complete before any code runs; the late entries fail until they are bound.
 constinit static UninstallCalls s_real = {
     QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};
 constinit UninstallCalls usys = {QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};

@@ -1,8 +1,7 @@
-// The uninstaller's door to the system: like the setup's call table, one
-// named entry per Win32 call (the shared ones, then its own), initialised
-// with the real function (LATE ones, of BCRYPT.dll and RSTRTMGR.dll, bound at start by
-// BindUninstallLibraries); tests replace single entries and put them back
-// with RestoreUninstallCalls().
+// The uninstaller's door to the system: like the setup's call table, one named entry per Win32 call
+// (the shared ones, then its own), initialised with the real functions (the LATE ones, of BCRYPT and
+// RSTRTMGR, bound at start: BindUninstallLibraries); tests replace entries,
+// RestoreUninstallCalls() restores.
 #pragma once
 #include "base/sharedcalls.h"
 #include "base/win.h"
@@ -25,9 +24,8 @@ struct UninstallCalls : SharedCalls {
 
 extern UninstallCalls usys;
 
-// Restricts library search to the system folder, then loads BCRYPT.dll and
-// RSTRTMGR.dll from there by their full paths and binds the LATE entries. The first thing
-// the uninstaller does.
+// Restricts library search to the system folder, then loads BCRYPT.dll and RSTRTMGR.dll from there
+// by their full paths and binds the LATE entries. The first thing the uninstaller does.
 void BindUninstallLibraries();
 
 void RestoreUninstallCalls();

@@ -1,11 +1,9 @@
-// The uninstall sequence: ask, find the installation, refuse while the
-// application runs, then remove the shortcuts that point at this
-// installation, the data files, the main executable, the registry records
-// that name it, the uninstaller's own traces and the install folder if it
-// is left empty. A file in use is deleted when Windows next starts.
-// Whatever cannot be removed stops the removal while the installation can
-// still be found (the main executable and the records that name its folder
-// go together), so that running the removal again finishes.
+// The uninstall sequence: ask, find the installation, refuse while the application runs, then
+// remove the shortcuts that point at this installation, the data files, the main executable, the
+// registry records that name it, the uninstaller's own traces and the install folder if it is left
+// empty. A file in use is deleted when Windows next starts. Whatever cannot be removed stops the
+// removal while the installation can still be found (the main executable and the records that name
+// its folder go together), so that running the removal again finishes.
 #include "uninstaller/uninstall.h"
 
 #include "base/closeapp.h"
@@ -18,11 +16,10 @@
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
 
-// The uninstaller's own traces, once the installation is gone: the
-// Windows folder's copy, its own file (now, or by the caller once the
-// process it was started from has ended), the empty keys, and last the
-// line in the list of installed programs. folder may be null. Where the
-// Windows folder cannot be told, its copy is reported as left.
+// The uninstaller's own traces, once the installation is gone: the Windows folder's copy, its own
+// file (now, or by the caller once the process it was started from has ended), the empty keys, and
+// last the line in the list of installed programs. folder may be null. Where the Windows folder
+// cannot be told, its copy is reported as left.
 static void RemoveOwnTraces(const char *self, const char *folder, bool deferred, bool *selfToGo,
                             Outcome *outcome)
 {
@@ -40,14 +37,13 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
     RemoveOwnKeys(self, folder, windowsCopy, outcome);
 }
 
-// The removal of the installation found in folder, which the caller holds
-// open in held, closed here before the folder itself goes: the shortcuts
-// that point at it, the data files, the main executable and the records
-// that name it, then the uninstaller's traces and the empty folder. The
-// data files go whatever became of the shortcuts; from the main executable
-// on, each step goes on only when nothing is left: until the main executable goes,
-// a second removal finds the installation by it and the records of its
-// folder, and is started from the list of installed programs.
+// The removal of the installation found in folder, which the caller holds open in held, closed here
+// before the folder itself goes: the shortcuts that point at it, the data files, the main
+// executable and the records that name it, then the uninstaller's traces and the empty folder. The
+// data files go whatever became of the shortcuts; from the main executable on, each step goes on
+// only when nothing is left: until the main executable goes, a second removal finds the
+// installation by it and the records of its folder, and is started from the list of installed
+// programs.
 static UninstallResult RemoveInstallation(const RemovalPlan &plan, const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
@@ -126,9 +122,8 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
         return Report(silent, outcome);
     }
     LogLine({"Installation found in ", folder});
-    // Everything is deleted by name in the folder: it is held open from here
-    // on, so that no level of its name can be moved or replaced meanwhile,
-    // and only where no link leads to it.
+    // Everything is deleted by name in the folder: it is held open from here on, so that no level
+    // of its name can be moved or replaced meanwhile, and only where no link leads to it.
     char directory[kCbPath];
     HANDLE held = nullptr;
     DWORD error = 0;

@@ -4,7 +4,7 @@
 #include "winhelpers.h"
 
 #include "base/logfile.h"
-#include "base/runlock.h"
+#include "base/runframe.h"
 #include "base/plan.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
@@ -111,6 +111,7 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
          "C:\\users\\\xC5\x81ukasz \xE7\x94\xB0\xE4\xB8\xAD\\Temp\\"},
         {1252, false, L"C:\\users\\\u00d3la\\Temp\\", "C:\\users\\\xD3la\\Temp\\"},
         {1252, false, L"C:\\users\\\u0141ukasz\\Temp\\", ""},  // never "Lukasz"
+        {CP_UTF8, false, L"C:\\users\\x\xD800\\Temp\\", ""},  // a lone surrogate: no UTF-8 form
     };
     for (const Case &c : cases) {
         codePage_ = c.codePage;
