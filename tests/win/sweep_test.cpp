@@ -53,7 +53,7 @@ HWND WINAPI NoProgressDialog(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)
 }
 
 const std::set<std::string> kCodes = {"1",  "1A", "2",  "3",  "4",  "5",  "8",  "9",  "10", "11",
-                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45", "48", "49", "50", "51"};
+                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45", "46", "48", "49", "50", "51"};
 
 class Sweep : public WineTest {
 protected:
