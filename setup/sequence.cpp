@@ -288,13 +288,7 @@ static int RunLocked(const CommandLine &args, void *context)
 int RunSetup(const char *commandLine, InstallPlan *plan)
 {
     *plan = InstallPlan{};
-    const ProgramFrame frame = {.restSwitch = kSwitchFolder,
-                                .logName = kSetupLogName,
-                                .title = QLX_PRODUCT " Setup " QLX_VERSION_TEXT,
-                                .usage = kUsage,
-                                .refuse = RefuseSetup,
-                                .run = RunLocked,
-                                .bare = nullptr,
-                                .context = plan};
+    const ProgramFrame frame = {kSwitchFolder, kSetupLogName, QLX_PRODUCT " Setup " QLX_VERSION_TEXT,
+                                kUsage,        RefuseSetup,   RunLocked, nullptr, plan};
     return RunInFrame(sys, commandLine, frame);
 }

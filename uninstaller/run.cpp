@@ -52,13 +52,8 @@ int RunAsCopy(const CommandLine &args)
 
 int RunUninstaller(const char *commandLine)
 {
-    const ProgramFrame frame = {.restSwitch = kCopySwitch,
-                                .logName = kUninstallLogName,
-                                .title = QLX_PRODUCT " removal " QLX_VERSION_TEXT,
-                                .usage = kUsage,
-                                .refuse = RefuseRemoval,
-                                .run = RunFirstProcess,
-                                .bare = RunAsCopy,
-                                .context = nullptr};
+    const ProgramFrame frame = {kCopySwitch, kUninstallLogName,
+                                QLX_PRODUCT " removal " QLX_VERSION_TEXT, kUsage, RefuseRemoval,
+                                RunFirstProcess, RunAsCopy, nullptr};
     return RunInFrame(usys, commandLine, frame);
 }
