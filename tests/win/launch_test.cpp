@@ -18,8 +18,7 @@ public:
     void SetUp() override
     {
         WineTest::SetUp();
-        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
-        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "mark.bat");
+        PlanInScratch("mark.bat");
     }
     Stop stop_ = kNoClass;
     volatile LONG alive_ = 0;      // references handed out and not yet released

@@ -18,8 +18,7 @@ public:
     void SetUp() override
     {
         WineTest::SetUp();
-        CopyText(plan_.installFolder, kCbPath, Scratch().c_str());
-        JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, "Quillarix.exe");
+        PlanInScratch("Quillarix.exe");
         newExe_ = ReadFileBytes(PayloadSource("Quillarix.exe"));
         ASSERT_FALSE(newExe_.empty());
     }

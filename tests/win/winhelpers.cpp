@@ -62,6 +62,12 @@ void WineTest::TearDown()
     running_ = nullptr;
 }
 
+void WineTest::PlanInScratch(const char *mainExe)
+{
+    CopyText(plan_.installFolder, kCbPath, scratch_.c_str());
+    JoinPath(plan_.mainExePath, kCbPath, plan_.installFolder, mainExe);
+}
+
 std::string WineTest::Scratch(const std::string &name) const
 {
     return name.empty() ? scratch_ : scratch_ + "\\" + name;

@@ -61,6 +61,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
     std::string Scratch(const std::string &name = "") const;
+    // The plan's install folder is the scratch folder, its main executable mainExe in it.
+    void PlanInScratch(const char *mainExe);
 
     std::string scratch_;
     InstallPlan plan_{};
