@@ -72,8 +72,8 @@ bool ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, D
         else if (process)
             calls.CloseHandle(process);
     }
-    LogLine({"The Restart Manager lists ", DecimalText(cInfo).text,
-                         " programs using ", kMainExeName});
+    LogLine({"The Restart Manager lists ", DecimalText(cInfo).text, " programs using ",
+             kMainExeName});
     return true;
 }
 
@@ -199,8 +199,8 @@ AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppClo
     DWORD session = 0;
     bool inSession = ListAppCopiesByRestartManager(calls, exe, &session, &copies);
     FindAppCopiesByImage(calls, exe, &copies);
-    LogLine({DecimalText(static_cast<unsigned>(copies.count)).text,
-                         " running copies of ", exePath});
+    LogLine({DecimalText(static_cast<unsigned>(copies.count)).text, " running copies of ",
+             exePath});
     AppClosing result;
     if (copies.count == 0)
         result = AppClosing::kNotFound;
