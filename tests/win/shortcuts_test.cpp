@@ -1,6 +1,7 @@
 // Shortcuts: saved through the system's shell link object, read back here
 // with the same object; and every way OLE32 or a folder can be missing.
 #include "winhelpers.h"
+#include "sweep.h"
 
 #include "registration/registration.h"
 #include "base/plan.h"
@@ -49,8 +50,6 @@ Link ReadLink(const std::string &file)
     return link;
 }
 
-struct RefusingLink;
-
 class Shortcuts : public WineTest {
 public:
     void SetUp() override
@@ -72,7 +71,6 @@ public:
     }
     bool StartMenuLink() { return FileExists(ShortcutPath(CSIDL_STARTMENU)); }
     bool DesktopLink() { return FileExists(ShortcutPath(CSIDL_DESKTOPDIRECTORY)); }
-    RefusingLink *refusing_ = nullptr;  // what CreateRefusingLink hands out
     int frees_ = 0;                     // FreeLibrary calls
     int missing_ = -1;                  // the folder SHGetSpecialFolderLocation cannot find
 };
@@ -96,60 +94,21 @@ TEST_F(Shortcuts, BothLinksCarryTheFourProperties)
     EXPECT_FALSE(FileExists(std::string(programs) + kLinkName));
 }
 
-// The system's shell link object with one call refused, as a link object
-// refuses a path it cannot take: nothing else differs.
-struct RefusingLink : IShellLinkW {
-    IShellLinkW *inner;
-    const char *refused;
-    HRESULT Refuse(const char *call, HRESULT hr) { return std::strcmp(call, refused) ? hr : E_FAIL; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID i, void **o) override { return inner->QueryInterface(i, o); }
-    ULONG STDMETHODCALLTYPE AddRef() override { return inner->AddRef(); }
-    ULONG STDMETHODCALLTYPE Release() override { return inner->Release(); }
-    HRESULT STDMETHODCALLTYPE GetPath(LPWSTR p, int c, WIN32_FIND_DATAW *d, DWORD f) override { return inner->GetPath(p, c, d, f); }
-    HRESULT STDMETHODCALLTYPE GetIDList(PIDLIST_ABSOLUTE *l) override { return inner->GetIDList(l); }
-    HRESULT STDMETHODCALLTYPE SetIDList(PCIDLIST_ABSOLUTE l) override { return inner->SetIDList(l); }
-    HRESULT STDMETHODCALLTYPE GetDescription(LPWSTR d, int c) override { return inner->GetDescription(d, c); }
-    HRESULT STDMETHODCALLTYPE SetDescription(LPCWSTR d) override { return Refuse("SetDescription", inner->SetDescription(d)); }
-    HRESULT STDMETHODCALLTYPE GetWorkingDirectory(LPWSTR d, int c) override { return inner->GetWorkingDirectory(d, c); }
-    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR d) override { return Refuse("SetWorkingDirectory", inner->SetWorkingDirectory(d)); }
-    HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR a, int c) override { return inner->GetArguments(a, c); }
-    HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR a) override { return inner->SetArguments(a); }
-    HRESULT STDMETHODCALLTYPE GetHotkey(WORD *h) override { return inner->GetHotkey(h); }
-    HRESULT STDMETHODCALLTYPE SetHotkey(WORD h) override { return inner->SetHotkey(h); }
-    HRESULT STDMETHODCALLTYPE GetShowCmd(int *c) override { return inner->GetShowCmd(c); }
-    HRESULT STDMETHODCALLTYPE SetShowCmd(int c) override { return inner->SetShowCmd(c); }
-    HRESULT STDMETHODCALLTYPE GetIconLocation(LPWSTR p, int c, int *i) override { return inner->GetIconLocation(p, c, i); }
-    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCWSTR p, int i) override { return Refuse("SetIconLocation", inner->SetIconLocation(p, i)); }
-    HRESULT STDMETHODCALLTYPE SetRelativePath(LPCWSTR p, DWORD r) override { return inner->SetRelativePath(p, r); }
-    HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner->Resolve(w, f); }
-    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR p) override { return Refuse("SetPath", inner->SetPath(p)); }
-};
-
-HRESULT WINAPI CreateRefusingLink(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID *out)
-{
-    RefusingLink *link = WineTest::Running<Shortcuts>().refusing_;
-    HRESULT hr = CoCreateInstance(cls, outer, context, iid, reinterpret_cast<void **>(&link->inner));
-    *out = SUCCEEDED(hr) ? link : nullptr;
-    return hr;
-}
-
 // A link that cannot be made whole (its target, folder, icon or description
 // refused, or a path that does not convert) is not saved: a failure.
 TEST_F(Shortcuts, ALinkThatCannotBeMadeWholeIsNotSaved)
 {
     std::string link = Scratch("Quillarix.lnk");
-    RefusingLink refusing{};
-    refusing_ = &refusing;
     CoInitialize(nullptr);
     for (const char *call : {"SetPath", "SetWorkingDirectory", "SetIconLocation", "SetDescription"}) {
-        refusing.refused = call;
-        EXPECT_TRUE(FAILED(CreateOneShortcut(CreateRefusingLink, "C:\\Q", "C:\\Q\\Quillarix.exe",
+        sweep::g_refusedLinkCall = call;  // the sweep's counting link, refusing that call
+        EXPECT_TRUE(FAILED(CreateOneShortcut(sweep::CountingCoCreateInstance, "C:\\Q", "C:\\Q\\Quillarix.exe",
                                              link.c_str(), "Shortcut to Quillarix")))
             << call;
         EXPECT_FALSE(FileExists(link)) << call;
     }
-    refusing.refused = "";
-    EXPECT_TRUE(SUCCEEDED(CreateOneShortcut(CreateRefusingLink, "C:\\Q", "C:\\Q\\Quillarix.exe",
+    sweep::g_refusedLinkCall = "";
+    EXPECT_TRUE(SUCCEEDED(CreateOneShortcut(sweep::CountingCoCreateInstance, "C:\\Q", "C:\\Q\\Quillarix.exe",
                                             link.c_str(), "Shortcut to Quillarix")));
     EXPECT_TRUE(FileExists(link));
     EXPECT_EQ(E_INVALIDARG, CreateOneShortcut(CoCreateInstance, "C:\\\xff", "C:\\\xff\\Q.exe",

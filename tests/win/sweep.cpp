@@ -65,6 +65,13 @@ public:
     HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *f) override { return inner_->GetCurFile(f); }
 };
 
+const char *g_refusedLinkCall = "";
+
+static HRESULT Refusing(const char *call, HRESULT hr)
+{
+    return std::strcmp(call, g_refusedLinkCall) ? hr : E_FAIL;
+}
+
 class ShellLinkProxy final : public CountingProxy<IShellLinkW> {
 public:
     explicit ShellLinkProxy(IShellLinkW *inner) : CountingProxy(inner) {}
@@ -87,9 +94,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetIDList(PCIDLIST_ABSOLUTE l) override { return inner_->SetIDList(l); }
     HRESULT STDMETHODCALLTYPE GetDescription(LPWSTR d, int c) override { return inner_->GetDescription(d, c); }
-    HRESULT STDMETHODCALLTYPE SetDescription(LPCWSTR d) override { return inner_->SetDescription(d); }
+    HRESULT STDMETHODCALLTYPE SetDescription(LPCWSTR d) override { return Refusing("SetDescription", inner_->SetDescription(d)); }
     HRESULT STDMETHODCALLTYPE GetWorkingDirectory(LPWSTR d, int c) override { return inner_->GetWorkingDirectory(d, c); }
-    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR d) override { return inner_->SetWorkingDirectory(d); }
+    HRESULT STDMETHODCALLTYPE SetWorkingDirectory(LPCWSTR d) override { return Refusing("SetWorkingDirectory", inner_->SetWorkingDirectory(d)); }
     HRESULT STDMETHODCALLTYPE GetArguments(LPWSTR a, int c) override { return inner_->GetArguments(a, c); }
     HRESULT STDMETHODCALLTYPE SetArguments(LPCWSTR a) override { return inner_->SetArguments(a); }
     HRESULT STDMETHODCALLTYPE GetHotkey(WORD *h) override { return inner_->GetHotkey(h); }
@@ -97,10 +104,10 @@ public:
     HRESULT STDMETHODCALLTYPE GetShowCmd(int *s) override { return inner_->GetShowCmd(s); }
     HRESULT STDMETHODCALLTYPE SetShowCmd(int s) override { return inner_->SetShowCmd(s); }
     HRESULT STDMETHODCALLTYPE GetIconLocation(LPWSTR p, int c, int *i) override { return inner_->GetIconLocation(p, c, i); }
-    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCWSTR p, int i) override { return inner_->SetIconLocation(p, i); }
+    HRESULT STDMETHODCALLTYPE SetIconLocation(LPCWSTR p, int i) override { return Refusing("SetIconLocation", inner_->SetIconLocation(p, i)); }
     HRESULT STDMETHODCALLTYPE SetRelativePath(LPCWSTR p, DWORD r) override { return inner_->SetRelativePath(p, r); }
     HRESULT STDMETHODCALLTYPE Resolve(HWND w, DWORD f) override { return inner_->Resolve(w, f); }
-    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR p) override { return inner_->SetPath(p); }
+    HRESULT STDMETHODCALLTYPE SetPath(LPCWSTR p) override { return Refusing("SetPath", inner_->SetPath(p)); }
 };
 
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
@@ -109,7 +116,7 @@ static CoCreateInstanceFn g_realCoCreateInstance;
 HRESULT WINAPI CountingCoCreateInstance(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid,
                                         LPVOID *out)
 {
-    HRESULT hr = g_realCoCreateInstance(cls, outer, context, iid, out);
+    HRESULT hr = (g_realCoCreateInstance ? g_realCoCreateInstance : &CoCreateInstance)(cls, outer, context, iid, out);
     if (SUCCEEDED(hr)) {
         ++g_held[kInterfaces];
         ++g_objectsCreated;

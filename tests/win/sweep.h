@@ -290,6 +290,12 @@ int ForEachFailingCall(const char *const names[], int count, const int calls[], 
 // A GetProcAddress for the table's fake: hands out a CoCreateInstance whose
 // shell link objects are wrapped in proxies that count each reference.
 FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name);
+// The counting CoCreateInstance itself (the real one until the setup looked
+// it up); its shell links refuse the Set call named here (E_FAIL, with the
+// call passed on all the same), as a link object refuses what it cannot take.
+HRESULT WINAPI CountingCoCreateInstance(REFCLSID cls, LPUNKNOWN outer, DWORD context, REFIID iid,
+                                        LPVOID *out);
+extern const char *g_refusedLinkCall;
 
 // The files below a folder (and the folder itself), with size and time.
 struct FileState {
