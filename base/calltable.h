@@ -15,26 +15,25 @@ template <typename Fn> struct Unbound;
 template <typename R, typename... A> struct Unbound<R(WINAPI *)(A...)> {
     static R WINAPI Call(A...) { return R{}; }
 };
-// BCryptGenRandom reports success as 0: its stand-in says "not found".
-template <> struct Unbound<decltype(&::BCryptGenRandom)> {
-    static NTSTATUS WINAPI Call(BCRYPT_ALG_HANDLE, PUCHAR, ULONG, ULONG)
-    {
-        return static_cast<NTSTATUS>(0xC0000225L);  // STATUS_NOT_FOUND
-    }
+// The entries that report success as 0 (NTSTATUS, and the Restart Manager's status): their
+// stand-ins report the entry point as missing.
+template <typename Fn, long kMissing> struct UnboundReporting;
+template <typename R, typename... A, long kMissing> struct UnboundReporting<R(WINAPI *)(A...), kMissing> {
+    static R WINAPI Call(A...) { return static_cast<R>(kMissing); }
 };
-// The Restart Manager reports success as 0 too: its stand-ins say that the
-// entry is missing.
-template <typename R, typename... A> struct UnboundWithStatus {
-    static R WINAPI Call(A...) { return ERROR_PROC_NOT_FOUND; }
-};
-template <typename Fn> struct UnboundRm;
-template <typename R, typename... A> struct UnboundRm<R(WINAPI *)(A...)> : UnboundWithStatus<R, A...> {};
-template <> struct Unbound<decltype(&::RmStartSession)> : UnboundRm<decltype(&::RmStartSession)> {};
-template <> struct Unbound<decltype(&::RmRegisterResources)>
-    : UnboundRm<decltype(&::RmRegisterResources)> {};
-template <> struct Unbound<decltype(&::RmGetList)> : UnboundRm<decltype(&::RmGetList)> {};
-template <> struct Unbound<decltype(&::RmShutdown)> : UnboundRm<decltype(&::RmShutdown)> {};
-template <> struct Unbound<decltype(&::RmEndSession)> : UnboundRm<decltype(&::RmEndSession)> {};
+#define QLX_UNBOUND_REPORTS(name, missing)                                                     \
+    template <> struct Unbound<decltype(&::name)> : UnboundReporting<decltype(&::name), missing> {}
+constexpr long kStatusNotFound = static_cast<long>(0xC0000225L);  // STATUS_NOT_FOUND
+QLX_UNBOUND_REPORTS(BCryptGenRandom, kStatusNotFound);
+QLX_UNBOUND_REPORTS(NtSetInformationFile, kStatusNotFound);
+QLX_UNBOUND_REPORTS(NtCreateFile, kStatusNotFound);
+QLX_UNBOUND_REPORTS(RtlNtStatusToDosError, ERROR_PROC_NOT_FOUND);
+QLX_UNBOUND_REPORTS(RmStartSession, ERROR_PROC_NOT_FOUND);
+QLX_UNBOUND_REPORTS(RmRegisterResources, ERROR_PROC_NOT_FOUND);
+QLX_UNBOUND_REPORTS(RmGetList, ERROR_PROC_NOT_FOUND);
+QLX_UNBOUND_REPORTS(RmShutdown, ERROR_PROC_NOT_FOUND);
+QLX_UNBOUND_REPORTS(RmEndSession, ERROR_PROC_NOT_FOUND);
+#undef QLX_UNBOUND_REPORTS
 #define QLX_CALL_TABLE_UNBOUND(name) &Unbound<decltype(&::name)>::Call,
 
 // Binds every LATE entry of LIST (a call table's X/LATE list) in table and in real, its saved copy

@@ -10,12 +10,14 @@ namespace {
 
 constexpr int kMaxAppCopies = 8;  // copies dealt with at once
 
-// The running copies found: a handle to each (synchronize and query), which
-// the finder's caller closes, and whether the Restart Manager listed it.
+// The running copies found: a handle to each (synchronize and query), which the finder's caller
+// closes, and where the Restart Manager listed it, the process as it names it (its id and start
+// time, which no later process of the same id has).
 struct AppCopies {
     HANDLE process[kMaxAppCopies];
     DWORD id[kMaxAppCopies];
     bool listed[kMaxAppCopies];
+    RM_UNIQUE_PROCESS unique[kMaxAppCopies];
     int count;
 };
 
@@ -27,9 +29,10 @@ bool HasAppCopy(const AppCopies &copies, DWORD id)
     return false;
 }
 
-// Adds the process id (its handle taken over) to copies, or closes the
-// handle where there is no room.
-void AddAppCopy(const SharedCalls &calls, AppCopies *copies, HANDLE process, DWORD id, bool listed)
+// Adds the process id (its handle taken over; unique where the Restart Manager listed it) to
+// copies, or closes the handle where there is no room.
+void AddAppCopy(const SharedCalls &calls, AppCopies *copies, HANDLE process, DWORD id,
+                const RM_UNIQUE_PROCESS *unique)
 {
     if (copies->count == kMaxAppCopies) {
         calls.CloseHandle(process);
@@ -37,19 +40,33 @@ void AddAppCopy(const SharedCalls &calls, AppCopies *copies, HANDLE process, DWO
     }
     copies->process[copies->count] = process;
     copies->id[copies->count] = id;
-    copies->listed[copies->count] = listed;
+    copies->listed[copies->count] = unique != nullptr;
+    if (unique)
+        copies->unique[copies->count] = *unique;
     ++copies->count;
 }
 
-// Starts a Restart Manager session with exe registered and adds the processes it lists to copies.
-// True when a session was started: the caller ends it (RmEndSession) after any shutdown through it.
-bool ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, DWORD *session,
-                                   AppCopies *copies)
+// Whether the process open as process runs from exe (ordinal, ignoring case, as the file system
+// compares names).
+bool RunsFrom(const SharedCalls &calls, HANDLE process, const WCHAR *exe)
 {
+    WCHAR image[kCbPath];
+    DWORD cchImage = kCbPath;
+    return calls.QueryFullProcessImageNameW(process, 0, image, &cchImage) &&
+           calls.CompareStringOrdinal(image, -1, exe, -1, TRUE) == CSTR_EQUAL;
+}
+
+// Asks the Restart Manager which processes use exe, in a session of its own, and adds them to
+// copies, to be shut down through it, but only where every one it lists is a copy of Quillarix with
+// a window (a main or other window, whose image is exe): the list may name Explorer, a service or
+// a critical process that has the file open, and those are never shut down.
+void ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, AppCopies *copies)
+{
+    DWORD session = 0;
     WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-    if (calls.RmStartSession(session, 0, key) != ERROR_SUCCESS) {
+    if (calls.RmStartSession(&session, 0, key) != ERROR_SUCCESS) {
         LogLine({"The Restart Manager is not available"});
-        return false;
+        return;
     }
     LPCWSTR files[] = {exe};
     RM_PROCESS_INFO info[kMaxAppCopies] = {};
@@ -58,23 +75,53 @@ bool ListAppCopiesByRestartManager(const SharedCalls &calls, const WCHAR *exe, D
     // Only what both counts promise is read: a list that says it filled
     // more than it needed (or needed more than there is room for: then it
     // fails with ERROR_MORE_DATA) is not trusted beyond that.
-    if (calls.RmRegisterResources(*session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS ||
-        calls.RmGetList(*session, &cNeeded, &cInfo, info, &reasons) != ERROR_SUCCESS)
+    if (calls.RmRegisterResources(session, 1, files, 0, nullptr, 0, nullptr) != ERROR_SUCCESS ||
+        calls.RmGetList(session, &cNeeded, &cInfo, info, &reasons) != ERROR_SUCCESS)
         cInfo = 0;
+    calls.RmEndSession(session);
     if (cNeeded < cInfo)
         cInfo = cNeeded;
+    HANDLE process[kMaxAppCopies] = {};
+    bool onlyCopies = true;
+    for (UINT i = 0; i < cInfo && i < kMaxAppCopies; ++i) {
+        RM_APP_TYPE type = info[i].ApplicationType;
+        process[i] = calls.OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                       info[i].Process.dwProcessId);
+        onlyCopies = onlyCopies && process[i] && (type == RmMainWindow || type == RmOtherWindow) &&
+                     RunsFrom(calls, process[i], exe);
+    }
     for (UINT i = 0; i < cInfo && i < kMaxAppCopies; ++i) {
         DWORD id = info[i].Process.dwProcessId;
-        HANDLE process =
-            calls.OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
-        if (process && !HasAppCopy(*copies, id))
-            AddAppCopy(calls, copies, process, id, true);
-        else if (process)
-            calls.CloseHandle(process);
+        if (onlyCopies && !HasAppCopy(*copies, id))
+            AddAppCopy(calls, copies, process[i], id, &info[i].Process);
+        else if (process[i])
+            calls.CloseHandle(process[i]);
     }
     LogLine({"The Restart Manager lists ", DecimalText(cInfo).text, " programs using ",
-             kMainExeName});
-    return true;
+             kMainExeName, onlyCopies ? "" : ", not all of them Quillarix: none is shut down through it"});
+}
+
+// Shuts the copies that the Restart Manager listed down through it, without forcing: in a session
+// of their own, which names those very processes (id and start time), not the file, so that
+// nothing that has come to use the file since is shut down. True when it reports success.
+bool ShutDownListedCopies(const SharedCalls &calls, const AppCopies &copies)
+{
+    RM_UNIQUE_PROCESS listed[kMaxAppCopies];
+    UINT count = 0;
+    for (int i = 0; i < copies.count; ++i)
+        if (copies.listed[i])
+            listed[count++] = copies.unique[i];
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    DWORD status = calls.RmStartSession(&session, 0, key);
+    if (status == ERROR_SUCCESS) {
+        status = calls.RmRegisterResources(session, 0, nullptr, count, listed, 0, nullptr);
+        if (status == ERROR_SUCCESS)
+            status = calls.RmShutdown(session, 0, nullptr);
+        calls.RmEndSession(session);
+    }
+    LogLine({"The Restart Manager's shutdown: status ", DecimalText(status).text});
+    return status == ERROR_SUCCESS;
 }
 
 // Adds to copies every process whose image is exe: those whose file name is exe's are opened and
@@ -99,25 +146,32 @@ void FindAppCopiesByImage(const SharedCalls &calls, const WCHAR *exe, AppCopies 
                                            FALSE, entry.th32ProcessID);
         if (!process)
             continue;
-        WCHAR image[kCbPath];
-        DWORD cchImage = kCbPath;
-        if (calls.QueryFullProcessImageNameW(process, 0, image, &cchImage) &&
-            calls.CompareStringOrdinal(image, -1, exe, -1, TRUE) == CSTR_EQUAL)
-            AddAppCopy(calls, copies, process, entry.th32ProcessID, false);
+        if (RunsFrom(calls, process, exe))
+            AddAppCopy(calls, copies, process, entry.th32ProcessID, nullptr);
         else
             calls.CloseHandle(process);
     }
     calls.CloseHandle(snapshot);
 }
 
+// The milliseconds left until the tick count deadline, at most cap; 0 once it has passed.
+DWORD Remaining(const SharedCalls &calls, DWORD deadline, DWORD cap)
+{
+    LONG left = static_cast<LONG>(deadline - calls.GetTickCount());
+    return left <= 0 ? 0 : static_cast<DWORD>(left) < cap ? static_cast<DWORD>(left) : cap;
+}
+
 // Asks the top-level windows of one process to close, as Windows does at the end of a session for
 // one application (ENDSESSION_CLOSEAPP): first WM_QUERYENDSESSION to each; if every one agrees,
-// WM_ENDSESSION (TRUE), then WM_CLOSE. A refusal or no answer within kAppAnswerMs is respected: its
-// windows are told that nothing ends (WM_ENDSESSION, FALSE).
+// WM_ENDSESSION (TRUE), then WM_CLOSE. A refusal, or no answer within kAppAnswerMs or by the
+// deadline of the whole close, is respected: its windows are told that nothing ends
+// (WM_ENDSESSION, FALSE). A program with many windows, each answering just in time, cannot hold
+// the run beyond the deadline.
 struct AppWindows {
     enum Phase { kQuery, kEnd, kCancel };
     const SharedCalls *calls;
     DWORD id;
+    DWORD deadline;
     Phase phase;
     int windows;
     bool refused;
@@ -130,33 +184,39 @@ struct AppWindows {
         if (!calls.GetWindowThreadProcessId(window, &id) || id != self->id)
             return TRUE;
         DWORD_PTR answer = 0;
+        DWORD wait = Remaining(calls, self->deadline, kAppAnswerMs);
         switch (self->phase) {
         case kQuery:
             ++self->windows;
-            if (!calls.SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
-                                           SMTO_ABORTIFHUNG, kAppAnswerMs, &answer) ||
+            if (wait == 0 ||
+                !calls.SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                           SMTO_ABORTIFHUNG, wait, &answer) ||
                 !answer) {
                 self->refused = true;
                 return FALSE;
             }
             return TRUE;
         case kEnd:
-            calls.SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP,
-                                      SMTO_ABORTIFHUNG, kAppAnswerMs, &answer);
+            if (wait != 0)
+                calls.SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP,
+                                          SMTO_ABORTIFHUNG, wait, &answer);
             calls.PostMessageW(window, WM_CLOSE, 0, 0);
             return TRUE;
         case kCancel:
-            calls.SendMessageTimeoutW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP,
-                                      SMTO_ABORTIFHUNG, kAppAnswerMs, &answer);
+            // Owed whatever the time: past the deadline it is posted, not waited for.
+            if (wait == 0 || !calls.SendMessageTimeoutW(window, WM_ENDSESSION, FALSE,
+                                                        ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG,
+                                                        wait, &answer))
+                calls.PostMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
             return TRUE;
         }
         return TRUE;
     }
 
-    // True when the process had windows and all of them agreed to close.
-    static bool AskToClose(const SharedCalls &calls, DWORD id)
+    // True when the process had windows and all of them agreed to close by the deadline.
+    static bool AskToClose(const SharedCalls &calls, DWORD id, DWORD deadline)
     {
-        AppWindows asked = {&calls, id, kQuery, 0, false};
+        AppWindows asked = {&calls, id, deadline, kQuery, 0, false};
         calls.EnumWindows(&Visit, reinterpret_cast<LPARAM>(&asked));
         bool agreed = asked.windows > 0 && !asked.refused;
         asked.phase = agreed ? kEnd : kCancel;
@@ -166,25 +226,24 @@ struct AppWindows {
 };
 
 // Asks every copy to close (through the Restart Manager those it listed, without forcing; the
-// others through their windows) and waits for all of them to end. True when they have.
-bool CloseAppCopies(const SharedCalls &calls, DWORD session, const AppCopies &copies)
+// others through their windows) and waits for all of them to end, all within kAppCloseWaitMs.
+// True when they have.
+bool CloseAppCopies(const SharedCalls &calls, const AppCopies &copies)
 {
+    DWORD deadline = calls.GetTickCount() + kAppCloseWaitMs;
     bool askedAll = true, anyListed = false;
     for (int i = 0; i < copies.count; ++i) {
         if (copies.listed[i])
             anyListed = true;
-        else if (!AppWindows::AskToClose(calls, copies.id[i]))
+        else if (!AppWindows::AskToClose(calls, copies.id[i], deadline))
             askedAll = false;  // it said no, did not answer, or has no window to ask
     }
-    if (anyListed) {
-        DWORD status = calls.RmShutdown(session, 0, nullptr);
-        LogLine({"The Restart Manager's shutdown: status ", DecimalText(status).text});
-        askedAll = askedAll && status == ERROR_SUCCESS;
-    }
+    if (anyListed && askedAll)
+        askedAll = ShutDownListedCopies(calls, copies);
     if (!askedAll)
         return false;
     DWORD waited = calls.WaitForMultipleObjects(static_cast<DWORD>(copies.count), copies.process,
-                                                TRUE, kAppCloseWaitMs);
+                                                TRUE, Remaining(calls, deadline, kAppCloseWaitMs));
     return waited < WAIT_OBJECT_0 + static_cast<DWORD>(copies.count);
 }
 
@@ -196,8 +255,7 @@ AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppClo
     WCHAR exe[kCbPath];
     WidenForDisplay(calls, exePath, exe, kCbPath);
     AppCopies copies = {};
-    DWORD session = 0;
-    bool inSession = ListAppCopiesByRestartManager(calls, exe, &session, &copies);
+    ListAppCopiesByRestartManager(calls, exe, &copies);
     FindAppCopiesByImage(calls, exe, &copies);
     LogLine({DecimalText(static_cast<unsigned>(copies.count)).text, " running copies of ",
              exePath});
@@ -211,12 +269,9 @@ AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppClo
                  IDYES)
         result = AppClosing::kDeclined;
     else
-        result = CloseAppCopies(calls, session, copies) ? AppClosing::kClosed
-                                                        : AppClosing::kStillRunning;
+        result = CloseAppCopies(calls, copies) ? AppClosing::kClosed : AppClosing::kStillRunning;
     for (int i = 0; i < copies.count; ++i)
         calls.CloseHandle(copies.process[i]);
-    if (inSession)
-        calls.RmEndSession(session);
     static constexpr const char *kOutcomes[] = {"none found", "closed", "declined",
                                                 "left running", "still running"};
     LogLine({"Running copies: ", kOutcomes[static_cast<int>(result)]});

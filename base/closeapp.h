@@ -23,7 +23,7 @@ enum class AppClosing {
     kStillRunning,  // asked to close, and still running (refused, no answer, or the wait ran out)
 };
 
-inline constexpr DWORD kAppCloseWaitMs = 30000;  // for all copies together
+inline constexpr DWORD kAppCloseWaitMs = 30000;  // for the whole close: asking and waiting
 inline constexpr UINT kAppAnswerMs = 5000;       // for each window's answer
 
 // Finds the running copies of the program at exePath and deals with them

@@ -39,7 +39,10 @@ bool LoadOle32(const SharedCalls &calls, Ole32 *ole)
         LookUp<CoUninitializeFn>(calls.GetProcAddress(ole->module, "CoUninitialize"));
     ole->coCreateInstance =
         LookUp<CoCreateInstanceFn>(calls.GetProcAddress(ole->module, "CoCreateInstance"));
-    if (ole->coInitialize && ole->coUninitialize && ole->coCreateInstance)
+    ole->createStreamOnHGlobal =
+        LookUp<CreateStreamOnHGlobalFn>(calls.GetProcAddress(ole->module, "CreateStreamOnHGlobal"));
+    if (ole->coInitialize && ole->coUninitialize && ole->coCreateInstance &&
+        ole->createStreamOnHGlobal)
         return true;
     calls.FreeLibrary(ole->module);
     return false;

@@ -35,6 +35,7 @@ HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();
 using CoCreateInstanceFn = HRESULT(WINAPI *)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID *);
+using CreateStreamOnHGlobalFn = HRESULT(WINAPI *)(HGLOBAL, BOOL, LPSTREAM *);
 using SysAllocStringFn = BSTR(WINAPI *)(const OLECHAR *);
 using SysFreeStringFn = void(WINAPI *)(BSTR);
 
@@ -44,15 +45,18 @@ inline constexpr IID kIidShellLinkW = {
     0x000214F9, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr IID kIidPersistFile = {
     0x0000010B, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIidPersistStream = {
+    0x00000109, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 struct Ole32 {
     HMODULE module;
     CoInitializeFn coInitialize;
     CoUninitializeFn coUninitialize;
     CoCreateInstanceFn coCreateInstance;
+    CreateStreamOnHGlobalFn createStreamOnHGlobal;
 };
 
-// Loads ole32.dll by its full path in the system folder and looks up CoInitialize, CoUninitialize
-// and CoCreateInstance. False, with the library released, when it or an entry point is missing;
+// Loads ole32.dll by its full path in the system folder and looks up CoInitialize, CoUninitialize,
+// CoCreateInstance and CreateStreamOnHGlobal. False, with the library released, when it or an entry point is missing;
 // otherwise the caller releases ole->module with FreeLibrary.
 bool LoadOle32(const SharedCalls &calls, Ole32 *ole);

@@ -1,6 +1,7 @@
 // The run's log: made new under a random name, renamed into place, written line by line in UTF-8.
 #include "base/logfile.h"
 
+#include "base/heldfolder.h"
 #include "base/pathtext.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
@@ -20,53 +21,128 @@ void UseLogFile(const SharedCalls &calls, HANDLE file)
 static constexpr unsigned kLogNameTries = 99;
 
 // A log lives where users may have put a file, or a link to any file, at its name beforehand (a
-// temp folder, %WINDIR%\Temp), or hold it open. So it is never opened through a name that exists:
-// it is created new under a random name beside path (path.<16 hex digits>, CREATE_NEW) into fresh
-// (kCbPath bytes) and becomes the open log; the caller renames it over the name meant, which
-// replaces whatever is there (a link itself, never what it points to; deleting it first would
-// follow a link under Wine). False, with no log, when it cannot be made.
-static bool CreateFreshLog(const SharedCalls &calls, const char *path, char *fresh)
+// temp folder, %WINDIR%\Temp), or hold it open; and a level of its folder's name may be a junction
+// that a user can re-point at any moment (to an object-manager link, say), so that a second lookup
+// of the name reaches another file. So the folder is held (HoldFolder: no link at any level, its
+// final path the one named, a network share aside, and no level above it can be renamed while the
+// handle is open); the log is created new under a random name in it (NAME.<16 hex digits>,
+// CREATE_NEW, which no existing name passes), checked through its handle to lie in the held
+// folder, and renamed over its name through that handle, relative to the held folder: no level of
+// the folder's name is looked up again. The rename replaces whatever is at the name (a link
+// itself, never what it points to). NtSetInformationFile takes the folder's handle as the root of
+// the new name, as the native call always has; SetFileInformationByHandle was long documented to
+// want none there, and Wine refuses a relative name through it.
+// Holds the folder of the full path (the text before its last separator) in *held, *name its file
+// name within. False, nothing held, where it is no folder that can be held.
+static bool HoldLogFolder(const SharedCalls &calls, const char *path, HANDLE *held, const char **name)
 {
-    if (!CopyText(fresh, kCbPath, path) || !AppendText(fresh, kCbPath, ".") ||
-        !AppendRandomHex(calls, fresh, kCbPath))
+    const char *separator = FindLastSeparator(path);
+    if (!separator || separator[1] == '\0')
         return false;
-    HANDLE file = calls.CreateFileA(fresh, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    *name = separator + 1;
+    std::size_t cch = static_cast<std::size_t>(separator - path);
+    char parent[kCbPath], directory[kCbPath];
+    std::memcpy(parent, path, cch);
+    parent[cch] = '\0';
+    DWORD error = 0;
+    return DirectoryPath(directory, sizeof directory, parent) &&
+           HoldFolder(calls, directory, held, &error, true) == FolderHold::kHeld;
+}
+
+// Whether the file open as file lies directly in the folder open as held, by their final paths.
+static bool LiesIn(const SharedCalls &calls, HANDLE file, HANDLE held)
+{
+    WCHAR inner[kCbPath + 8], outer[kCbPath + 8];
+    DWORD cchInner = calls.GetFinalPathNameByHandleW(file, inner, kCbPath + 8, FILE_NAME_NORMALIZED);
+    DWORD cchOuter = calls.GetFinalPathNameByHandleW(held, outer, kCbPath + 8, FILE_NAME_NORMALIZED);
+    if (cchInner == 0 || cchInner >= kCbPath + 8 || cchOuter == 0 || cchOuter >= kCbPath + 8)
+        return false;
+    if (outer[cchOuter - 1] == L'\\')
+        --cchOuter;  // a drive's root
+    DWORD cchParent = cchInner;
+    while (cchParent > 0 && inner[cchParent - 1] != L'\\')
+        --cchParent;
+    return cchParent == cchOuter + 1 &&
+           calls.CompareStringOrdinal(inner, static_cast<int>(cchOuter), outer,
+                                      static_cast<int>(cchOuter), TRUE) == CSTR_EQUAL;
+}
+
+// Renames the log open as file to name in the held folder, through the handle and relative to the
+// folder's handle, replacing what is there. False (the log keeps its name) where that fails.
+static bool RenameLog(const SharedCalls &calls, HANDLE file, HANDLE held, const char *name)
+{
+    union {
+        FILE_RENAME_INFORMATION info;
+        BYTE bytes[sizeof(FILE_RENAME_INFORMATION) + kCchPath * sizeof(WCHAR)];
+    } rename = {};
+    int cch = calls.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, rename.info.FileName,
+                                        kCchPath);
+    if (cch <= 1)
+        return false;
+    rename.info.ReplaceIfExists = TRUE;
+    rename.info.RootDirectory = held;
+    rename.info.FileNameLength = static_cast<ULONG>(cch - 1) * sizeof(WCHAR);
+    IO_STATUS_BLOCK io;
+    return NT_SUCCESS(calls.NtSetInformationFile(file, &io, &rename.info, sizeof rename,
+                                                 FileRenameInformation));
+}
+
+// Creates the log new under a random name beside path in the held folder and makes it the open
+// log. False, with no log and nothing left behind, when it cannot be made or does not lie there.
+static bool CreateFreshLog(const SharedCalls &calls, HANDLE held, const char *path)
+{
+    char fresh[kCbPath];
+    if (!CopyText(fresh, sizeof fresh, path) || !AppendText(fresh, sizeof fresh, ".") ||
+        !AppendRandomHex(calls, fresh, sizeof fresh))
+        return false;
+    HANDLE file = calls.CreateFileA(fresh, GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
+    if (!LiesIn(calls, file, held)) {
+        FILE_DISPOSITION_INFO gone = {TRUE};
+        calls.SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone);
+        calls.CloseHandle(file);
+        return false;
+    }
     UseLogFile(calls, file);
     return true;
 }
 
 void OpenLogFile(const SharedCalls &calls, const char *path)
 {
-    char fresh[kCbPath];
-    if (path[0] != '\0' && CreateFreshLog(calls, path, fresh))
-        calls.MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING);
+    char full[kCbPath];
+    HANDLE held = nullptr;
+    const char *name = nullptr;
+    if (!FullPathText(calls, path, full) || !HoldLogFolder(calls, full, &held, &name))
+        return;
+    if (CreateFreshLog(calls, held, full))
+        RenameLog(calls, g_logFile, held, name);
+    calls.CloseHandle(held);
 }
 
 // The default log in the temp folder, made as above; where its name cannot be taken, the next
-// numbered one is tried (name-2.ext, ...); where none can, the log keeps its random name. It is
-// written through the handle that created it.
+// numbered one is tried (name-2.ext, ...); where none can, the log keeps its random name.
 static void OpenDefaultLogFile(const SharedCalls &calls, const char *defaultName)
 {
-    char temp[kCbPath], name[kCbPath], fresh[kCbPath], path[kCbPath];
+    char temp[kCbPath], name[kCbPath], path[kCbPath];
+    HANDLE held = nullptr;
+    const char *ignored = nullptr;
     if (!FindTempFolderText(calls, false, temp) || !JoinPath(path, sizeof path, temp, defaultName) ||
-        !CreateFreshLog(calls, path, fresh))
+        !HoldLogFolder(calls, path, &held, &ignored))
         return;
     const char *dot = std::strrchr(defaultName, '.');
     std::size_t cchStem = dot ? static_cast<std::size_t>(dot - defaultName) : std::strlen(defaultName);
-    for (unsigned n = 1; n <= kLogNameTries; ++n) {
+    for (unsigned n = 1; n <= kLogNameTries && (n > 1 || CreateFreshLog(calls, held, path)); ++n) {
         std::memcpy(name, defaultName, cchStem);
         name[cchStem] = '\0';
         if ((n > 1 && (!AppendText(name, sizeof name, "-") ||
                        !AppendDecimal(name, sizeof name, n, false))) ||
             !AppendText(name, sizeof name, defaultName + cchStem) ||
-            !JoinPath(path, sizeof path, temp, name))
-            return;
-        if (calls.MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING))
-            return;
+            RenameLog(calls, g_logFile, held, name))
+            break;
     }
+    calls.CloseHandle(held);
 }
 
 void OpenRunLog(const SharedCalls &calls, const char *given, bool silent, const char *defaultName)

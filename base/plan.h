@@ -12,6 +12,7 @@ struct InstallPlan {
     char windowsFolder[kCbPath];    // no trailing backslash; empty when unknown
     char tempFolder[kCbPath];       // keeps the system's trailing backslash
     char workFolder[kCbPath];       // the run's private folder in it; empty when none
+    HANDLE heldWorkFolder;          // that folder, held from its making to the run's end
     char programFilesFolder[kCbPath];
     bool existingInstall;           // the proposed folder already holds the main executable
     bool silent;                    // no window of any kind: errors go to the log only

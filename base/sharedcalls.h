@@ -6,8 +6,8 @@
 #include "base/win.h"
 
 // One line per call, as in either program's list: X(name) for an imported
-// system library's call, LATE(name) for one bound at start (BCRYPT.dll,
-// RSTRTMGR.dll).
+// system library's call, LATE(name) for one bound at start (NTDLL.dll,
+// BCRYPT.dll, RSTRTMGR.dll).
 #define QLX_SHARED_CALLS(X, LATE)                                                           \
     /* files, folders */                                                                    \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)                \
@@ -15,15 +15,19 @@
     X(RemoveDirectoryA) X(GetLastError) X(GetLongPathNameW) X(GetFinalPathNameByHandleW)    \
     X(CompareStringOrdinal) X(GetFileInformationByHandle) X(GetWindowsDirectoryA)           \
     X(GetSystemDirectoryA) X(GetTempPathW) X(GetModuleFileNameW)                            \
+    X(SetFileInformationByHandle) X(GetFullPathNameW) LATE(NtCreateFile)                    \
+    LATE(NtSetInformationFile) LATE(RtlNtStatusToDosError)                                  \
     /* registry, security, randomness */                                                    \
     X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteValueA) X(RegCloseKey)                  \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)                    \
-    LATE(BCryptGenRandom)                                                                   \
+    X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA)       \
+    X(GetKernelObjectSecurity) X(GetSecurityDescriptorDacl) X(OpenProcessToken)             \
+    X(GetTokenInformation) LATE(BCryptGenRandom)                                            \
     /* messages, shell, run-time linking, text conversion, process */                       \
     X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
     X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
-    X(GetCurrentProcess) X(WaitForSingleObject)                                             \
+    X(GetCurrentProcess) X(WaitForSingleObject) X(GetTickCount)                             \
     /* running copies of Quillarix: found through a process snapshot and the                \
        Restart Manager (RSTRTMGR.dll, bound at start), asked to close through it            \
        or their windows, waited for */                                                      \

@@ -12,7 +12,7 @@ constinit SysCalls sys = {QLX_SYSCALLS(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOU
 void BindSystemLibraries()
 {
     RestrictLibrarySearch(sys);
-    HMODULE const late[] = {LoadSystemLibrary(sys, "version.dll"),
+    HMODULE const late[] = {LoadSystemLibrary(sys, "ntdll.dll"), LoadSystemLibrary(sys, "version.dll"),
                             LoadSystemLibrary(sys, "bcrypt.dll"),
                             LoadSystemLibrary(sys, "rstrtmgr.dll")};
     QLX_CALL_TABLE_BIND_LATE(QLX_SYSCALLS, sys, s_real, late);

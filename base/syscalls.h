@@ -14,13 +14,9 @@
 #define QLX_SETUP_ONLY_CALLS(X, LATE)                                                       \
     /* files, folders, drives */                                                            \
     X(SetLastError) X(SetFilePointer) X(FindFirstFileA) X(FindNextFileA) X(FindClose)       \
-    X(GetFullPathNameW) X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)         \
+    X(GetLogicalDrives) X(GetDriveTypeA) X(GetDiskFreeSpaceExA)                             \
     /* registry */                                                                          \
     X(RegCreateKeyExA) X(RegSetValueExA) X(RegQueryValueExW) X(RegSetValueExW) X(lstrlenA)  \
-    /* security */                                                                          \
-    X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA)       \
-    X(GetKernelObjectSecurity) X(SetKernelObjectSecurity) X(GetSecurityDescriptorDacl)      \
-    X(OpenProcessToken) X(GetTokenInformation)                                              \
     /* resources, LZ expansion */                                                           \
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)                      \
     X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)                                    \

@@ -27,6 +27,19 @@ const char *CommandLineText(const SharedCalls &calls, char *line, std::size_t cb
                : line;
 }
 
+bool FullPathText(const SharedCalls &calls, const char *path, char *full)
+{
+    WCHAR wide[kCbPath], resolved[kCbPath];
+    DWORD cch = 0;
+    if (calls.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, path, -1, wide, kCbPath) == 0 ||
+        (cch = calls.GetFullPathNameW(wide, kCbPath, resolved, nullptr)) == 0 || cch >= kCbPath ||
+        AnsiFromWide(calls, resolved, full, kCbPath) != Conversion::kExact) {
+        full[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 bool ModuleFileText(const SharedCalls &calls, char *path, std::size_t cbPath)
 {
     WCHAR wide[kCbPath];

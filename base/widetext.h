@@ -20,6 +20,11 @@ Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text,
 // neighbours. The programs refuse such a line as one they do not understand.
 const char *CommandLineText(const SharedCalls &calls, char *line, std::size_t cbLine);
 
+// The full path of path (a relative one taken from the current folder, "." and ".." resolved, as
+// the file calls would take it) into full (kCbPath bytes), asked in UTF-16 and converted exactly.
+// False, with full empty, when it cannot be told, does not fit or does not convert exactly.
+bool FullPathText(const SharedCalls &calls, const char *path, char *full);
+
 // The running program's own file into path (cbPath bytes), asked in UTF-16 and converted exactly.
 // False, with path empty, when it cannot be told, was cut short, or does not convert exactly.
 bool ModuleFileText(const SharedCalls &calls, char *path, std::size_t cbPath);

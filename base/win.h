@@ -12,4 +12,5 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 #include <winver.h>

@@ -2,6 +2,8 @@
 // Administrators and SYSTEM only; and the temp and Windows folders as the system names them.
 #include "base/workfolder.h"
 
+#include "base/heldfolder.h"
+#include "base/levels.h"
 #include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/widetext.h"
@@ -33,6 +35,11 @@ bool ReadWindowsFolder(const SharedCalls &calls, char *folder)
     if (folder[cch - 1] == '\\')
         folder[cch - 1] = '\0';
     return true;
+}
+
+bool ReadWindowsTempFolder(const SharedCalls &calls, char *folder)
+{
+    return ReadWindowsFolder(calls, folder) && JoinPath(folder, kCbPath, folder, "Temp");
 }
 
 // Full control for SYSTEM and Administrators, inherited by what is made
@@ -73,8 +80,10 @@ bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName)
     return AppendText(name, cbName, hex);
 }
 
-bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, DWORD *error)
+bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, HANDLE *held,
+                      DWORD *error)
 {
+    *held = nullptr;
     *error = ERROR_ALREADY_EXISTS;
     for (int attempt = 0; attempt < kWorkFolderTries && *error == ERROR_ALREADY_EXISTS; ++attempt) {
         char name[32] = "";
@@ -87,18 +96,29 @@ bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, 
             *error = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
-        if (CreateFolderWithSddl(calls, folder, kPrivateFolderSddl, error))
+        FolderHold hold = MakeHeldFolder(calls, folder, kPrivateFolderSddl, held, error);
+        if (hold == FolderHold::kHeld && FolderHeldOpenTo(calls, *held) == OpenTo::kNobody)
             return true;
-        if (*error == ERROR_FILE_EXISTS)
+        if (hold == FolderHold::kHeld) {
+            RemoveWorkFolder(calls, folder, *held);
+            *error = ERROR_ACCESS_DENIED;
+        } else if (hold == FolderHold::kLink) {
+            *error = ERROR_CANT_ACCESS_FILE;  // the temp folder is, or lies in, a link
+        } else if (*error == ERROR_FILE_EXISTS) {
             *error = ERROR_ALREADY_EXISTS;
+        }
+        *held = nullptr;
     }
     folder[0] = '\0';
     return false;
 }
 
-void RemoveWorkFolder(const SharedCalls &calls, char *folder)
+void RemoveWorkFolder(const SharedCalls &calls, char *folder, HANDLE held)
 {
-    if (folder[0] != '\0')
-        calls.RemoveDirectoryA(folder);
+    if (held) {
+        FILE_DISPOSITION_INFO gone = {TRUE};
+        calls.SetFileInformationByHandle(held, FileDispositionInfo, &gone, sizeof gone);
+        calls.CloseHandle(held);
+    }
     folder[0] = '\0';
 }

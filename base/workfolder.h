@@ -22,6 +22,11 @@ bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder)
 // backslash. False, with folder empty, when the system cannot tell or the name does not fit.
 bool ReadWindowsFolder(const SharedCalls &calls, char *folder);
 
+// The Windows folder's temp folder (%WINDIR%\Temp) into folder (kCbPath bytes): users may add
+// files and folders there but neither rename nor delete those of others. False, folder empty,
+// where the Windows folder cannot be told or the name does not fit.
+bool ReadWindowsTempFolder(const SharedCalls &calls, char *folder);
+
 // Creates the folder path with the security descriptor sddl, failing when
 // the name exists (CreateDirectoryA never opens an existing folder). False
 // with *error the system error of the failing call.
@@ -34,10 +39,17 @@ bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName);
 
 // Creates the run's working folder in base (a folder, with or without its trailing backslash) into
 // folder (kCbPath bytes): "qlx-" and random hex digits (AppendRandomHex), another while the name
-// drawn exists. False, with folder empty and *error set, when none could be made; the caller
-// removes it with RemoveWorkFolder once the run is done.
-bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, DWORD *error);
+// drawn exists. It is held from the moment it is made, in *held (HoldFolder, with DELETE: no link,
+// its final path the one made, and neither it nor a level above can be renamed while held; in the
+// user's own temp folder, which an unelevated program of the same user may empty, a folder that
+// is not held can be renamed away despite its DACL and one of theirs put at its name), and judged
+// through that handle: nobody but the trusted accounts may change it. False, with folder empty,
+// nothing held and *error set, when none could be made so; the caller ends it with
+// RemoveWorkFolder once the run is done.
+bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, HANDLE *held,
+                      DWORD *error);
 
-// Removes the working folder, which its users have emptied; nothing for an
-// empty path. What cannot be removed stays, out of every user's reach.
-void RemoveWorkFolder(const SharedCalls &calls, char *folder);
+// Removes the working folder, which its users have emptied, through the handle that holds it,
+// and lets it go; nothing for an empty path. What cannot be removed stays, out of every user's
+// reach.
+void RemoveWorkFolder(const SharedCalls &calls, char *folder, HANDLE held);

@@ -25,7 +25,7 @@ endfunction()
 
 qlx_fuzz_target(fuzz_szdd_expand tools/szdd/szdd_codec.cpp)
 qlx_fuzz_target(fuzz_szdd_roundtrip tools/szdd/szdd_codec.cpp)
-qlx_fuzz_target(fuzz_pathtext base/pathtext.cpp location/rules.cpp)
+qlx_fuzz_target(fuzz_pathtext base/pathtext.cpp base/rights.cpp location/rules.cpp)
 qlx_fuzz_target(fuzz_registry_text base/regtext.cpp)
 qlx_fuzz_target(fuzz_version_rule payload/version_rule.cpp)
 qlx_fuzz_target(fuzz_tiling)

@@ -19,6 +19,7 @@ add_executable(host_tests
     # The system-free product sources under test (the fuzz targets name theirs).
     base/cmdline.cpp
     base/pathtext.cpp
+    base/rights.cpp
     location/rules.cpp
     payload/version_rule.cpp)
 target_include_directories(host_tests PRIVATE ${CMAKE_SOURCE_DIR} tools/szdd)

@@ -6,6 +6,7 @@
 
 #include "base/errors.h"
 #include "base/heldfolder.h"
+#include "base/levels.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/report.h"
@@ -35,6 +36,17 @@ bool Refuse(Telling how, const char *text, const char *code)
     if (how != Telling::kNothing)
         ReportError(how == Telling::kLog, text, code);
     return false;
+}
+
+// Refuses for a level above the install folder that others may change in the given way.
+bool RefuseLevel(Telling how, const char *level, OpenTo way)
+{
+    char text[2 * kCbPath] = "The folder ";
+    AppendText(text, sizeof text, level);
+    AppendText(text, sizeof text, ", which holds the install folder, is not protected: ");
+    AppendText(text, sizeof text, OpenToText(way));
+    AppendText(text, sizeof text, ".  Choose another folder.");
+    return Refuse(how, text, errcode::kFolderOpenToUsers);
 }
 
 // True when the folder, or an existing level above it, is a reparse point (a junction or a symbolic
@@ -75,57 +87,6 @@ bool CanonicalForm(char *folder)
     return CopyText(folder, kCbPath, canonical);
 }
 
-// The SID of the account this process runs as, as text, into sid
-// (cbSid bytes). False when it cannot be told.
-bool RunnerSid(char *sid, std::size_t cbSid)
-{
-    HANDLE token = nullptr;
-    if (!sys.OpenProcessToken(sys.GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } info;
-    DWORD cb = 0;
-    char *text = nullptr;
-    bool found = sys.GetTokenInformation(token, TokenUser, &info, sizeof info, &cb) &&
-                 sys.ConvertSidToStringSidA(info.user.User.Sid, &text);
-    sys.CloseHandle(token);
-    if (found) {
-        found = CopyText(sid, cbSid, text);
-        sys.LocalFree(text);
-    }
-    return found;
-}
-
-// Whether anyone but administrators, SYSTEM, TrustedInstaller and the account running the setup may
-// change the held folder, by its owner and DACL read through the handle (unreadable: open).
-bool OthersCanChange(HANDLE held)
-{
-    union {
-        SECURITY_DESCRIPTOR_RELATIVE header;
-        BYTE bytes[4096];
-    } descriptor;
-    DWORD cbNeeded = 0;
-    char runner[192];
-    char *sddl = nullptr;
-    constexpr SECURITY_INFORMATION kWhat = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL dacl = nullptr;
-    // No DACL (or a null one) lets everyone do anything; text converters
-    // differ in how they write that, so it is asked of the descriptor.
-    if (!RunnerSid(runner, sizeof runner) ||
-        !sys.GetKernelObjectSecurity(held, kWhat, &descriptor, sizeof descriptor, &cbNeeded) ||
-        !sys.GetSecurityDescriptorDacl(&descriptor, &present, &dacl, &defaulted) || !present ||
-        !dacl ||
-        !sys.ConvertSecurityDescriptorToStringSecurityDescriptorA(&descriptor, SDDL_REVISION_1,
-                                                                  kWhat, &sddl, nullptr))
-        return true;
-    bool open = OthersCanChangeFolder(sddl, runner);
-    sys.LocalFree(sddl);
-    return open;
-}
-
 bool IsEmptyFolder(const char *directory)
 {
     char pattern[kCbPath];
@@ -162,11 +123,40 @@ bool ReplaceOpenFolder(const char *directory, HANDLE *held)
         !CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
         HoldFolder(sys, directory, held, &error) != FolderHold::kHeld)
         return false;
-    if (!OthersCanChange(*held))
+    if (FolderHeldOpenTo(sys, *held) == OpenTo::kNobody)
         return true;
     sys.CloseHandle(*held);
     *held = nullptr;
     return false;
+}
+
+// Creates every level of directory that does not exist, from the first missing one down. Under
+// Program Files each inherits that folder's protection; elsewhere (below a drive's root, where
+// every user may change what is made) each is given the same protection explicitly. A level that
+// exists already, or appeared meanwhile, is judged once the folder is held, like any other. False
+// where a level cannot be made.
+bool CreateMissingLevels(const char *directory, const char *programFiles)
+{
+    const char *first = FindSeparator(directory);
+    const char *separator = first ? FindSeparator(first + 1) : nullptr;
+    for (;;) {
+        char level[kCbPath];
+        std::size_t cch = separator ? static_cast<std::size_t>(separator - directory)
+                                    : std::strlen(directory);
+        std::memcpy(level, directory, cch);
+        level[cch] = '\0';
+        DWORD error = ERROR_SUCCESS;
+        if (sys.GetFileAttributesA(level) == INVALID_FILE_ATTRIBUTES &&
+            !(IsWithinFolderText(sys, level, programFiles)
+                  ? sys.CreateDirectoryA(level, nullptr) != FALSE ||
+                        sys.GetLastError() == ERROR_ALREADY_EXISTS
+                  : CreateFolderWithSddl(sys, level, kInstallFolderSddl, &error) ||
+                        error == ERROR_ALREADY_EXISTS))
+            return false;
+        if (!separator)
+            return true;
+        separator = FindSeparator(separator + 1);
+    }
 }
 
 }  // namespace
@@ -218,17 +208,14 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
     *held = nullptr;
     char directory[kCbPath];
     DirectoryPath(directory, sizeof directory, folder);
-    // Under Program Files the new folder inherits that folder's protection;
-    // elsewhere (below a drive's root, where every user may change what is
-    // created) it is given the same protection explicitly. A folder that
-    // exists already (or appeared meanwhile) is judged below like any other.
+    // The levels that exist are looked at first, so that nothing is made below one that others
+    // may rename; the verdict that counts comes once the folder is held.
+    char level[kCbPath];
+    OpenTo way = LevelsAboveOpenTo(sys, folder, level, true);
+    if (way != OpenTo::kNobody)
+        return RefuseLevel(how, level, way);
     DWORD error = ERROR_SUCCESS;
-    if (sys.GetFileAttributesA(directory) == INVALID_FILE_ATTRIBUTES &&
-        !(IsWithinFolderText(sys, directory, programFiles)
-              ? sys.CreateDirectoryA(directory, nullptr) != FALSE ||
-                    (error = sys.GetLastError()) == ERROR_ALREADY_EXISTS
-              : CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
-                    error == ERROR_ALREADY_EXISTS))
+    if (!CreateMissingLevels(directory, programFiles))
         return Refuse(how, kCannotCreateText, errcode::kCannotCreateFolder);
     switch (HoldFolder(sys, directory, held, &error)) {
     case FolderHold::kHeld:
@@ -240,9 +227,17 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
             return Refuse(how, "The install location is not a folder.", errcode::kNotAFolder);
         return Refuse(how, "Invalid folder", errcode::kInvalidFolder);
     }
-    // Even the folder just made is judged: a user who may rename the level
-    // above could have put one of their own in its place.
-    if (OthersCanChange(*held) && !(IsEmptyFolder(directory) && ReplaceOpenFolder(directory, held))) {
+    // Held, no level above can be renamed: each is judged by who may rename or replace it, from
+    // the drive's root down, then the folder itself. Even a folder just made is judged: a user who
+    // may rename the level above could have put one of their own in its place.
+    way = LevelsAboveOpenTo(sys, folder, level);
+    if (way != OpenTo::kNobody) {
+        sys.CloseHandle(*held);
+        *held = nullptr;
+        return RefuseLevel(how, level, way);
+    }
+    if (FolderHeldOpenTo(sys, *held) != OpenTo::kNobody &&
+        !(IsEmptyFolder(directory) && ReplaceOpenFolder(directory, held))) {
         if (*held)
             sys.CloseHandle(*held);
         *held = nullptr;

@@ -60,8 +60,10 @@ rig_wine_in() {
     path=$PATH
     [ -n "${QLX_WINE_BIN:-}" ] && path=$QLX_WINE_BIN:$PATH
     # LANG: Wine decodes its Unix-side arguments in the Unix locale; names
-    # such as "Łukasz 田中" arrive whole only in a UTF-8 one.
-    rig_as_user env PATH="$path" LANG=C.UTF-8 WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
+    # such as "Łukasz 田中" arrive whole only in a UTF-8 one. A signing
+    # password exported for a signed build stays out of every Windows
+    # program the tests start.
+    rig_as_user env -u QLX_SIGN_PASSWORD PATH="$path" LANG=C.UTF-8 WINEPREFIX="$prefix" HOME="$home" WINEDEBUG=-all \
         WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${QLX_DLL_OVERRIDES:+;$QLX_DLL_OVERRIDES}" \
         DISPLAY="$DISPLAY" QLX_SCRATCH="${QLX_SCRATCH:-}" "$@"
 }

@@ -50,12 +50,21 @@ static bool StartUp(InstallPlan *plan, char *proposed)
         PathRoot(plan->tempFolder, kCbPath, plan->programFilesFolder);
     // Files are expanded through a staging file there, out of every user's
     // reach: without it nothing could be installed safely.
+    // Where none can be made and held there (a temp folder behind a link, say), the Windows
+    // folder's temp folder takes it.
     DWORD error;
-    if (!CreateWorkFolder(sys, plan->tempFolder, plan->workFolder, &error)) {
-        ReportWithSystemText(plan->silent,
-                             "Unable to create a private working folder in the temp folder.",
-                             error, errcode::kNoWorkFolder);
-        return false;
+    char windowsTemp[kCbPath];
+    if (!CreateWorkFolder(sys, plan->tempFolder, plan->workFolder, &plan->heldWorkFolder, &error)) {
+        DWORD first = error;
+        if (!ReadWindowsTempFolder(sys, windowsTemp) ||
+            !CreateWorkFolder(sys, windowsTemp, plan->workFolder, &plan->heldWorkFolder, &error)) {
+            ReportWithSystemText(plan->silent,
+                                 "Unable to create a private working folder in the temp folder.",
+                                 first, errcode::kNoWorkFolder);
+            return false;
+        }
+        LogLine({"No private working folder could be made in ", plan->tempFolder, ": it is made in ",
+                 windowsTemp});
     }
     plan->existingInstall = ProposeLocation(*plan, proposed);
     return true;
@@ -281,7 +290,7 @@ static int RunLocked(const CommandLine &args, void *context)
     plan->silent = args.silent;
     plan->closeApplications = args.closeApplications;
     int code = RunSequence(plan, args.rest);
-    RemoveWorkFolder(sys, plan->workFolder);
+    RemoveWorkFolder(sys, plan->workFolder, plan->heldWorkFolder);
     return code;
 }
 

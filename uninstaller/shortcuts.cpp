@@ -1,6 +1,8 @@
 // Removing the shortcuts: only shell links whose target is this installation's main executable go.
 // A link of that name to another program, or a file of that name that is no link, stays; one that
-// cannot be looked at is left and reported, since a shortcut of another program must never go.
+// cannot be looked at is left and reported, since a shortcut of another program must never go. A
+// user may change what their Start menu and desktop folders hold, and the names in them, at any
+// moment: a link is read through the handle it was opened by, and deleted through that handle.
 #include "uninstaller/removal.h"
 
 #include "base/libraries.h"
@@ -10,36 +12,35 @@
 
 namespace {
 
-// True when path may be there: it is, or asking failed for another reason
-// than its absence (then it is looked at all the same).
-bool MayBePresent(const char *path)
-{
-    return usys.GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES ||
-           !IsAbsence(usys.GetLastError());
-}
-
 enum class LinkKind { kOurs, kForeign, kUnknown };
 
-// Whether the file at linkPath is a shell link whose target is mainExe. A file that the shell link
-// object cannot load is no link of ours; when the object cannot be made or asked, that is unknown.
-LinkKind ReadLink(CoCreateInstanceFn coCreateInstance, const char *linkPath, const char *mainExe)
+// Whether the link open as file is a shell link whose target is mainExe: its bytes are read
+// through the handle into a stream, which the shell link object loads. A file that it cannot load
+// is no link of ours; when the object cannot be made or asked, that is unknown.
+LinkKind ReadLink(const Ole32 &ole, HANDLE file, const char *mainExe)
 {
-    WCHAR widePath[kCbPath], wideExe[kCbPath];
-    if (!usys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, linkPath, -1, widePath, kCbPath) ||
-        !usys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, mainExe, -1, wideExe, kCbPath))
+    WCHAR wideExe[kCbPath];
+    char bytes[65536];
+    DWORD cb = 0;
+    if (!usys.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, mainExe, -1, wideExe, kCbPath) ||
+        !usys.ReadFile(file, bytes, sizeof bytes, &cb, nullptr))
         return LinkKind::kUnknown;
+    IStream *stream = nullptr;
     IShellLinkW *link = nullptr;
-    if (FAILED(coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
-                                reinterpret_cast<void **>(&link))))
-        return LinkKind::kUnknown;
+    IPersistStream *persist = nullptr;
     LinkKind kind = LinkKind::kUnknown;
-    IPersistFile *file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file)))) {
+    LARGE_INTEGER start = {};
+    if (SUCCEEDED(ole.createStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+        SUCCEEDED(stream->Write(bytes, cb, nullptr)) &&
+        SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) &&
+        SUCCEEDED(ole.coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                       kIidShellLinkW, reinterpret_cast<void **>(&link))) &&
+        SUCCEEDED(link->QueryInterface(kIidPersistStream, reinterpret_cast<void **>(&persist)))) {
         // The target as Explorer resolves it: the link's ID list, kept in
         // Unicode; its 8-bit path only where it has none.
         WCHAR target[kCbPath] = L"";
         PIDLIST_ABSOLUTE items = nullptr;
-        if (FAILED(file->Load(widePath, STGM_READ)))
+        if (cb == sizeof bytes || FAILED(persist->Load(stream)))
             kind = LinkKind::kForeign;
         else if ((SUCCEEDED(link->GetIDList(&items)) && items &&
                   usys.SHGetPathFromIDListW(items, target)) ||
@@ -49,10 +50,32 @@ LinkKind ReadLink(CoCreateInstanceFn coCreateInstance, const char *linkPath, con
                        : LinkKind::kForeign;
         if (items)
             usys.ILFree(items);
-        file->Release();
     }
-    link->Release();
+    if (persist)
+        persist->Release();
+    if (link)
+        link->Release();
+    if (stream)
+        stream->Release();
     return kind;
+}
+
+// Deletes the link open as file through the handle, clearing a read-only attribute first where
+// that is what refuses it; it goes when the handle is closed. One that cannot be deleted so is
+// left and reported: a deletion by name, at once or at the next start, would follow whatever the
+// user has put at the name by then.
+void DeleteThrough(HANDLE file, const char *path, Outcome *outcome)
+{
+    FILE_DISPOSITION_INFO gone = {TRUE};
+    FILE_BASIC_INFO plain = {};
+    plain.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (usys.SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone) ||
+        (usys.GetLastError() == ERROR_ACCESS_DENIED &&
+         usys.SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain) &&
+         usys.SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone)))
+        LogLine({"Deleted ", path});
+    else
+        AddItem(&outcome->left, path);
 }
 
 }  // namespace
@@ -65,14 +88,26 @@ void RemoveShortcuts(const char *mainExe, Outcome *outcome)
     // The user's links, and every user's, which a silent installation makes.
     // Where the shell has no folder for every user, it has no link there.
     auto remove = [&](const char *path) {
-        if (!MayBePresent(path))
+        // Opened as itself (a link at the name is not followed), sharing only reading: nobody
+        // may change, rename or delete it while it is read and deleted.
+        HANDLE file = usys.CreateFileA(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            DWORD error = usys.GetLastError();
+            DWORD attributes = usys.GetFileAttributesA(path);
+            bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            if (!IsAbsence(error) && !folder)  // a folder of that name is no link of ours
+                AddItem(&outcome->left, path);
             return;
-        LinkKind kind =
-            initialised ? ReadLink(ole.coCreateInstance, path, mainExe) : LinkKind::kUnknown;
+        }
+        LinkKind kind = initialised ? ReadLink(ole, file, mainExe) : LinkKind::kUnknown;
         if (kind == LinkKind::kOurs)
-            RemoveFile(path, outcome);
+            DeleteThrough(file, path, outcome);
         else if (kind == LinkKind::kUnknown)
             AddItem(&outcome->left, path);
+        usys.CloseHandle(file);
     };
     ForEachShortcutPath(usys, nullptr, false, remove, [&](int csidl) {
         AddItem(&outcome->left, csidl == CSIDL_STARTMENU ? "the Quillarix shortcut in the Start menu"

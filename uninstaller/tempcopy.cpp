@@ -182,6 +182,32 @@ done:
     return started;
 }
 
+// Opens the copy at copy for reading, sharing only reading (nobody may write, rename or delete it
+// while it is held: CreateProcess, which only reads and runs it, may still open it), into *held,
+// and compares it byte for byte with this program's own file self. True when it is this program.
+bool HoldCopyOfSelf(const char *self, const char *copy, HANDLE *held)
+{
+    *held = usys.CreateFileA(copy, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (*held == INVALID_HANDLE_VALUE) {
+        *held = nullptr;
+        return false;
+    }
+    HANDLE original = usys.CreateFileA(self, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (original == INVALID_HANDLE_VALUE)
+        return false;
+    bool same = true;
+    for (DWORD cbA = 1, cbB = 1; same && (cbA != 0 || cbB != 0);) {
+        char a[4096], b[4096];
+        same = usys.ReadFile(original, a, sizeof a, &cbA, nullptr) &&
+               usys.ReadFile(*held, b, sizeof b, &cbB, nullptr) && cbA == cbB &&
+               std::memcmp(a, b, cbA) == 0;
+    }
+    usys.CloseHandle(original);
+    return same;
+}
+
 }  // namespace
 
 int RunAsTemporaryCopy(const char *rest, const RemovalPlan &plan)
@@ -232,15 +258,27 @@ bool RunFromTemporaryCopy(const RemovalPlan &plan, int *code)
     DWORD cch = usys.GetLongPathNameA(self, longSelf, sizeof longSelf);
     if (cch == 0 || cch >= sizeof longSelf)
         CopyText(longSelf, sizeof longSelf, self);
+    // The private folder goes into the Windows folder's temp folder, whose children no user may
+    // rename: the copy schedules its file and that folder for deletion at the next start, by
+    // name, and a user's own temp folder would let them put a link there once the run is over.
     DWORD error;
-    if (!FindTempFolderText(usys, true, temp) || !CreateWorkFolder(usys, temp, folder, &error))
+    HANDLE held = nullptr;
+    if (!ReadWindowsTempFolder(usys, temp) || !CreateWorkFolder(usys, temp, folder, &held, &error))
         return false;
-    // Made anew in the new folder (CopyFileA fails where the name exists).
+    // Made anew in the new folder (CopyFileA fails where the name exists), then held and checked
+    // to be this very program until it has been started.
+    HANDLE heldCopy = nullptr;
     if (JoinPath(copy, sizeof copy, folder, kUninstallerName)) {
-        if (usys.CopyFileA(self, copy, TRUE) && RunCopyAndWait(copy, plan, longSelf, code))
+        bool ran = usys.CopyFileA(self, copy, TRUE) && HoldCopyOfSelf(self, copy, &heldCopy) &&
+                   RunCopyAndWait(copy, plan, longSelf, code);
+        if (heldCopy)
+            usys.CloseHandle(heldCopy);
+        if (ran) {
+            usys.CloseHandle(held);  // the copy schedules the folder's deletion itself
             return true;
+        }
         usys.DeleteFileA(copy);
     }
-    RemoveWorkFolder(usys, folder);
+    RemoveWorkFolder(usys, folder, held);
     return false;
 }

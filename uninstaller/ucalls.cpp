@@ -11,7 +11,7 @@ constinit UninstallCalls usys = {QLX_UNINSTALL_CALLS(QLX_CALL_TABLE_REAL, QLX_CA
 void BindUninstallLibraries()
 {
     RestrictLibrarySearch(usys);
-    HMODULE const late[] = {LoadSystemLibrary(usys, "bcrypt.dll"),
+    HMODULE const late[] = {LoadSystemLibrary(usys, "ntdll.dll"), LoadSystemLibrary(usys, "bcrypt.dll"),
                             LoadSystemLibrary(usys, "rstrtmgr.dll")};
     QLX_CALL_TABLE_BIND_LATE(QLX_UNINSTALL_CALLS, usys, s_real, late);
 }

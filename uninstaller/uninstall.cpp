@@ -10,6 +10,7 @@
 #include "base/exitcodes.h"
 #include "base/fileuse.h"
 #include "base/heldfolder.h"
+#include "base/levels.h"
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/widetext.h"
@@ -136,6 +137,26 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
                    "symbolic link), or lies inside one.  Nothing was removed."
                  : "The folder of the installation cannot be opened.  Nothing was removed.",
              MB_OK | MB_ICONEXCLAMATION);
+        return kFolderRefused;
+    }
+    // Nothing is deleted in a folder that others may change, or below a level they may rename:
+    // the names deleted, and those scheduled for the next start, might reach their files.
+    char level[kCbPath];
+    OpenTo way = LevelsAboveOpenTo(usys, folder, level);
+    bool itself = way == OpenTo::kNobody && (way = FolderHeldOpenTo(usys, held)) != OpenTo::kNobody;
+    if (way != OpenTo::kNobody) {
+        usys.CloseHandle(held);
+        char text[2 * kCbPath + 256] = "The folder ";
+        if (itself)
+            AppendText(text, sizeof text, "of the installation, ");
+        AppendText(text, sizeof text, itself ? folder : level);
+        if (!itself)
+            AppendText(text, sizeof text, ", which holds the installation,");
+        AppendText(text, sizeof text, " is not protected: ");
+        AppendText(text, sizeof text, OpenToText(way));
+        AppendText(text, sizeof text, ".  Nothing was removed.  Once only administrators can "
+                                      "change it, remove Quillarix again.");
+        Tell(silent, text, MB_OK | MB_ICONEXCLAMATION);
         return kFolderRefused;
     }
     return RemoveInstallation(plan, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,

@@ -479,6 +479,16 @@ void RunStep(int line, std::string rest)
         std::string fault;
         if (!WaitUntil([&] { return (fault = faultOf(SettledScreen())).empty(); }))
             Fail(line, fault);
+    } else if (verb == "opento") {
+        // opento PATH: every user may change the folder (Everyone: modify), as
+        // "icacls PATH /grant Everyone:(OI)(CI)M" makes it; Wine keeps that as mode 777.
+        PSECURITY_DESCRIPTOR open = nullptr;
+        bool done = ConvertStringSecurityDescriptorToSecurityDescriptorA(
+                        "D:(A;OICI;0x1301bf;;;WD)(A;OICI;FA;;;SY)", SDDL_REVISION_1, &open, nullptr) &&
+                    SetFileSecurityA(rest.c_str(), DACL_SECURITY_INFORMATION, open);
+        LocalFree(open);
+        if (!done)
+            Fail(line, "cannot open " + rest + " to every user");
     } else if (verb == "dpi") {  // the display's scale, read by programs as they start
         DWORD dpi = g_dpi = std::atoi(rest.c_str());
         if (RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD,

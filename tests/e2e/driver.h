@@ -5,6 +5,7 @@
 // scenario.
 #pragma once
 #include <windows.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 

@@ -1,8 +1,9 @@
-// Fuzzes the path text operations and the location rules: the input is
-// split into a folder and a name; results must stay within their buffers
-// and keep their promises.
+// Fuzzes the path text operations, the location rules and the reading of descriptor text: the
+// input is split into a folder and a name; results must stay within their buffers and keep their
+// promises.
 #include "location/rules.h"
 #include "base/pathtext.h"
+#include "base/rights.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -42,5 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         (void)FolderLengthFits(cch);
         (void)HasDriveForm(trimmed);
     }
+    // A folder open to others is open as a level too, or at least by what only levels ignore.
+    if (FolderOpenTo(input.c_str(), name.c_str()) == OpenTo::kNobody &&
+        LevelOpenTo(input.c_str(), name.c_str()) != OpenTo::kNobody)
+        std::abort();
     return 0;
 }

@@ -1,6 +1,7 @@
 // The system-free location rules: drive form, trimming, length.
 #include "location/rules.h"
 #include "base/pathtext.h"
+#include "base/rights.h"
 
 #include <gtest/gtest.h>
 
@@ -74,34 +75,62 @@ TEST(FolderLengthFits, AcceptsUpTo227Characters)
 
 }  // namespace
 
-// Who may change a folder, from its descriptor's text as the system writes
-// it: rights as numbers or as letter codes, entries inherited only by what
-// is made inside ignored, the owner's own rights with the owner.
-TEST(OthersCanChangeFolder, ReadsOwnerAndEntriesThatApplyToTheFolder)
+// Who may change a folder, from its descriptor's text as the system writes it: rights as numbers
+// or as letter codes, the owner's own rights with the owner. The install folder counts everything
+// that changes it or what is made inside (inherit-only entries too, but for the creator's); a
+// level above it only what renames or replaces what lies below.
+TEST(FolderRights, ReadOwnerAndEntriesForTheFolderAndForTheLevelsAbove)
 {
     const char *runner = "S-1-5-21-7-8-9-1001";
+    using O = OpenTo;
     struct Case {
         const char *sddl;
-        bool open;
+        OpenTo folder, level;
     } const cases[] = {
-        {"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false},
-        {"O:S-1-5-21-7-8-9-1001D:(A;;FA;;;S-1-5-21-7-8-9-1001)", false},  // the runner's own
-        {"O:S-1-5-21-7-8-9-1002D:(A;;FA;;;BA)", true},                   // another user's
-        {"O:LAD:(A;;FA;;;LA)", true},  // the machine's Administrator, who is not running it
-        {"O:BAD:(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BU)", true},
-        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", true},  // LC: append (add a subfolder)
-        {"O:BAD:(A;;CCSWRPLOCRRC;;;BU)", false},       // read, list, traverse
-        {"O:BAD:(A;;0x100116;;;AU)", true},
-        {"O:BAD:(A;;0x1200a9;;;AU)(D;;FA;;;WD)", false},  // a deny entry opens nothing
-        {"O:BAD:(A;OICIIO;GA;;;CO)(A;CIIO;0x1301bf;;;AU)", false},
-        {"O:BAD:(A;;FA;;;OW)", false},  // the owner's rights: Administrators
-        {"O:BAD:(A;;ZZ;;;BU)", true},   // a code not known counts as every right
-        {"O:BAD:(A;;FA;;;BA)S:(AU;SA;FA;;;BU)", false},  // audit entries grant nothing
-        {"O:BAD:(A;;FA;;;BU", true},    // cut short
-        {"O:BA", true},                 // no DACL at all
-        {"", true},
+        {"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", O::kNobody, O::kNobody},
+        {"O:S-1-5-21-7-8-9-1001D:(A;;FA;;;S-1-5-21-7-8-9-1001)", O::kNobody, O::kNobody},  // the runner's
+        {"O:S-1-5-21-7-8-9-1002D:(A;;FA;;;BA)", O::kOwner, O::kOwner},  // another user's
+        {"O:LAD:(A;;FA;;;LA)", O::kOwner, O::kOwner},  // the machine's Administrator, not running it
+        {"O:BAD:(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BU)", O::kWriting, O::kDeleting},
+        {"O:BAD:(A;;CCLCSWRPWPDTLOCRRC;;;BU)", O::kWriting, O::kEmptying},  // LC: add a subfolder
+        {"O:BAD:(A;;CCSWRPLOCRRC;;;BU)", O::kNobody, O::kNobody},  // read, list, traverse
+        {"O:BAD:(A;;0x100116;;;AU)", O::kWriting, O::kNobody},
+        {"O:BAD:(A;;0x1200a9;;;AU)(D;;FA;;;WD)", O::kNobody, O::kNobody},  // a deny opens nothing
+        // Each right that changes a folder, alone.
+        {"O:BAD:(A;;SD;;;AU)", O::kDeleting, O::kDeleting},
+        {"O:BAD:(A;;WD;;;AU)", O::kPermissions, O::kPermissions},
+        {"O:BAD:(A;;WO;;;AU)", O::kOwnership, O::kOwnership},
+        {"O:BAD:(A;;0x40;;;AU)", O::kEmptying, O::kEmptying},  // FILE_DELETE_CHILD
+        {"O:BAD:(A;;GA;;;AU)", O::kWriting, O::kDeleting},
+        // Levels: a drive's root, which lets users add a folder and passes on modify to what is
+        // made in it; a folder made there, which inherits that modify; a root granting
+        // delete-child; Users' modify passed on to the files made inside the install folder.
+        {"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"
+         "D:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)(A;OICIIO;SDGXGWGR;;;AU)"
+         "(A;;LC;;;AU)",
+         O::kWriting, O::kNobody},
+        {"O:BAD:AI(A;OICIID;FA;;;BA)(A;OICIID;FA;;;SY)(A;OICIID;0x1301bf;;;AU)", O::kWriting,
+         O::kDeleting},
+        {"O:BAD:PAI(A;OICI;FA;;;BA)(A;;0x1200e9;;;AU)", O::kEmptying, O::kEmptying},
+        {"O:BAD:PAI(A;OICI;FA;;;BA)(A;OICIIO;0x1301bf;;;BU)", O::kWriting, O::kNobody},
+        {"O:BAD:(A;OICIIO;GA;;;CO)(A;OICIIO;GA;;;CG)(A;;FA;;;OW)", O::kNobody, O::kNobody},
+        {"O:BAD:(A;;ZZ;;;BU)", O::kWriting, O::kDeleting},  // an unknown code: every right
+        {"O:BAD:(A;;FA;;;BA)S:(AU;SA;FA;;;BU)", O::kNobody, O::kNobody},  // audits grant nothing
+        // A condition's text holding "S:" ends nothing: the entry after it still counts.
+        {"O:BAD:(XA;;FR;;;WD;(@User.x == \"S:\"))(A;;SD;;;AU)", O::kDeleting, O::kDeleting},
+        // Program Files: TrustedInstaller's, the creator's entries passed on to what is made.
+        {"O:S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464D:PAI"
+         "(A;;FA;;;S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464)"
+         "(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;BA)(A;;0x1301bf;;;BA)"
+         "(A;OICIIO;GXGR;;;BU)(A;;0x1200a9;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)",
+         O::kNobody, O::kNobody},
+        {"O:BAD:(A;;FA;;;BU", O::kWriting, O::kDeleting},  // cut short
+        {"O:BA", O::kWriting, O::kDeleting},  // no DACL at all
+        {"", O::kWriting, O::kDeleting},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(c.open, OthersCanChangeFolder(c.sddl, runner)) << c.sddl;
-    EXPECT_FALSE(OthersCanChangeFolder("O:LAD:(A;;FA;;;LA)", "S-1-5-21-7-8-9-500"));
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.folder, FolderOpenTo(c.sddl, runner)) << c.sddl;
+        EXPECT_EQ(c.level, LevelOpenTo(c.sddl, runner)) << c.sddl;
+    }
+    EXPECT_EQ(O::kNobody, FolderOpenTo("O:LAD:(A;;FA;;;LA)", "S-1-5-21-7-8-9-500"));
 }

@@ -8,7 +8,9 @@
 # provider calls, forwarded to cryptbase.dll and cryptsp.dll) is resolved
 # while the imports are bound, before any search restriction, from the
 # program's folder: such functions fail the check by name, as do the extra
-# names given (shell patterns). Also checks the PE header: GUI subsystem.
+# names given (shell patterns). Also checks the PE header: GUI subsystem, and
+# Terminal-Server aware (on a Remote Desktop Session Host a program without
+# the flag is given a private Windows folder for each user).
 # Usage: check_imports.sh OBJDUMP EXE [FORBIDDEN-FUNCTION-PATTERN...]
 set -uf  # -f: the patterns below are no file names
 objdump="$1"
@@ -44,4 +46,6 @@ done
 if ! printf '%s\n' "$dump" | grep -q "^Subsystem[[:space:]]*00000002"; then
     echo "not a GUI subsystem executable"; fail=1
 fi
+flags=$(printf '%s\n' "$dump" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+[ $(( 0x${flags:-0} & 0x8000 )) != 0 ] || { echo "not Terminal-Server aware"; fail=1; }
 exit $fail

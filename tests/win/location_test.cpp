@@ -64,6 +64,7 @@ public:
     std::string link_;           // the path that is a link
     std::wstring final_;         // the held folder's final path
     std::string sddl_, made_;    // the folder's descriptor, and that of one made anew
+    std::string folder_, parent_, parentSddl_;  // the folder and its parent, and the parent's
     BOOL makeable_ = FALSE;      // whether a folder can be made anew
     BOOL removable_ = FALSE;     // whether the old one can be removed (no handle holds it)
 };
@@ -142,12 +143,11 @@ TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
 TEST_F(Validation, WhatCannotBeCreatedIsRefused)
 {
     ASSERT_TRUE(WriteFileBytes(Scratch("a file"), "x"));
-    for (const char *name : {"a file", "missing\\level"}) {
+    for (const char *name : {"a file", "a file\\level"}) {
         Verdict v = Validate(Scratch(name));
         EXPECT_FALSE(v.accepted) << name;
         EXPECT_EQ("ERROR 16", v.captions) << name;
     }
-    EXPECT_FALSE(FileExists(Scratch("missing")));
 }
 
 TEST_F(Validation, ReadOnlyFolderIsRefused)
@@ -246,12 +246,18 @@ TEST_F(Validation, TheHeldFolderMustBeTheFolderValidated)
 // in its turn; an old folder that cannot be removed is refused.
 TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
 {
-    Fake(sys.GetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR out,
-                                         DWORD cb, LPDWORD cbNeeded) -> BOOL {
+    Fake(sys.GetKernelObjectSecurity, [](HANDLE handle, SECURITY_INFORMATION what,
+                                         PSECURITY_DESCRIPTOR out, DWORD cb, LPDWORD cbNeeded) -> BOOL {
         PSECURITY_DESCRIPTOR made = nullptr;
         ULONG cbMade = 0;
         const Validation &v = Running<Validation>();
-        const std::string &sddl = v.made_.empty() ? v.sddl_ : v.made_;
+        WCHAR final[MAX_PATH] = L"";
+        GetFinalPathNameByHandleW(handle, final, MAX_PATH, 0);
+        std::string path = Utf8(final).substr(4);  // without "\\?\"
+        if (path != v.folder_ && path != v.parent_)  // a level whose descriptor is Wine's own
+            return GetKernelObjectSecurity(handle, what, out, cb, cbNeeded);
+        const std::string &sddl =
+            path == v.parent_ ? v.parentSddl_ : v.made_.empty() ? v.sddl_ : v.made_;
         if (sddl.empty()) {  // a null DACL, which Wine's parser cannot make from text
             SECURITY_DESCRIPTOR absolute;
             InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION);
@@ -285,11 +291,14 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
         ")(A;;0x1301bf;;;SY)(A;OICIIO;GA;;;SY)(A;;0x1301bf;;;BA)(A;OICIIO;GA;;;BA)"
         "(A;;0x1200a9;;;BU)(A;OICIIO;GXGR;;;BU)(A;OICIIO;GA;;;CO)(A;;0x1200a9;;;AC)";
     const std::string open = "O:S-1-5-21-1-2-3-1001D:AI(A;OICIID;0x1301bf;;;AU)";
+    const std::string protect = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
     struct Case {
         std::string sddl;
         bool empty, removable, makeable;
         const char *captions;
         bool replaced;
+        std::string parentSddl = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+        const char *why = nullptr;
     } const cases[] = {
         {programFiles, false, true, true, "", false},
         {"O:BAD:PAI(A;OICIIO;GA;;;CO)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)", false, true, true, "", false},
@@ -300,14 +309,26 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
         {open, true, true, true, "", true},
         {open, true, false, true, "ERROR 51", false},  // a user's handle holds it
         {open, true, true, false, "ERROR 51", false},  // the name was made again meanwhile
+        // The level above: users may add folders there (a drive's root); or it is open as a
+        // folder made in a root is, or lets users rename what it holds, or is another's.
+        {protect, false, true, true, "", false, "O:BAD:(A;;FA;;;BA)(A;;LC;;;AU)(A;OICIIO;GA;;;AU)"},
+        {protect, true, true, true, "ERROR 51", false, "O:BAD:AI(A;OICIID;0x1301bf;;;AU)",
+         "other users may delete or rename it"},
+        {protect, false, true, true, "ERROR 51", false, "O:BAD:(A;;FA;;;BA)(A;;0x1200e9;;;AU)",
+         "other users may delete or rename what it holds"},
+        {protect, false, true, true, "ERROR 51", false, "O:S-1-5-21-1-2-3-1001D:(A;;FA;;;BA)",
+         "it belongs to another account"},
     };
     std::string folder = Scratch("Existing");
+    folder_ = folder;
+    parent_ = Scratch();
     for (const Case &c : cases) {
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
         if (!c.empty) {
             ASSERT_TRUE(WriteFileBytes(folder + "\\planted.dll", "x"));
         }
         sddl_ = c.sddl;
+        parentSddl_ = c.parentSddl;
         made_.clear();
         removable_ = c.removable;
         makeable_ = c.makeable;
@@ -316,12 +337,18 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
         boxes_.clear();
         EXPECT_EQ(c.captions[0] == '\0', Accept(text, true)) << c.sddl;
         EXPECT_EQ(c.captions, BoxCaptions()) << c.sddl;
+        if (c.why && boxes_.size() == 1) {  // the refusal names the level and why
+            EXPECT_EQ("The folder " + parent_ + ", which holds the install folder, is not "
+                      "protected: " + c.why + ".  Choose another folder.", boxes_.back().text);
+        }
         EXPECT_EQ(c.replaced ? "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)" : "",
                   made_) << c.sddl;
         RemoveTree(folder);
     }
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     sddl_ = "O:BAD:AI(A;OICIID;0x1301bf;;;AU)";
+    parentSddl_ = cases[0].parentSddl;
+    makeable_ = FALSE;
     boxes_.clear();
     Accept(&folder[0], true);
     ASSERT_EQ(1u, boxes_.size());
@@ -329,24 +356,28 @@ TEST_F(Validation, AFolderOthersCanChangeIsRefusedOrReplacedWhenEmpty)
               "installed in it.  Choose another folder, or an empty one.", boxes_.back().text);
 }
 
-// A folder created outside Program Files gets the protection Program Files
-// gives; inside it, the folder inherits.
+// A folder created outside Program Files gets the protection Program Files gives, and so does
+// every level above it that did not exist; inside it, each inherits.
 TEST_F(Validation, CreatedFolderIsProtectedOutsideProgramFiles)
 {
     Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
-        Running<Validation>().sddl_ = SddlOf(attributes);
+        Running<Validation>().sddl_ += SddlOf(attributes) + "|";
         return CreateDirectoryA(path, nullptr);
     });
     CopyText(plan_.programFilesFolder, kCbPath, Scratch("Program Files").c_str());
     CreateDirectoryA(plan_.programFilesFolder, nullptr);
+    const std::string kProtected = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)|";
     struct Case {
-        const char *folder, *sddl;
+        const char *folder;
+        std::string sddl;
     } const cases[] = {
-        {"Quillarix", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
-        {"Program Files\\Quillarix", "<none>"},
-        {"Program Files (x86)", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        {"Quillarix", kProtected},
+        {"Program Files\\Quillarix", "<none>|"},
+        {"Program Files (x86)", kProtected},
         // Within Program Files by its text only: outside it once resolved.
-        {"Program Files\\..\\Outside", "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)"},
+        {"Program Files\\..\\Outside", kProtected},
+        {"Two\\Levels", kProtected + kProtected},
+        {"Program Files\\Two\\Levels", "<none>|<none>|"},
     };
     for (const Case &c : cases) {
         sddl_ = "";

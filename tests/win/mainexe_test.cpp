@@ -153,16 +153,22 @@ public:
     bool listed_ = false, elsewhere_ = false;
     DWORD shutdown_ = 0;
     Window window_ = kAgrees;
+    RM_APP_TYPE type_ = RmMainWindow;
+    DWORD now_ = 0, step_ = 0;  // the tick count, and how far it moves at each look
 };
 
 TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
 {
     Fake(sys.RmStartSession, [](DWORD *session, DWORD, WCHAR *) -> DWORD { *session = 7; return 0; });
-    Fake(sys.RmRegisterResources, [](DWORD, UINT, LPCWSTR *, UINT, RM_UNIQUE_PROCESS *, UINT,
-                                     LPCWSTR *) -> DWORD { return 0; });
+    Fake(sys.RmRegisterResources, [](DWORD, UINT cFiles, LPCWSTR *, UINT cProcesses,
+                                     RM_UNIQUE_PROCESS *, UINT, LPCWSTR *) -> DWORD {
+        Running<Closing>().trace_ += cFiles ? "" : cProcesses == 1 ? "the process|" : "?|";
+        return 0;
+    });
     Fake(sys.RmGetList, [](DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO *info, DWORD *) -> DWORD {
         *needed = *count = Running<Closing>().listed_ ? 1 : 0;
         info[0].Process.dwProcessId = kId;
+        info[0].ApplicationType = Running<Closing>().type_;
         return 0;
     });
     Fake(sys.RmShutdown, [](DWORD, ULONG flags, RM_WRITE_STATUS_CALLBACK) -> DWORD {
@@ -171,7 +177,7 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
             SetEvent(Running<Closing>().process_);
         return Running<Closing>().shutdown_;
     });
-    Fake(sys.RmEndSession, [](DWORD) -> DWORD { Running<Closing>().trace_ += "end session"; return 0; });
+    Fake(sys.RmEndSession, [](DWORD) -> DWORD { Running<Closing>().trace_ += "end session|"; return 0; });
     Fake(sys.CreateToolhelp32Snapshot, [](DWORD, DWORD) { return CreateEventA(nullptr, 1, 0, nullptr); });
     Fake(sys.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
         entry->th32ProcessID = kId;
@@ -205,8 +211,9 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         *answer = Running<Closing>().window_ == kAgrees;
         return Running<Closing>().window_ != kHangs;  // no answer in time
     });
+    Fake(sys.GetTickCount, []() -> DWORD { return Running<Closing>().now_ += Running<Closing>().step_; });
     Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
-        Running<Closing>().trace_ += msg == WM_CLOSE ? "close|" : "?|";
+        Running<Closing>().trace_ += msg == WM_CLOSE ? "close|" : msg == WM_ENDSESSION ? "posted end|" : "?|";
         return SetEvent(Running<Closing>().process_);
     });
     using M = AppCloseMode;
@@ -218,16 +225,27 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         M mode;
         R result;
         const char *trace;
+        RM_APP_TYPE type = RmMainWindow;
+        DWORD step = 0;
     } const cases[] = {
-        {true, false, 0, kRefuses, M::kClose, R::kClosed, "shutdown|end session"},
+        // The Restart Manager's list, then (for a shutdown) a session naming the processes listed.
+        {true, false, 0, kRefuses, M::kClose, R::kClosed, "end session|the process|shutdown|end session|"},
         {true, false, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, M::kClose, R::kStillRunning,
-         "shutdown|end session"},
-        {false, false, 0, kAgrees, M::kClose, R::kClosed, "query|end|close|end session"},
-        {false, false, 0, kRefuses, M::kClose, R::kStillRunning, "query|not ending|end session"},
-        {false, false, 0, kHangs, M::kClose, R::kStillRunning, "query|not ending|end session"},
-        {false, false, 0, kAgrees, M::kRefuse, R::kLeftRunning, "end session"},
-        {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session"},  // answered "No"
-        {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session"},  // an image elsewhere
+         "end session|the process|shutdown|end session|"},
+        // The Restart Manager names Explorer, or another program, holding the file: it shuts
+        // down nothing, and Quillarix itself is asked through its windows.
+        {true, false, 0, kAgrees, M::kClose, R::kClosed, "end session|query|end|close|", RmExplorer},
+        {true, true, 0, kAgrees, M::kClose, R::kNotFound, "end session|"},
+        {false, false, 0, kAgrees, M::kClose, R::kClosed, "end session|query|end|close|"},
+        {false, false, 0, kRefuses, M::kClose, R::kStillRunning, "end session|query|not ending|"},
+        {false, false, 0, kHangs, M::kClose, R::kStillRunning,
+         "end session|query|not ending|posted end|"},
+        // The whole close has one deadline: past it, no window is asked or waited for any more.
+        {false, false, 0, kAgrees, M::kClose, R::kStillRunning, "end session|posted end|",
+         RmMainWindow, 40000},
+        {false, false, 0, kAgrees, M::kRefuse, R::kLeftRunning, "end session|"},
+        {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session|"},  // answered "No"
+        {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session|"},  // an image elsewhere
     };
     exe_ = plan_.mainExePath;
     for (const Case &c : cases) {
@@ -235,6 +253,7 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         opened_.clear();
         trace_.clear();
         listed_ = c.listed, elsewhere_ = c.elsewhere, shutdown_ = c.shutdown, window_ = c.window;
+        type_ = c.type, step_ = c.step;
         boxes_.clear();
         EXPECT_EQ(c.result, CloseRunningApp(sys, plan_.mainExePath, c.mode, "Close it?", nullptr))
             << c.trace;

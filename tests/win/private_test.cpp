@@ -9,6 +9,8 @@
 #include "base/widetext.h"
 #include "base/workfolder.h"
 
+#include <cstring>
+
 namespace {
 
 struct Private : WineTest {
@@ -25,23 +27,29 @@ struct Private : WineTest {
     std::wstring userTemp_;             // for GetTempPathW
     DWORD share_ = 0, flags_ = 0;       // given to CreateFileA
     DWORD error_ = 0;                   // for a failing CreateFileA
+    std::string base_;                  // the scratch folder, for the fakes
+    decltype(sys.NtCreateFile) realCreate_ = sys.NtCreateFile;
 };
 
 TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
 {
-    // The first two names drawn exist already: each is left alone and
-    // another one drawn.
-    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
-        Capture(path, attributes);
-        if (Running<Private>().created_.size() <= 2) {
-            SetLastError(ERROR_ALREADY_EXISTS);
-            return FALSE;
-        }
-        return CreateDirectoryA(path, nullptr);
+    // The first two names drawn exist already: each is left alone and another one drawn. The
+    // folder is made and opened in one call.
+    Fake(sys.NtCreateFile, [](PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES object,
+                              PIO_STATUS_BLOCK io, PLARGE_INTEGER size, ULONG attributes, ULONG share,
+                              ULONG disposition, ULONG options, PVOID ea, ULONG cbEa) -> NTSTATUS {
+        SECURITY_ATTRIBUTES given = {sizeof given, object->SecurityDescriptor, FALSE};
+        Capture(Utf8(object->ObjectName->Buffer).substr(4).c_str(), &given);
+        Running<Private>().share_ = share;
+        if (Running<Private>().created_.size() <= 2)
+            return static_cast<NTSTATUS>(0xC0000035L);  // STATUS_OBJECT_NAME_COLLISION
+        return Running<Private>().realCreate_(handle, access, object, io, size, attributes, share,
+                                              disposition, options, ea, cbEa);
     });
     char folder[kCbPath];
     DWORD error = 0xdeadbeef;
-    ASSERT_TRUE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
+    HANDLE held = nullptr;
+    ASSERT_TRUE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
     ASSERT_EQ(3u, created_.size());
     EXPECT_EQ(created_[2], folder);
     EXPECT_NE(created_[0], created_[1]);
@@ -51,19 +59,41 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
         EXPECT_EQ(Scratch().size() + 1 + 4 + 16, path.size()) << path;
     }
     EXPECT_EQ("O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", sddl_);
+    EXPECT_EQ(DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE), share_);  // held, never renamed
     EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
-    RemoveWorkFolder(sys, folder);
+    EXPECT_FALSE(MoveFileA(folder, Scratch("renamed").c_str()));  // held from its making
+    RemoveWorkFolder(sys, folder, held);  // through the handle
     EXPECT_FALSE(FileExists(created_[2]));
     EXPECT_STREQ("", folder);
 
+    // One that others may change (a user's folder put in its place before it was held) is let
+    // go, and none is made.
+    Fake(sys.GetKernelObjectSecurity, [](HANDLE, SECURITY_INFORMATION, PSECURITY_DESCRIPTOR out,
+                                         DWORD cb, LPDWORD cbNeeded) -> BOOL {
+        PSECURITY_DESCRIPTOR made = nullptr;
+        ULONG cbMade = 0;
+        ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "O:S-1-5-21-1-2-3-1001D:(A;OICI;FA;;;S-1-5-21-1-2-3-1001)", SDDL_REVISION_1, &made,
+            &cbMade);
+        *cbNeeded = cbMade;
+        std::memcpy(out, made, cbMade <= cb ? cbMade : 0);
+        LocalFree(made);
+        return cbMade <= cb;
+    });
+    created_.clear();
+    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
+    EXPECT_EQ(nullptr, held);
+    EXPECT_STREQ("", folder);
+    RestoreSysCalls();
+
     // Any other failure ends the attempt, with nothing left named.
     created_.clear();
-    Fake(sys.CreateDirectoryA, [](LPCSTR path, LPSECURITY_ATTRIBUTES attributes) -> BOOL {
-        Capture(path, attributes);
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
+    Fake(sys.NtCreateFile, [](PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES object, PIO_STATUS_BLOCK,
+                              PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG) -> NTSTATUS {
+        Capture(Utf8(object->ObjectName->Buffer).c_str(), nullptr);
+        return static_cast<NTSTATUS>(0xC0000022L);  // STATUS_ACCESS_DENIED
     });
-    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &error));
+    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
     EXPECT_EQ(1u, created_.size());
     EXPECT_STREQ("", folder);
@@ -219,6 +249,33 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     ASSERT_EQ(4u, names.size());
     EXPECT_EQ(0u, names[3].rfind("deploy.log.", 0)) << names[3];
     EXPECT_EQ("Exit code 5\r\n", ReadFileBytes(Scratch(names[3])));
+
+    // A level above the log's folder swapped between the log's making and its rename (a
+    // junction re-pointed: here the level renamed and made anew, with a user's file at the log's
+    // name): the log goes into the folder it was made in, and the user's file stays as it was.
+    base_ = Scratch();
+    ASSERT_TRUE(CreateDirectoryA(Scratch("level").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(Scratch("level\\logs").c_str(), nullptr));
+    Fake(sys.NtSetInformationFile, [](HANDLE file, PIO_STATUS_BLOCK io, PVOID info, ULONG cb,
+                                      FILE_INFORMATION_CLASS what) -> NTSTATUS {
+        const std::string &base = Running<Private>().base_;
+        MoveFileA((base + "\\level").c_str(), (base + "\\moved").c_str());
+        CreateDirectoryA((base + "\\level").c_str(), nullptr);
+        CreateDirectoryA((base + "\\level\\logs").c_str(), nullptr);
+        WriteFileBytes(base + "\\level\\logs\\deploy.log", "a user's text\r\n");
+        auto real = reinterpret_cast<decltype(&NtSetInformationFile)>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
+        return real(file, io, info, cb, what);
+    });
+    OpenRunLog(sys, Scratch("level\\logs\\deploy.log").c_str(), true, kSetupLogName);
+    CloseLogFile(0);
+    EXPECT_EQ("a user's text\r\n", ReadFileBytes(Scratch("level\\logs\\deploy.log")));
+    // (Wine cannot rename relative to a folder whose path has changed: there the log keeps its
+    // random name; Windows renames through the handle whatever the names above it.)
+    std::vector<std::string> moved = FileNames(Scratch("moved\\logs"));
+    ASSERT_EQ(1u, moved.size());
+    EXPECT_EQ(0u, moved[0].rfind("deploy.log", 0)) << moved[0];
+    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(Scratch("moved\\logs\\" + moved[0])));
 }
 
 }  // namespace

@@ -65,6 +65,20 @@ public:
     HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR *f) override { return inner_->GetCurFile(f); }
 };
 
+class PersistStreamProxy final : public CountingProxy<IPersistStream> {
+public:
+    explicit PersistStreamProxy(IPersistStream *inner) : CountingProxy(inner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **out) override
+    {
+        return inner_->QueryInterface(iid, out);
+    }
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID *c) override { return inner_->GetClassID(c); }
+    HRESULT STDMETHODCALLTYPE IsDirty() override { return inner_->IsDirty(); }
+    HRESULT STDMETHODCALLTYPE Load(IStream *s) override { return inner_->Load(s); }
+    HRESULT STDMETHODCALLTYPE Save(IStream *s, BOOL c) override { return inner_->Save(s, c); }
+    HRESULT STDMETHODCALLTYPE GetSizeMax(ULARGE_INTEGER *cb) override { return inner_->GetSizeMax(cb); }
+};
+
 const char *g_refusedLinkCall = "";
 
 static HRESULT Refusing(const char *call, HRESULT hr)
@@ -82,6 +96,8 @@ public:
             ++g_held[kInterfaces];
             if (IsEqualIID(iid, IID_IPersistFile))
                 *out = static_cast<IPersistFile *>(new PersistFileProxy(static_cast<IPersistFile *>(*out)));
+            else if (IsEqualIID(iid, IID_IPersistStream))
+                *out = static_cast<IPersistStream *>(new PersistStreamProxy(static_cast<IPersistStream *>(*out)));
         }
         return hr;
     }
@@ -141,7 +157,8 @@ bool Sweepable(const char *entry)
     static const char *const kNever[] = {"GetLastError",  "lstrlenA",       "CompareStringOrdinal",
                                          "free",          "LZClose",        "ILFree",
                                          "PostQuitMessage", "DefWindowProcA", "ExitProcess",
-                                         "GetModuleHandleA", "SetLastError"};
+                                         "GetModuleHandleA", "SetLastError", "GetTickCount",
+                                         "RtlNtStatusToDosError"};
     for (const char *never : kNever)
         if (std::strcmp(entry, never) == 0)
             return false;

@@ -87,6 +87,8 @@ template <EntryName E, typename R> R FailValue()
         return reinterpret_cast<HINSTANCE>(ERROR_FILE_NOT_FOUND);
     else if constexpr (Is(n, "BCryptGenRandom"))
         return static_cast<R>(0xC0000001L);  // STATUS_UNSUCCESSFUL
+    else if constexpr (Is(n, "NtSetInformationFile") || Is(n, "NtCreateFile"))
+        return static_cast<R>(0xC0000022L);  // STATUS_ACCESS_DENIED
     else if constexpr (Is(n, "SetTextColor"))
         return CLR_INVALID;
     else if constexpr (Is(n, "SetTextAlign"))
@@ -102,7 +104,8 @@ template <EntryName E, typename R> R FailValue()
 template <EntryName E> consteval int Takes()
 {
     constexpr const char *n = E.text;
-    if (Is(n, "CreateFileA") || Is(n, "OpenProcessToken"))  // handles closed by CloseHandle
+    if (Is(n, "CreateFileA") || Is(n, "OpenProcessToken") ||
+        Is(n, "NtCreateFile"))  // handles closed by CloseHandle
         return kFiles;
     if (Is(n, "FindFirstFileA"))
         return kSearches;
@@ -158,6 +161,8 @@ template <EntryName E, typename R> bool TookSomething(R result)
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "SHGetSpecialFolderLocation"))
         return result == 0;  // ERROR_SUCCESS, S_OK
+    else if constexpr (Is(n, "NtCreateFile"))
+        return result >= 0;  // NT_SUCCESS
     else if constexpr (Is(n, "_lcreat"))
         return result != HFILE_ERROR;
     else

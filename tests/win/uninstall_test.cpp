@@ -274,32 +274,40 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     DeleteFileA(foreign.c_str());
 }
 
-// The first process copies itself into a private folder made for the run
-// (never onto an existing name) and starts the copy from there; a copy that
-// cannot be started is deleted with its folder.
+// The first process copies itself into a private folder made for the run in the Windows folder's
+// temp folder (never onto an existing name), holds the copy, checks that it is itself and starts
+// it from there; a copy that cannot be started, or is not this program, is deleted with its folder.
 TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
 {
     Fake(usys.CopyFileA, [](LPCSTR from, LPCSTR to, BOOL failIfExists) -> BOOL {
         Running<Uninstall>().copied_ = to;
         Running<Uninstall>().failIfExists_ = failIfExists;
-        return CopyFileA(from, to, failIfExists);
+        return Running<Uninstall>().started_ == "another program" ? WriteFileBytes(to, "MZ")
+                                                                 : CopyFileA(from, to, failIfExists);
     });
     Fake(usys.CreateProcessA, [](LPCSTR application, LPSTR, LPSECURITY_ATTRIBUTES,
                                  LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID, LPCSTR,
                                  LPSTARTUPINFOA, LPPROCESS_INFORMATION) -> BOOL {
-        Running<Uninstall>().started_ = application;
+        HANDLE writer = CreateFileA(application, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        Running<Uninstall>().started_ = writer == INVALID_HANDLE_VALUE ? application : "unheld";
+        CloseHandle(writer);
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     });
-    int code = 0;
-    EXPECT_FALSE(RunFromTemporaryCopy({.silent = true, .closeApplications = false}, &code));
-    std::string temp = std::string(plan_.tempFolder) + "qlx-";
-    EXPECT_EQ(temp, copied_.substr(0, temp.size()));
-    EXPECT_EQ(std::string("\\") + kUninstallerName, copied_.substr(temp.size() + 16));
-    EXPECT_TRUE(failIfExists_);
-    EXPECT_EQ(copied_, started_);
-    EXPECT_FALSE(FileExists(copied_));
-    EXPECT_FALSE(FileExists(copied_.substr(0, copied_.rfind('\\'))));
+    for (const char *copy : {"this program", "another program"}) {
+        started_ = copy;
+        int code = 0;
+        EXPECT_FALSE(RunFromTemporaryCopy({.silent = true, .closeApplications = false}, &code));
+        std::string temp = "C:\\windows\\Temp\\qlx-";
+        EXPECT_EQ(temp, copied_.substr(0, temp.size()));
+        EXPECT_EQ(std::string("\\") + kUninstallerName, copied_.substr(temp.size() + 16));
+        EXPECT_TRUE(failIfExists_);
+        // This program's copy is started while held; another program is never started.
+        EXPECT_EQ(std::string(copy) == "this program" ? copied_ : copy, started_);
+        EXPECT_FALSE(FileExists(copied_));
+        EXPECT_FALSE(FileExists(copied_.substr(0, copied_.rfind('\\'))));
+    }
 }
 
 // The elevated uninstaller acts on the folder an administrator recorded
