@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #define QLX_CALL_TABLE_MEMBER(name) decltype(&::name) name;
+#define QLX_CALL_TABLE_LATE_MEMBER(library, name) decltype(&::name) name;
 #define QLX_CALL_TABLE_REAL(name) &::name,
 
 // An entry of a library that is not imported but loaded from the system folder at start: until it
@@ -34,34 +35,32 @@ QLX_UNBOUND_REPORTS(RmGetList, ERROR_PROC_NOT_FOUND);
 QLX_UNBOUND_REPORTS(RmShutdown, ERROR_PROC_NOT_FOUND);
 QLX_UNBOUND_REPORTS(RmEndSession, ERROR_PROC_NOT_FOUND);
 #undef QLX_UNBOUND_REPORTS
-#define QLX_CALL_TABLE_UNBOUND(name) &Unbound<decltype(&::name)>::Call,
+#define QLX_CALL_TABLE_UNBOUND(library, name) &Unbound<decltype(&::name)>::Call,
 
-// Binds every LATE entry of LIST (a call table's X/LATE list) in table and in real, its saved copy
-// of the real functions, to the modules in late: the one binding code of both programs' tables.
-#define QLX_CALL_TABLE_SKIP(name)
-#define QLX_CALL_TABLE_BIND_LATE(LIST, table, real, late)                                     \
-    do {                                                                                       \
-        auto &qlx_table = table;                                                               \
-        auto &qlx_real = real;                                                                 \
-        const auto &qlx_late = late;                                                           \
-        LIST(QLX_CALL_TABLE_SKIP, QLX_CALL_TABLE_BIND_ONE)                                     \
-    } while (0)
-#define QLX_CALL_TABLE_BIND_ONE(name)                                                          \
-    BindLateEntry(qlx_table.GetProcAddress, qlx_late, #name, &qlx_real.name);                  \
-    qlx_table.name = qlx_real.name;
-
-// Binds *entry to name in the first of modules (null ones skipped) that
-// exports it, or to its failing stand-in.
-template <typename Fn, std::size_t N>
-void BindLateEntry(FARPROC(WINAPI *getProcAddress)(HMODULE, LPCSTR), HMODULE const (&modules)[N],
-                   const char *name, Fn *entry)
-{
-    *entry = &Unbound<Fn>::Call;
-    for (HMODULE module : modules) {
-        FARPROC found = module ? getProcAddress(module, name) : nullptr;
-        if (found) {
-            *entry = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(found));
-            return;
-        }
+// Defines the call table `table` of type Type, which LIST lists (X(name) for a call of an imported
+// system library, LATE(library, name) for one of a library loaded from the system folder at start),
+// filled with the real functions before any code runs (constinit: the setup is linked without the
+// C runtime's start-up), and a saved copy of them; Bind(), which restricts the library search and
+// binds every LATE entry to its library (each loaded once, by its full path in the system folder,
+// and kept), or to its failing stand-in where the library or the entry point is missing; and
+// Restore(), which puts every entry back as bound. Where it is expanded, base/libraries.h is in.
+#define QLX_DEFINE_CALL_TABLE(Type, LIST, table, Bind, Restore)                                \
+    constinit static Type qlx_real_##table = {LIST(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)}; \
+    constinit Type table = {LIST(QLX_CALL_TABLE_REAL, QLX_CALL_TABLE_UNBOUND)};                 \
+    void Bind()                                                                                 \
+    {                                                                                           \
+        Type &qlx_table = table;                                                                \
+        Type &qlx_real = qlx_real_##table;                                                      \
+        RestrictLibrarySearch(qlx_table);                                                       \
+        LateLibraries qlx_late = {};                                                            \
+        LIST(QLX_CALL_TABLE_SKIP, QLX_CALL_TABLE_BIND_ONE)                                      \
+    }                                                                                           \
+    void Restore()                                                                              \
+    {                                                                                           \
+        table = qlx_real_##table;                                                               \
     }
-}
+#define QLX_CALL_TABLE_SKIP(name)
+#define QLX_CALL_TABLE_BIND_ONE(library, name)                                                  \
+    qlx_real.name = LateEntry<decltype(&::name)>(                                               \
+        qlx_table, LateLibrary(qlx_table, &qlx_late, #library ".dll"), #name);                  \
+    qlx_table.name = qlx_real.name;

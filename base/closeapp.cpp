@@ -249,7 +249,7 @@ bool CloseAppCopies(const SharedCalls &calls, const AppCopies &copies)
 
 }  // namespace
 
-AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppCloseMode mode,
+AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, const RunMode &mode,
                            const char *question, HWND owner)
 {
     WCHAR exe[kCbPath];
@@ -262,9 +262,9 @@ AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppClo
     AppClosing result;
     if (copies.count == 0)
         result = AppClosing::kNotFound;
-    else if (mode == AppCloseMode::kRefuse)
+    else if (!ShowsWindows(mode) && !mode.closeApplications)
         result = AppClosing::kLeftRunning;
-    else if (mode == AppCloseMode::kAsk &&
+    else if (ShowsWindows(mode) &&
              ShowMessageBox(calls, owner, question, kProductName, MB_YESNO | MB_ICONQUESTION) !=
                  IDYES)
         result = AppClosing::kDeclined;

@@ -6,28 +6,23 @@
 // asks through its own call table; the Restart Manager's entries are bound late (rstrtmgr.dll is no
 // known system library) and fail where it is missing.
 #pragma once
+#include "base/runmode.h"
 #include "base/sharedcalls.h"
-
-// How the caller wants a running copy dealt with.
-enum class AppCloseMode {
-    kAsk,     // ask the person in a Yes/No box; close on Yes
-    kClose,   // close without asking (an unattended run told to)
-    kRefuse,  // neither ask nor close (an unattended run)
-};
 
 enum class AppClosing {
     kNotFound,      // no running copy found: the file is held some other way
     kClosed,        // every running copy found has ended
     kDeclined,      // the person answered No
-    kLeftRunning,   // kRefuse: found, and left alone
+    kLeftRunning,   // an unattended run not told to close it: found, and left alone
     kStillRunning,  // asked to close, and still running (refused, no answer, or the wait ran out)
 };
 
 inline constexpr DWORD kAppCloseWaitMs = 30000;  // for the whole close: asking and waiting
 inline constexpr UINT kAppAnswerMs = 5000;       // for each window's answer
 
-// Finds the running copies of the program at exePath and deals with them
-// as mode says; question is the Yes/No box's text (kAsk), shown over owner.
+// Finds the running copies of the program at exePath and deals with them as the run's mode says:
+// interactively asks the person (question, a Yes/No box over owner) and closes them on Yes; an
+// unattended run closes them only where told to (closeApplications), and otherwise leaves them.
 // Leaves nothing open. Logs what it found and what came of it.
-AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, AppCloseMode mode,
+AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, const RunMode &mode,
                            const char *question, HWND owner);

@@ -62,6 +62,7 @@ static bool TakeQuotedRest(const char *text, CommandLine *out)
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out)
 {
     std::memset(out, 0, sizeof *out);
+    out->mode = {Talk::kWindows, Scope::kAllUsers, false};
     // The program's name: quoted, or up to the first blank.
     const char *p = line;
     for (bool quoted = false; *p && (quoted || !IsBlank(*p)); ++p)
@@ -84,11 +85,11 @@ bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out
         if (!NextArgument(&p, arg, sizeof arg))
             return false;
         if (StartsWithSwitch(arg, kSwitchSilent) && !arg[sizeof kSwitchSilent - 1])
-            out->silent = true;
+            out->mode.talk = Talk::kLog;
         else if (StartsWithSwitch(arg, kSwitchHelp) && !arg[sizeof kSwitchHelp - 1])
             out->help = true;
         else if (StartsWithSwitch(arg, kSwitchCloseApps) && !arg[sizeof kSwitchCloseApps - 1])
-            out->closeApplications = true;
+            out->mode.closeApplications = true;
         else if (!StartsWithSwitch(arg, kSwitchLog) ||
                  !CopyText(out->log, sizeof out->log, arg + sizeof kSwitchLog - 1) ||
                  !out->log[0])

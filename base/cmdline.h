@@ -5,17 +5,20 @@
 // temporary copy.
 #pragma once
 #include "base/pathtext.h"
+#include "base/runmode.h"
 
 inline constexpr char kSwitchSilent[] = "/S";
 inline constexpr char kSwitchLog[] = "/LOG=";
 inline constexpr char kSwitchHelp[] = "/?";
-inline constexpr char kSwitchFolder[] = "/D=";
 inline constexpr char kSwitchCloseApps[] = "/CLOSEAPPLICATIONS";
+// The rest-of-line switches: the setup's install folder, and the uninstaller's temporary copy's
+// (what follows it is for the copy alone). Each program refuses the other's.
+inline constexpr char kSwitchFolder[] = "/D=";
+inline constexpr char kSwitchCopy[] = "/QLXCOPY ";
 
 struct CommandLine {
-    bool silent;
+    RunMode mode;        // /S makes it silent; /CLOSEAPPLICATIONS; every user's installation
     bool help;
-    bool closeApplications;
     char log[kCbPath];   // empty without /LOG=
     const char *rest;    // after the rest-of-line switch; null without it
     char quotedRest[kCbPath];  // rest points here when it was quoted

@@ -2,36 +2,22 @@
 // exact place of a failure. Codes are only shown, never computed with.
 #pragma once
 
+#define QLX_ERROR_CODES(X)                                                                      \
+    X(kSettingsKeyStartup, "1") X(kCannotProceed, "1A") X(kNoWindowsFolder, "2")                \
+    X(kNoTempFolder, "3") X(kMainExeRunning, "4") X(kMainExeNewer, "5")                         \
+    X(kAppPathsFailed, "8") X(kUninstallFailed, "9") X(kSettingsKeyInstallFolder, "10")         \
+    X(kInvalidDrive, "11") X(kRemovableDrive, "12") X(kNotAFolder, "13")                        \
+    X(kFolderReadOnly, "14") X(kInvalidFolder, "15") X(kCannotCreateFolder, "16")               \
+    X(kMainExeUnidentified, "17") X(kSettingsKeySetupPath, "22") X(kFolderTooLong, "27")        \
+    X(kMainExeExpandFailed, "34") X(kMainExeMoveFailed, "37") X(kCannotInitialize, "43")        \
+    X(kFileWriteFailed, "44") X(kNotEnoughSpace, "45") X(kPendingDeletions, "46")               \
+    X(kAnotherRun, "47") X(kRunLockFailed, "48") X(kNoWorkFolder, "49") X(kFolderIsLink, "50")  \
+    X(kFolderOpenToUsers, "51")
+
 namespace errcode {
-inline constexpr char kSettingsKeyStartup[] = "1";
-inline constexpr char kCannotProceed[] = "1A";
-inline constexpr char kNoWindowsFolder[] = "2";
-inline constexpr char kNoTempFolder[] = "3";
-inline constexpr char kMainExeRunning[] = "4";
-inline constexpr char kMainExeNewer[] = "5";
-inline constexpr char kAppPathsFailed[] = "8";
-inline constexpr char kUninstallFailed[] = "9";
-inline constexpr char kSettingsKeyInstallFolder[] = "10";
-inline constexpr char kInvalidDrive[] = "11";
-inline constexpr char kRemovableDrive[] = "12";
-inline constexpr char kNotAFolder[] = "13";
-inline constexpr char kFolderReadOnly[] = "14";
-inline constexpr char kInvalidFolder[] = "15";
-inline constexpr char kCannotCreateFolder[] = "16";
-inline constexpr char kMainExeUnidentified[] = "17";
-inline constexpr char kSettingsKeySetupPath[] = "22";
-inline constexpr char kFolderTooLong[] = "27";
-inline constexpr char kMainExeExpandFailed[] = "34";
-inline constexpr char kMainExeMoveFailed[] = "37";
-inline constexpr char kCannotInitialize[] = "43";
-inline constexpr char kFileWriteFailed[] = "44";
-inline constexpr char kNotEnoughSpace[] = "45";
-inline constexpr char kPendingDeletions[] = "46";
-inline constexpr char kAnotherRun[] = "47";
-inline constexpr char kRunLockFailed[] = "48";
-inline constexpr char kNoWorkFolder[] = "49";
-inline constexpr char kFolderIsLink[] = "50";
-inline constexpr char kFolderOpenToUsers[] = "51";
+#define QLX_ERROR_CODE(name, text) inline constexpr char name[] = text;
+QLX_ERROR_CODES(QLX_ERROR_CODE)
+#undef QLX_ERROR_CODE
 }  // namespace errcode
 
 // Both programs say this where the lock against a second instance cannot

@@ -4,6 +4,8 @@
 
 #include "base/pathtext.h"
 
+#include <cstring>
+
 void RestrictLibrarySearch(const SharedCalls &calls)
 {
     using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
@@ -27,6 +29,19 @@ HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name)
     if (cch == 0 || cch >= sizeof path || !JoinPath(path, sizeof path, path, name))
         return nullptr;
     return calls.LoadLibraryA(path);
+}
+
+HMODULE LateLibrary(const SharedCalls &calls, LateLibraries *late, const char *name)
+{
+    for (int i = 0; i < late->count; ++i)
+        if (std::strcmp(late->names[i], name) == 0)
+            return late->modules[i];
+    HMODULE module = LoadSystemLibrary(calls, name);
+    if (late->count < 8) {
+        late->names[late->count] = name;
+        late->modules[late->count++] = module;
+    }
+    return module;
 }
 
 bool LoadOle32(const SharedCalls &calls, Ole32 *ole)

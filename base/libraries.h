@@ -31,6 +31,23 @@ void RestrictLibrarySearch(const SharedCalls &calls);
 // when the folder cannot be told, the path does not fit, or loading fails.
 HMODULE LoadSystemLibrary(const SharedCalls &calls, const char *name);
 
+// The libraries a call table's LATE entries come from, each loaded once (LoadSystemLibrary) while
+// the table is bound, and kept for the process.
+struct LateLibraries {
+    const char *names[8];
+    HMODULE modules[8];
+    int count;
+};
+HMODULE LateLibrary(const SharedCalls &calls, LateLibraries *late, const char *name);
+
+// The entry point name of module (null: none) as its own type, or its failing stand-in
+// (base/calltable.h) where the module or the entry point is missing.
+template <typename Fn> Fn LateEntry(const SharedCalls &calls, HMODULE module, const char *name)
+{
+    FARPROC found = module ? calls.GetProcAddress(module, name) : nullptr;
+    return found ? LookUp<Fn>(found) : &Unbound<Fn>::Call;
+}
+
 // The OLE32 and OLEAUT32 calls the programs use, and the shell link object's published ids.
 using CoInitializeFn = HRESULT(WINAPI *)(LPVOID);
 using CoUninitializeFn = void(WINAPI *)();

@@ -145,11 +145,12 @@ static void OpenDefaultLogFile(const SharedCalls &calls, const char *defaultName
     calls.CloseHandle(held);
 }
 
-void OpenRunLog(const SharedCalls &calls, const char *given, bool silent, const char *defaultName)
+void OpenRunLog(const SharedCalls &calls, const char *given, const RunMode &mode,
+                const char *defaultName)
 {
     if (given[0] != '\0')
         OpenLogFile(calls, given);
-    else if (silent)
+    else if (WritesDefaultLog(mode))
         OpenDefaultLogFile(calls, defaultName);
 }
 

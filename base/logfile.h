@@ -3,6 +3,7 @@
 // written through that table; without one open, every call here does nothing. The process's one
 // output channel, opened at start and closed at the end: process-wide, like standard error.
 #pragma once
+#include "base/runmode.h"
 #include "base/sharedcalls.h"
 
 #include <initializer_list>
@@ -19,9 +20,11 @@ void UseLogFile(const SharedCalls &calls, HANDLE file);
 // name. None for an empty path. A log that cannot be made does not stop the run.
 void OpenLogFile(const SharedCalls &calls, const char *path);
 
-// Opens the run's log: the given path, or where none is given and the run is silent, a default log
-// named defaultName in the temp folder (a silent run always leaves a log). None otherwise.
-void OpenRunLog(const SharedCalls &calls, const char *given, bool silent, const char *defaultName);
+// Opens the run's log: the given path, or where none is given and the run writes one anyway (a
+// silent run always leaves a log), a default log named defaultName in the temp folder. None
+// otherwise.
+void OpenRunLog(const SharedCalls &calls, const char *given, const RunMode &mode,
+                const char *defaultName);
 
 // Writes the parts, then a line break. The log is UTF-8 whatever the program's code page: on a
 // system that leaves the programs in its own code page, each part is converted, piece by piece of

@@ -5,15 +5,21 @@
 
 static_assert(kRegSz == REG_SZ, "the system-free reader names REG_SZ itself");
 
-LONG ReadStringValueThrough(const SharedCalls &calls, HKEY key, const char *name, char *buffer,
-                            DWORD cbBuffer)
+LONG ReadRegistryText(const SharedCalls &calls, HKEY key, const char *subkey, const char *name,
+                      char *buffer, DWORD cbBuffer)
 {
     if (cbBuffer == 0)
         return ERROR_INSUFFICIENT_BUFFER;
+    HKEY opened = key;
+    LONG status = subkey ? calls.RegOpenKeyExA(key, subkey, 0, KEY_READ, &opened) : ERROR_SUCCESS;
     DWORD type = REG_NONE;
     DWORD cbData = cbBuffer;
-    LONG status = calls.RegQueryValueExA(key, name, nullptr, &type,
-                                         reinterpret_cast<BYTE *>(buffer), &cbData);
+    if (status == ERROR_SUCCESS) {
+        status = calls.RegQueryValueExA(opened, name, nullptr, &type,
+                                        reinterpret_cast<BYTE *>(buffer), &cbData);
+        if (subkey)
+            calls.RegCloseKey(opened);
+    }
     if (status != ERROR_SUCCESS) {
         buffer[0] = '\0';
         return status;

@@ -42,34 +42,40 @@ RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error)
     return *error == ERROR_SHARING_VIOLATION ? RunLock::kBusy : RunLock::kFailed;
 }
 
-int RunInFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame)
+bool EnterFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame,
+                CommandLine *args, HANDLE *lock, int *code)
 {
     SetPathCodePage(calls.GetACP());
-    CommandLine args;
     const char *line = commandLine ? commandLine : "(too long)";
     bool understood =
-        ParseCommandLine(commandLine ? commandLine : "", frame.restSwitch, &args) && commandLine;
-    if (understood && args.rest && frame.bare)
-        return frame.bare(args);
-    OpenRunLog(calls, args.log, args.silent, frame.logName);
+        ParseCommandLine(commandLine ? commandLine : "", frame.restSwitch, args) && commandLine;
+    if (understood && args->rest && frame.bare) {
+        *code = frame.bare(*args);
+        return false;
+    }
+    OpenRunLog(calls, args->log, args->mode, frame.logName);
     LogLine({frame.title, ", command line: ", line});
-    int code;
-    HANDLE lock = nullptr;
-    DWORD error = 0;
-    RunLock taken = RunLock::kFailed;
-    if (!understood || args.help) {
+    if (!understood || args->help) {
         LogLine({frame.usage});
-        if (!args.silent)
+        if (ShowsWindows(args->mode))
             ShowMessageBox(calls, nullptr, frame.usage, kProductName,
                            MB_OK | (understood ? MB_ICONINFORMATION : MB_ICONERROR));
-        code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
-    } else if ((taken = TakeRunLock(calls, &lock, &error)) != RunLock::kTaken) {
-        frame.refuse(args.silent, taken, error);
-        code = taken == RunLock::kBusy ? exitcode::kBusy : exitcode::kFailed;
-    } else {
-        code = frame.run(args, frame.context);
-        calls.CloseHandle(lock);
+        *code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
+        return false;
     }
+    DWORD error = 0;
+    RunLock taken = TakeRunLock(calls, lock, &error);
+    if (taken == RunLock::kTaken)
+        return true;
+    frame.refuse(args->mode.talk, taken, error);
+    *code = taken == RunLock::kBusy ? exitcode::kBusy : exitcode::kFailed;
+    return false;
+}
+
+int LeaveFrame(const SharedCalls &calls, HANDLE lock, int code)
+{
+    if (lock)
+        calls.CloseHandle(lock);
     CloseLogFile(code);
     return code;
 }

@@ -33,16 +33,30 @@ struct ProgramFrame {
     const char *usage;       // shown for /? and for a line not understood
     // Tells that another run holds the lock (kBusy) or that it could not be taken (kFailed, with
     // the system's error): each program in its own words and box.
-    void (*refuse)(bool silent, RunLock why, DWORD error);
-    // The program's run, with the lock held; returns the exit code.
-    int (*run)(const CommandLine &args, void *context);
-    // Where set, runs instead of all the above when the rest-of-line switch is given (a program
+    void (*refuse)(Talk talk, RunLock why, DWORD error);
+    // Where set, runs instead of all the rest when the rest-of-line switch is given (a program
     // started by its own first process, which keeps the log and the lock).
     int (*bare)(const CommandLine &args);
-    void *context;  // handed to run
 };
 
-// Runs a program in its frame, through calls, given its whole command line
-// with the program's name first (null: too long for the program's text,
-// which is then not understood); returns the exit code.
-int RunInFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame);
+// The frame's parts around a program's run: EnterFrame parses the whole command line (the program's
+// name first; null: too long for the program's text, which is then not understood) into *args,
+// opens the log and takes the lock into *lock; false, with the exit code in *code, where the run
+// ends there (usage, a line not understood, a refusal, or the bare run done). LeaveFrame ends the
+// log with the exit code and lets the lock go.
+bool EnterFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame,
+                CommandLine *args, HANDLE *lock, int *code);
+int LeaveFrame(const SharedCalls &calls, HANDLE lock, int code);
+
+// Runs a program in its frame, through calls: run(args) with the lock held, which returns the exit
+// code; returns the exit code.
+template <typename Run>
+int RunInFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame, Run run)
+{
+    CommandLine args;
+    HANDLE lock = nullptr;
+    int code = 0;
+    if (EnterFrame(calls, commandLine, frame, &args, &lock, &code))
+        code = run(static_cast<const CommandLine &>(args));
+    return LeaveFrame(calls, lock, code);
+}

@@ -5,38 +5,36 @@
 #include "base/calltable.h"
 #include "base/win.h"
 
-// One line per call, as in either program's list: X(name) for an imported
-// system library's call, LATE(name) for one bound at start (NTDLL.dll,
-// BCRYPT.dll, RSTRTMGR.dll).
+// One line per call, as in either program's list: X(name) for an imported system library's call,
+// LATE(library, name) for one of a library loaded from the system folder at start.
 #define QLX_SHARED_CALLS(X, LATE)                                                           \
-    /* files, folders */                                                                    \
+    /* files, folders (the calls through a folder's handle from NTDLL) */                   \
     X(CreateFileA) X(WriteFile) X(CloseHandle) X(DeleteFileA) X(MoveFileExA)                \
     X(SetFileAttributesA) X(GetFileAttributesA) X(GetFileAttributesExA) X(CreateDirectoryA) \
     X(RemoveDirectoryA) X(GetLastError) X(GetLongPathNameW) X(GetFinalPathNameByHandleW)    \
     X(CompareStringOrdinal) X(GetFileInformationByHandle) X(GetWindowsDirectoryA)           \
     X(GetSystemDirectoryA) X(GetTempPathW) X(GetModuleFileNameW)                            \
-    X(SetFileInformationByHandle) X(GetFullPathNameW) LATE(NtCreateFile)                    \
-    LATE(NtSetInformationFile) LATE(RtlNtStatusToDosError)                                  \
+    X(SetFileInformationByHandle) X(GetFullPathNameW) LATE(ntdll, NtCreateFile)             \
+    LATE(ntdll, NtSetInformationFile) LATE(ntdll, RtlNtStatusToDosError)                    \
     /* registry, security, randomness */                                                    \
     X(RegOpenKeyExA) X(RegQueryValueExA) X(RegDeleteValueA) X(RegCloseKey)                  \
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)                    \
     X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA)       \
     X(GetKernelObjectSecurity) X(GetSecurityDescriptorDacl) X(OpenProcessToken)             \
-    X(GetTokenInformation) LATE(BCryptGenRandom)                                            \
+    X(GetTokenInformation) LATE(bcrypt, BCryptGenRandom)                                    \
     /* messages, shell, run-time linking, text conversion, process */                       \
     X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
     X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
     X(GetCurrentProcess) X(WaitForSingleObject) X(GetTickCount)                             \
     /* running copies of Quillarix: found through a process snapshot and the                \
-       Restart Manager (RSTRTMGR.dll, bound at start), asked to close through it            \
-       or their windows, waited for */                                                      \
+       Restart Manager, asked to close through it or their windows, waited for */           \
     X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW) X(OpenProcess)         \
     X(QueryFullProcessImageNameW) X(WaitForMultipleObjects) X(EnumWindows)                  \
     X(GetWindowThreadProcessId) X(SendMessageTimeoutW) X(PostMessageW)                      \
-    LATE(RmStartSession) LATE(RmRegisterResources) LATE(RmGetList) LATE(RmShutdown)         \
-    LATE(RmEndSession)
+    LATE(rstrtmgr, RmStartSession) LATE(rstrtmgr, RmRegisterResources)                      \
+    LATE(rstrtmgr, RmGetList) LATE(rstrtmgr, RmShutdown) LATE(rstrtmgr, RmEndSession)
 
 struct SharedCalls {
-    QLX_SHARED_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
+    QLX_SHARED_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_LATE_MEMBER)
 };

@@ -5,9 +5,9 @@
 #include "base/fileuse.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/report.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "base/workfolder.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
@@ -17,13 +17,13 @@
 void FindWindowsFolder(InstallPlan *plan)
 {
     if (!ReadWindowsFolder(sys, plan->windowsFolder))
-        ReportError(plan->silent, "Unable to locate Windows directory", errcode::kNoWindowsFolder);
+        ReportError(plan->mode.talk, "Unable to locate Windows directory", errcode::kNoWindowsFolder);
 }
 
 void FindTempFolder(InstallPlan *plan)
 {
     if (!FindTempFolderText(sys, true, plan->tempFolder))
-        ReportError(plan->silent, "Unable to locate temp path.", errcode::kNoTempFolder);
+        ReportError(plan->mode.talk, "Unable to locate temp path.", errcode::kNoTempFolder);
 }
 
 // Reads ProgramFilesDir from the first of the two CurrentVersion keys that opens. True when it gave
@@ -37,7 +37,7 @@ static bool ReadProgramFilesDir(char *folder)
                         KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     bool found = false;
-    if (ReadStringValue(key, "ProgramFilesDir", folder, kCbPath) == ERROR_SUCCESS) {
+    if (ReadRegistryText(sys, key, nullptr, "ProgramFilesDir", folder, kCbPath) == ERROR_SUCCESS) {
         std::size_t cch = std::strlen(folder);
         if (cch > 2) {
             if (folder[cch - 1] == '\\')
@@ -78,23 +78,23 @@ bool ProbeMainExecutable(const char *folder)
 // `Path`, which the person sees before installing; in a silent run, with nobody to see it, only the
 // folder an administrator recorded (the App Paths entry's `Path`, machine-wide), never the per-user
 // record that the user's own programs can rewrite. Opens the App Paths entry without creating it.
-static LONG ReadRecordedFolder(bool silent, char *proposed)
+static LONG ReadRecordedFolder(const RunMode &mode, char *proposed)
 {
+    if (TrustsOnlyTheMachineRecord(mode))
+        return ReadRegistryText(sys, HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", proposed, kCbPath);
     HKEY key;
-    LONG status = silent
-                      ? sys.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kAppPathsEntry, 0, KEY_READ, &key)
-                      : OpenSettingsKey(&key);
+    LONG status = OpenSettingsKey(&key);
     if (status != ERROR_SUCCESS)
         return status;
-    status = ReadStringValue(key, "Path", proposed, kCbPath);
+    status = ReadRegistryText(sys, key, nullptr, "Path", proposed, kCbPath);
     CloseKey(key);
     return status;
 }
 
 bool ProposeLocation(const InstallPlan &plan, char *proposed)
 {
-    if (ReadRecordedFolder(plan.silent, proposed) == ERROR_SUCCESS && proposed[0] != ':') {
-        if (!ValidateLocation(proposed, Telling::kNothing))
+    if (ReadRecordedFolder(plan.mode, proposed) == ERROR_SUCCESS && proposed[0] != ':') {
+        if (!ValidateLocation(proposed, Talk::kNothing))
             return false;
         return ProbeMainExecutable(proposed);
     }

@@ -1,8 +1,8 @@
 // Install location: finding the system folders, proposing an install folder
 // and deciding whether a folder may receive the installation.
 #pragma once
-#include "base/plan.h"
-#include "base/report.h"
+#include "install/plan.h"
+#include "install/report.h"
 #include "base/win.h"
 
 // Fills the plan's Windows folder (no trailing backslash). Reports code "2"
@@ -28,7 +28,7 @@ bool ProbeMainExecutable(const char *folder);
 // Applies the location rules in order to folder, which becomes its
 // canonical form in place ("." and ".." resolved, no trailing backslash).
 // Creates and changes nothing. A refusal is told as how says.
-bool ValidateLocation(char *folder, Telling how);
+bool ValidateLocation(char *folder, Talk how);
 
 // Prepares the validated folder for the installation and holds it: creates a missing last level
 // (protected as Program Files' folders are, unless it inherits that within programFiles), opens it
@@ -36,9 +36,9 @@ bool ValidateLocation(char *folder, Telling how);
 // than administrators may change unless it is empty, which is then replaced by a folder made anew
 // with the protected DACL (handles users opened on the old one keep their rights). The caller
 // closes *held once the last file is written; null when refused (told as how says).
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how);
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Talk how);
 
 // True when folder's drive has cbNeeded bytes free for this user, or
-// cannot tell. Otherwise reports code "45" (in the log alone when silent),
+// cannot tell. Otherwise reports code "45" (as the run talks),
 // naming the space needed and the space free, and returns false.
-bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent);
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, Talk talk);

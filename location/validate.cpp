@@ -9,8 +9,8 @@
 #include "base/levels.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/syscalls.h"
+#include "install/report.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
 
@@ -31,15 +31,14 @@ constexpr char kOpenFolderText[] =
     "Users other than administrators can change this folder, and so what is installed in it.  "
     "Choose another folder, or an empty one.";
 
-bool Refuse(Telling how, const char *text, const char *code)
+bool Refuse(Talk how, const char *text, const char *code)
 {
-    if (how != Telling::kNothing)
-        ReportError(how == Telling::kLog, text, code);
+    ReportError(how, text, code);
     return false;
 }
 
 // Refuses for a level above the install folder that others may change in the given way.
-bool RefuseLevel(Telling how, const char *level, OpenTo way)
+bool RefuseLevel(Talk how, const char *level, OpenTo way)
 {
     char text[2 * kCbPath] = "The folder ";
     AppendText(text, sizeof text, level);
@@ -161,7 +160,7 @@ bool CreateMissingLevels(const char *directory, const char *programFiles)
 
 }  // namespace
 
-bool ValidateLocation(char *folder, Telling how)
+bool ValidateLocation(char *folder, Talk how)
 {
     if (!HasDriveForm(folder))
         return Refuse(how, "Invalid drive specification", errcode::kInvalidDrive);
@@ -203,7 +202,7 @@ bool ValidateLocation(char *folder, Telling how)
     return true;
 }
 
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Telling how)
+bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Talk how)
 {
     *held = nullptr;
     char directory[kCbPath];
@@ -246,7 +245,7 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Te
     return true;
 }
 
-bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent)
+bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, Talk talk)
 {
     // The folder exists (validation made it); a trailing backslash lets a
     // drive root ("C:") be asked too.
@@ -264,6 +263,6 @@ bool HasRoomToInstall(const char *folder, ULONGLONG cbNeeded, bool silent)
     AppendText(text, sizeof text, " KB.  Free: ");
     AppendDecimal(text, sizeof text, cbFree.QuadPart / kKilobyte, true);
     AppendText(text, sizeof text, " KB.");
-    ReportError(silent, text, errcode::kNotEnoughSpace);
+    ReportError(talk, text, errcode::kNotEnoughSpace);
     return false;
 }

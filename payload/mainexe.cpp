@@ -5,10 +5,10 @@
 #include "base/fileuse.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
-#include "payload/catalogue.h"
+#include "install/report.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
+#include "base/catalogue.h"
 #include "payload/store.h"
 #include "payload/version_rule.h"
 
@@ -68,7 +68,7 @@ MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
             LogVersions(installed, carried, "newer, left alone");
             return MainExeOutcome::kNewerPresent;
         case InstalledVersionVerdict::kUnidentifiedReplace:
-            ReportError(plan.silent, "The installed copy of Quillarix could not be identified.  "
+            ReportError(plan.mode.talk, "The installed copy of Quillarix could not be identified.  "
                         "It will be replaced.",
                         errcode::kMainExeUnidentified);
             break;
@@ -83,24 +83,24 @@ MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
 
     DWORD error = 0;
     if (!ExpandPayload(IDF_MAIN_EXE, plan.workFolder, plan.installFolder, kStagingImageName, &error)) {
-        ReportSystemError(plan.silent, error, errcode::kMainExeExpandFailed);
+        ReportSystemError(plan.mode.talk, error, errcode::kMainExeExpandFailed);
         return MainExeOutcome::kFailed;
     }
     char staged[kCbPath];
     if (!JoinPath(staged, sizeof staged, plan.installFolder, kStagingImageName)) {
-        ReportSystemError(plan.silent, ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
+        ReportSystemError(plan.mode.talk, ERROR_FILENAME_EXCED_RANGE, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
     // One rename replaces the old copy: there is no moment without one. A
     // read-only old copy refuses it on Windows (code 37) and stays; the
     // attribute is asked first, since Wine would let the rename through.
     if (IsReadOnlyFile(plan.mainExePath)) {
-        ReportSystemError(plan.silent, ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
+        ReportSystemError(plan.mode.talk, ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
     if (!sys.MoveFileExA(staged, plan.mainExePath,
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ReportSystemError(plan.silent, sys.GetLastError(), errcode::kMainExeMoveFailed);
+        ReportSystemError(plan.mode.talk, sys.GetLastError(), errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
     LogLine({"Renamed ", staged, " to ", plan.mainExePath});

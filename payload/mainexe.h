@@ -1,7 +1,7 @@
 // Main executable replacement: refuse a running or newer copy, else expand
 // the new one beside it as "image.tmp" and swap it in with a rename.
 #pragma once
-#include "base/plan.h"
+#include "install/plan.h"
 
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 #include "payload/manifest.h"
 
 #include "base/pathtext.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "base/product.h"
-#include "base/syscalls.h"
-#include "payload/catalogue.h"
+#include "install/syscalls.h"
+#include "base/catalogue.h"
 #include "payload/store.h"
 
 // A target that is read-only already, from an earlier installation or the

@@ -2,7 +2,7 @@
 // the install folder (the catalogue's manifest rows). No windows.h here: the rows are read by
 // system-free code too (the error number below is a DWORD).
 #pragma once
-#include "payload/catalogue.h"
+#include "base/catalogue.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,8 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/syscalls.h"
-#include "payload/catalogue.h"
+#include "install/syscalls.h"
+#include "base/catalogue.h"
 #include "registration/registry.h"
 
 #include <cstring>

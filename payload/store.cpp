@@ -3,9 +3,9 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/report.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 
 bool FindPayload(WORD id, PayloadBytes *out)
 {

@@ -3,7 +3,7 @@
 #include "registration/registration.h"
 
 #include "base/product.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "registration/registry.h"
 
 bool RecordApplicationPaths(const InstallPlan &plan)

@@ -1,7 +1,7 @@
 // System registration: the App Paths and uninstall entries, the Start-menu and desktop shortcuts.
 #pragma once
 #include "base/libraries.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 // Records App Paths\Quillarix.exe (default value and Path). False when either failed.
 bool RecordApplicationPaths(const InstallPlan &plan);

@@ -2,7 +2,7 @@
 #include "registration/registry.h"
 
 #include "base/pathtext.h"
-#include "base/report.h"
+#include "install/report.h"
 
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
 {

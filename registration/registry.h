@@ -2,16 +2,11 @@
 // call (0 on success, else the system error number) and shows nothing.
 #pragma once
 #include "base/registry_read.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 
 // Creates every missing key along subkey and opens it with access. On
 // success *key belongs to the caller, who closes it with CloseKey.
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key);
-
-inline LONG ReadStringValue(HKEY key, const char *name, char *buffer, DWORD cbBuffer)
-{
-    return ReadStringValueThrough(sys, key, name, buffer, cbBuffer);
-}
 
 // Writes text as REG_SZ with its terminating zero. A null name writes the key's default value.
 LONG WriteStringValue(HKEY key, const char *name, const char *text);

@@ -5,9 +5,9 @@
 #include "base/errors.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/report.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 #include "registration/registry.h"
 
@@ -18,19 +18,19 @@ LONG OpenSettingsKey(HKEY *key)
 
 // Opens the settings key, or reports the system's text for the failure
 // captioned with code and returns false.
-static bool OpenSettingsKeyOrReport(bool silent, HKEY *key, const char *code)
+static bool OpenSettingsKeyOrReport(Talk talk, HKEY *key, const char *code)
 {
     LONG status = OpenSettingsKey(key);
     if (status == ERROR_SUCCESS)
         return true;
-    ReportSystemError(silent, static_cast<DWORD>(status), code);
+    ReportSystemError(talk, static_cast<DWORD>(status), code);
     return false;
 }
 
 bool RecordSetupPath(const InstallPlan &plan)
 {
     HKEY key;
-    if (!OpenSettingsKeyOrReport(plan.silent, &key, errcode::kSettingsKeySetupPath))
+    if (!OpenSettingsKeyOrReport(plan.mode.talk, &key, errcode::kSettingsKeySetupPath))
         return false;
     // Informational: a path that cannot be told or written is logged, and
     // the installation goes on. Asked in UTF-16, since a setup started from
@@ -51,7 +51,7 @@ bool RecordSetupPath(const InstallPlan &plan)
 bool RecordInstallFolder(const InstallPlan &plan)
 {
     HKEY key;
-    if (!OpenSettingsKeyOrReport(plan.silent, &key, errcode::kSettingsKeyInstallFolder))
+    if (!OpenSettingsKeyOrReport(plan.mode.talk, &key, errcode::kSettingsKeyInstallFolder))
         return false;
     WriteStringValue(key, "Path", plan.installFolder);
     CloseKey(key);

@@ -1,7 +1,7 @@
 // The per-user settings key, where the setup records an installation for
 // its next run and for the uninstaller.
 #pragma once
-#include "base/plan.h"
+#include "install/plan.h"
 #include "base/win.h"
 
 // Creates or opens the settings key under HKEY_CURRENT_USER, read and write.

@@ -4,10 +4,10 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
+#include "install/report.h"
+#include "install/plan.h"
 #include "base/shortcut_paths.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 
 // Text of the program's code page as UTF-16 into wide (kCbPath units):
 // false where it does not convert whole.
@@ -63,7 +63,7 @@ void CreateShortcuts(const InstallPlan &plan)
     // A folder that cannot be found only means a missing shortcut. A
     // silent run is a deployment: its shortcuts are every user's.
     ForEachShortcutPath(
-        sys, plan.backdrop, plan.silent,
+        sys, plan.backdrop, ShortcutsForEveryUser(plan.mode),
         [&](const char *path) {
             HRESULT hr = CreateOneShortcut(ole.coCreateInstance, plan.installFolder,
                                            plan.mainExePath, path, kLinkDescription);

@@ -5,8 +5,8 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "registration/registry.h"
 
 // "YYYYMMDD" of today, the form the list of installed programs reads.

@@ -1,7 +1,7 @@
 // Resource ids shared by the resource script and the code.
 #pragma once
 
-// The payload's ids ("FILE" resources) are in payload/catalogue.h.
+// The payload's ids ("FILE" resources) are in base/catalogue.h.
 
 // Dialog templates.
 #define IDD_LOCATION 101

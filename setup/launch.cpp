@@ -10,9 +10,9 @@
 #include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/report.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 
 #include <exdisp.h>

@@ -1,7 +1,7 @@
 // Starting Quillarix at the end of an interactive installation, as the person logged on.
 #pragma once
 #include "base/libraries.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "base/win.h"
 
 // Starts Quillarix through the desktop's shell, so that it runs as the person logged on rather than

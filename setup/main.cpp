@@ -2,7 +2,7 @@
 // registers nothing to run at exit, so it needs none of the C runtime's start-up code: it is linked
 // without it (which keeps the executable small) and enters here directly.
 #include "setup/sequence.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 
 extern "C" void WINAPI SetupEntry()

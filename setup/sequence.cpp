@@ -10,14 +10,14 @@
 #include "base/logfile.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/report.h"
+#include "install/report.h"
 #include "base/runframe.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
 #include "location/location.h"
-#include "payload/catalogue.h"
+#include "base/catalogue.h"
 #include "payload/mainexe.h"
 #include "payload/manifest.h"
 #include "payload/pending.h"
@@ -31,14 +31,15 @@
 #include <cstring>
 
 // Start-up: the settings key must be usable, then the system folders, the run's private working
-// folder and the proposed location are found. False when the setup cannot proceed.
+// folder and, unless the folder was given (proposed null), the proposed location are found. False
+// when the setup cannot proceed.
 static bool StartUp(InstallPlan *plan, char *proposed)
 {
     HKEY key;
     LONG status = OpenSettingsKey(&key);
     if (status != ERROR_SUCCESS) {
-        ReportSystemError(plan->silent, static_cast<DWORD>(status), errcode::kSettingsKeyStartup);
-        ReportError(plan->silent, "Unable to proceed with installation", errcode::kCannotProceed);
+        ReportSystemError(plan->mode.talk, static_cast<DWORD>(status), errcode::kSettingsKeyStartup);
+        ReportError(plan->mode.talk, "Unable to proceed with installation", errcode::kCannotProceed);
         return false;
     }
     CloseKey(key);
@@ -48,17 +49,16 @@ static bool StartUp(InstallPlan *plan, char *proposed)
     FindProgramFilesFolder(plan);
     if (plan->tempFolder[0] == '\0')
         PathRoot(plan->tempFolder, kCbPath, plan->programFilesFolder);
-    // Files are expanded through a staging file there, out of every user's
-    // reach: without it nothing could be installed safely.
-    // Where none can be made and held there (a temp folder behind a link, say), the Windows
-    // folder's temp folder takes it.
+    // Files are expanded through a staging file there, out of every user's reach: without it
+    // nothing could be installed safely. Where none can be made and held in the temp folder (one
+    // behind a link, say), the Windows folder's temp folder takes it.
     DWORD error;
     char windowsTemp[kCbPath];
     if (!CreateWorkFolder(sys, plan->tempFolder, plan->workFolder, &plan->heldWorkFolder, &error)) {
         DWORD first = error;
         if (!ReadWindowsTempFolder(sys, windowsTemp) ||
             !CreateWorkFolder(sys, windowsTemp, plan->workFolder, &plan->heldWorkFolder, &error)) {
-            ReportWithSystemText(plan->silent,
+            ReportWithSystemText(plan->mode.talk,
                                  "Unable to create a private working folder in the temp folder.",
                                  first, errcode::kNoWorkFolder);
             return false;
@@ -66,7 +66,8 @@ static bool StartUp(InstallPlan *plan, char *proposed)
         LogLine({"No private working folder could be made in ", plan->tempFolder, ": it is made in ",
                  windowsTemp});
     }
-    plan->existingInstall = ProposeLocation(*plan, proposed);
+    if (proposed)
+        plan->existingInstall = ProposeLocation(*plan, proposed);
     return true;
 }
 
@@ -75,39 +76,38 @@ static bool StartUp(InstallPlan *plan, char *proposed)
 // while it is accepted (null otherwise), closed by the caller.
 static bool LocationAccepted(InstallPlan *plan, HANDLE *held)
 {
-    Telling how = TellingOf(plan->silent);
+    Talk how = plan->mode.talk;
     if (!ValidateLocation(plan->installFolder, how) ||
         !TakeLocation(plan->installFolder, plan->programFilesFolder, held, how))
         return false;
-    if (HasRoomToInstall(plan->installFolder, BytesToInstall(plan->installFolder), plan->silent))
+    if (HasRoomToInstall(plan->installFolder, BytesToInstall(plan->installFolder), how))
         return true;
     sys.CloseHandle(*held);
     *held = nullptr;
     return false;
 }
 
-// The location the user confirmed, or in a silent run the proposed one, into the plan's install
-// folder: kDone when it was accepted (and is held in *held), else the run's exit code.
+// The location the user confirmed, or in a silent run the one proposed or given, as the plan's
+// install folder, which the location dialog edits in place: kDone when it was accepted (and is held
+// in *held), else the run's exit code. Each pass of the dialog starts from the proposed location.
 static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
 {
-    // Each pass starts from the proposed location.
     for (;;) {
-        FolderChoice choice;
-        CopyText(choice.folder, sizeof choice.folder, proposed);
-        choice.canChange = !plan->existingInstall;
-        if (!plan->silent) {
+        if (proposed)
+            CopyText(plan->installFolder, kCbPath, proposed);
+        if (ShowsWindows(plan->mode)) {
+            FolderChoice choice = {plan->installFolder, !plan->existingInstall};
             INT_PTR result = RunLocationDialog(plan->backdrop, &choice);
             if (result == -1) {
-                ReportError(false, "Unable to initialize", errcode::kCannotInitialize);
+                ReportError(Talk::kWindows, "Unable to initialize", errcode::kCannotInitialize);
                 return exitcode::kFailed;
             }
             if (result != IDOK)
                 return exitcode::kCancelled;
         }
-        CopyText(plan->installFolder, kCbPath, choice.folder);
         if (LocationAccepted(plan, held))
             return exitcode::kDone;
-        if (plan->silent)
+        if (!ShowsWindows(plan->mode))
             return exitcode::kFailed;
     }
 }
@@ -123,7 +123,7 @@ static bool Register(const InstallPlan &plan)
     // is one failure to the person installing.
     bool appPaths = RecordApplicationPaths(plan);
     if (!RecordInstallFolder(plan) || !appPaths) {
-        ReportError(plan.silent, "Error encountered while writing to the system registry.",
+        ReportError(plan.mode.talk, "Error encountered while writing to the system registry.",
                     errcode::kAppPathsFailed);
         whole = false;
     }
@@ -136,7 +136,7 @@ static bool Register(const InstallPlan &plan)
     bool complete = false;
     if (!RecordUninstallEntry(plan, static_cast<unsigned long>((InstalledBytes() + 1023) / 1024),
                               &complete)) {
-        ReportError(plan.silent, "Unable to register uninstall program.",
+        ReportError(plan.mode.talk, "Unable to register uninstall program.",
                     errcode::kUninstallFailed);
         uninstallerFolder = plan.installFolder;
     }
@@ -163,17 +163,14 @@ static bool Install(const InstallPlan &plan, int *code)
     // What an earlier removal scheduled for the next start of Windows must
     // not delete what is written now.
     if (!ClearPendingDeletions(plan.installFolder, plan.windowsFolder)) {
-        ReportError(plan.silent, "An earlier removal of Quillarix is finished only when Windows restarts.  "
+        ReportError(plan.mode.talk, "An earlier removal of Quillarix is finished only when Windows restarts.  "
                     "Restart Windows, then run the setup again.",
                     errcode::kPendingDeletions);
         return false;
     }
     MainExeOutcome outcome = ReplaceMainExecutable(plan);
     if (outcome == MainExeOutcome::kRunning &&
-        CloseRunningApp(sys, plan.mainExePath,
-                        !plan.silent              ? AppCloseMode::kAsk
-                        : plan.closeApplications ? AppCloseMode::kClose
-                                                 : AppCloseMode::kRefuse,
+        CloseRunningApp(sys, plan.mainExePath, plan.mode,
                         "Your existing copy of Quillarix is running.  "
                         "Close it and continue the installation?",
                         nullptr) == AppClosing::kClosed)
@@ -182,13 +179,13 @@ static bool Install(const InstallPlan &plan, int *code)
     case MainExeOutcome::kInstalled:
         break;
     case MainExeOutcome::kRunning:
-        ReportError(plan.silent, "Your existing copy of Quillarix is running.  Installation aborted.",
+        ReportError(plan.mode.talk, "Your existing copy of Quillarix is running.  Installation aborted.",
                     errcode::kMainExeRunning);
         DeleteInFolder(plan.installFolder, kStagingImageName);
         *code = exitcode::kInUse;
         return false;
     case MainExeOutcome::kNewerPresent:
-        ReportError(plan.silent, "A more recent version of Quillarix already exists at the install "
+        ReportError(plan.mode.talk, "A more recent version of Quillarix already exists at the install "
                     "location.  Installation aborted.",
                     errcode::kMainExeNewer);
         DeleteInFolder(plan.installFolder, kStagingImageName);
@@ -203,7 +200,7 @@ static bool Install(const InstallPlan &plan, int *code)
     const ManifestRow *failed;
     DWORD error;
     if (!InstallManifest(plan, &failed, &error)) {
-        ReportFileError(plan.silent, failed->fileName, error, errcode::kFileWriteFailed);
+        ReportFileError(plan.mode.talk, failed->fileName, error, errcode::kFileWriteFailed);
         return false;
     }
     bool whole = Register(plan);
@@ -212,33 +209,36 @@ static bool Install(const InstallPlan &plan, int *code)
     return true;
 }
 
-// The install folder given on the command line, trailing blanks aside, as
-// the proposed one. False (reported) when it does not fit the path text.
-static bool TakeGivenFolder(InstallPlan *plan, char *proposed, const char *given)
+// The install folder given on the command line, trailing blanks aside, as the plan's install
+// folder; interactively, the folder the dialog proposes (into proposed). False (reported) when it
+// does not fit the path text.
+static bool TakeGivenFolder(InstallPlan *plan, const char *given, char *proposed)
 {
-    if (!CopyText(proposed, kCbPath, given)) {
-        ReportError(plan->silent, "Folder name too long", errcode::kFolderTooLong);
+    char *folder = plan->installFolder;
+    if (!CopyText(folder, kCbPath, given)) {
+        ReportError(plan->mode.talk, "Folder name too long", errcode::kFolderTooLong);
         return false;
     }
-    for (std::size_t cch = std::strlen(proposed); cch > 0 && proposed[cch - 1] == ' ';)
-        proposed[--cch] = '\0';
-    plan->existingInstall = false;  // the folder is the administrator's choice, not a record
-    return true;
+    for (std::size_t cch = std::strlen(folder); cch > 0 && folder[cch - 1] == ' ';)
+        folder[--cch] = '\0';
+    return !ShowsWindows(plan->mode) || CopyText(proposed, kCbPath, folder);
 }
 
 // The installation from the backdrop to the launch, by the plan that the command line began and
 // start-up and the location complete; the run's exit code.
 static int RunSequence(InstallPlan *plan, const char *givenFolder)
 {
-    if (!plan->silent)
+    if (ShowsWindows(plan->mode))
         plan->backdrop = CreateBackdropWindow(ProgramModule());
 
+    // A folder given is the administrator's choice: no record is read or probed for one.
     char proposed[kCbPath] = "";
-    if (!StartUp(plan, proposed) ||
-        (givenFolder && !TakeGivenFolder(plan, proposed, givenFolder)))
+    bool given = givenFolder != nullptr;
+    if (!StartUp(plan, given ? nullptr : proposed) ||
+        (given && !TakeGivenFolder(plan, givenFolder, proposed)))
         return exitcode::kFailed;
     HANDLE held = nullptr;
-    int code = ChooseLocation(plan, proposed, &held);
+    int code = ChooseLocation(plan, proposed[0] ? proposed : nullptr, &held);
     if (code != exitcode::kDone)
         return code;
     LogLine({"Install folder ", plan->installFolder});
@@ -248,17 +248,17 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
     // Using the silent switch accepts the licence.
     if (!JoinPath(plan->mainExePath, kCbPath, plan->installFolder, kMainExeName)) {
         code = exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
-    } else if (!plan->silent && (accepted = RunLicenceDialog(plan->backdrop)) != IDOK) {
+    } else if (ShowsWindows(plan->mode) && (accepted = RunLicenceDialog(plan->backdrop)) != IDOK) {
         code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
     } else {
-        progress = plan->silent ? nullptr : CreateProgressDialog(plan->backdrop);
+        progress = ShowsWindows(plan->mode) ? CreateProgressDialog(plan->backdrop) : nullptr;
         installed = Install(*plan, &code);
     }
     // The folder was held from its acceptance to the last file written: no
     // level of its name could be moved or replaced meanwhile.
     sys.CloseHandle(held);
     // A deployment starts nothing under the account it runs as.
-    if (installed && !plan->silent)
+    if (installed && ShowsWindows(plan->mode))
         LaunchApplication(*plan);
     if (progress)
         sys.DestroyWindow(progress);
@@ -275,29 +275,24 @@ static constexpr char kUsage[] =
 
 // Tells that another setup or removal runs, or that the lock could not be
 // taken, as the setup reports errors.
-static void RefuseSetup(bool silent, RunLock why, DWORD error)
+static void RefuseSetup(Talk talk, RunLock why, DWORD error)
 {
     if (why == RunLock::kBusy)
-        ReportError(silent, kAnotherRunText, errcode::kAnotherRun);
+        ReportError(talk, kAnotherRunText, errcode::kAnotherRun);
     else
-        ReportWithSystemText(silent, kRunLockFailedText, error, errcode::kRunLockFailed);
-}
-
-// The setup with the lock held, by the plan in context.
-static int RunLocked(const CommandLine &args, void *context)
-{
-    auto *plan = static_cast<InstallPlan *>(context);
-    plan->silent = args.silent;
-    plan->closeApplications = args.closeApplications;
-    int code = RunSequence(plan, args.rest);
-    RemoveWorkFolder(sys, plan->workFolder, plan->heldWorkFolder);
-    return code;
+        ReportWithSystemText(talk, kRunLockFailedText, error, errcode::kRunLockFailed);
 }
 
 int RunSetup(const char *commandLine, InstallPlan *plan)
 {
     *plan = InstallPlan{};
-    const ProgramFrame frame = {kSwitchFolder, kSetupLogName, QLX_PRODUCT " Setup " QLX_VERSION_TEXT,
-                                kUsage,        RefuseSetup,   RunLocked, nullptr, plan};
-    return RunInFrame(sys, commandLine, frame);
+    static constexpr ProgramFrame kFrame = {kSwitchFolder, kSetupLogName,
+                                            QLX_PRODUCT " Setup " QLX_VERSION_TEXT, kUsage,
+                                            RefuseSetup, nullptr};
+    return RunInFrame(sys, commandLine, kFrame, [plan](const CommandLine &args) {
+        plan->mode = args.mode;
+        int code = RunSequence(plan, args.rest);
+        RemoveWorkFolder(sys, plan->workFolder, plan->heldWorkFolder);
+        return code;
+    });
 }

@@ -1,7 +1,7 @@
 // The setup sequence: the whole installation from the first window to the
 // launch of the installed application.
 #pragma once
-#include "base/plan.h"
+#include "install/plan.h"
 
 // Runs the setup once with its whole command line (the program's name first), building *plan from
 // it and from what the run finds and chooses; returns the exit code. The plan is the caller's so

@@ -7,7 +7,7 @@
 #include "resources/resource.h"
 #include "base/pathtext.h"
 #include "base/product.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 #include "ui/tiling.h"
 
 #include <cstring>

@@ -4,12 +4,12 @@
 
 #include "base/errors.h"
 #include "base/pathtext.h"
-#include "base/report.h"
+#include "install/report.h"
 #include "base/product.h"
-#include "base/plan.h"
-#include "base/syscalls.h"
+#include "install/plan.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
-#include "payload/catalogue.h"
+#include "base/catalogue.h"
 #include "payload/store.h"
 #include "resources/resource.h"
 
@@ -190,12 +190,11 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
                 UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCchPath + 1);
                 if (cch >= kCchPath ||
                     AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
-                    // Only an interactive run shows dialogs.
-                    ReportError(false, "Folder name too long", errcode::kFolderTooLong);
+                    ReportError(Talk::kWindows, "Folder name too long", errcode::kFolderTooLong);
                     return TRUE;
                 }
                 if (FolderChoice *choice = ChoiceOf(dialog))
-                    CopyText(choice->folder, sizeof choice->folder, typed);
+                    CopyText(choice->folder, kCbPath, typed);
             }
             [[fallthrough]];
         case IDCANCEL:

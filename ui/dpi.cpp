@@ -2,7 +2,7 @@
 #include "ui/ui.h"
 
 #include "base/libraries.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 
 static UINT SystemDpi()
 {

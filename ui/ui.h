@@ -18,11 +18,11 @@ int IconSizeForDpi(UINT dpi);
 // Paints the whole backdrop on dc, sized for dpi (96: unscaled); gives dc back its brush and font.
 void PaintBackdrop(HDC dc, UINT dpi);
 
-// What the location dialog and its folder dialog work on: the folder shown (the proposed one at
-// first; OK in the folder dialog puts the text typed there) and whether Change... may be used. The
-// dialogs keep no folder of their own: the caller reads the choice once they have ended.
+// What the location dialog and its folder dialog work on: the folder shown (kCbPath bytes: the
+// plan's install folder, the proposed one at first; OK in the folder dialog puts the text typed
+// there) and whether Change... may be used.
 struct FolderChoice {
-    char folder[kCbPath];
+    char *folder;
     bool canChange;
 };
 

@@ -5,7 +5,7 @@
 #include "base/pathtext.h"
 #include "base/product.h"
 #include "base/workfolder.h"
-#include "payload/catalogue.h"
+#include "base/catalogue.h"
 #include "uninstaller/ucalls.h"
 
 #include <cstring>

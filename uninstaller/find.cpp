@@ -11,23 +11,6 @@
 #include "base/widetext.h"
 #include "uninstaller/ucalls.h"
 
-LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buffer)
-{
-    HKEY key;
-    buffer[0] = '\0';
-    LONG status = usys.RegOpenKeyExA(root, path, 0, KEY_READ, &key);
-    if (status != ERROR_SUCCESS)
-        return status;
-    status = ReadStringValueThrough(usys, key, name, buffer, kCbPath);
-    usys.RegCloseKey(key);
-    return status;
-}
-
-bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffer)
-{
-    return ReadRegistryStatus(root, path, name, buffer) == ERROR_SUCCESS && buffer[0] != '\0';
-}
-
 // The long form of path ("C:\PROGRA~1\..." gives "C:\Program Files\...");
 // path itself when it has none (it does not exist, say).
 static void LongForm(const char *path, char *out)
@@ -56,7 +39,7 @@ static bool IsFile(const char *path)
 // in. A Path that is there but cannot be read names nothing.
 static bool TrustedFolder(const char *self, char *folder)
 {
-    LONG status = ReadRegistryStatus(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder);
+    LONG status = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder, kCbPath);
     if (status == ERROR_SUCCESS)
         return folder[0] != '\0';
     const char *name = FindLastSeparator(self);
@@ -81,6 +64,7 @@ bool OnlyOwnTracesLeft(const char *self)
 {
     char folder[kCbPath], mainExe[kCbPath], command[kCbPath];
     return self[0] != '\0' && !FindInstallation(self, folder, mainExe) &&
-           ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", command) &&
+           ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", command,
+                            kCbPath) == ERROR_SUCCESS && command[0] != '\0' &&
            SamePath(command, self);
 }

@@ -89,8 +89,8 @@ static void RemoveEmptyKeysUpTo(HKEY root, const char *path, const char *top, Ou
 void RemoveAppPaths(const char *folder, const char *mainExe, Outcome *outcome)
 {
     char exe[kCbPath], path[kCbPath];
-    LONG statusExe = ReadRegistryStatus(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, exe);
-    LONG statusPath = ReadRegistryStatus(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", path);
+    LONG statusExe = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, exe, kCbPath);
+    LONG statusPath = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", path, kCbPath);
     if (IsReadFailure(statusExe) || IsReadFailure(statusPath)) {  // cannot tell whose it is
         NoteKeyFailure(IsReadFailure(statusExe) ? statusExe : statusPath, kAppPathsKey,
                        kMainExeName, outcome);
@@ -124,8 +124,8 @@ void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy
     if (outcome->left.count != 0)
         return;
     char command[kCbPath];
-    LONG status = ReadRegistryStatus(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
-                                     command);
+    LONG status = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
+                                   command, kCbPath);
     if (status == ERROR_SUCCESS && command[0] &&
         (SamePath(command, self) || IsPlaced(command, folder, windowsCopy)))
         RemoveKey(HKEY_LOCAL_MACHINE, kUninstallKey, kProductName, outcome);

@@ -3,13 +3,8 @@
 // shortcuts, the report). Everything goes through the uninstaller's own call table, usys.
 #pragma once
 #include "base/logfile.h"
+#include "base/runmode.h"
 #include "base/win.h"
-
-// What a removal's command line decided, handed down from the start.
-struct RemovalPlan {
-    bool silent;             // asks nothing and shows nothing: its log says it all
-    bool closeApplications;  // a silent removal closes a running Quillarix rather than refuse
-};
 
 // How a removal ended.
 enum UninstallResult {
@@ -37,20 +32,16 @@ struct Outcome {
 };
 
 // report.cpp
-// Logs text and, unless the removal is silent, shows it in a box of the given type captioned
-// "Quillarix" and returns the answer. A silent removal asks nothing and shows nothing (its log says
-// it all): it answers yes.
-int Tell(bool silent, const char *text, UINT type);
+// Logs text and, where the removal talks through windows, shows it in a box of the given type
+// captioned "Quillarix" and returns the answer. A silent removal asks nothing and shows nothing (its
+// log says it all): it answers yes.
+int Tell(Talk talk, const char *text, UINT type);
 void StartList(ItemList *list, const char *heading);
 void AddItem(ItemList *list, const char *item);
 // Shows how the removal went; while items are left, says what to do next.
-UninstallResult Report(bool silent, const Outcome &outcome);
+UninstallResult Report(Talk talk, const Outcome &outcome);
 
 // find.cpp
-// Reads a non-empty REG_SZ value into buffer (kCbPath bytes) without creating keys.
-bool ReadRegistryText(HKEY root, const char *path, const char *name, char *buffer);
-// The same, with the registry's status (absence included) for the caller.
-LONG ReadRegistryStatus(HKEY root, const char *path, const char *name, char *buffer);
 // Whether a and b name the same file, 8.3 short names and case aside.
 bool SamePath(const char *a, const char *b);
 // The install folder that an administrator recorded (App Paths' Path under HKEY_LOCAL_MACHINE);

@@ -11,10 +11,10 @@
 
 #include <cstring>
 
-int Tell(bool silent, const char *text, UINT type)
+int Tell(Talk talk, const char *text, UINT type)
 {
     LogLine({text});
-    return silent ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
+    return talk != Talk::kWindows ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
 }
 
 // Room kept at the end of a list for "..." and the closing words.
@@ -37,7 +37,7 @@ void AddItem(ItemList *list, const char *item)
         AppendText(list->text, sizeof list->text, "\r\n...");
 }
 
-UninstallResult Report(bool silent, const Outcome &outcome)
+UninstallResult Report(Talk talk, const Outcome &outcome)
 {
     if (outcome.left.count != 0) {
         char text[sizeof outcome.left.text];
@@ -45,13 +45,13 @@ UninstallResult Report(bool silent, const Outcome &outcome)
         AppendText(text, sizeof text,
                    "\r\n\r\nQuillarix stays in the list of installed programs.  When these items "
                    "are no longer in use, remove it again to finish.");
-        Tell(silent, text, MB_OK | MB_ICONEXCLAMATION);
+        Tell(talk, text, MB_OK | MB_ICONEXCLAMATION);
         return kPartlyRemoved;
     }
     if (outcome.scheduled.count != 0) {
-        Tell(silent, outcome.scheduled.text, MB_OK | MB_ICONINFORMATION);
+        Tell(talk, outcome.scheduled.text, MB_OK | MB_ICONINFORMATION);
         return kRemovedAtRestart;
     }
-    Tell(silent, "Quillarix has been removed from your computer.", MB_OK | MB_ICONINFORMATION);
+    Tell(talk, "Quillarix has been removed from your computer.", MB_OK | MB_ICONINFORMATION);
     return kRemoved;
 }

@@ -23,37 +23,33 @@ constexpr char kUsage[] =
 
 // Tells that another setup or removal runs, or that the lock could not be
 // taken, in a "Quillarix" box.
-void RefuseRemoval(bool silent, RunLock why, DWORD error)
+void RefuseRemoval(Talk talk, RunLock why, DWORD error)
 {
     if (why == RunLock::kFailed)
         LogLine({"System error ", DecimalText(error).text});
-    Tell(silent, why == RunLock::kBusy ? kAnotherRunText : kRunLockFailedText,
+    Tell(talk, why == RunLock::kBusy ? kAnotherRunText : kRunLockFailedText,
          MB_OK | MB_ICONEXCLAMATION);
-}
-
-// The removal where the first process runs it, with the lock held: from a temporary copy, which
-// writes into this process's log, or in place where none can be made.
-int RunFirstProcess(const CommandLine &args, void *)
-{
-    int code = 0;
-    const RemovalPlan plan = {args.silent, args.closeApplications};
-    if (RunFromTemporaryCopy(plan, &code))
-        return code;
-    return ExitCodeOf(RunUninstall(plan));  // in place: its own file goes at the next start
 }
 
 // The temporary copy, started by the first process with the rest of its line.
 int RunAsCopy(const CommandLine &args)
 {
-    return RunAsTemporaryCopy(args.rest, {args.silent, args.closeApplications});
+    return RunAsTemporaryCopy(args.rest, args.mode);
 }
 
 }  // namespace
 
 int RunUninstaller(const char *commandLine)
 {
-    const ProgramFrame frame = {kCopySwitch, kUninstallLogName,
-                                QLX_PRODUCT " removal " QLX_VERSION_TEXT, kUsage, RefuseRemoval,
-                                RunFirstProcess, RunAsCopy, nullptr};
-    return RunInFrame(usys, commandLine, frame);
+    static constexpr ProgramFrame kFrame = {kSwitchCopy, kUninstallLogName,
+                                            QLX_PRODUCT " removal " QLX_VERSION_TEXT, kUsage,
+                                            RefuseRemoval, RunAsCopy};
+    // The first process removes through a temporary copy, which writes into this process's log,
+    // or in place where none can be made (its own file then goes at the next start).
+    return RunInFrame(usys, commandLine, kFrame, [](const CommandLine &args) {
+        int code = 0;
+        if (RunFromTemporaryCopy(args.mode, &code))
+            return code;
+        return ExitCodeOf(RunUninstall(args.mode));
+    });
 }

@@ -9,12 +9,13 @@
 // file, then its folder, for the next start. The copy holds no lock against a second run: its last
 // steps run after the first process, which held it, has ended.
 //
-// The copy's command line: "COPY" [/S] /QLXCOPY PARENT DONE RESULT LOG STARTED-FROM: four inherited
+// The copy's command line: "COPY" [/S] [/CLOSEAPPLICATIONS] /QLXCOPY PARENT DONE RESULT LOG STARTED-FROM: four inherited
 // handles in decimal (the first process, an event set when the removal is done, a mapping of 4
 // bytes holding its exit code, and the first process's log or 0 for none) and the path the first
 // process was started from, to the end of the line. The log is handed over open, never by name.
 #include "uninstaller/tempcopy.h"
 
+#include "base/cmdline.h"
 #include "base/exitcodes.h"
 #include "base/logfile.h"
 #include "base/pathtext.h"
@@ -121,7 +122,7 @@ bool StartCopy(const char *copyPath, char *line, const CopyHandles &handles,
 
 // Starts the copy at copyPath and waits for its removal; *code is its exit
 // code. False (and nothing started) when it cannot be started.
-bool RunCopyAndWait(const char *copyPath, const RemovalPlan &plan, const char *self, int *code)
+bool RunCopyAndWait(const char *copyPath, const RunMode &mode, const char *self, int *code)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE process = usys.GetCurrentProcess();
@@ -141,9 +142,11 @@ bool RunCopyAndWait(const char *copyPath, const RemovalPlan &plan, const char *s
                                            DUPLICATE_SAME_ACCESS))
         goto done;
     if (!AppendText(line, sizeof line, copyPath) || !AppendText(line, sizeof line, "\" ") ||
-        (plan.silent && !AppendText(line, sizeof line, "/S ")) ||
-        (plan.closeApplications && !AppendText(line, sizeof line, "/CLOSEAPPLICATIONS ")) ||
-        !AppendText(line, sizeof line, kCopySwitch) ||
+        (!ShowsWindows(mode) && (!AppendText(line, sizeof line, kSwitchSilent) ||
+                                 !AppendText(line, sizeof line, " "))) ||
+        (mode.closeApplications && (!AppendText(line, sizeof line, kSwitchCloseApps) ||
+                                    !AppendText(line, sizeof line, " "))) ||
+        !AppendText(line, sizeof line, kSwitchCopy) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||
         !AppendHandle(line, sizeof line, handles.result) ||
@@ -210,7 +213,7 @@ bool HoldCopyOfSelf(const char *self, const char *copy, HANDLE *held)
 
 }  // namespace
 
-int RunAsTemporaryCopy(const char *rest, const RemovalPlan &plan)
+int RunAsTemporaryCopy(const char *rest, const RunMode &mode)
 {
     CopyHandles handles;
     char startedFrom[kCbPath];
@@ -220,7 +223,7 @@ int RunAsTemporaryCopy(const char *rest, const RemovalPlan &plan)
     WIN32_FILE_ATTRIBUTE_DATA before;
     bool known = usys.GetFileAttributesExA(startedFrom, GetFileExInfoStandard, &before);
     bool startedFromToGo = false;
-    LONG code = ExitCodeOf(RunUninstall(plan, startedFrom, &startedFromToGo));
+    LONG code = ExitCodeOf(RunUninstall(mode, startedFrom, &startedFromToGo));
     // The first process ends the log with the exit code.
     if (g_logFile)
         usys.CloseHandle(g_logFile);
@@ -249,7 +252,7 @@ int RunAsTemporaryCopy(const char *rest, const RemovalPlan &plan)
     return code;
 }
 
-bool RunFromTemporaryCopy(const RemovalPlan &plan, int *code)
+bool RunFromTemporaryCopy(const RunMode &mode, int *code)
 {
     char self[kCbPath], longSelf[kCbPath], temp[kCbPath], folder[kCbPath], copy[kCbPath];
     if (!ModuleFileText(usys, self, sizeof self))
@@ -270,7 +273,7 @@ bool RunFromTemporaryCopy(const RemovalPlan &plan, int *code)
     HANDLE heldCopy = nullptr;
     if (JoinPath(copy, sizeof copy, folder, kUninstallerName)) {
         bool ran = usys.CopyFileA(self, copy, TRUE) && HoldCopyOfSelf(self, copy, &heldCopy) &&
-                   RunCopyAndWait(copy, plan, longSelf, code);
+                   RunCopyAndWait(copy, mode, longSelf, code);
         if (heldCopy)
             usys.CloseHandle(heldCopy);
         if (ran) {

@@ -1,7 +1,6 @@
 // The uninstaller's door to the system: like the setup's call table, one named entry per Win32 call
-// (the shared ones, then its own), initialised with the real functions (the LATE ones, of BCRYPT and
-// RSTRTMGR, bound at start: BindUninstallLibraries); tests replace entries,
-// RestoreUninstallCalls() restores.
+// (the shared ones, then its own), defined as the setup's is (QLX_DEFINE_CALL_TABLE); tests replace
+// entries, RestoreUninstallCalls() restores.
 #pragma once
 #include "base/sharedcalls.h"
 #include "base/win.h"
@@ -19,13 +18,11 @@
 #define QLX_UNINSTALL_CALLS(X, LATE) QLX_SHARED_CALLS(X, LATE) QLX_UNINSTALLER_ONLY_CALLS(X, LATE)
 
 struct UninstallCalls : SharedCalls {
-    QLX_UNINSTALLER_ONLY_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
+    QLX_UNINSTALLER_ONLY_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_LATE_MEMBER)
 };
 
 extern UninstallCalls usys;
 
-// Restricts library search to the system folder, then loads BCRYPT.dll and RSTRTMGR.dll from there
-// by their full paths and binds the LATE entries. The first thing the uninstaller does.
+// Binds the LATE entries: the first thing the uninstaller does.
 void BindUninstallLibraries();
-
 void RestoreUninstallCalls();

@@ -45,23 +45,20 @@ static void RemoveOwnTraces(const char *self, const char *folder, bool deferred,
 // only when nothing is left: until the main executable goes, a second removal finds the
 // installation by it and the records of its folder, and is started from the list of installed
 // programs.
-static UninstallResult RemoveInstallation(const RemovalPlan &plan, const char *self, const char *folder,
+static UninstallResult RemoveInstallation(const RunMode &mode, const char *self, const char *folder,
                                           const char *mainExe, HANDLE held, bool deferred,
                                           bool *selfToGo, Outcome *outcome)
 {
     // A running Quillarix is asked to close where the person agrees (a
     // silent removal only when told to), and the file asked again.
-    AppCloseMode mode = !plan.silent              ? AppCloseMode::kAsk
-                        : plan.closeApplications ? AppCloseMode::kClose
-                                                 : AppCloseMode::kRefuse;
-    const bool silent = plan.silent;
+    const Talk talk = mode.talk;
     if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere &&
         (CloseRunningApp(usys, mainExe, mode,
                          "Quillarix is running.  Close it and continue the removal?",
                          nullptr) != AppClosing::kClosed ||
          ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere)) {
         usys.CloseHandle(held);
-        Tell(silent, "Quillarix is running.  Close it and start the removal again.  "
+        Tell(talk, "Quillarix is running.  Close it and start the removal again.  "
              "Nothing was removed.",
              MB_OK | MB_ICONEXCLAMATION);
         return kRunning;
@@ -76,20 +73,20 @@ static UninstallResult RemoveInstallation(const RemovalPlan &plan, const char *s
         RemoveSettingsValues(outcome);
     usys.CloseHandle(held);
     if (outcome->left.count != 0)
-        return Report(silent, *outcome);
+        return Report(talk, *outcome);
     RemoveOwnTraces(self, folder, deferred, selfToGo, outcome);
     RemoveInstallFolder(folder);  // after the files in it, also at the next start
-    return Report(silent, *outcome);
+    return Report(talk, *outcome);
 }
 
-UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
+UninstallResult RunUninstall(const RunMode &mode, const char *startedFrom,
                              bool *startedFromToGo)
 {
-    const bool silent = plan.silent;
+    const Talk talk = mode.talk;
     bool ignored = false;
     bool *selfToGo = startedFromToGo ? startedFromToGo : &ignored;
     *selfToGo = false;
-    if (Tell(silent, "Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Tell(talk, "Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
 
     char self[kCbPath] = "";
@@ -106,7 +103,7 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
     char folder[kCbPath], mainExe[kCbPath];
     if (!FindInstallation(self, folder, mainExe)) {
         if (!OnlyOwnTracesLeft(self)) {
-            Tell(silent, "No installation of Quillarix was found.  Nothing was removed.",
+            Tell(talk, "No installation of Quillarix was found.  Nothing was removed.",
                  MB_OK | MB_ICONINFORMATION);
             return kNotInstalled;
         }
@@ -120,7 +117,7 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
         if (outcome.left.count == 0)
             RemoveOwnTraces(self, named ? folder : nullptr, startedFrom != nullptr, selfToGo,
                             &outcome);
-        return Report(silent, outcome);
+        return Report(talk, outcome);
     }
     LogLine({"Installation found in ", folder});
     // Everything is deleted by name in the folder: it is held open from here on, so that no level
@@ -132,7 +129,7 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
                           ? HoldFolder(usys, directory, &held, &error)
                           : FolderHold::kFailed;
     if (hold != FolderHold::kHeld) {
-        Tell(silent, hold == FolderHold::kLink
+        Tell(talk, hold == FolderHold::kLink
                  ? "The folder of the installation is a link to another place (a junction or "
                    "symbolic link), or lies inside one.  Nothing was removed."
                  : "The folder of the installation cannot be opened.  Nothing was removed.",
@@ -156,10 +153,10 @@ UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom,
         AppendText(text, sizeof text, OpenToText(way));
         AppendText(text, sizeof text, ".  Nothing was removed.  Once only administrators can "
                                       "change it, remove Quillarix again.");
-        Tell(silent, text, MB_OK | MB_ICONEXCLAMATION);
+        Tell(talk, text, MB_OK | MB_ICONEXCLAMATION);
         return kFolderRefused;
     }
-    return RemoveInstallation(plan, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
+    return RemoveInstallation(mode, self, folder, mainExe, held, startedFrom != nullptr, selfToGo,
                               &outcome);
 }
 

@@ -6,14 +6,14 @@
 // The program's exit code for a removal that ended so.
 int ExitCodeOf(UninstallResult result);
 
-// Asks, finds the installation, removes it and says how it went, as the plan says (a silent removal
-// asks and shows nothing: its log says it all). startedFrom, in the uninstaller's temporary copy,
+// Asks, finds the installation, removes it and says how it went, as the run's mode says (a silent
+// removal asks and shows nothing: its log says it all). startedFrom, in the uninstaller's temporary copy,
 // names the file that the first process was started from: while that process runs its file cannot
 // be deleted, so when it is an uninstaller placed for the installation and is to go,
 // *startedFromToGo is set and the caller deletes it once that process has ended. Without
 // startedFrom the uninstaller runs from its own file, which (when placed) is deleted when Windows
 // next starts.
-UninstallResult RunUninstall(const RemovalPlan &plan, const char *startedFrom = nullptr,
+UninstallResult RunUninstall(const RunMode &mode, const char *startedFrom = nullptr,
                              bool *startedFromToGo = nullptr);
 
 // The uninstaller as a program, given its whole command line (the

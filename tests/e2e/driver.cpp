@@ -169,10 +169,14 @@ void AwaitDismissed(int line, HWND window, const std::string &action)
         Fail(line, "the window is still there after " + action);
 }
 
-void RunStep(int line, std::string rest)
-{
-    std::string verb = Word(&rest);
-    if (verb == "expect") {
+// Every step: the verbs it answers to, and what it does (line: the scenario line, for Fail).
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+struct Step {
+    const char *verbs[5];
+    void (*run)(int line, const std::string &verb, std::string rest);
+};
+const Step kSteps[] = {
+    {{"expect"}, [](int line, const std::string &verb, std::string rest) {
         std::string kind = Word(&rest);
         if (kind == "error")
             kind += " " + Word(&rest);
@@ -202,7 +206,8 @@ void RunStep(int line, std::string rest)
         Describe(window, kind);
         if (box)
             Note("   message \"%s\"", MessageText(window));
-    } else if (verb == "gone" || verb == "close") {
+    }},
+    {{"gone", "close"}, [](int line, const std::string &verb, std::string rest) {
         std::string kind = Word(&rest);
         if (verb == "close") {
             HWND window = FindKind(kind);
@@ -213,8 +218,9 @@ void RunStep(int line, std::string rest)
         }
         if (!WaitUntil([&] { return FindKind(kind) == nullptr; }))
             Fail(line, kind + " is still there");
-    } else if (verb == "text" || verb == "textstarts" || verb == "enabled" || verb == "click" ||
-               verb == "type") {
+    }},
+    {{"text", "textstarts", "enabled", "click", "type"},
+     [](int line, const std::string &verb, std::string rest) {
         int id = std::atoi(Word(&rest).c_str());
         HWND control = g_current ? Child(g_current, id) : nullptr;
         if (!control)
@@ -239,14 +245,17 @@ void RunStep(int line, std::string rest)
             AwaitDismissed(line, g_current, "the click");
             g_current = nullptr;
         }
-    } else if (verb == "message" || verb == "messagestarts") {
+    }},
+    {{"message", "messagestarts"}, [](int line, const std::string &verb, std::string rest) {
         std::string shown = g_current ? MessageText(g_current) : "";
         if (verb == "message" ? shown != rest : shown.compare(0, rest.size(), rest) != 0)
             Fail(line, "message is \"" + shown + "\"");
-    } else if (verb == "title") {
+    }},
+    {{"title"}, [](int line, const std::string &verb, std::string rest) {
         if (!g_current || WindowText(g_current) != rest)
             Fail(line, "title is \"" + (g_current ? WindowText(g_current) : "") + "\"");
-    } else if (verb == "key") {
+    }},
+    {{"key"}, [](int line, const std::string &verb, std::string rest) {
         if (!g_current)
             Fail(line, "no window to type into");
         WPARAM key = rest == "esc" ? VK_ESCAPE : rest == "enter" ? VK_RETURN : 0;
@@ -258,12 +267,14 @@ void RunStep(int line, std::string rest)
         PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
         AwaitDismissed(line, g_current, "the key");
         g_current = nullptr;
-    } else if (verb == "screenshot") {
+    }},
+    {{"screenshot"}, [](int line, const std::string &verb, std::string rest) {
         std::string path = g_shots + "\\" + rest + ".bmp";
         if (!SaveScreen(path))
             Fail(line, "cannot save " + path);
         Note("-> screenshot %s", rest);
-    } else if (verb == "textw") {
+    }},
+    {{"textw"}, [](int line, const std::string &verb, std::string rest) {
         // ID TEXT: the control's text read as UTF-16 (a Unicode window's
         // own text, never through a code page).
         int id = std::atoi(Word(&rest).c_str());
@@ -273,7 +284,8 @@ void RunStep(int line, std::string rest)
         std::wstring shown = WindowTextW(control);
         if (shown != Wide(rest))
             Fail(line, "control " + std::to_string(id) + " holds \"" + Utf8(shown.c_str()) + "\"");
-    } else if (verb == "link") {
+    }},
+    {{"link"}, [](int line, const std::string &verb, std::string rest) {
         // LINK | TARGET: the shortcut leads to TARGET through its ID list,
         // and names TARGET's folder as its working folder, TARGET as icon.
         std::string path = Field(&rest);
@@ -291,7 +303,8 @@ void RunStep(int line, std::string rest)
             problem = "shows the icon of \"" + Utf8(icon.c_str()) + "\"";
         if (!problem.empty())
             Fail(line, path + ": " + problem);
-    } else if (verb == "file" || verb == "nofile") {
+    }},
+    {{"file", "nofile"}, [](int line, const std::string &verb, std::string rest) {
         // A file may go a moment after the program that removes it ended.
         bool exists = true;
         if (!WaitUntil([&] {
@@ -299,7 +312,8 @@ void RunStep(int line, std::string rest)
                 return exists == (verb == "file");
             }))
             Fail(line, rest + (exists ? " exists" : " is missing"));
-    } else if (verb == "installed") {
+    }},
+    {{"installed"}, [](int line, const std::string &verb, std::string rest) {
         // installed all|some FOLDER: every file there is as shipped, byte
         // for byte (payload sources in the rig's payload-src/), no staging
         // file is left, and with "all" the 30 installed files are there.
@@ -324,7 +338,8 @@ void RunStep(int line, std::string rest)
         if (mode == "all" && files != 30)
             Fail(line, std::to_string(files) + " files installed, not 30");
         Note("-> %s files, each as shipped", std::to_string(files));
-    } else if (verb == "fill") {
+    }},
+    {{"fill"}, [](int line, const std::string &verb, std::string rest) {
         // fill PATH KB: a file at PATH takes the drive's free space but KB.
         std::string path = Word(&rest);
         ULONGLONG keep = std::strtoull(rest.c_str(), nullptr, 10) * 1024;
@@ -341,13 +356,15 @@ void RunStep(int line, std::string rest)
         CloseHandle(file);
         GetDiskFreeSpaceExA(path.substr(0, 3).c_str(), &free, nullptr, nullptr);
         Note("-> %s KB left free", std::to_string(free.QuadPart / 1024));
-    } else if (verb == "lockimage") {
+    }},
+    {{"lockimage"}, [](int line, const std::string &verb, std::string rest) {
         if (!g_lockedImage.empty())
             Fail(line, "one locked image at a time");
         g_lockedImage = rest;
         CloseHandle(CreateThread(nullptr, 0, LockImages, nullptr, 0, nullptr));
         Note("-> %s is locked while it runs", rest);
-    } else if (verb == "reboot") {
+    }},
+    {{"reboot"}, [](int line, const std::string &verb, std::string rest) {
         // One Wine session is one boot; wineboot's restart carries out what
         // was scheduled for the next start (PendingFileRenameOperations).
         PROCESS_INFORMATION boot = {};
@@ -357,14 +374,17 @@ void RunStep(int line, std::string rest)
         CloseHandle(boot.hThread);
         CloseHandle(boot.hProcess);
         Note("-> restarted");
-    } else if (verb == "delete") {
+    }},
+    {{"delete"}, [](int line, const std::string &verb, std::string rest) {
         if (!DeleteFileA(rest.c_str()))
             Fail(line, "cannot delete " + rest);
-    } else if (verb == "readonly") {
+    }},
+    {{"readonly"}, [](int line, const std::string &verb, std::string rest) {
         DWORD attributes = GetFileAttributesA(rest.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
             Fail(line, rest + " is not read-only");
-    } else if (verb == "reg" || verb == "noreg") {
+    }},
+    {{"reg", "noreg"}, [](int line, const std::string &verb, std::string rest) {
         // KEY | VALUE | DATA: keys and data may hold blanks.
         std::string key = Field(&rest);
         std::string name = Field(&rest);
@@ -377,7 +397,8 @@ void RunStep(int line, std::string rest)
         } else if (!found || type != REG_SZ || data != rest + '\0') {
             Fail(line, key + " " + name + " is \"" + data + "\"");
         }
-    } else if (verb == "hide" || verb == "show") {
+    }},
+    {{"hide", "show"}, [](int line, const std::string &verb, std::string rest) {
         std::string kind = Word(&rest);
         if (kind == "error")
             kind += " " + Word(&rest);
@@ -389,7 +410,8 @@ void RunStep(int line, std::string rest)
         if (!WaitUntil([&] { return (IsWindowVisible(window) != 0) == visible; }))
             Fail(line, "the " + kind + " did not " + verb);
         g_hidden = visible ? nullptr : window;
-    } else if (verb == "hold") {
+    }},
+    {{"hold"}, [](int line, const std::string &verb, std::string rest) {
         // Stands in for a running copy: Wine does not lock a running
         // program's file, an explicit open does.
         HANDLE file = CreateFileA(rest.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -398,14 +420,16 @@ void RunStep(int line, std::string rest)
             Fail(line, "cannot hold " + rest);
         g_held[rest] = file;
         Note("-> holding %s open", rest);
-    } else if (verb == "release") {
+    }},
+    {{"release"}, [](int line, const std::string &verb, std::string rest) {
         auto held = g_held.find(rest);
         if (held == g_held.end())
             Fail(line, rest + " is not held");
         CloseHandle(held->second);
         g_held.erase(held);
         Note("-> released %s", rest);
-    } else if (verb == "restart" || verb == "run" || verb == "uninstall") {
+    }},
+    {{"restart", "run", "uninstall"}, [](int line, const std::string &verb, std::string rest) {
         CloseHandle(g_setup.hThread);
         CloseHandle(g_setup.hProcess);
         if (verb == "restart") {
@@ -424,7 +448,8 @@ void RunStep(int line, std::string rest)
             command.resize(std::strlen(command.c_str()));
             StartProgram(command);
         }
-    } else if (verb == "alongside") {
+    }},
+    {{"alongside"}, [](int line, const std::string &verb, std::string rest) {
         // alongside CODE ARGS: a second setup while the followed one runs;
         // it must end by itself, with CODE, and show no window.
         DWORD expected = std::strtoul(Word(&rest).c_str(), nullptr, 10);
@@ -447,13 +472,15 @@ void RunStep(int line, std::string rest)
         Note("== %s ended with exit code %s", command, std::to_string(code));
         if (!ended || code != expected)
             Fail(line, ended ? "exit code " + std::to_string(code) : "it did not end");
-    } else if (verb == "logline") {
+    }},
+    {{"logline"}, [](int line, const std::string &verb, std::string rest) {
         // logline PATH | TEXT: a line of the file at PATH holds TEXT.
         std::string path = Field(&rest);
         std::string log = ReadWholeFile(path);
         if (log.find(rest) == std::string::npos)
             Fail(line, path + " does not say \"" + rest + "\":\n" + log);
-    } else if (verb == "noprocess") {
+    }},
+    {{"noprocess"}, [](int line, const std::string &verb, std::string rest) {
         // noprocess NAME: no process runs from a file of that name (one
         // that is ending is waited for).
         auto runs = [&] {
@@ -465,21 +492,25 @@ void RunStep(int line, std::string rest)
         };
         if (!WaitUntil([&] { return !runs(); }))
             Fail(line, rest + " runs");
-    } else if (verb == "copy") {
+    }},
+    {{"copy"}, [](int line, const std::string &verb, std::string rest) {
         std::string from = Word(&rest);
         if (!CopyFileA(from.c_str(), rest.c_str(), FALSE))
             Fail(line, "cannot copy " + from + " to " + rest);
-    } else if (verb == "write") {  // write PATH | TEXT
+    }},
+    {{"write"}, [](int line, const std::string &verb, std::string rest) {  // PATH | TEXT
         std::string path = Field(&rest);
         std::FILE *f = std::fopen(path.c_str(), "wb");
         if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
             Fail(line, "cannot write " + path);
-    } else if (verb == "backdrop" || verb == "scaled") {
+    }},
+    {{"backdrop", "scaled"}, [](int line, const std::string &verb, std::string rest) {
         auto faultOf = verb == "backdrop" ? BackdropFault : ScaledDialogFault;
         std::string fault;
         if (!WaitUntil([&] { return (fault = faultOf(SettledScreen())).empty(); }))
             Fail(line, fault);
-    } else if (verb == "opento") {
+    }},
+    {{"opento"}, [](int line, const std::string &verb, std::string rest) {
         // opento PATH: every user may change the folder (Everyone: modify), as
         // "icacls PATH /grant Everyone:(OI)(CI)M" makes it; Wine keeps that as mode 777.
         PSECURITY_DESCRIPTOR open = nullptr;
@@ -489,7 +520,9 @@ void RunStep(int line, std::string rest)
         LocalFree(open);
         if (!done)
             Fail(line, "cannot open " + rest + " to every user");
-    } else if (verb == "dpi") {  // the display's scale, read by programs as they start
+    }},
+    // The display's scale, read by programs as they start.
+    {{"dpi"}, [](int line, const std::string &verb, std::string rest) {
         DWORD dpi = g_dpi = std::atoi(rest.c_str());
         if (RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", REG_DWORD,
                             &dpi, sizeof dpi) ||
@@ -497,9 +530,17 @@ void RunStep(int line, std::string rest)
                             "System\\CurrentControlSet\\Hardware Profiles\\Current\\Software\\Fonts",
                             "LogPixels", REG_DWORD, &dpi, sizeof dpi))
             Fail(line, "cannot set LogPixels");
-    } else {
-        Fail(line, "unknown step " + verb);
-    }
+    }},
+};
+
+void RunStep(int line, std::string rest)
+{
+    std::string verb = Word(&rest);
+    for (const Step &step : kSteps)
+        for (const char *name : step.verbs)
+            if (name && verb == name)
+                return step.run(line, verb, rest);
+    Fail(line, "unknown step " + verb);
 }
 
 }  // namespace

@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (!ok)
             continue;
         std::string again = "\"setup.exe\"";
-        if (parsed.silent)
+        if (parsed.mode.talk == Talk::kLog)
             again += " /s";
         if (parsed.help)
             again += " /?";
-        if (parsed.closeApplications)
+        if (parsed.mode.closeApplications)
             again += " /closeapplications";
         if (parsed.log[0])
             again += " \"/LOG=" + std::string(parsed.log) + "\"";
@@ -40,8 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             again += std::string(" /d=") + parsed.rest;
         CommandLine second;
         if (!ParseCommandLine(again.c_str(), restSwitch, &second) ||
-            second.silent != parsed.silent || second.help != parsed.help ||
-            second.closeApplications != parsed.closeApplications ||
+            second.mode.talk != parsed.mode.talk || second.help != parsed.help ||
+            second.mode.closeApplications != parsed.mode.closeApplications ||
             std::strcmp(second.log, parsed.log) != 0 || !second.rest != !parsed.rest ||
             (parsed.rest && std::strcmp(second.rest, parsed.rest) != 0))
             std::abort();

@@ -1,15 +1,14 @@
 #!/bin/sh
 # The product's folders form floors, and a folder includes only from the
-# floors below it (and from resources/): base at the bottom, then
+# floors below it (and from resources/): base at the bottom, then install,
 # registration, location, payload and ui; setup and the uninstaller on top,
-# side by side. The uninstaller, which links base alone, includes only base/
-# and payload/ (the catalogue's names of the files it removes). So base
-# includes no other folder, nothing includes setup/, and the include graph
-# has no cycle. What each program links is checked by check_links.sh.
+# side by side. The uninstaller, which links base alone, includes only base/.
+# So base includes no other folder, nothing includes setup/, and the include
+# graph has no cycle. What each program links is checked by check_links.sh.
 #   check_layers.sh SOURCE_DIR
 set -u
 cd "$1" || exit 1
-floors="base registration location payload ui"
+floors="base install registration location payload ui"
 fail=0
 check() {  # folder, the folders it may include
     folder=$1; allowed=$2
@@ -29,6 +28,6 @@ for floor in $floors; do
     below="$below $floor"
 done
 check setup "$below"
-check uninstaller "base payload"
+check uninstaller "base"
 [ $fail = 0 ] && echo "every folder includes only from the floors below it"
 exit $fail

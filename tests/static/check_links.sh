@@ -1,17 +1,15 @@
 #!/bin/sh
 # What a program links, read from the linker's map and from the symbols of
 # the objects it took: each object of the product's libraries comes from a
-# folder the program may use (library libqlx_FOLDER.a), no object uses a
-# symbol that only an object on a higher floor defines, and no object
-# defines or uses a symbol kept from the program (the uninstaller: the
-# setup's call table `sys`). The program's own objects are on its floor,
-# the last one given.
-#   check_links.sh NM MAP "FLOORS, LOWEST FIRST" "KEPT SYMBOLS" OWN_OBJECT...
+# folder the program may use (library libqlx_FOLDER.a), and no object uses a
+# symbol that only an object on a higher floor defines. The program's own
+# objects are on its floor, the last one given.
+#   check_links.sh NM MAP "FLOORS, LOWEST FIRST" OWN_OBJECT...
 # MAP lies in the folder the program was linked in: its archive names are
 # relative to it.
 set -u
-nm=$1 map=$2 floors=$3 kept=$4
-shift 4
+nm=$1 map=$2 floors=$3
+shift 3
 cd "$(dirname "$map")" || exit 1
 # The own objects, one argument each or as one CMake list; resources aside.
 own=""
@@ -28,13 +26,11 @@ archives=$(printf '%s\n' "$taken" | cut -d' ' -f1 | sort -u)
 { printf '%s\n' "$taken" | sed 's/^/taken /'
   for archive in $archives; do "$nm" -A "$archive" 2>/dev/null; done
   "$nm" -A $own 2>/dev/null | sed 's/^\([^:]*\):/OWN(\1):/'
-} | awk -v floors="$floors" -v kept="$kept" '
+} | awk -v floors="$floors" '
     BEGIN {
         n = split(floors, order, " ")
         for (i = 1; i <= n; ++i) rank[order[i]] = i
         top = order[n]
-        split(kept, keptList, " ")
-        for (i in keptList) { keep[keptList[i]] = 1; keep["_" keptList[i]] = 1 }
     }
     $1 == "taken" { linked[$2 ":" $3] = 1; next }
     {
@@ -53,8 +49,6 @@ archives=$(printf '%s\n' "$taken" | cut -d' ' -f1 | sort -u)
             r = folder in rank ? rank[folder] : 0
             if (!(symbol in lowest) || r < lowest[symbol]) { lowest[symbol] = r; definer[symbol] = object }
         }
-        if (symbol in keep && type != "t" && type != "d" && type != "b")
-            print object " (" folder "/) " (type == "U" ? "uses" : "defines") " " symbol ", which this program may not link"
     }
     END {
         for (object in floorOf)

@@ -2,7 +2,7 @@
 // stores, and Browse... with the shell's browser replaced by a scripted one.
 #include "winhelpers.h"
 
-#include "payload/catalogue.h"
+#include "base/catalogue.h"
 #include "resources/resource.h"
 #include "ui/ui.h"
 
@@ -33,7 +33,8 @@ public:
         WineTest::TearDown();
     }
     std::vector<HWND> dialogs_;
-    FolderChoice choice_{};  // what the location and folder dialogs work on
+    char folder_[kCbPath] = "";
+    FolderChoice choice_{folder_, false};  // what the location and folder dialogs work on
     int icons_ = 0;          // loaded and not yet destroyed
 };
 

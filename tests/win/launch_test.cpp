@@ -3,7 +3,7 @@
 // and library given back.
 #include "winhelpers.h"
 
-#include "base/plan.h"
+#include "install/plan.h"
 #include "setup/launch.h"
 
 #include <exdisp.h>

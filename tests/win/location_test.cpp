@@ -6,7 +6,7 @@
 #include "base/widetext.h"
 #include "location/location.h"
 #include "registration/registry.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 #include <cstring>
 
@@ -24,7 +24,7 @@ public:
     bool Accept(char *folder, bool report)
     {
         HANDLE held = reinterpret_cast<HANDLE>(0xA5A5);
-        Telling how = report ? Telling::kLogAndBox : Telling::kNothing;
+        Talk how = report ? Talk::kWindows : Talk::kNothing;
         bool accepted = ValidateLocation(folder, how) &&
                         TakeLocation(folder, plan_.programFilesFolder, &held, how);
         EXPECT_EQ(accepted, held != nullptr && held != reinterpret_cast<HANDLE>(0xA5A5));
@@ -77,7 +77,7 @@ TEST_F(Validation, DriveFormIsRequired)
         EXPECT_EQ("ERROR 11", v.captions) << input;
     }
     char folder[] = "Quillarix";
-    ValidateLocation(folder, Telling::kLogAndBox);
+    ValidateLocation(folder, Talk::kWindows);
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("Invalid drive specification", boxes_[0].text);
 }
@@ -99,7 +99,7 @@ TEST_F(Validation, TrailingBackslashesAreTrimmedInPlace)
     EXPECT_EQ(Scratch(), v.folder);
     // A drive root is kept as "C:" (which the directory calls get as "C:\\").
     char root[] = "C:\\";
-    EXPECT_TRUE(ValidateLocation(root, Telling::kLogAndBox)) << BoxCaptions();
+    EXPECT_TRUE(ValidateLocation(root, Talk::kWindows)) << BoxCaptions();
     EXPECT_STREQ("C:", root);
 }
 
@@ -126,14 +126,14 @@ TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
     SetCurrentDirectoryA("C:\\");
     char folder[kCbPath];
     CopyText(folder, sizeof folder, (Scratch() + "\\level\\..\\New Folder. ").c_str());
-    ASSERT_TRUE(ValidateLocation(folder, Telling::kLogAndBox)) << BoxCaptions();
+    ASSERT_TRUE(ValidateLocation(folder, Talk::kWindows)) << BoxCaptions();
     EXPECT_EQ(Scratch("New Folder"), folder);
     EXPECT_FALSE(FileExists(folder));
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_STREQ("C:\\", current);
     HANDLE held = nullptr;
-    ASSERT_TRUE(TakeLocation(folder, plan_.programFilesFolder, &held, Telling::kLogAndBox)) << BoxCaptions();
+    ASSERT_TRUE(TakeLocation(folder, plan_.programFilesFolder, &held, Talk::kWindows)) << BoxCaptions();
     EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(RemoveDirectoryA(folder));  // held without sharing deletion
     CloseHandle(held);
@@ -518,7 +518,7 @@ TEST_F(Discovery, SilentRunTakesOnlyTheFolderAnAdministratorRecorded)
     RecordPath(Scratch("Users own"));
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
     bool flag = true;
-    plan_.silent = true;
+    plan_.mode = kSilentRun;
     EXPECT_EQ("C:\\Program Files\\Quillarix", Propose(&flag));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));  // not created
     std::string recorded = Scratch("Administrators");
@@ -528,7 +528,7 @@ TEST_F(Discovery, SilentRunTakesOnlyTheFolderAnAdministratorRecorded)
                    static_cast<DWORD>(recorded.size() + 1));
     RegCloseKey(key);
     EXPECT_EQ(recorded, Propose(&flag));
-    plan_.silent = false;
+    plan_.mode = kInteractiveRun;
     EXPECT_EQ(Scratch("Users own"), Propose(&flag));
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
 }

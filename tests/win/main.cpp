@@ -1,5 +1,5 @@
 // Windows test runner.
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 #include "uninstaller/ucalls.h"
 
 #include <gtest/gtest.h>

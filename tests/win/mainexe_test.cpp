@@ -6,7 +6,7 @@
 #include "base/closeapp.h"
 #include "payload/version_rule.h"
 #include "base/pathtext.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 namespace {
 
@@ -216,7 +216,7 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         Running<Closing>().trace_ += msg == WM_CLOSE ? "close|" : msg == WM_ENDSESSION ? "posted end|" : "?|";
         return SetEvent(Running<Closing>().process_);
     });
-    using M = AppCloseMode;
+    enum M { kAsk, kClose, kRefuse };  // interactive; unattended told to close, or not
     using R = AppClosing;
     struct Case {
         bool listed, elsewhere;
@@ -229,23 +229,23 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         DWORD step = 0;
     } const cases[] = {
         // The Restart Manager's list, then (for a shutdown) a session naming the processes listed.
-        {true, false, 0, kRefuses, M::kClose, R::kClosed, "end session|the process|shutdown|end session|"},
-        {true, false, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, M::kClose, R::kStillRunning,
+        {true, false, 0, kRefuses, kClose, R::kClosed, "end session|the process|shutdown|end session|"},
+        {true, false, 351 /* ERROR_FAIL_SHUTDOWN */, kAgrees, kClose, R::kStillRunning,
          "end session|the process|shutdown|end session|"},
         // The Restart Manager names Explorer, or another program, holding the file: it shuts
         // down nothing, and Quillarix itself is asked through its windows.
-        {true, false, 0, kAgrees, M::kClose, R::kClosed, "end session|query|end|close|", RmExplorer},
-        {true, true, 0, kAgrees, M::kClose, R::kNotFound, "end session|"},
-        {false, false, 0, kAgrees, M::kClose, R::kClosed, "end session|query|end|close|"},
-        {false, false, 0, kRefuses, M::kClose, R::kStillRunning, "end session|query|not ending|"},
-        {false, false, 0, kHangs, M::kClose, R::kStillRunning,
+        {true, false, 0, kAgrees, kClose, R::kClosed, "end session|query|end|close|", RmExplorer},
+        {true, true, 0, kAgrees, kClose, R::kNotFound, "end session|"},
+        {false, false, 0, kAgrees, kClose, R::kClosed, "end session|query|end|close|"},
+        {false, false, 0, kRefuses, kClose, R::kStillRunning, "end session|query|not ending|"},
+        {false, false, 0, kHangs, kClose, R::kStillRunning,
          "end session|query|not ending|posted end|"},
         // The whole close has one deadline: past it, no window is asked or waited for any more.
-        {false, false, 0, kAgrees, M::kClose, R::kStillRunning, "end session|posted end|",
+        {false, false, 0, kAgrees, kClose, R::kStillRunning, "end session|posted end|",
          RmMainWindow, 40000},
-        {false, false, 0, kAgrees, M::kRefuse, R::kLeftRunning, "end session|"},
-        {false, false, 0, kAgrees, M::kAsk, R::kDeclined, "end session|"},  // answered "No"
-        {false, true, 0, kAgrees, M::kClose, R::kNotFound, "end session|"},  // an image elsewhere
+        {false, false, 0, kAgrees, kRefuse, R::kLeftRunning, "end session|"},
+        {false, false, 0, kAgrees, kAsk, R::kDeclined, "end session|"},  // answered "No"
+        {false, true, 0, kAgrees, kClose, R::kNotFound, "end session|"},  // an image elsewhere
     };
     exe_ = plan_.mainExePath;
     for (const Case &c : cases) {
@@ -255,10 +255,11 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         listed_ = c.listed, elsewhere_ = c.elsewhere, shutdown_ = c.shutdown, window_ = c.window;
         type_ = c.type, step_ = c.step;
         boxes_.clear();
-        EXPECT_EQ(c.result, CloseRunningApp(sys, plan_.mainExePath, c.mode, "Close it?", nullptr))
+        RunMode mode = {c.mode == kAsk ? Talk::kWindows : Talk::kLog, Scope::kAllUsers, c.mode == kClose};
+        EXPECT_EQ(c.result, CloseRunningApp(sys, plan_.mainExePath, mode, "Close it?", nullptr))
             << c.trace;
         EXPECT_EQ(c.trace, trace_);
-        EXPECT_EQ(c.mode == M::kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
+        EXPECT_EQ(c.mode == kAsk ? "Quillarix" : "", BoxCaptions()) << c.trace;
         for (const RecordedBox &box : boxes_)
             EXPECT_EQ(UINT(MB_YESNO | MB_ICONQUESTION), box.style);
         DWORD flags;

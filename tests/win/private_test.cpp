@@ -5,7 +5,7 @@
 
 #include "base/logfile.h"
 #include "base/runframe.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "base/widetext.h"
 #include "base/workfolder.h"
 
@@ -216,7 +216,7 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     sys.GetTempPathW = UserTemp;
     std::string first = Scratch("QuillarixSetup.log"), second = Scratch("QuillarixSetup-2.log");
     ASSERT_TRUE(WriteFileBytes(first, "a user's text\r\n"));
-    OpenRunLog(sys, "", true, kSetupLogName);
+    OpenRunLog(sys, "", kSilentRun, kSetupLogName);
     LogLine({"one"});
     CloseLogFile(0);
     EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
@@ -224,24 +224,24 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     HANDLE held = CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    OpenRunLog(sys, "", true, kSetupLogName);
+    OpenRunLog(sys, "", kSilentRun, kSetupLogName);
     CloseLogFile(1603);
     CloseHandle(held);
     EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
     EXPECT_EQ("Exit code 1603\r\n", ReadFileBytes(second));
 
     // Not silent and not asked for: no log at all.
-    OpenRunLog(sys, "", false, kSetupLogName);
+    OpenRunLog(sys, "", kInteractiveRun, kSetupLogName);
     EXPECT_EQ(nullptr, g_logFile);
 
     std::string given = Scratch("deploy.log");
     ASSERT_TRUE(WriteFileBytes(given, "a user's text\r\n"));
-    OpenRunLog(sys, given.c_str(), false, kSetupLogName);
+    OpenRunLog(sys, given.c_str(), kInteractiveRun, kSetupLogName);
     CloseLogFile(0);
     EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
     held = CreateFileA(given.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
-    OpenRunLog(sys, given.c_str(), true, kSetupLogName);
+    OpenRunLog(sys, given.c_str(), kSilentRun, kSetupLogName);
     CloseLogFile(5);
     CloseHandle(held);
     EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
@@ -267,7 +267,7 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
             GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtSetInformationFile")));
         return real(file, io, info, cb, what);
     });
-    OpenRunLog(sys, Scratch("level\\logs\\deploy.log").c_str(), true, kSetupLogName);
+    OpenRunLog(sys, Scratch("level\\logs\\deploy.log").c_str(), kSilentRun, kSetupLogName);
     CloseLogFile(0);
     EXPECT_EQ("a user's text\r\n", ReadFileBytes(Scratch("level\\logs\\deploy.log")));
     // (Wine cannot rename relative to a folder whose path has changed: there the log keeps its

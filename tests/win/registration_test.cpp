@@ -14,7 +14,7 @@
 #include "setup/launch.h"
 #include "base/exitcodes.h"
 #include "base/product.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 #include <cstring>
 #include <functional>

@@ -2,7 +2,7 @@
 #include "winhelpers.h"
 
 #include "base/product.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "registration/registry.h"
 #include "registration/settings.h"
 
@@ -158,7 +158,7 @@ TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)
     for (const Case &c : cases) {
         char buffer[kCb + 8];
         std::memset(buffer, 0xA5, sizeof buffer);
-        LONG status = ReadStringValue(key_, c.name, buffer, kCb);
+        LONG status = ReadRegistryText(sys, key_, nullptr, c.name, buffer, kCb);
         EXPECT_EQ(c.ok, status == ERROR_SUCCESS) << c.name << " status " << status;
         if (c.ok)
             EXPECT_EQ(c.text, std::string(buffer)) << c.name;

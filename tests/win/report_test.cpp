@@ -2,7 +2,7 @@
 // has no owner, and a system number of 0 shows nothing.
 #include "winhelpers.h"
 
-#include "base/report.h"
+#include "install/report.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ struct Reporting : WineTest {
 
 TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 {
-    ReportError(false, "Unable to proceed with installation", "1A");
+    ReportError(Talk::kWindows, "Unable to proceed with installation", "1A");
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ(nullptr, boxes_[0].owner);
     EXPECT_EQ("ERROR 1A", boxes_[0].caption);
@@ -23,7 +23,7 @@ TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
 TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
 {
     Fake(sys.LocalFree, [](HLOCAL m) -> HLOCAL { ++Running<Reporting>().freed_; return LocalFree(m); });
-    ReportSystemError(false, ERROR_ACCESS_DENIED, "22");
+    ReportSystemError(Talk::kWindows, ERROR_ACCESS_DENIED, "22");
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ERROR 22", boxes_[0].caption);
     EXPECT_FALSE(SystemText(ERROR_ACCESS_DENIED).empty());
@@ -37,7 +37,7 @@ TEST_F(Reporting, SystemNumberZeroShowsNothing)
         ++Running<Reporting>().asked_;
         return 0;
     });
-    ReportSystemError(false, 0, "34");
+    ReportSystemError(Talk::kWindows, 0, "34");
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(0, asked_);
 }
@@ -48,11 +48,11 @@ TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;
     });
-    ReportSystemError(false, 1234, "37");
+    ReportSystemError(Talk::kWindows, 1234, "37");
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ERROR 37", boxes_[0].caption);
     EXPECT_EQ("System error 1234.", boxes_[0].text);
-    ReportSystemError(false, 4294967295u, "1");
+    ReportSystemError(Talk::kWindows, 4294967295u, "1");
     EXPECT_EQ("System error 4294967295.", boxes_[1].text);
 }
 

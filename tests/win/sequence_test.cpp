@@ -8,7 +8,7 @@
 #include "setup/sequence.h"
 #include "ui/ui.h"
 #include "base/exitcodes.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 #include <functional>
 
@@ -173,7 +173,7 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     std::string message = boxes_[0].text;
     boxes_.clear();
     char refused[] = "Quillarix";
-    ValidateLocation(refused, Telling::kLogAndBox);
+    ValidateLocation(refused, Talk::kWindows);
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ(boxes_[0].text, message);
 }

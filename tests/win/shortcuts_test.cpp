@@ -4,7 +4,7 @@
 #include "sweep.h"
 
 #include "registration/registration.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 #include <objbase.h>
 #include <cstring>

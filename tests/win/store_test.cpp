@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "payload/store.h"
-#include "base/plan.h"
+#include "install/plan.h"
 
 namespace {
 

@@ -154,12 +154,7 @@ FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
 
 bool Sweepable(const char *entry)
 {
-    static const char *const kNever[] = {"GetLastError",  "lstrlenA",       "CompareStringOrdinal",
-                                         "free",          "LZClose",        "ILFree",
-                                         "PostQuitMessage", "DefWindowProcA", "ExitProcess",
-                                         "GetModuleHandleA", "SetLastError", "GetTickCount",
-                                         "RtlNtStatusToDosError"};
-    for (const char *never : kNever)
+    for (const char *never : kNeverFail)
         if (std::strcmp(entry, never) == 0)
             return false;
     return true;

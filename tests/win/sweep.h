@@ -54,19 +54,62 @@ consteval bool Is(const char *a, const char *b)
     return *a == *b;
 }
 
-// The value a failing call returns, as the real call does on failure.
-template <EntryName E, typename R> R FailValue()
+// How each entry fails, by name: every entry of a call table whose result is no BOOL must be named
+// in one of these lists, or the sweep does not compile (a BOOL fails as FALSE). Entries that cannot
+// fail, or whose failure nobody could see, are never failed.
+template <std::size_t N> consteval bool Listed(const char *name, const char *const (&list)[N])
 {
-    SetLastError(ERROR_ACCESS_DENIED);
+    for (const char *listed : list)
+        if (Is(name, listed))
+            return true;
+    return false;
+}
+constexpr const char *kNeverFail[] = {
+    "GetLastError", "SetLastError", "lstrlenA", "CompareStringOrdinal", "free", "LZClose", "ILFree",
+    "PostQuitMessage", "DefWindowProcA", "ExitProcess", "GetModuleHandleA", "GetTickCount",
+    "RtlNtStatusToDosError", "GetCurrentProcess", "GetACP", "GetCommandLineW", "GetLocalTime"};
+// A null pointer, or 0, with the error set.
+constexpr const char *kFailWithZero[] = {
+    "GetWindowsDirectoryA", "GetSystemDirectoryA", "GetTempPathW", "GetModuleFileNameW",
+    "GetLongPathNameW", "GetFinalPathNameByHandleW", "GetFullPathNameW", "LoadLibraryA",
+    "GetProcAddress", "MultiByteToWideChar", "WideCharToMultiByte", "MessageBoxW", "OpenProcess",
+    "GetWindowThreadProcessId", "SendMessageTimeoutW", "FindResourceA", "SizeofResource",
+    "LoadResource", "LockResource", "GetFileVersionInfoSizeA", "FormatMessageA",
+    "RegisterClassExA", "CreateWindowExA", "CreateDialogParamW", "GetDlgItem",
+    "GetDlgItemTextW", "SendDlgItemMessageA", "SendMessageA", "FindWindowExA", "LoadImageA",
+    "MonitorFromWindow", "GetPropA", "SetPropA", "RemovePropA", "SHBrowseForFolderW",
+    "CreateSolidBrush", "CreatePen", "SelectObject", "Rectangle", "SetBkMode",
+    "CreateFontIndirectA", "DeleteObject", "GetDC", "ReleaseDC", "GetDeviceCaps", "malloc",
+    "CreateThread", "GetSystemMetrics", "LoadIconA", "LoadCursorA", "GetLogicalDrives",
+    "CreateEventA", "CreateFileMappingA", "MapViewOfFile", "GetLongPathNameA"};
+// A status: the error itself (the registry's and the Restart Manager's calls).
+constexpr const char *kFailWithError[] = {
+    "RegCreateKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA", "RegQueryValueExW",
+    "RegSetValueExW", "RegCloseKey", "RegDeleteKeyA", "RegDeleteValueA", "RegQueryInfoKeyA",
+    "RmStartSession", "RmRegisterResources", "RmGetList", "RmShutdown", "RmEndSession"};
+// An NTSTATUS that is an error.
+constexpr const char *kFailWithNtStatus[] = {"NtCreateFile", "NtSetInformationFile",
+                                             "BCryptGenRandom"};
+// INVALID_HANDLE_VALUE with the error set.
+constexpr const char *kFailWithInvalidHandle[] = {"CreateFileA", "FindFirstFileA",
+                                                  "CreateToolhelp32Snapshot"};
+
+// The value a failing call returns, as the real call does on failure, with the error error.
+template <EntryName E, typename R> R FailValue(DWORD error)
+{
     constexpr const char *n = E.text;
-    if constexpr (Is(n, "CreateFileA") || Is(n, "FindFirstFileA"))
+    SetLastError(error);
+    if constexpr (Listed(n, kFailWithError))
+        return static_cast<R>(error);
+    else if constexpr (Listed(n, kFailWithNtStatus))
+        return static_cast<R>(error == ERROR_SHARING_VIOLATION ? 0xC0000043L    // SHARING_VIOLATION
+                              : error == ERROR_FILE_NOT_FOUND  ? 0xC0000034L    // NAME_NOT_FOUND
+                              : error == ERROR_DISK_FULL       ? 0xC000007FL    // DISK_FULL
+                                                               : 0xC0000022L);  // ACCESS_DENIED
+    else if constexpr (Listed(n, kFailWithInvalidHandle))
         return INVALID_HANDLE_VALUE;
-    else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
-                       Is(n, "RegQueryValueExA") || Is(n, "RegSetValueExA") ||
-                       Is(n, "RegQueryValueExW") || Is(n, "RegSetValueExW") ||
-                       Is(n, "RegCloseKey") || Is(n, "RegDeleteKeyA") ||
-                       Is(n, "RegDeleteValueA") || Is(n, "RegQueryInfoKeyA"))
-        return ERROR_ACCESS_DENIED;
+    else if constexpr (Is(n, "SHGetSpecialFolderLocation"))
+        return HRESULT_FROM_WIN32(error);
     else if constexpr (Is(n, "_lcreat") || Is(n, "_lclose"))
         return HFILE_ERROR;
     else if constexpr (Is(n, "SetFilePointer"))
@@ -79,24 +122,21 @@ template <EntryName E, typename R> R FailValue()
         return INVALID_FILE_ATTRIBUTES;
     else if constexpr (Is(n, "GetDriveTypeA"))
         return DRIVE_NO_ROOT_DIR;
-    else if constexpr (Is(n, "SHGetSpecialFolderLocation"))
-        return E_FAIL;
     else if constexpr (Is(n, "DialogBoxParamW"))
         return -1;
-    else if constexpr (Is(n, "ShellExecuteA"))
-        return reinterpret_cast<HINSTANCE>(ERROR_FILE_NOT_FOUND);
-    else if constexpr (Is(n, "BCryptGenRandom"))
-        return static_cast<R>(0xC0000001L);  // STATUS_UNSUCCESSFUL
-    else if constexpr (Is(n, "NtSetInformationFile") || Is(n, "NtCreateFile"))
-        return static_cast<R>(0xC0000022L);  // STATUS_ACCESS_DENIED
+    else if constexpr (Is(n, "WaitForSingleObject") || Is(n, "WaitForMultipleObjects"))
+        return WAIT_FAILED;
     else if constexpr (Is(n, "SetTextColor"))
         return CLR_INVALID;
     else if constexpr (Is(n, "SetTextAlign"))
         return GDI_ERROR;
     else if constexpr (Is(n, "LocalFree"))
         return reinterpret_cast<HLOCAL>(1);  // failure gives the handle back
-    else
-        return R{};  // 0, FALSE or a null pointer
+    else {
+        static_assert(std::is_same_v<R, BOOL> || Listed(n, kFailWithZero) || Listed(n, kNeverFail),
+                      "the sweep does not know how this entry fails: list it in sweep.h");
+        return R{};  // FALSE, 0 or a null pointer
+    }
 }
 
 // The kind of resource an entry takes when it succeeds, or gives back (a
@@ -203,6 +243,7 @@ template <typename Table> struct Layer {
     static inline int calls[sizeof(Table) / sizeof(void *)];
     static inline int failEntry = -1;
     static inline int failAt = 0;
+    static inline DWORD failError = ERROR_ACCESS_DENIED;
     // The crash sweep's: every call in order (the entry of each), and the
     // call (counted from 1) at which the process ends on the spot.
     static inline std::vector<int> order;
@@ -233,7 +274,7 @@ R CallThrough(A... args)
             // real release happens, and only its result is a failure.
             if constexpr (Gives<E>() >= 0)
                 Track<E>(below(args...));
-            return FailValue<E, R>();
+            return FailValue<E, R>(L::failError);
         }
         R result = below(args...);
         Track<E>(result);
@@ -270,8 +311,29 @@ QLX_SWEEP_WRAPPER(__stdcall)
 #endif
 #undef QLX_SWEEP_WRAPPER
 
+// The layer over one call table, table, of type Table, which LIST lists: an enum of its entries'
+// numbers (k_NAME, kEntryCount), their names, and InstallWrappers(), which puts a counting and
+// failing wrapper in front of every entry.
+#define QLX_SWEEP_ENTRY(name) k_##name,
+#define QLX_SWEEP_LATE_ENTRY(library, name) k_##name,
+#define QLX_SWEEP_NAME(name) #name,
+#define QLX_SWEEP_LATE_NAME(library, name) #name,
+#define QLX_SWEEP_WRAP(name)                                                                   \
+    qlx_table.name = &sweep::Wrap<QlxTable, k_##name, #name, decltype(qlx_table.name)>::Call;
+#define QLX_SWEEP_LATE_WRAP(library, name) QLX_SWEEP_WRAP(name)
+#define QLX_SWEEP_LAYER(Table, LIST, table)                                                    \
+    enum Entry { LIST(QLX_SWEEP_ENTRY, QLX_SWEEP_LATE_ENTRY) kEntryCount };                  \
+    const char *const kEntryNames[] = {LIST(QLX_SWEEP_NAME, QLX_SWEEP_LATE_NAME)};           \
+    void InstallWrappers()                                                                     \
+    {                                                                                          \
+        using QlxTable = Table;                                                                \
+        Table &qlx_table = table;                                                              \
+        sweep::Layer<Table>::below = table;                                                    \
+        LIST(QLX_SWEEP_WRAP, QLX_SWEEP_LATE_WRAP)                                              \
+    }
+
 // False for entries whose calls cannot fail, or whose failure no caller
-// could see.
+// could see (kNeverFail).
 bool Sweepable(const char *entry);
 
 // Calls run(e, k) for the calls k = 1.. up to cap(e) of every entry e that

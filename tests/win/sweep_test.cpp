@@ -6,12 +6,13 @@
 // the design gives where it gives one.
 #include "sweep.h"
 
-#include "base/plan.h"
+#include "install/plan.h"
 #include "resources/resource.h"
 #include "payload/manifest.h"
 #include "setup/sequence.h"
 #include "setup/launch.h"
 #include "ui/ui.h"
+#include "base/errors.h"
 #include "base/exitcodes.h"
 
 #include <objbase.h>
@@ -24,26 +25,8 @@ namespace {
 using namespace sweep;
 
 // The layer over the setup's table.
-enum Entry {
-#define QLX_SWEEP_ENUM(name) k_##name,
-    QLX_SYSCALLS(QLX_SWEEP_ENUM, QLX_SWEEP_ENUM)
-#undef QLX_SWEEP_ENUM
-    kEntryCount
-};
-const char *const kEntryNames[] = {
-#define QLX_SWEEP_NAME(name) #name,
-    QLX_SYSCALLS(QLX_SWEEP_NAME, QLX_SWEEP_NAME)
-#undef QLX_SWEEP_NAME
-};
+QLX_SWEEP_LAYER(SysCalls, QLX_SYSCALLS, sys)
 using SysLayer = Layer<SysCalls>;
-
-void InstallWrappers()
-{
-    SysLayer::below = sys;
-#define QLX_SWEEP_WRAP(name) sys.name = &Wrap<SysCalls, k_##name, #name, decltype(sys.name)>::Call;
-    QLX_SYSCALLS(QLX_SWEEP_WRAP, QLX_SWEEP_WRAP)
-#undef QLX_SWEEP_WRAP
-}
 
 // ---- the scripted user and the scratch machine ---------------------------
 
@@ -52,8 +35,14 @@ HWND WINAPI NoProgressDialog(HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM)
     return nullptr;
 }
 
-const std::set<std::string> kCodes = {"1",  "1A", "2",  "3",  "4",  "5",  "8",  "9",  "10", "11",
-                                      "12", "13", "14", "15", "16", "17", "22", "27", "34", "37", "43", "44", "45", "46", "48", "49", "50", "51"};
+// The codes a run may show, but for "another run holds the lock", which no failing call makes.
+#define QLX_SWEEP_CODE(name, text) text,
+std::set<std::string> kCodes = [] {
+    std::set<std::string> codes = {QLX_ERROR_CODES(QLX_SWEEP_CODE)};
+    codes.erase(errcode::kAnotherRun);
+    return codes;
+}();
+#undef QLX_SWEEP_CODE
 
 class Sweep : public WineTest {
 protected:

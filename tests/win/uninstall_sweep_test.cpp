@@ -23,27 +23,8 @@ namespace {
 using namespace sweep;
 
 // The layer over the uninstaller's table.
-enum Entry {
-#define QLX_SWEEP_ENUM(name) k_##name,
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_ENUM, QLX_SWEEP_ENUM)
-#undef QLX_SWEEP_ENUM
-    kEntryCount
-};
-const char *const kEntryNames[] = {
-#define QLX_SWEEP_NAME(name) #name,
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_NAME, QLX_SWEEP_NAME)
-#undef QLX_SWEEP_NAME
-};
+QLX_SWEEP_LAYER(UninstallCalls, QLX_UNINSTALL_CALLS, usys)
 using UninstallLayer = Layer<UninstallCalls>;
-
-void InstallWrappers()
-{
-    UninstallLayer::below = usys;
-#define QLX_SWEEP_WRAP(name) \
-    usys.name = &Wrap<UninstallCalls, k_##name, #name, decltype(usys.name)>::Call;
-    QLX_UNINSTALL_CALLS(QLX_SWEEP_WRAP, QLX_SWEEP_WRAP)
-#undef QLX_SWEEP_WRAP
-}
 
 // ---- the user, the running uninstaller and the restart -------------------
 
@@ -166,7 +147,7 @@ protected:
         usys.GetProcAddress = CountingGetProcAddress;
         if (faults)
             InstallWrappers();
-        UninstallResult result = RunUninstall({});
+        UninstallResult result = RunUninstall(kInteractiveRun);
         RestoreUninstallCalls();
         return result;
     }

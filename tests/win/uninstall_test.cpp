@@ -3,7 +3,7 @@
 #include "winhelpers.h"
 
 #include "base/pathtext.h"
-#include "base/plan.h"
+#include "install/plan.h"
 #include "payload/manifest.h"
 #include "registration/registration.h"
 #include "base/logfile.h"
@@ -68,7 +68,7 @@ public:
 
 TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 {
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     ASSERT_EQ(2u, said_.size());
@@ -78,7 +78,7 @@ TEST_F(Uninstall, RemovesTheInstalledFilesTheFolderAndTheSettings)
 TEST_F(Uninstall, NoLeavesEverything)
 {
     answer_ = IDNO;
-    EXPECT_EQ(kDeclined, RunUninstall({}));
+    EXPECT_EQ(kDeclined, RunUninstall(kInteractiveRun));
     EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_TRUE(FileExists(folder_ + "\\Feature.stp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -94,7 +94,7 @@ TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
     HKEY other;
     RegCreateKeyA(HKEY_CURRENT_USER, kOtherProductKey.c_str(), &other);
     RegCloseKey(other);
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_TRUE(FileExists(folder_ + "\\My Script.scp"));
     EXPECT_FALSE(FileExists(folder_ + "\\Quillarix.exe"));
     EXPECT_FALSE(FileExists(folder_ + "\\Proof_Left.stp"));
@@ -105,7 +105,7 @@ TEST_F(Uninstall, UserFilesAndOtherOrvantaProductsStay)
 TEST_F(Uninstall, NothingToFindChangesNothing)
 {
     DeleteFileA((folder_ + "\\Quillarix.exe").c_str());
-    EXPECT_EQ(kNotInstalled, RunUninstall({}));
+    EXPECT_EQ(kNotInstalled, RunUninstall(kInteractiveRun));
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
     ASSERT_EQ(2u, said_.size());
@@ -117,7 +117,7 @@ TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
     HANDLE held = CreateFileA((folder_ + "\\Quillarix.exe").c_str(), GENERIC_READ,
                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(kRunning, RunUninstall({}));
+    EXPECT_EQ(kRunning, RunUninstall(kInteractiveRun));
     CloseHandle(held);
     EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
@@ -156,7 +156,7 @@ protected:
 
 TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 {
-    EXPECT_EQ(kRemovedAtRestart, RunUninstall({}));
+    EXPECT_EQ(kRemovedAtRestart, RunUninstall(kInteractiveRun));
     ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("Quillarix will be completely removed when Windows restarts.  These items are in "
               "use and will be deleted then:\r\n" + folder_ + "\\main.dct",
@@ -171,7 +171,7 @@ TEST_F(UninstallHeldFile, IsDeletedAtTheNextStartAndEverythingElseNow)
 TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 {
     schedulingAllowed_ = false;
-    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
+    EXPECT_EQ(kPartlyRemoved, RunUninstall(kInteractiveRun));
     ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("These items could not be removed:\r\n" + folder_ +
                   "\\main.dct\r\n\r\nQuillarix stays in the list of installed programs.  When "
@@ -187,7 +187,7 @@ TEST_F(UninstallHeldFile, WhereSchedulingIsRefusedASecondRemovalFinishes)
 
     Release();
     said_.clear();
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kVendorKey));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
@@ -208,14 +208,14 @@ TEST_F(UninstallHeldFile, MainExecutableLeftKeepsTheRecordsForASecondRemoval)
         }
         return DeleteFileA(path);
     });
-    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));
+    EXPECT_EQ(kPartlyRemoved, RunUninstall(kInteractiveRun));
     EXPECT_EQ((std::vector<std::string>{"Quillarix.exe"}), FileNames(folder_));
     EXPECT_EQ(folder_ + '\0', RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
     said_.clear();
-    EXPECT_EQ(kPartlyRemoved, RunUninstall({}));  // found again, and still left
+    EXPECT_EQ(kPartlyRemoved, RunUninstall(kInteractiveRun));  // found again, and still left
     usys.DeleteFileA = &DeleteFileA;
     said_.clear();
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_FALSE(FileExists(folder_));
     EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallEntry));
 }
@@ -235,7 +235,7 @@ TEST_F(Uninstall, ForeignShortcutsStay)
     std::string linkBytes = ReadFileBytes(otherLink);
     ASSERT_TRUE(WriteFileBytes(notALink, "not a shell link"));
 
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_EQ(linkBytes, ReadFileBytes(otherLink));
     EXPECT_EQ("not a shell link", ReadFileBytes(notALink));
     EXPECT_FALSE(FileExists(folder_));
@@ -260,7 +260,7 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     ASSERT_EQ(S_OK, other);
     std::string log = Scratch("removal.log");
     OpenLogFile(usys, log.c_str());
-    EXPECT_EQ(kRemoved, RunUninstall({.silent = true, .closeApplications = false}));
+    EXPECT_EQ(kRemoved, RunUninstall(kSilentRun));
     CloseLogFile(ExitCodeOf(kRemoved));
     EXPECT_TRUE(said_.empty());
     EXPECT_FALSE(FileExists(ours));
@@ -298,7 +298,7 @@ TEST_F(Uninstall, TheCopyIsMadeNewInAPrivateFolderAndStartedFromThere)
     for (const char *copy : {"this program", "another program"}) {
         started_ = copy;
         int code = 0;
-        EXPECT_FALSE(RunFromTemporaryCopy({.silent = true, .closeApplications = false}, &code));
+        EXPECT_FALSE(RunFromTemporaryCopy(kSilentRun, &code));
         std::string temp = "C:\\windows\\Temp\\qlx-";
         EXPECT_EQ(temp, copied_.substr(0, temp.size()));
         EXPECT_EQ(std::string("\\") + kUninstallerName, copied_.substr(temp.size() + 16));
@@ -356,7 +356,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
         lstrcpynW(path, L"\\\\?\\C:\\users\\someone\\elsewhere", static_cast<int>(cch));
         return static_cast<DWORD>(lstrlenW(path));
     });
-    EXPECT_EQ(kFolderRefused, RunUninstall({}));
+    EXPECT_EQ(kFolderRefused, RunUninstall(kInteractiveRun));
     ASSERT_EQ(2u, said_.size());
     EXPECT_EQ("The folder of the installation is a link to another place (a junction or symbolic "
               "link), or lies inside one.  Nothing was removed.", said_[1]);
@@ -368,7 +368,7 @@ TEST_F(Uninstall, AFolderReachedThroughALinkIsLeftAlone)
     RestoreUninstallCalls();
     usys.MessageBoxW = Answer;
     said_.clear();
-    EXPECT_EQ(kRemoved, RunUninstall({}));
+    EXPECT_EQ(kRemoved, RunUninstall(kInteractiveRun));
     EXPECT_FALSE(FileExists(folder_));
 }
 

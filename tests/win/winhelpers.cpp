@@ -3,7 +3,7 @@
 
 #include <sddl.h>
 
-#include "base/plan.h"
+#include "install/plan.h"
 #include "payload/manifest.h"
 
 #include <algorithm>

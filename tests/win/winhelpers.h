@@ -1,9 +1,9 @@
 // Helpers for the Windows tests: a fixture with a scratch folder and a clean
 // call table, recorded message boxes, and small file helpers.
 #pragma once
-#include "base/plan.h"
+#include "install/plan.h"
 #include "base/product.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +31,10 @@ template <typename Entry, typename Lambda> void Fake(Entry &entry, Lambda)
 {
     entry = &FakeThunk<Entry, Lambda>::Call;
 }
+
+// The two ways a run talks, for every user's installation.
+inline constexpr RunMode kSilentRun = {Talk::kLog, Scope::kAllUsers, false};
+inline constexpr RunMode kInteractiveRun = {Talk::kWindows, Scope::kAllUsers, false};
 
 struct RecordedBox {
     HWND owner;

@@ -3,7 +3,8 @@
 // reads it; nothing else keeps any of it.
 #pragma once
 #include "base/pathtext.h"
-#include "base/syscalls.h"
+#include "base/runmode.h"
+#include "install/syscalls.h"
 #include "base/win.h"
 
 struct InstallPlan {
@@ -15,8 +16,7 @@ struct InstallPlan {
     HANDLE heldWorkFolder;          // that folder, held from its making to the run's end
     char programFilesFolder[kCbPath];
     bool existingInstall;           // the proposed folder already holds the main executable
-    bool silent;                    // no window of any kind: errors go to the log only
-    bool closeApplications;         // a silent run closes a running Quillarix rather than stop
+    RunMode mode;                   // how the run talks, and for whom it installs
     HWND backdrop;                  // owner of the dialogs and boxes; may be null
 };
 

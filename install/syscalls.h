@@ -8,9 +8,8 @@
 
 #include <cstdlib>
 
-// One line per call of the setup's own, beyond the shared ones: X(name) for the calls of the
-// imported system libraries, LATE(name) for those of VERSION.dll, which is loaded from the system
-// folder at start (BindSystemLibraries). The member has the call's name and exact type.
+// One line per call of the setup's own, beyond the shared ones (X and LATE as there). The member
+// has the call's name and exact type.
 #define QLX_SETUP_ONLY_CALLS(X, LATE)                                                       \
     /* files, folders, drives */                                                            \
     X(SetLastError) X(SetFilePointer) X(FindFirstFileA) X(FindNextFileA) X(FindClose)       \
@@ -21,7 +20,8 @@
     X(FindResourceA) X(SizeofResource) X(LoadResource) X(LockResource)                      \
     X(_lcreat) X(_lclose) X(LZInit) X(LZCopy) X(LZClose)                                    \
     /* version information: VERSION.dll, not one of the known system ones */               \
-    LATE(GetFileVersionInfoSizeA) LATE(GetFileVersionInfoA) LATE(VerQueryValueA)            \
+    LATE(version, GetFileVersionInfoSizeA) LATE(version, GetFileVersionInfoA)               \
+    LATE(version, VerQueryValueA)                                                           \
     /* messages, windows, dialogs, the shell's folder browser */                            \
     X(FormatMessageA) X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)  \
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA) X(LoadCursorA)    \
@@ -41,16 +41,11 @@
 #define QLX_SYSCALLS(X, LATE) QLX_SHARED_CALLS(X, LATE) QLX_SETUP_ONLY_CALLS(X, LATE)
 
 struct SysCalls : SharedCalls {
-    QLX_SETUP_ONLY_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_MEMBER)
+    QLX_SETUP_ONLY_CALLS(QLX_CALL_TABLE_MEMBER, QLX_CALL_TABLE_LATE_MEMBER)
 };
 
 extern SysCalls sys;
 
-// Restricts library search to the system folder, then loads VERSION.dll and BCRYPT.dll from there
-// by their full paths and binds the LATE entries to their functions (the libraries stay loaded).
-// Where one cannot be loaded, or an entry point is missing, the entry keeps failing as the call
-// fails. The first thing the program does.
+// Binds the LATE entries (QLX_DEFINE_CALL_TABLE): the first thing the program does.
 void BindSystemLibraries();
-
-// Puts every entry back to the real function (as bound).
 void RestoreSysCalls();

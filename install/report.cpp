@@ -1,17 +1,19 @@
 // Error and system-error message boxes.
-#include "base/report.h"
+#include "install/report.h"
 
 #include "base/logfile.h"
 #include "base/pathtext.h"
-#include "base/syscalls.h"
+#include "install/syscalls.h"
 #include "base/widetext.h"
 
-void ReportError(bool silent, const char *text, const char *code)
+void ReportError(Talk talk, const char *text, const char *code)
 {
+    if (talk == Talk::kNothing)
+        return;
     char caption[kCbPath] = "ERROR ";
     AppendText(caption, sizeof caption, code);
     LogLine({caption, ": ", text});
-    if (!silent)
+    if (talk == Talk::kWindows)
         ShowMessageBox(sys, nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
@@ -37,16 +39,16 @@ static void AppendSystemText(char *dst, std::size_t cbDst, std::uint32_t number,
     sys.LocalFree(text);
 }
 
-void ReportSystemError(bool silent, std::uint32_t number, const char *code)
+void ReportSystemError(Talk talk, std::uint32_t number, const char *code)
 {
     if (number == 0)
         return;
     char text[512] = "";
     AppendSystemText(text, sizeof text, number, false);
-    ReportError(silent, text, code);
+    ReportError(talk, text, code);
 }
 
-void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, const char *code)
+void ReportWithSystemText(Talk talk, const char *what, std::uint32_t number, const char *code)
 {
     char text[512];
     CopyText(text, sizeof text, what);
@@ -54,7 +56,7 @@ void ReportWithSystemText(bool silent, const char *what, std::uint32_t number, c
         AppendText(text, sizeof text, "  ");
         AppendSystemText(text, sizeof text, number, true);
     }
-    ReportError(silent, text, code);
+    ReportError(talk, text, code);
 }
 
 // "Unable to write NAME." and, unless number is 0, two blanks and the system's text for it.
@@ -70,12 +72,12 @@ static void FileErrorText(char *text, std::size_t cbText, const char *fileName,
     }
 }
 
-void ReportFileError(bool silent, const char *fileName, std::uint32_t number, const char *code)
+void ReportFileError(Talk talk, const char *fileName, std::uint32_t number, const char *code)
 {
     char text[512];
     FileErrorText(text, sizeof text, fileName, number);
     AppendText(text, sizeof text, "  Installation aborted.");
-    ReportError(silent, text, code);
+    ReportError(talk, text, code);
 }
 
 void LogFileError(const char *fileName, std::uint32_t number)
