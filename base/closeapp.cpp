@@ -249,6 +249,17 @@ bool CloseAppCopies(const SharedCalls &calls, const AppCopies &copies)
 
 }  // namespace
 
+bool IsAppRunning(const SharedCalls &calls, const char *exePath)
+{
+    WCHAR exe[kCbPath];
+    WidenForDisplay(calls, exePath, exe, kCbPath);
+    AppCopies copies = {};
+    FindAppCopiesByImage(calls, exe, &copies);
+    for (int i = 0; i < copies.count; ++i)
+        calls.CloseHandle(copies.process[i]);
+    return copies.count != 0;
+}
+
 AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, const RunMode &mode,
                            const char *question, HWND owner)
 {

@@ -20,6 +20,11 @@ enum class AppClosing {
 inline constexpr DWORD kAppCloseWaitMs = 30000;  // for the whole close: asking and waiting
 inline constexpr UINT kAppAnswerMs = 5000;       // for each window's answer
 
+// Whether a process runs from exePath: a running copy of Quillarix, as against a program that only
+// holds the file open (a virus scanner, an indexer, a user's reader), which ends by itself or at the
+// restart and is never asked to close.
+bool IsAppRunning(const SharedCalls &calls, const char *exePath);
+
 // Finds the running copies of the program at exePath and deals with them as the run's mode says:
 // interactively asks the person (question, a Yes/No box over owner) and closes them on Yes; an
 // unattended run closes them only where told to (closeApplications), and otherwise leaves them.

@@ -12,7 +12,7 @@
     X(kMainExeExpandFailed, "34") X(kMainExeMoveFailed, "37") X(kCannotInitialize, "43")        \
     X(kFileWriteFailed, "44") X(kNotEnoughSpace, "45") X(kPendingDeletions, "46")               \
     X(kAnotherRun, "47") X(kRunLockFailed, "48") X(kNoWorkFolder, "49") X(kFolderIsLink, "50")  \
-    X(kFolderOpenToUsers, "51")
+    X(kFolderOpenToUsers, "51") X(kFolderBeyondCodePage, "52")
 
 namespace errcode {
 #define QLX_ERROR_CODE(name, text) inline constexpr char name[] = text;
@@ -24,6 +24,12 @@ QLX_ERROR_CODES(QLX_ERROR_CODE)
 // be taken for another reason than that one holds it.
 inline constexpr char kRunLockFailedText[] =
     "Unable to make sure that no other Quillarix setup or removal is running.";
+// A folder typed or given whose name has characters that the programs' code page (the system's,
+// before Windows 10 1903) cannot hold: they arrive as question marks.
+inline constexpr char kFolderBeyondCodePageText[] =
+    "The folder name has characters that this version of Windows cannot pass to the setup; "
+    "they arrive as question marks.  Choose a folder whose name uses the characters of the "
+    "system's language.";
 // Both programs say this to a second instance.
 inline constexpr char kAnotherRunText[] =
     "Another Quillarix setup or removal is running.  Wait until it has finished, then try again.";

@@ -1,7 +1,10 @@
 // Whether a file is in use: a read-write open without sharing.
 #include "base/fileuse.h"
 
-FileUse ProbeInUse(const SharedCalls &calls, const char *path)
+#include "base/closeapp.h"
+#include "base/retry.h"
+
+static FileUse ProbeOnce(const SharedCalls &calls, const char *path)
 {
     HANDLE hfile = calls.CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -17,4 +20,19 @@ FileUse ProbeInUse(const SharedCalls &calls, const char *path)
     default:
         return FileUse::kAbsent;
     }
+}
+
+FileUse ProbeInUse(const SharedCalls &calls, const char *path)
+{
+    FileUse use = ProbeOnce(calls, path);
+    if (use != FileUse::kHeldElsewhere)
+        return use;
+    if (IsAppRunning(calls, path))
+        return FileUse::kRunning;
+    DWORD error = 0;
+    RetryWhileHeld(calls, path, &error, [&] {
+        use = ProbeOnce(calls, path);
+        return use != FileUse::kHeldElsewhere;
+    });
+    return use;
 }

@@ -105,6 +105,10 @@ static bool CreateFreshLog(const SharedCalls &calls, HANDLE held, const char *pa
         calls.CloseHandle(file);
         return false;
     }
+    // A byte-order mark first: Windows PowerShell 5.1 and common log viewers read a file without
+    // one in the system's code page, and a name beyond ASCII would come out garbled.
+    DWORD written = 0;
+    calls.WriteFile(file, "\xEF\xBB\xBF", 3, &written, nullptr);
     UseLogFile(calls, file);
     return true;
 }
@@ -128,8 +132,9 @@ static void OpenDefaultLogFile(const SharedCalls &calls, const char *defaultName
     char temp[kCbPath], name[kCbPath], path[kCbPath];
     HANDLE held = nullptr;
     const char *ignored = nullptr;
-    if (!FindTempFolderText(calls, false, temp) || !JoinPath(path, sizeof path, temp, defaultName) ||
-        !HoldLogFolder(calls, path, &held, &ignored))
+    bool fellBack = false;
+    if (!FindTempFolderOrWindows(calls, false, temp, &fellBack) ||
+        !JoinPath(path, sizeof path, temp, defaultName) || !HoldLogFolder(calls, path, &held, &ignored))
         return;
     const char *dot = std::strrchr(defaultName, '.');
     std::size_t cchStem = dot ? static_cast<std::size_t>(dot - defaultName) : std::strlen(defaultName);
@@ -142,6 +147,8 @@ static void OpenDefaultLogFile(const SharedCalls &calls, const char *defaultName
             RenameLog(calls, g_logFile, held, name))
             break;
     }
+    if (fellBack)
+        LogTempFallback(temp);
     calls.CloseHandle(held);
 }
 

@@ -1,19 +1,24 @@
-// The path of the link in a shell folder, asked in UTF-16.
+// The path of the link in a shell folder, asked and kept in UTF-16.
 #include "base/shortcut_paths.h"
 
 #include "base/product.h"
-#include "base/widetext.h"
 
-bool FindShortcutPath(const SharedCalls &calls, HWND owner, int csidl, char *path)
+bool FindShortcutPath(const SharedCalls &calls, HWND owner, int csidl, WCHAR *path)
 {
     LPITEMIDLIST items = nullptr;
     if (calls.SHGetSpecialFolderLocation(owner, csidl, &items) != S_OK)
         return false;
-    // In UTF-16, converted exactly: never a neighbour of a profile's name,
-    // which could be another user's look-alike folder.
-    WCHAR wide[kCbPath];
-    BOOL havePath = calls.SHGetPathFromIDListW(items, wide) &&
-                    AnsiFromWide(calls, wide, path, kCbPath) == Conversion::kExact;
+    // SHGetPathFromIDListW fills up to MAX_PATH units.
+    BOOL havePath = calls.SHGetPathFromIDListW(items, path);
     calls.ILFree(items);
-    return havePath && AppendText(path, kCbPath, kLinkName) && PathUnits(path) < kCchPath;
+    std::size_t cch = 0;
+    while (havePath && path[cch] != 0)
+        ++cch;
+    for (const char *name = kLinkName; havePath && *name; ++name) {
+        if (cch + 1 >= kCchPath)
+            return false;
+        path[cch++] = static_cast<unsigned char>(*name);
+    }
+    path[cch] = 0;
+    return havePath;
 }

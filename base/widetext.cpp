@@ -51,6 +51,16 @@ bool ModuleFileText(const SharedCalls &calls, char *path, std::size_t cbPath)
     return true;
 }
 
+void NarrowForDisplay(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText)
+{
+    if (AnsiFromWide(calls, wide, text, cbText) != Conversion::kTooLong)
+        return;
+    std::size_t cb = 0;
+    for (; wide[cb] != 0 && cb + 1 < cbText; ++cb)
+        text[cb] = wide[cb] < 0x80 ? static_cast<char>(wide[cb]) : '?';
+    text[cb] = '\0';
+}
+
 void WidenForDisplay(const SharedCalls &calls, const char *text, WCHAR *wide, int cchWide)
 {
     if (calls.MultiByteToWideChar(CP_ACP, 0, text, -1, wide, cchWide) != 0)

@@ -29,6 +29,11 @@ bool FullPathText(const SharedCalls &calls, const char *path, char *full);
 // False, with path empty, when it cannot be told, was cut short, or does not convert exactly.
 bool ModuleFileText(const SharedCalls &calls, char *path, std::size_t cbPath);
 
+// wide in the program's code page into text (cbText bytes), to be shown or logged: a character the
+// code page lacks (or one that does not convert) becomes '?', and the text is cut at a character
+// where it does not fit. Never a path to act on.
+void NarrowForDisplay(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText);
+
 // text in UTF-16 into wide (cchWide units), for the screen or a comparison;
 // where it does not convert (or is too long), byte by byte as far as it
 // fits, which keeps the messages' own text, all ASCII, whole.

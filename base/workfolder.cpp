@@ -4,6 +4,7 @@
 
 #include "base/heldfolder.h"
 #include "base/levels.h"
+#include "base/logfile.h"
 #include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/widetext.h"
@@ -21,6 +22,24 @@ bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder)
         return false;
     }
     return true;
+}
+
+bool FindTempFolderOrWindows(const SharedCalls &calls, bool systemTemp, char *folder,
+                             bool *fellBack)
+{
+    *fellBack = false;
+    if (FindTempFolderText(calls, systemTemp, folder))
+        return true;
+    *fellBack = ReadWindowsTempFolder(calls, folder) && AppendText(folder, kCbPath, "\\");
+    if (!*fellBack)
+        folder[0] = '\0';
+    return *fellBack;
+}
+
+void LogTempFallback(const char *folder)
+{
+    LogLine({"The temp folder has no name that this program can use (none, too long, or beyond "
+             "this system's code page): ", folder, " instead"});
 }
 
 bool ReadWindowsFolder(const SharedCalls &calls, char *folder)

@@ -17,6 +17,14 @@ inline constexpr char kWorkFolderPrefix[] = "qlx-";
 // the user's %TEMP%. False, folder empty, when there is none, too long, or the code page lacks it.
 bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder);
 
+// The temp folder as FindTempFolderText finds it; where it finds none (before Windows 10 1903 the
+// programs' code page is the system's, and a profile's name may lie beyond it), the Windows
+// folder's temp folder, with its trailing backslash, and *fellBack set: LogTempFallback tells it.
+// False, folder empty, when there is neither.
+bool FindTempFolderOrWindows(const SharedCalls &calls, bool systemTemp, char *folder,
+                             bool *fellBack);
+void LogTempFallback(const char *folder);
+
 // The Windows folder as the system names it (the setup places the uninstaller there; the
 // uninstaller recognises its own file there) into folder (kCbPath bytes), without a trailing
 // backslash. False, with folder empty, when the system cannot tell or the name does not fit.

@@ -102,5 +102,14 @@ foreach(row ${QLX_PAYLOAD_ROWS})
 endforeach()
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/payload-rc/payload.rc CONTENT "${QLX_PAYLOAD_RC}" @ONLY)
 file(CONFIGURE OUTPUT ${QLX_PAYLOAD_TABLE} CONTENT "${QLX_TABLE_TEXT}" @ONLY)
-add_custom_target(payload DEPENDS ${QLX_PAYLOAD_STORED} ${QLX_ICON})
+# The licence is shown as UTF-8 text: a build with a licence that is not (or is not plain CR LF
+# text of short lines) fails here.
+set(QLX_LICENSE_CHECKED ${CMAKE_BINARY_DIR}/license-checked)
+add_custom_command(OUTPUT ${QLX_LICENSE_CHECKED}
+    COMMAND sh ${CMAKE_SOURCE_DIR}/tests/host/license_text_test.sh
+            ${CMAKE_SOURCE_DIR}/resources/payload/license.txt
+    COMMAND ${CMAKE_COMMAND} -E touch ${QLX_LICENSE_CHECKED}
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/payload/license.txt
+            ${CMAKE_SOURCE_DIR}/tests/host/license_text_test.sh)
+add_custom_target(payload DEPENDS ${QLX_PAYLOAD_STORED} ${QLX_ICON} ${QLX_LICENSE_CHECKED})
 add_dependencies(payload quillarix_app uninstaller_app)

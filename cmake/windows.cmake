@@ -90,7 +90,8 @@ set_target_properties(bitness PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY
 # setup starts no program itself: Quillarix is started by the desktop's
 # shell or not at all.
 set(QLX_NO_8BIT_TEXT DialogBoxParamA CreateDialogParamA MessageBoxA SHBrowseForFolderA
-    SHGetPathFromIDListA GetModuleFileNameA)
+    SHGetPathFromIDListA GetModuleFileNameA GetCommandLineA GetTempPathA GetDlgItemTextA
+    SetDlgItemTextA SetWindowTextA SHGetFolderPathA FormatMessageA)
 add_test(NAME QuillarixSetup_imports
     COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_imports.sh ${QLX_OBJDUMP}
             $<TARGET_FILE:QuillarixSetup> ${QLX_NO_8BIT_TEXT} "ShellExecute*" "CreateProcess*"

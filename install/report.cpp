@@ -3,8 +3,11 @@
 
 #include "base/logfile.h"
 #include "base/pathtext.h"
+#include "base/product.h"
 #include "install/syscalls.h"
 #include "base/widetext.h"
+
+#include <cstring>
 
 void ReportError(Talk talk, const char *text, const char *code)
 {
@@ -17,26 +20,47 @@ void ReportError(Talk talk, const char *text, const char *code)
         ShowMessageBox(sys, nullptr, text, caption, MB_OK | MB_ICONERROR);
 }
 
-// Appends the system's text for number to dst (without its closing line
-// break when trim is set); "System error N." when the system has none.
-// (printf is kept out of the executable: it would be most of its size.)
+void ReportNotice(Talk talk, HWND owner, std::initializer_list<const char *> parts)
+{
+    char text[kCbPath + 512] = "";
+    for (const char *part : parts)
+        AppendText(text, sizeof text, part);
+    LogLine({text});
+    if (talk == Talk::kWindows)
+        ShowMessageBox(sys, owner, text, kProductName, MB_OK | MB_ICONINFORMATION);
+}
+
+// Appends the system's text for number to dst (without its closing line break when trim is set):
+// asked in UTF-16, in US English first (a language pack other than the system's locale would give
+// text that the 8-bit forms turn into question marks), else in the default language; "System error
+// N." when the system has none. (printf is kept out of the executable: it would be most of its size.)
 static void AppendSystemText(char *dst, std::size_t cbDst, std::uint32_t number, bool trim)
 {
-    char *text = nullptr;
-    DWORD cch = sys.FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, number,
-        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char *>(&text), 0, nullptr);
-    if (cch == 0 || text == nullptr) {
+    WCHAR *text = nullptr;
+    DWORD cch = 0;
+    for (LANGID language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                            MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)})
+        if (cch == 0 || !text)
+            cch = sys.FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM,
+                                     nullptr, number, language, reinterpret_cast<WCHAR *>(&text),
+                                     0, nullptr);
+    char converted[512];
+    if (cch == 0 || text == nullptr ||
+        AnsiFromWide(sys, text, converted, sizeof converted) == Conversion::kTooLong) {
+        if (text)
+            sys.LocalFree(text);
         char fallback[48] = "System error ";
         AppendDecimal(fallback, sizeof fallback, number, false);
         AppendText(fallback, sizeof fallback, ".");
         AppendText(dst, cbDst, fallback);
         return;
     }
-    while (trim && cch > 0 && (text[cch - 1] == '\r' || text[cch - 1] == '\n' || text[cch - 1] == ' '))
-        text[--cch] = '\0';
-    AppendText(dst, cbDst, text);
     sys.LocalFree(text);
+    std::size_t cb = std::strlen(converted);
+    while (trim && cb > 0 && (converted[cb - 1] == '\r' || converted[cb - 1] == '\n' ||
+                              converted[cb - 1] == ' '))
+        converted[--cb] = '\0';
+    AppendText(dst, cbDst, converted);
 }
 
 void ReportSystemError(Talk talk, std::uint32_t number, const char *code)

@@ -11,6 +11,10 @@
 // an error box so captioned, with no owner; with Talk::kNothing, does neither.
 void ReportError(Talk talk, const char *text, const char *code);
 
+// Logs the parts joined as one text and, when the run talks through windows, shows it in an
+// information box captioned with the product's name over owner: news that is no failure.
+void ReportNotice(Talk talk, HWND owner, std::initializer_list<const char *> parts);
+
 // Shows the system's text for number with ReportError; nothing for 0. When
 // the system has no text for the number, says "System error N." instead.
 void ReportSystemError(Talk talk, std::uint32_t number, const char *code);

@@ -23,7 +23,7 @@
     LATE(version, GetFileVersionInfoSizeA) LATE(version, GetFileVersionInfoA)               \
     LATE(version, VerQueryValueA)                                                           \
     /* messages, windows, dialogs, the shell's folder browser */                            \
-    X(FormatMessageA) X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)  \
+    X(FormatMessageW) X(RegisterClassExA) X(CreateWindowExA) X(ShowWindow) X(UpdateWindow)  \
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA) X(LoadCursorA)    \
     X(DialogBoxParamW) X(CreateDialogParamW) X(DestroyWindow) X(EndDialog) X(GetDlgItem)    \
     X(EnableWindow) X(SetDlgItemTextW) X(GetDlgItemTextW) X(SendDlgItemMessageA)            \

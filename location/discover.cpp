@@ -22,8 +22,11 @@ void FindWindowsFolder(InstallPlan *plan)
 
 void FindTempFolder(InstallPlan *plan)
 {
-    if (!FindTempFolderText(sys, true, plan->tempFolder))
+    bool fellBack = false;
+    if (!FindTempFolderOrWindows(sys, true, plan->tempFolder, &fellBack))
         ReportError(plan->mode.talk, "Unable to locate temp path.", errcode::kNoTempFolder);
+    else if (fellBack)
+        LogTempFallback(plan->tempFolder);
 }
 
 // Reads ProgramFilesDir from the first of the two CurrentVersion keys that opens. True when it gave

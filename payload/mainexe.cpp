@@ -1,9 +1,11 @@
 // Replacing Quillarix.exe in the install folder.
 #include "payload/mainexe.h"
 
+#include "base/closeapp.h"
 #include "base/errors.h"
 #include "base/fileuse.h"
 #include "base/pathtext.h"
+#include "base/retry.h"
 #include "base/product.h"
 #include "install/report.h"
 #include "install/plan.h"
@@ -55,12 +57,26 @@ static void LogVersions(std::uint64_t installed, std::uint64_t carried, const ch
     LogLine({"Installed ", kMainExeName, " ", text[0], ", carried ", text[1], ": ", verdict});
 }
 
+// Schedules the staged copy to replace the main executable when Windows next starts, before any
+// program can open it again: what another program holds open cannot be renamed over now.
+static MainExeOutcome ReplaceAtRestart(const InstallPlan &plan, const char *staged)
+{
+    if (!sys.MoveFileExA(staged, plan.mainExePath,
+                         MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
+        ReportSystemError(plan.mode.talk, sys.GetLastError(), errcode::kMainExeMoveFailed);
+        return MainExeOutcome::kFailed;
+    }
+    LogLine({plan.mainExePath, " is held open by another program: ", staged,
+             " replaces it when Windows restarts"});
+    return MainExeOutcome::kScheduled;
+}
+
 MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
 {
     FileUse use = ProbeInUse(sys, plan.mainExePath);
-    if (use == FileUse::kHeldElsewhere)
+    if (use == FileUse::kRunning)
         return MainExeOutcome::kRunning;
-    if (use == FileUse::kPresent) {
+    if (use != FileUse::kAbsent) {
         std::uint64_t installed = ReadInstalledVersion(plan.mainExePath);
         std::uint64_t carried = CarriedMainExeVersion();
         switch (DecideInstalledVersion(installed, carried)) {
@@ -98,9 +114,17 @@ MainExeOutcome ReplaceMainExecutable(const InstallPlan &plan)
         ReportSystemError(plan.mode.talk, ERROR_ACCESS_DENIED, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
-    if (!sys.MoveFileExA(staged, plan.mainExePath,
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ReportSystemError(plan.mode.talk, sys.GetLastError(), errcode::kMainExeMoveFailed);
+    if (use == FileUse::kHeldElsewhere)
+        return ReplaceAtRestart(plan, staged);
+    // A hold that began after the probe is waited out as briefly; one that
+    // lasts, by anything but a running copy, is another program's.
+    if (!RetryWhileHeld(sys, plan.mainExePath, &error, [&] {
+            return sys.MoveFileExA(staged, plan.mainExePath,
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        })) {
+        if (error == ERROR_SHARING_VIOLATION && !IsAppRunning(sys, plan.mainExePath))
+            return ReplaceAtRestart(plan, staged);
+        ReportSystemError(plan.mode.talk, error, errcode::kMainExeMoveFailed);
         return MainExeOutcome::kFailed;
     }
     LogLine({"Renamed ", staged, " to ", plan.mainExePath});

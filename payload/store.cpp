@@ -3,6 +3,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/retry.h"
 #include "install/report.h"
 #include "install/plan.h"
 #include "install/syscalls.h"
@@ -44,12 +45,13 @@ static bool WriteAll(HANDLE hfile, const PayloadBytes &bytes, DWORD *error)
 // Creates path (replacing a file that is not read-only) and writes bytes.
 static bool WriteWholeFile(const char *path, const PayloadBytes &bytes, DWORD *error)
 {
-    HANDLE hfile = sys.CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (hfile == INVALID_HANDLE_VALUE) {
-        *error = sys.GetLastError();
+    HANDLE hfile = INVALID_HANDLE_VALUE;
+    if (!RetryWhileHeld(sys, path, error, [&] {
+            hfile = sys.CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+            return hfile != INVALID_HANDLE_VALUE;
+        }))
         return false;
-    }
     bool written = WriteAll(hfile, bytes, error);
     sys.CloseHandle(hfile);
     return written;
@@ -84,8 +86,10 @@ static bool StagingAndTarget(const char *folder, const char *name, char *staging
 // asked. A staging file that cannot be renamed is deleted; the old target is then untouched.
 static bool CommitStaged(const char *staging, const char *target, bool readOnly, DWORD *error)
 {
-    if (!sys.MoveFileExA(staging, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        *error = sys.GetLastError();
+    if (!RetryWhileHeld(sys, target, error, [&] {
+            return sys.MoveFileExA(staging, target,
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+        })) {
         sys.DeleteFileA(staging);
         return false;
     }
@@ -154,9 +158,10 @@ static bool ExpandThroughStaging(const PayloadBytes &bytes, const char *workFold
         sys.CloseHandle(staged);  // LZInit leaves the file open when it fails
         return false;
     }
-    HFILE hfDestination = sys._lcreat(destination, 0);
-    if (hfDestination == HFILE_ERROR) {
-        *error = sys.GetLastError();
+    HFILE hfDestination = HFILE_ERROR;
+    if (!RetryWhileHeld(sys, destination, error, [&] {
+            return (hfDestination = sys._lcreat(destination, 0)) != HFILE_ERROR;
+        })) {
         sys.LZClose(lzSource);
         return false;
     }

@@ -18,8 +18,8 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
 // and released before returning. Failures only mean a missing link.
 void CreateShortcuts(const InstallPlan &plan);
 
-// Saves one shell link at shortcutPath, made by coCreateInstance (OLE32's,
-// with COM initialised on the thread); returns the COM result.
+// Saves one shell link at shortcutPath (UTF-16), made by coCreateInstance (OLE32's, with COM
+// initialised on the thread); returns the COM result.
 HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *installFolder,
-                          const char *mainExePath, const char *shortcutPath,
+                          const char *mainExePath, const WCHAR *shortcutPath,
                           const char *description);

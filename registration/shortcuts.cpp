@@ -8,6 +8,7 @@
 #include "install/plan.h"
 #include "base/shortcut_paths.h"
 #include "install/syscalls.h"
+#include "base/widetext.h"
 
 // Text of the program's code page as UTF-16 into wide (kCbPath units):
 // false where it does not convert whole.
@@ -17,15 +18,15 @@ static bool Wide(const char *text, WCHAR *wide)
 }
 
 HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *installFolder,
-                          const char *mainExePath, const char *shortcutPath,
+                          const char *mainExePath, const WCHAR *shortcutPath,
                           const char *description)
 {
     // Every text in UTF-16: the link keeps its target as Unicode, whatever
     // the code page of the program that reads it.
-    WCHAR target[kCbPath], directory[kCbPath], text[kCbPath], path[kCbPath];
+    WCHAR target[kCbPath], directory[kCbPath], text[kCbPath];
     char folder[kCbPath];
     if (!DirectoryPath(folder, sizeof folder, installFolder) || !Wide(folder, directory) ||
-        !Wide(mainExePath, target) || !Wide(description, text) || !Wide(shortcutPath, path))
+        !Wide(mainExePath, target) || !Wide(description, text))
         return E_INVALIDARG;  // never a link to, or under, a path that was not converted
     IShellLinkW *link = nullptr;
     HRESULT hr = coCreateInstance(kClsidShellLink, nullptr, CLSCTX_INPROC_SERVER, kIidShellLinkW,
@@ -39,7 +40,7 @@ HRESULT CreateOneShortcut(CoCreateInstanceFn coCreateInstance, const char *insta
         SUCCEEDED(hr = link->SetIconLocation(target, 0)) &&
         SUCCEEDED(hr = link->SetDescription(text)) &&
         SUCCEEDED(hr = link->QueryInterface(kIidPersistFile, reinterpret_cast<void **>(&file)))) {
-        hr = file->Save(path, TRUE);
+        hr = file->Save(shortcutPath, TRUE);
         file->Release();
     }
     link->Release();
@@ -60,20 +61,25 @@ void CreateShortcuts(const InstallPlan &plan)
         sys.FreeLibrary(ole.module);
         return;
     }
-    // A folder that cannot be found only means a missing shortcut. A
-    // silent run is a deployment: its shortcuts are every user's.
+    // A folder that cannot be found only means a missing shortcut; the log says which.
     ForEachShortcutPath(
         sys, plan.backdrop, ShortcutsForEveryUser(plan.mode),
-        [&](const char *path) {
+        [&](const WCHAR *path) {
             HRESULT hr = CreateOneShortcut(ole.coCreateInstance, plan.installFolder,
                                            plan.mainExePath, path, kLinkDescription);
+            char shown[kCbPath];
+            NarrowForDisplay(sys, path, shown, sizeof shown);
             if (SUCCEEDED(hr))
-                LogLine({"Shortcut ", path});
+                LogLine({"Shortcut ", shown});
             else
-                LogLine({"Shortcut ", path, " not made: error ",
+                LogLine({"Shortcut ", shown, " not made: error ",
                          DecimalText(static_cast<unsigned long>(hr)).text});
         },
-        [](int) {});
+        [](int csidl) {
+            LogLine({"No shortcut made: the shell names no folder for ",
+                     csidl == CSIDL_STARTMENU || csidl == CSIDL_COMMON_STARTMENU ? "the Start menu"
+                                                                                 : "the desktop"});
+        });
     ole.coUninitialize();
     sys.FreeLibrary(ole.module);
 }

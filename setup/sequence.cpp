@@ -169,14 +169,19 @@ static bool Install(const InstallPlan &plan, int *code)
         return false;
     }
     MainExeOutcome outcome = ReplaceMainExecutable(plan);
+    AppClosing closing = AppClosing::kNotFound;
+    // Closed, or gone by itself meanwhile: the file is asked again (a copy
+    // that has just ended may hold its image a moment longer).
     if (outcome == MainExeOutcome::kRunning &&
-        CloseRunningApp(sys, plan.mainExePath, plan.mode,
-                        "Your existing copy of Quillarix is running.  "
-                        "Close it and continue the installation?",
-                        nullptr) == AppClosing::kClosed)
+        ((closing = CloseRunningApp(sys, plan.mainExePath, plan.mode,
+                                    "Your existing copy of Quillarix is running.  "
+                                    "Close it and continue the installation?",
+                                    nullptr)) == AppClosing::kClosed ||
+         closing == AppClosing::kNotFound))
         outcome = ReplaceMainExecutable(plan);
     switch (outcome) {
     case MainExeOutcome::kInstalled:
+    case MainExeOutcome::kScheduled:
         break;
     case MainExeOutcome::kRunning:
         ReportError(plan.mode.talk, "Your existing copy of Quillarix is running.  Installation aborted.",
@@ -205,18 +210,44 @@ static bool Install(const InstallPlan &plan, int *code)
     }
     bool whole = Register(plan);
     CreateShortcuts(plan);
-    *code = whole ? exitcode::kDone : exitcode::kFailed;
+    *code = !whole ? exitcode::kFailed
+            : outcome == MainExeOutcome::kScheduled ? exitcode::kRestartNeeded
+                                                    : exitcode::kDone;
+    if (outcome == MainExeOutcome::kScheduled)
+        ReportNotice(plan.mode.talk, plan.backdrop, {plan.mainExePath, kReplacedAtRestartText});
     return true;
+}
+
+// Whether text, widened again as the program's code page reads it, occurs in the command line as
+// the system holds it: false where a character of it lay beyond the code page (it came as '?').
+static bool CameWholeFromCommandLine(const char *text)
+{
+    WCHAR wide[kCbPath];
+    if (sys.MultiByteToWideChar(sys.GetACP(), 0, text, -1, wide, kCbPath) == 0)
+        return false;
+    for (const WCHAR *line = sys.GetCommandLineW(); *line; ++line) {
+        int i = 0;
+        while (wide[i] != 0 && line[i] == wide[i])
+            ++i;
+        if (wide[i] == 0)
+            return true;
+    }
+    return wide[0] == 0;
 }
 
 // The install folder given on the command line, trailing blanks aside, as the plan's install
 // folder; interactively, the folder the dialog proposes (into proposed). False (reported) when it
-// does not fit the path text.
+// does not fit the path text, or has characters that the code page could not hold.
 static bool TakeGivenFolder(InstallPlan *plan, const char *given, char *proposed)
 {
     char *folder = plan->installFolder;
     if (!CopyText(folder, kCbPath, given)) {
         ReportError(plan->mode.talk, "Folder name too long", errcode::kFolderTooLong);
+        return false;
+    }
+    if (std::strchr(folder, '?') && !CameWholeFromCommandLine(folder)) {
+        ReportError(plan->mode.talk, kFolderBeyondCodePageText, errcode::kFolderBeyondCodePage);
+        folder[0] = '\0';
         return false;
     }
     for (std::size_t cch = std::strlen(folder); cch > 0 && folder[cch - 1] == ' ';)
@@ -258,7 +289,8 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
     // level of its name could be moved or replaced meanwhile.
     sys.CloseHandle(held);
     // A deployment starts nothing under the account it runs as.
-    if (installed && ShowsWindows(plan->mode))
+    // Nor is the old copy started, whose replacement waits for the restart.
+    if (installed && code != exitcode::kRestartNeeded && ShowsWindows(plan->mode))
         LaunchApplication(*plan);
     if (progress)
         sys.DestroyWindow(progress);

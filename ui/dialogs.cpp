@@ -153,7 +153,7 @@ static void BrowseForFolder(HWND dialog)
     std::memset(&info, 0, sizeof info);
     info.hwndOwner = dialog;
     info.pszDisplayName = displayName;
-    info.lpszTitle = L"Chose the folder where you wish to install Quillarix";
+    info.lpszTitle = L"Choose the folder where you wish to install Quillarix";
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     LPITEMIDLIST items = sys.SHBrowseForFolderW(&info);
     if (!items)
@@ -188,9 +188,15 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
                 WCHAR wide[kCchPath + 1];
                 char typed[kCbPath];
                 UINT cch = sys.GetDlgItemTextW(dialog, IDC_FOLDER_EDIT, wide, kCchPath + 1);
-                if (cch >= kCchPath ||
-                    AnsiFromWide(sys, wide, typed, sizeof typed) == Conversion::kTooLong) {
-                    ReportError(Talk::kWindows, "Folder name too long", errcode::kFolderTooLong);
+                Conversion converted = cch >= kCchPath
+                                           ? Conversion::kTooLong
+                                           : AnsiFromWide(sys, wide, typed, sizeof typed);
+                if (converted != Conversion::kExact) {
+                    if (converted == Conversion::kTooLong)
+                        ReportError(Talk::kWindows, "Folder name too long", errcode::kFolderTooLong);
+                    else
+                        ReportError(Talk::kWindows, kFolderBeyondCodePageText,
+                                    errcode::kFolderBeyondCodePage);
                     return TRUE;
                 }
                 if (FolderChoice *choice = ChoiceOf(dialog))
@@ -209,7 +215,7 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     return FALSE;
 }
 
-// Puts the licence text (resource 159, not zero-terminated) into the text
+// Puts the licence text (resource 159, UTF-8, not zero-terminated) into the text
 // control through a terminated UTF-16 heap copy. Without the text, or
 // without memory for the copy, the control stays empty.
 static void ShowLicenceText(HWND dialog)
@@ -221,7 +227,7 @@ static void ShowLicenceText(HWND dialog)
     WCHAR *text = static_cast<WCHAR *>(sys.malloc((bytes.cb + 1) * sizeof(WCHAR)));
     if (!text)
         return;
-    int converted = sys.MultiByteToWideChar(CP_ACP, 0, static_cast<const char *>(bytes.data), cch,
+    int converted = sys.MultiByteToWideChar(CP_UTF8, 0, static_cast<const char *>(bytes.data), cch,
                                             text, cch);
     text[converted > 0 ? converted : 0] = 0;
     sys.SetDlgItemTextW(dialog, IDC_LICENSE_TEXT, text);

@@ -4,6 +4,7 @@
 
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/retry.h"
 #include "base/workfolder.h"
 #include "base/catalogue.h"
 #include "uninstaller/ucalls.h"
@@ -18,11 +19,12 @@ bool ScheduleDeletion(const char *path)
 void RemoveFile(const char *path, Outcome *outcome)
 {
     usys.SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (usys.DeleteFileA(path)) {
+    DWORD error = 0;
+    if (RetryWhileHeld(usys, path, &error, [&] { return usys.DeleteFileA(path) != FALSE; })) {
         LogLine({"Deleted ", path});
         return;
     }
-    if (IsAbsence(usys.GetLastError()))
+    if (IsAbsence(error))
         return;
     AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
 }

@@ -8,6 +8,7 @@
 #include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/shortcut_paths.h"
+#include "base/widetext.h"
 #include "uninstaller/ucalls.h"
 
 namespace {
@@ -62,9 +63,9 @@ LinkKind ReadLink(const Ole32 &ole, HANDLE file, const char *mainExe)
 
 // Deletes the link open as file through the handle, clearing a read-only attribute first where
 // that is what refuses it; it goes when the handle is closed. One that cannot be deleted so is
-// left and reported: a deletion by name, at once or at the next start, would follow whatever the
-// user has put at the name by then.
-void DeleteThrough(HANDLE file, const char *path, Outcome *outcome)
+// left and reported (as shown, its name in path): a deletion by name, at once or at the next
+// start, would follow whatever the user has put at the name by then.
+void DeleteThrough(HANDLE file, const char *shown, Outcome *outcome)
 {
     FILE_DISPOSITION_INFO gone = {TRUE};
     FILE_BASIC_INFO plain = {};
@@ -73,9 +74,9 @@ void DeleteThrough(HANDLE file, const char *path, Outcome *outcome)
         (usys.GetLastError() == ERROR_ACCESS_DENIED &&
          usys.SetFileInformationByHandle(file, FileBasicInfo, &plain, sizeof plain) &&
          usys.SetFileInformationByHandle(file, FileDispositionInfo, &gone, sizeof gone)))
-        LogLine({"Deleted ", path});
+        LogLine({"Deleted ", shown});
     else
-        AddItem(&outcome->left, path);
+        AddItem(&outcome->left, shown);
 }
 
 }  // namespace
@@ -87,26 +88,28 @@ void RemoveShortcuts(const char *mainExe, Outcome *outcome)
     bool initialised = loaded && SUCCEEDED(ole.coInitialize(nullptr));
     // The user's links, and every user's, which a silent installation makes.
     // Where the shell has no folder for every user, it has no link there.
-    auto remove = [&](const char *path) {
+    auto remove = [&](const WCHAR *path) {
         // Opened as itself (a link at the name is not followed), sharing only reading: nobody
         // may change, rename or delete it while it is read and deleted.
-        HANDLE file = usys.CreateFileA(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
+        HANDLE file = usys.CreateFileW(path, GENERIC_READ | DELETE | FILE_WRITE_ATTRIBUTES,
                                        FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        char shown[kCbPath];
+        NarrowForDisplay(usys, path, shown, sizeof shown);
         if (file == INVALID_HANDLE_VALUE) {
             DWORD error = usys.GetLastError();
-            DWORD attributes = usys.GetFileAttributesA(path);
+            DWORD attributes = usys.GetFileAttributesW(path);
             bool folder = attributes != INVALID_FILE_ATTRIBUTES &&
                           (attributes & FILE_ATTRIBUTE_DIRECTORY);
             if (!IsAbsence(error) && !folder)  // a folder of that name is no link of ours
-                AddItem(&outcome->left, path);
+                AddItem(&outcome->left, shown);
             return;
         }
         LinkKind kind = initialised ? ReadLink(ole, file, mainExe) : LinkKind::kUnknown;
         if (kind == LinkKind::kOurs)
-            DeleteThrough(file, path, outcome);
+            DeleteThrough(file, shown, outcome);
         else if (kind == LinkKind::kUnknown)
-            AddItem(&outcome->left, path);
+            AddItem(&outcome->left, shown);
         usys.CloseHandle(file);
     };
     ForEachShortcutPath(usys, nullptr, false, remove, [&](int csidl) {

@@ -50,13 +50,16 @@ static UninstallResult RemoveInstallation(const RunMode &mode, const char *self,
                                           bool *selfToGo, Outcome *outcome)
 {
     // A running Quillarix is asked to close where the person agrees (a
-    // silent removal only when told to), and the file asked again.
+    // silent removal only when told to), and asked again whether a copy
+    // runs. A file that another program only holds open goes at the restart.
     const Talk talk = mode.talk;
-    if (ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere &&
-        (CloseRunningApp(usys, mainExe, mode,
-                         "Quillarix is running.  Close it and continue the removal?",
-                         nullptr) != AppClosing::kClosed ||
-         ProbeInUse(usys, mainExe) == FileUse::kHeldElsewhere)) {
+    AppClosing closing = AppClosing::kNotFound;
+    if (ProbeInUse(usys, mainExe) == FileUse::kRunning &&
+        (((closing = CloseRunningApp(usys, mainExe, mode,
+                                     "Quillarix is running.  Close it and continue the removal?",
+                                     nullptr)) != AppClosing::kClosed &&
+          closing != AppClosing::kNotFound) ||
+         IsAppRunning(usys, mainExe))) {
         usys.CloseHandle(held);
         Tell(talk, "Quillarix is running.  Close it and start the removal again.  "
              "Nothing was removed.",

@@ -35,8 +35,8 @@ settings() {  # program: its 8-bit text is UTF-8, and it is per-monitor DPI awar
     m="$work/$(basename "$1").manifest"
     grep -q '<activeCodePage xmlns="http://schemas.microsoft.com/SMI/2019/WindowsSettings">UTF-8</activeCodePage>' \
         "$m" || { echo "$1: no UTF-8 code page"; fail=1; }
-    grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2</dpiAwareness>' \
-        "$m" || { echo "$1: not per-monitor (v2) DPI aware"; fail=1; }
+    grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
+        "$m" || { echo "$1: not per-monitor (v2, else v1) DPI aware"; fail=1; }
     grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' \
         "$m" || { echo "$1: not system DPI aware on older systems"; fail=1; }
 }

@@ -36,6 +36,7 @@ public:
     char folder_[kCbPath] = "";
     FolderChoice choice_{folder_, false};  // what the location and folder dialogs work on
     int icons_ = 0;          // loaded and not yet destroyed
+    UINT codePage_ = CP_UTF8;  // the programs' code page, as GetACP gives it
 };
 
 TEST_F(Dialogs, LocationDialogShowsTheFolderAndOffersChangeUnlessInstalled)
@@ -98,14 +99,28 @@ TEST_F(Dialogs, FolderDialogLimitsTypingAndRefusesWhatDoesNotFitInsteadOfCutting
     // Text placed by a program (as Browse... does) may be longer than the
     // limit of 259 characters. What does not fit is refused, never cut into
     // another path; what fits is taken whatever its length in UTF-8.
-    for (const std::wstring &text : {L"C:\\" + std::wstring(297, L'x'),
-                                     L"C:\\" + std::wstring(257, L'\u811a')}) {
+    Fake(sys.GetACP, []() { return Running<Dialogs>().codePage_; });
+    // Nor is a name with characters that the code page lacks (the system's before Windows 10
+    // 1903) taken with question marks in their place.
+    struct Case {
+        std::wstring text;
+        UINT codePage;
+        const char *caption;
+    } const cases[] = {
+        {L"C:\\" + std::wstring(297, L'x'), CP_UTF8, "ERROR 27"},
+        {L"C:\\" + std::wstring(257, L'\u811a'), CP_UTF8, "ERROR 27"},
+        {L"C:\\\u7530\u4e2d", 1250, "ERROR 52"},
+        {L"C:\\\u0141\u00f3d\u017a", 1252, "ERROR 52"},
+    };
+    for (const Case &c : cases) {
         boxes_.clear();
-        SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, text.c_str());
+        codePage_ = c.codePage;
+        SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, c.text.c_str());
         SendMessageA(dialog, WM_COMMAND, IDOK, 0);
         EXPECT_STREQ("C:\\Program Files\\Quillarix", choice_.folder);
-        EXPECT_EQ("ERROR 27", BoxCaptions());
+        EXPECT_EQ(c.caption, BoxCaptions());
     }
+    codePage_ = CP_UTF8;
     SetDlgItemTextW(dialog, IDC_FOLDER_EDIT, (L"C:\\" + std::wstring(256, L'\u811a')).c_str());
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(3u + 768u, std::strlen(choice_.folder));  // 259 characters, 771 bytes
@@ -191,7 +206,7 @@ TEST_F(Browse, ChosenFolderIsJoinedWithTheProductName)
     EXPECT_EQ(dialog_, script_.seen.hwndOwner);
     EXPECT_EQ(nullptr, script_.seen.pidlRoot);
     EXPECT_NE(nullptr, script_.seen.pszDisplayName);
-    EXPECT_EQ("Chose the folder where you wish to install Quillarix", script_.seenTitle);
+    EXPECT_EQ("Choose the folder where you wish to install Quillarix", script_.seenTitle);
     EXPECT_EQ(static_cast<UINT>(BIF_RETURNONLYFSDIRS), script_.seen.ulFlags);
     EXPECT_EQ(nullptr, script_.seen.lpfn);
     SendMessageA(dialog_, WM_COMMAND, IDOK, 0);

@@ -30,6 +30,7 @@ public:
     }
     std::string Installed() { return ReadFileBytes(plan_.mainExePath); }
     int asked_ = 0, taken_ = 0, released_ = 0;  // counted by fakes
+    std::string moved_;                          // by MoveFileExA: "from > to flags"
 
     std::string newExe_, old_;
 };
@@ -91,16 +92,28 @@ TEST_F(MainExe, WithoutAnInstalledCopyNoVersionIsRead)
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(MainExe, CopyHeldOpenElsewhereIsRunning)
+// A copy that another program holds open, and no process runs from, is no running copy: the new
+// one waits beside it as "image.tmp" and replaces it when Windows restarts.
+TEST_F(MainExe, CopyHeldOpenByAnotherProgramIsReplacedAtTheRestart)
 {
     InstallOld(kV1000);
     HANDLE held = CreateFileA(plan_.mainExePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(MainExeOutcome::kRunning, ReplaceMainExecutable(plan_));
+    Fake(sys.Sleep, [](DWORD) {});
+    Fake(sys.MoveFileExA, [](LPCSTR from, LPCSTR to, DWORD flags) -> BOOL {
+        if (!(flags & MOVEFILE_DELAY_UNTIL_REBOOT))
+            return MoveFileExA(from, to, flags);
+        Running<MainExe>().moved_ = std::string(from) + " > " + to + " " + std::to_string(flags);
+        return TRUE;
+    });
+    EXPECT_EQ(MainExeOutcome::kScheduled, ReplaceMainExecutable(plan_));
     CloseHandle(held);
+    EXPECT_EQ(Scratch("image.tmp") + " > " + plan_.mainExePath + " " +
+                  std::to_string(MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING),
+              moved_);
     EXPECT_TRUE(Installed() == old_);
-    EXPECT_FALSE(FileExists(Scratch("image.tmp")));
+    EXPECT_EQ(newExe_, ReadFileBytes(Scratch("image.tmp")));
     EXPECT_TRUE(boxes_.empty());
 }
 

@@ -13,6 +13,8 @@
 
 namespace {
 
+const std::string kBom = "\xEF\xBB\xBF";  // every log begins with it
+
 struct Private : WineTest {
     // Keeps the paths created and the descriptor passed with the last
     // CreateDirectoryA or CreateFileA, as SDDL.
@@ -149,6 +151,11 @@ TEST_F(Private, TempFolderFromGetTempPath2WhereTheSystemHasIt)
         char temp[kCbPath];
         EXPECT_EQ(c.found[0] != '\0', FindTempFolderText(sys, c.systemTemp, temp)) << c.found;
         EXPECT_STREQ(c.found, temp);
+        // Where there is none, the Windows folder's temp folder is used instead.
+        bool fellBack = false;
+        EXPECT_TRUE(FindTempFolderOrWindows(sys, c.systemTemp, temp, &fellBack));
+        EXPECT_EQ(c.found[0] == '\0', fellBack);
+        EXPECT_STREQ(c.found[0] ? c.found : "C:\\windows\\Temp\\", temp);
     }
 }
 
@@ -219,7 +226,7 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     OpenRunLog(sys, "", kSilentRun, kSetupLogName);
     LogLine({"one"});
     CloseLogFile(0);
-    EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
+    EXPECT_EQ(kBom + "one\r\nExit code 0\r\n", ReadFileBytes(first));
 
     HANDLE held = CreateFileA(first.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
@@ -227,8 +234,8 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     OpenRunLog(sys, "", kSilentRun, kSetupLogName);
     CloseLogFile(1603);
     CloseHandle(held);
-    EXPECT_EQ("one\r\nExit code 0\r\n", ReadFileBytes(first));
-    EXPECT_EQ("Exit code 1603\r\n", ReadFileBytes(second));
+    EXPECT_EQ(kBom + "one\r\nExit code 0\r\n", ReadFileBytes(first));
+    EXPECT_EQ(kBom + "Exit code 1603\r\n", ReadFileBytes(second));
 
     // Not silent and not asked for: no log at all.
     OpenRunLog(sys, "", kInteractiveRun, kSetupLogName);
@@ -238,17 +245,17 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     ASSERT_TRUE(WriteFileBytes(given, "a user's text\r\n"));
     OpenRunLog(sys, given.c_str(), kInteractiveRun, kSetupLogName);
     CloseLogFile(0);
-    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
+    EXPECT_EQ(kBom + "Exit code 0\r\n", ReadFileBytes(given));
     held = CreateFileA(given.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_EXISTING, 0, nullptr);
     OpenRunLog(sys, given.c_str(), kSilentRun, kSetupLogName);
     CloseLogFile(5);
     CloseHandle(held);
-    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(given));
+    EXPECT_EQ(kBom + "Exit code 0\r\n", ReadFileBytes(given));
     std::vector<std::string> names = FileNames(Scratch());  // sorted: upper case first
     ASSERT_EQ(4u, names.size());
     EXPECT_EQ(0u, names[3].rfind("deploy.log.", 0)) << names[3];
-    EXPECT_EQ("Exit code 5\r\n", ReadFileBytes(Scratch(names[3])));
+    EXPECT_EQ(kBom + "Exit code 5\r\n", ReadFileBytes(Scratch(names[3])));
 
     // A level above the log's folder swapped between the log's making and its rename (a
     // junction re-pointed: here the level renamed and made anew, with a user's file at the log's
@@ -275,7 +282,7 @@ TEST_F(Private, LogsTakeANewFileUnderAFreeName)
     std::vector<std::string> moved = FileNames(Scratch("moved\\logs"));
     ASSERT_EQ(1u, moved.size());
     EXPECT_EQ(0u, moved[0].rfind("deploy.log", 0)) << moved[0];
-    EXPECT_EQ("Exit code 0\r\n", ReadFileBytes(Scratch("moved\\logs\\" + moved[0])));
+    EXPECT_EQ(kBom + "Exit code 0\r\n", ReadFileBytes(Scratch("moved\\logs\\" + moved[0])));
 }
 
 }  // namespace

@@ -243,10 +243,11 @@ TEST_F(Installation, RunningCopyStopsBeforeAnyFileIsWritten)
     HANDLE held = CreateFileA(exe.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    Run(exitcode::kInUse);  // held, and no process runs from it: nothing to ask to close
+    FakeRunningCopy(sys, exe);
+    Run(exitcode::kInUse);  // "Close it?" answered No
     CloseHandle(held);
-    ASSERT_EQ("ERROR 4", BoxCaptions());
-    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", boxes_[0].text);
+    ASSERT_EQ("Quillarix|ERROR 4", BoxCaptions());
+    EXPECT_EQ("Your existing copy of Quillarix is running.  Installation aborted.", boxes_[1].text);
     EXPECT_EQ(1, CountFiles(folder_));
     EXPECT_FALSE(FileExists(folder_ + "\\image.tmp"));
     EXPECT_EQ("<no value>", RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Path"));
@@ -392,15 +393,33 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         bool held;  // another setup or removal holds the lock
         int code;
         const char *boxes;
+        const wchar_t *wide = nullptr;  // the line as the system holds it, where not line
+        UINT codePage = CP_UTF8;        // the programs' code page, as GetACP gives it
     } const cases[] = {
         {"setup.exe /X", false, exitcode::kBadCommandLine, "Quillarix"},
         {"\"C:\\my setups\\setup.exe\" /s /LOG=", false, exitcode::kBadCommandLine, ""},
         {"setup.exe /?", false, exitcode::kDone, "Quillarix"},
         {"setup.exe", true, exitcode::kBusy, "ERROR 47"},
         {"setup.exe /S", true, exitcode::kBusy, ""},
+        // A folder named beyond the code page (1252 lacks two letters of "\u0141\u00f3d\u017a")
+        // arrives with question marks, and is refused as such; a question mark typed goes on to
+        // the location dialog (here cancelled), whose validation refuses it.
+        {"setup.exe /D=C:\\?\xF3" "d?", false, exitcode::kFailed, "ERROR 52",
+         L"setup.exe /D=C:\\\u0141\u00f3d\u017a", 1252},
+        {"setup.exe /D=C:\\?", false, exitcode::kCancelled, "", L"setup.exe /D=C:\\?"},
     };
+    Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM) -> INT_PTR {
+        return IDCANCEL;
+    });
+    static const wchar_t *s_wide;
+    static UINT s_codePage;
+    Fake(sys.GetCommandLineW, []() -> LPWSTR { return const_cast<LPWSTR>(s_wide); });
+    Fake(sys.GetACP, []() { return s_codePage; });
     for (const Case &c : cases) {
         boxes_.clear();
+        std::wstring widened = Utf16(c.line);
+        s_wide = c.wide ? c.wide : widened.c_str();
+        s_codePage = c.codePage;
         HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr)
                               : nullptr;

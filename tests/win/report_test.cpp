@@ -8,6 +8,7 @@ namespace {
 
 struct Reporting : WineTest {
     int freed_ = 0, asked_ = 0;  // counted by fakes
+    std::string languages_;      // asked for, in order
 };
 
 TEST_F(Reporting, ErrorBoxCarriesCodeStyleAndNoOwner)
@@ -33,7 +34,7 @@ TEST_F(Reporting, SystemErrorShowsTheSystemTextAndReleasesIt)
 
 TEST_F(Reporting, SystemNumberZeroShowsNothing)
 {
-    Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+    Fake(sys.FormatMessageW, [](DWORD, LPCVOID, DWORD, DWORD, LPWSTR, DWORD, va_list *) -> DWORD {
         ++Running<Reporting>().asked_;
         return 0;
     });
@@ -44,7 +45,9 @@ TEST_F(Reporting, SystemNumberZeroShowsNothing)
 
 TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
 {
-    Fake(sys.FormatMessageA, [](DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *) -> DWORD {
+    // Asked in US English first, then in the default language.
+    Fake(sys.FormatMessageW, [](DWORD, LPCVOID, DWORD, DWORD language, LPWSTR, DWORD, va_list *) -> DWORD {
+        Running<Reporting>().languages_ += std::to_string(language) + " ";
         SetLastError(ERROR_MR_MID_NOT_FOUND);
         return 0;
     });
@@ -52,6 +55,7 @@ TEST_F(Reporting, NumberWithoutSystemTextIsStillShown)
     ASSERT_EQ(1u, boxes_.size());
     EXPECT_EQ("ERROR 37", boxes_[0].caption);
     EXPECT_EQ("System error 1234.", boxes_[0].text);
+    EXPECT_EQ("1033 1024 ", languages_);
     ReportSystemError(Talk::kWindows, 4294967295u, "1");
     EXPECT_EQ("System error 4294967295.", boxes_[1].text);
 }

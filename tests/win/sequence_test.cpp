@@ -178,12 +178,21 @@ TEST_F(Sequence, RefusedFolderIsFollowedByTheProposedLocationAgain)
     EXPECT_EQ(boxes_[0].text, message);
 }
 
-TEST_F(Sequence, MissingTempFolderBecomesTheProgramFilesRoot)
+// No temp folder: the Windows folder's is taken; without that either, the program files root.
+TEST_F(Sequence, MissingTempFolderBecomesTheWindowsTempThenTheProgramFilesRoot)
 {
     Fake(sys.GetTempPathW, [](DWORD, LPWSTR) -> DWORD { return 0; });
     script_.location = [](FolderChoice *) { return INT_PTR(IDCANCEL); };
     RunSetup("", &plan_);
-    EXPECT_EQ("ERROR 3", BoxCaptions());
+    EXPECT_EQ("", BoxCaptions());
+    EXPECT_STREQ("C:\\windows\\Temp\\", plan_.tempFolder);
+    static int asked;
+    asked = 0;  // the run lock's folder is the first asked
+    Fake(sys.GetWindowsDirectoryA, [](LPSTR folder, UINT cb) -> UINT {
+        return ++asked == 1 ? GetWindowsDirectoryA(folder, cb) : 0;
+    });
+    RunSetup("", &plan_);
+    EXPECT_EQ("ERROR 2|ERROR 3", BoxCaptions());
     EXPECT_STREQ("C:\\", plan_.tempFolder);
 }
 

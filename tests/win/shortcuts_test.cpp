@@ -103,16 +103,16 @@ TEST_F(Shortcuts, ALinkThatCannotBeMadeWholeIsNotSaved)
     for (const char *call : {"SetPath", "SetWorkingDirectory", "SetIconLocation", "SetDescription"}) {
         sweep::g_refusedLinkCall = call;  // the sweep's counting link, refusing that call
         EXPECT_TRUE(FAILED(CreateOneShortcut(sweep::CountingCoCreateInstance, "C:\\Q", "C:\\Q\\Quillarix.exe",
-                                             link.c_str(), "Shortcut to Quillarix")))
+                                             Utf16(link).c_str(), "Shortcut to Quillarix")))
             << call;
         EXPECT_FALSE(FileExists(link)) << call;
     }
     sweep::g_refusedLinkCall = "";
     EXPECT_TRUE(SUCCEEDED(CreateOneShortcut(sweep::CountingCoCreateInstance, "C:\\Q", "C:\\Q\\Quillarix.exe",
-                                            link.c_str(), "Shortcut to Quillarix")));
+                                            Utf16(link).c_str(), "Shortcut to Quillarix")));
     EXPECT_TRUE(FileExists(link));
     EXPECT_EQ(E_INVALIDARG, CreateOneShortcut(CoCreateInstance, "C:\\\xff", "C:\\\xff\\Q.exe",
-                                              Scratch("other.lnk").c_str(), "x"));
+                                              Utf16(Scratch("other.lnk")).c_str(), "x"));
     EXPECT_FALSE(FileExists(Scratch("other.lnk")));
     CoUninitialize();
 }

@@ -152,6 +152,14 @@ FARPROC WINAPI CountingGetProcAddress(HMODULE module, LPCSTR name)
     return found;
 }
 
+bool IsFileCall(const char *entry)
+{
+    for (const char *name : kFileCalls)
+        if (std::strcmp(entry, name) == 0)
+            return true;
+    return false;
+}
+
 bool Sweepable(const char *entry)
 {
     for (const char *never : kNeverFail)

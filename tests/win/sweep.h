@@ -74,7 +74,7 @@ constexpr const char *kFailWithZero[] = {
     "GetLongPathNameW", "GetFinalPathNameByHandleW", "GetFullPathNameW", "LoadLibraryA",
     "GetProcAddress", "MultiByteToWideChar", "WideCharToMultiByte", "MessageBoxW", "OpenProcess",
     "GetWindowThreadProcessId", "SendMessageTimeoutW", "FindResourceA", "SizeofResource",
-    "LoadResource", "LockResource", "GetFileVersionInfoSizeA", "FormatMessageA",
+    "LoadResource", "LockResource", "GetFileVersionInfoSizeA", "FormatMessageW",
     "RegisterClassExA", "CreateWindowExA", "CreateDialogParamW", "GetDlgItem",
     "GetDlgItemTextW", "SendDlgItemMessageA", "SendMessageA", "FindWindowExA", "LoadImageA",
     "MonitorFromWindow", "GetPropA", "SetPropA", "RemovePropA", "SHBrowseForFolderW",
@@ -91,8 +91,29 @@ constexpr const char *kFailWithError[] = {
 constexpr const char *kFailWithNtStatus[] = {"NtCreateFile", "NtSetInformationFile",
                                              "BCryptGenRandom"};
 // INVALID_HANDLE_VALUE with the error set.
-constexpr const char *kFailWithInvalidHandle[] = {"CreateFileA", "FindFirstFileA",
+constexpr const char *kFailWithInvalidHandle[] = {"CreateFileA", "CreateFileW", "FindFirstFileA",
                                                   "CreateToolhelp32Snapshot"};
+
+// The ways a call on files fails besides access denied, as Windows gives them: once, or from the
+// chosen call on (a disk that stays full, a program that keeps a file open); and a file that another
+// program holds a moment (two sharing violations, then the call goes through).
+inline constexpr int kForGood = 1 << 20;
+struct FailKind {
+    DWORD error;
+    int times;  // calls failing from the chosen one
+    const char *name;
+};
+inline constexpr FailKind kFileFailKinds[] = {
+    {ERROR_SHARING_VIOLATION, 1, "sharing violation"},
+    {ERROR_SHARING_VIOLATION, kForGood, "sharing violation for good"},
+    {ERROR_FILE_NOT_FOUND, 1, "not found"},
+    {ERROR_DISK_FULL, kForGood, "disk full for good"},
+};
+inline constexpr FailKind kHeldAMoment = {ERROR_SHARING_VIOLATION, 2, "held a moment"};
+constexpr const char *kFileCalls[] = {
+    "CreateFileA", "CreateFileW", "WriteFile", "DeleteFileA", "MoveFileExA", "CopyFileA",
+    "CreateDirectoryA", "RemoveDirectoryA", "FindFirstFileA", "NtCreateFile",
+    "NtSetInformationFile", "SetFileInformationByHandle", "_lcreat", "LZCopy"};
 
 // The value a failing call returns, as the real call does on failure, with the error error.
 template <EntryName E, typename R> R FailValue(DWORD error)
@@ -118,7 +139,7 @@ template <EntryName E, typename R> R FailValue(DWORD error)
         return LZERROR_BADINHANDLE;
     else if constexpr (Is(n, "LZCopy"))
         return LZERROR_READ;
-    else if constexpr (Is(n, "GetFileAttributesA"))
+    else if constexpr (Is(n, "GetFileAttributesA") || Is(n, "GetFileAttributesW"))
         return INVALID_FILE_ATTRIBUTES;
     else if constexpr (Is(n, "GetDriveTypeA"))
         return DRIVE_NO_ROOT_DIR;
@@ -144,8 +165,9 @@ template <EntryName E, typename R> R FailValue(DWORD error)
 template <EntryName E> consteval int Takes()
 {
     constexpr const char *n = E.text;
-    if (Is(n, "CreateFileA") || Is(n, "OpenProcessToken") ||
-        Is(n, "NtCreateFile"))  // handles closed by CloseHandle
+    if (Is(n, "CreateFileA") || Is(n, "CreateFileW") || Is(n, "OpenProcessToken") ||
+        Is(n, "NtCreateFile") || Is(n, "CreateToolhelp32Snapshot") ||
+        Is(n, "OpenProcess"))  // handles closed by CloseHandle
         return kFiles;
     if (Is(n, "FindFirstFileA"))
         return kSearches;
@@ -162,7 +184,7 @@ template <EntryName E> consteval int Takes()
         return kGdiObjects;
     if (Is(n, "malloc"))
         return kHeapBlocks;
-    if (Is(n, "FormatMessageA") || Is(n, "ConvertStringSecurityDescriptorToSecurityDescriptorA") ||
+    if (Is(n, "FormatMessageW") || Is(n, "ConvertStringSecurityDescriptorToSecurityDescriptorA") ||
         Is(n, "ConvertSecurityDescriptorToStringSecurityDescriptorA") ||
         Is(n, "ConvertSidToStringSidA"))
         return kSystemTexts;  // local memory, freed with LocalFree
@@ -196,8 +218,9 @@ template <EntryName E> consteval int Gives()
 template <EntryName E, typename R> bool TookSomething(R result)
 {
     constexpr const char *n = E.text;
-    if constexpr (Is(n, "CreateFileA") || Is(n, "FindFirstFileA"))
-        return result != INVALID_HANDLE_VALUE;
+    if constexpr (Is(n, "CreateFileA") || Is(n, "CreateFileW") || Is(n, "FindFirstFileA") ||
+                  Is(n, "CreateToolhelp32Snapshot"))
+        return result != INVALID_HANDLE_VALUE && result != nullptr;
     else if constexpr (Is(n, "RegCreateKeyExA") || Is(n, "RegOpenKeyExA") ||
                        Is(n, "SHGetSpecialFolderLocation"))
         return result == 0;  // ERROR_SUCCESS, S_OK
@@ -244,6 +267,7 @@ template <typename Table> struct Layer {
     static inline int failEntry = -1;
     static inline int failAt = 0;
     static inline DWORD failError = ERROR_ACCESS_DENIED;
+    static inline int failTimes = 1;  // calls failing from failAt on
     // The crash sweep's: every call in order (the entry of each), and the
     // call (counted from 1) at which the process ends on the spot.
     static inline std::vector<int> order;
@@ -268,7 +292,7 @@ R CallThrough(A... args)
         if constexpr (sizeof...(A) == 1)
             TrackVoid<E>(args...);
     } else {
-        if (L::failEntry == I && L::failAt == n) {
+        if (L::failEntry == I && n >= L::failAt && n - L::failAt < L::failTimes) {
             // A release that fails has nothing left to release: the
             // object is gone all the same (an invalid handle). So the
             // real release happens, and only its result is a failure.
@@ -278,17 +302,18 @@ R CallThrough(A... args)
         }
         R result = below(args...);
         Track<E>(result);
-        if constexpr (Is(E.text, "CreateFileA") || Is(E.text, "_lcreat")) {
+        if constexpr (Is(E.text, "CreateFileA") || Is(E.text, "CreateFileW") ||
+                      Is(E.text, "_lcreat")) {
             bool failed;
-            if constexpr (Is(E.text, "CreateFileA"))
-                failed = result == INVALID_HANDLE_VALUE;
-            else
+            if constexpr (Is(E.text, "_lcreat"))
                 failed = result == HFILE_ERROR;
+            else
+                failed = result == INVALID_HANDLE_VALUE;
             // Nothing else holds the program's files during the sweep: a
             // sharing violation means an earlier open was never closed.
             if (failed && GetLastError() == ERROR_SHARING_VIOLATION)
                 g_trace += std::string(" ") + E.text + "(" +
-                           std::get<0>(std::tuple<A...>(args...)) + ") shared;";
+                           Utf8(std::get<0>(std::tuple<A...>(args...))) + ") shared;";
         }
         return result;
     }
@@ -335,6 +360,22 @@ QLX_SWEEP_WRAPPER(__stdcall)
 // False for entries whose calls cannot fail, or whose failure no caller
 // could see (kNeverFail).
 bool Sweepable(const char *entry);
+
+// Whether entry is one of kFileCalls.
+bool IsFileCall(const char *entry);
+
+// Fails entry e of the layer L from its call k on, as kind says.
+template <typename L> void FailFrom(int e, int k, const FailKind &kind)
+{
+    L::failEntry = e;
+    L::failAt = k;
+    L::failError = kind.error;
+    L::failTimes = kind.times;
+}
+template <typename L> void FailNothing()
+{
+    FailFrom<L>(-1, 0, {ERROR_ACCESS_DENIED, 1, ""});
+}
 
 // Calls run(e, k) for the calls k = 1.. up to cap(e) of every entry e that
 // the clean run made (calls[e] times) and is sweepable; QLX_SWEEP_ONLY=NAME

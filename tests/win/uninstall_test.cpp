@@ -112,15 +112,26 @@ TEST_F(Uninstall, NothingToFindChangesNothing)
     EXPECT_EQ("No installation of Quillarix was found.  Nothing was removed.", said_[1]);
 }
 
-TEST_F(Uninstall, RunningApplicationBlocksTheRemoval)
+// Quillarix.exe held open: by a running copy (a process whose image it is) the removal stops;
+// by another program that only holds it open, the file goes at the restart and the rest now.
+TEST_F(Uninstall, RunningApplicationBlocksTheRemovalAHeldFileDoesNot)
 {
-    HANDLE held = CreateFileA((folder_ + "\\Quillarix.exe").c_str(), GENERIC_READ,
-                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_EQ(kRunning, RunUninstall(kInteractiveRun));
-    CloseHandle(held);
-    EXPECT_TRUE(FileExists(folder_ + "\\Sample.scp"));
-    EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    usys.MoveFileExA = RecordScheduledDeletion;
+    Fake(usys.Sleep, [](DWORD) {});
+    for (bool running : {true, false}) {
+        WriteInstalledFiles(folder_);
+        HANDLE held = CreateFileA((folder_ + "\\Quillarix.exe").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held);
+        FakeRunningCopy(usys, running ? folder_ + "\\Quillarix.exe" : "");
+        said_.clear();
+        EXPECT_EQ(running ? kRunning : kRemovedAtRestart, RunUninstall(kInteractiveRun));
+        CloseHandle(held);
+        EXPECT_EQ(running, FileExists(folder_ + "\\Sample.scp"));
+        EXPECT_EQ(running, RegistryKeyExists(HKEY_CURRENT_USER, kSettingsKey));
+        std::vector<std::string> scheduled = {folder_ + "\\Quillarix.exe", folder_};
+        EXPECT_EQ(running ? std::vector<std::string>() : scheduled, scheduled_);
+    }
 }
 
 class UninstallHeldFile : public Uninstall {
@@ -229,7 +240,7 @@ TEST_F(Uninstall, ForeignShortcutsStay)
     std::string notALink = ShortcutPath(CSIDL_DESKTOPDIRECTORY);
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     HRESULT made = CreateOneShortcut(CoCreateInstance, "C:\\windows", "C:\\windows\\notepad.exe",
-                                     otherLink.c_str(), "Another program");
+                                     Utf16(otherLink).c_str(), "Another program");
     CoUninitialize();
     ASSERT_EQ(S_OK, made);
     std::string linkBytes = ReadFileBytes(otherLink);
@@ -252,9 +263,9 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
     std::string foreign = ShortcutPath(CSIDL_COMMON_DESKTOPDIRECTORY);
     ASSERT_EQ(S_OK, CoInitialize(nullptr));
     HRESULT made = CreateOneShortcut(CoCreateInstance, folder_.c_str(),
-                                     (folder_ + "\\Quillarix.exe").c_str(), ours.c_str(), "ours");
+                                     (folder_ + "\\Quillarix.exe").c_str(), Utf16(ours).c_str(), "ours");
     HRESULT other = CreateOneShortcut(CoCreateInstance, "C:\\windows", "C:\\windows\\notepad.exe",
-                                      foreign.c_str(), "Another program");
+                                      Utf16(foreign).c_str(), "Another program");
     CoUninitialize();
     ASSERT_EQ(S_OK, made);
     ASSERT_EQ(S_OK, other);
@@ -272,6 +283,32 @@ TEST_F(Uninstall, SilentRemovalLogsAndTakesEveryUsersShortcuts)
                              std::string("Exit code 0")})
         EXPECT_NE(std::string::npos, logged.find(line + "\r\n")) << line << " in\n" << logged;
     DeleteFileA(foreign.c_str());
+}
+
+// Under a code page that cannot hold the profile's name (the system's before Windows 10 1903; here
+// 1252, and "\u0141ukasz \u7530\u4e2d"), the shortcuts there are still found and removed: the
+// removal finishes.
+TEST_F(Uninstall, ShortcutsInAProfileBeyondTheCodePageAreRemoved)
+{
+    static std::wstring profile;
+    profile = Utf16(Scratch("\xC5\x81ukasz \xE7\x94\xB0\xE4\xB8\xAD"));
+    ASSERT_TRUE(CreateDirectoryW(profile.c_str(), nullptr));
+    std::wstring link = profile + L"\\Quillarix.lnk";
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    HRESULT made = CreateOneShortcut(CoCreateInstance, folder_.c_str(),
+                                     (folder_ + "\\Quillarix.exe").c_str(), link.c_str(), "ours");
+    CoUninitialize();
+    ASSERT_EQ(S_OK, made);
+    Fake(usys.GetACP, []() -> UINT { return 1252; });
+    Fake(usys.SHGetPathFromIDListW, [](PCIDLIST_ABSOLUTE items, LPWSTR path) -> BOOL {
+        BOOL named = SHGetPathFromIDListW(items, path);
+        if (named && !wcsstr(path, L".exe"))  // every shell folder; a link's target stays
+            lstrcpyW(path, profile.c_str());
+        return named;
+    });
+    EXPECT_EQ(kRemoved, RunUninstall(kSilentRun));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(link.c_str()));
+    EXPECT_FALSE(FileExists(folder_));
 }
 
 // The first process copies itself into a private folder made for the run in the Windows folder's

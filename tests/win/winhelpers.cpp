@@ -23,6 +23,32 @@ std::string Utf8(const WCHAR *wide)
     return text;
 }
 
+static std::wstring g_runningExe;
+
+void FakeRunningCopy(SharedCalls &calls, const std::string &exe)
+{
+    g_runningExe = Utf16(exe);
+    calls.Process32FirstW = &Process32FirstW;
+    calls.QueryFullProcessImageNameW = &QueryFullProcessImageNameW;
+    if (exe.empty())
+        return;
+    Fake(calls.Process32FirstW, [](HANDLE, PROCESSENTRY32W *entry) -> BOOL {
+        entry->th32ProcessID = GetCurrentProcessId();  // this process's handle is asked about
+        lstrcpynW(entry->szExeFile, wcsrchr(g_runningExe.c_str(), L'\\') + 1, MAX_PATH);
+        return TRUE;
+    });
+    Fake(calls.QueryFullProcessImageNameW, [](HANDLE, DWORD, LPWSTR image, PDWORD cch) -> BOOL {
+        return lstrcpynW(image, g_runningExe.c_str(), static_cast<int>(*cch)) != nullptr;
+    });
+}
+
+std::wstring Utf16(const std::string &text)
+{
+    WCHAR wide[MAX_PATH * 2] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide, MAX_PATH * 2);
+    return wide;
+}
+
 static int WINAPI RecordMessageBox(HWND owner, LPCWSTR text, LPCWSTR caption, UINT style)
 {
     WineTest::Running<WineTest>().boxes_.push_back({owner, Utf8(text), Utf8(caption), style});
@@ -139,12 +165,12 @@ std::string ResourceBytes(WORD id)
 
 std::string SystemText(DWORD number)
 {
-    char *text = nullptr;
-    if (!FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
-                        number, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                        reinterpret_cast<char *>(&text), 0, nullptr))
+    WCHAR *text = nullptr;
+    if (!FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                        number, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                        reinterpret_cast<WCHAR *>(&text), 0, nullptr))
         return "";
-    std::string copy = text;
+    std::string copy = Utf8(text);
     LocalFree(text);
     return copy;
 }

@@ -75,13 +75,19 @@ private:
     static WineTest *running_;  // set by SetUp, cleared by TearDown
 };
 
+// Fakes the process list in calls (either program's table) so that a process runs from exe: a
+// running copy of it. An empty exe puts the real calls back.
+void FakeRunningCopy(SharedCalls &calls, const std::string &exe);
+
 std::string Utf8(const WCHAR *wide);                 // "" for null
+inline std::string Utf8(const char *text) { return text; }  // 8-bit text is UTF-8 already
+std::wstring Utf16(const std::string &text);         // from UTF-8, the tests' code page
 std::string ReadFileBytes(const std::string &path);  // "" when missing
 bool FileExists(const std::string &path);
 bool WriteFileBytes(const std::string &path, const std::string &bytes);
 void RemoveTree(const std::string &path);  // clears read-only attributes first
 std::string ResourceBytes(WORD id);          // a "FILE" resource of this module
-std::string SystemText(DWORD number);        // FormatMessageA's text, as the setup asks it
+std::string SystemText(DWORD number);        // the system's text in US English, as the setup asks it
 void DeleteRegistryTree(HKEY root, const char *path);
 
 // A file the rig staged in its scratch folder (relative path with "/"), as
