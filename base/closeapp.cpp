@@ -166,7 +166,8 @@ DWORD Remaining(const SharedCalls &calls, DWORD deadline, DWORD cap)
 // WM_ENDSESSION (TRUE), then WM_CLOSE. A refusal, or no answer within kAppAnswerMs or by the
 // deadline of the whole close, is respected: its windows are told that nothing ends
 // (WM_ENDSESSION, FALSE). A program with many windows, each answering just in time, cannot hold
-// the run beyond the deadline.
+// the run beyond the deadline. A window that does not answer may belong to a copy that is ending
+// (its thread no longer takes messages): that is no refusal, and the copy is waited for.
 struct AppWindows {
     enum Phase { kQuery, kEnd, kCancel };
     const SharedCalls *calls;
@@ -174,7 +175,7 @@ struct AppWindows {
     DWORD deadline;
     Phase phase;
     int windows;
-    bool refused;
+    bool refused, silent;  // a window said no / a window did not answer
 
     static BOOL CALLBACK Visit(HWND window, LPARAM param)
     {
@@ -190,8 +191,11 @@ struct AppWindows {
             ++self->windows;
             if (wait == 0 ||
                 !calls.SendMessageTimeoutW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
-                                           SMTO_ABORTIFHUNG, wait, &answer) ||
-                !answer) {
+                                           SMTO_ABORTIFHUNG, wait, &answer)) {
+                self->silent = true;
+                return FALSE;
+            }
+            if (!answer) {
                 self->refused = true;
                 return FALSE;
             }
@@ -213,38 +217,75 @@ struct AppWindows {
         return TRUE;
     }
 
-    // True when the process had windows and all of them agreed to close by the deadline.
-    static bool AskToClose(const SharedCalls &calls, DWORD id, DWORD deadline)
+    enum Answer { kAgreed, kRefused, kNoAnswer, kNoWindow };
+
+    // Whether the process's windows all agreed to close by the deadline, one refused, one did not
+    // answer, or it has none to ask.
+    static Answer AskToClose(const SharedCalls &calls, DWORD id, DWORD deadline)
     {
-        AppWindows asked = {&calls, id, deadline, kQuery, 0, false};
+        AppWindows asked = {&calls, id, deadline, kQuery, 0, false, false};
         calls.EnumWindows(&Visit, reinterpret_cast<LPARAM>(&asked));
-        bool agreed = asked.windows > 0 && !asked.refused;
+        bool agreed = asked.windows > 0 && !asked.refused && !asked.silent;
         asked.phase = agreed ? kEnd : kCancel;
         calls.EnumWindows(&Visit, reinterpret_cast<LPARAM>(&asked));
-        return agreed;
+        return agreed           ? kAgreed
+               : asked.refused  ? kRefused
+               : asked.silent   ? kNoAnswer
+                                : kNoWindow;
     }
 };
 
+// How often a copy with no window yet is asked again while the others are waited for.
+constexpr DWORD kWindowlessLookMs = 250;
+
 // Asks every copy to close (through the Restart Manager those it listed, without forcing; the
 // others through their windows) and waits for all of them to end, all within kAppCloseWaitMs.
-// True when they have.
+// Only a window that says no is a refusal. A copy whose window does not answer may be ending
+// (measured under Wine: a copy whose window had just been closed still had one that no longer
+// answered) and is waited for; a copy with no window may be ending or starting (a copy that a
+// setup has just started makes its window a moment later), so it is waited for, and asked again
+// every kWindowlessLookMs until it has a window to ask. True when every copy has ended.
 bool CloseAppCopies(const SharedCalls &calls, const AppCopies &copies)
 {
     DWORD deadline = calls.GetTickCount() + kAppCloseWaitMs;
     bool askedAll = true, anyListed = false;
+    bool unasked[kMaxAppCopies] = {};
     for (int i = 0; i < copies.count; ++i) {
-        if (copies.listed[i])
+        if (copies.listed[i]) {
             anyListed = true;
-        else if (!AppWindows::AskToClose(calls, copies.id[i], deadline))
-            askedAll = false;  // it said no, did not answer, or has no window to ask
+        } else {
+            AppWindows::Answer answer = AppWindows::AskToClose(calls, copies.id[i], deadline);
+            askedAll = askedAll && answer != AppWindows::kRefused;
+            unasked[i] = answer == AppWindows::kNoWindow;
+        }
     }
     if (anyListed && askedAll)
         askedAll = ShutDownListedCopies(calls, copies);
     if (!askedAll)
         return false;
-    DWORD waited = calls.WaitForMultipleObjects(static_cast<DWORD>(copies.count), copies.process,
-                                                TRUE, Remaining(calls, deadline, kAppCloseWaitMs));
-    return waited < WAIT_OBJECT_0 + static_cast<DWORD>(copies.count);
+    for (;;) {
+        bool waiting = false;
+        for (int i = 0; i < copies.count; ++i)
+            waiting = waiting || unasked[i];
+        DWORD left = Remaining(calls, deadline, kAppCloseWaitMs);
+        DWORD waited = calls.WaitForMultipleObjects(static_cast<DWORD>(copies.count),
+                                                    copies.process, TRUE,
+                                                    waiting && left > kWindowlessLookMs
+                                                        ? kWindowlessLookMs
+                                                        : left);
+        if (waited < WAIT_OBJECT_0 + static_cast<DWORD>(copies.count))
+            return true;
+        if (waited != WAIT_TIMEOUT || left <= kWindowlessLookMs || !waiting)
+            return false;
+        for (int i = 0; i < copies.count; ++i) {
+            if (!unasked[i] || calls.WaitForSingleObject(copies.process[i], 0) == WAIT_OBJECT_0)
+                continue;
+            AppWindows::Answer answer = AppWindows::AskToClose(calls, copies.id[i], deadline);
+            if (answer == AppWindows::kRefused)
+                return false;
+            unasked[i] = answer == AppWindows::kNoWindow;
+        }
+    }
 }
 
 }  // namespace

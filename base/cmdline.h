@@ -29,3 +29,43 @@ struct CommandLine {
 // text; what was parsed until then stays in *out. A quoted rest that does not fit quotedRest is
 // handed on as the line holds it, longer than any path.
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out);
+
+// Expands each %NAME% in text into out (cbOut bytes), as Windows' own tools do with a path that
+// names a folder by its environment variable (%WINDIR%\Logs, %ProgramFiles(x86)%): lookup(name,
+// value, cbValue) gives a name's value, false where it is not set. A '%' that opens no name (no
+// '%' closes it before a '\\', ':', '"' or the end, or the name would be empty) stays as it is.
+// False where a name is not set (then that name, without its '%'s, in missing: cbMissing bytes)
+// or the result does not fit.
+template <typename Lookup>
+bool ExpandNames(const char *text, char *out, std::size_t cbOut, Lookup lookup, char *missing,
+                 std::size_t cbMissing)
+{
+    out[0] = missing[0] = '\0';
+    char piece[kCbPath];
+    for (const char *p = text; *p;) {
+        const char *end = p + 1;
+        while (*p == '%' && *end && *end != '%' && *end != '\\' && *end != ':' && *end != '"')
+            ++end;
+        std::size_t cchName = static_cast<std::size_t>(end - p - 1);
+        if (*p != '%' || *end != '%' || cchName == 0) {
+            char one[2] = {*p++, '\0'};
+            if (!AppendText(out, cbOut, one))
+                return false;
+            continue;
+        }
+        if (cchName >= sizeof piece)
+            return false;
+        for (std::size_t i = 0; i < cchName; ++i)
+            piece[i] = p[1 + i];
+        piece[cchName] = '\0';
+        char value[kCbPath];
+        if (!lookup(static_cast<const char *>(piece), value, sizeof value)) {
+            CopyText(missing, cbMissing, piece);
+            return false;
+        }
+        if (!AppendText(out, cbOut, value))
+            return false;
+        p = end + 1;
+    }
+    return true;
+}

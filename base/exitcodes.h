@@ -7,6 +7,7 @@ namespace exitcode {
 inline constexpr int kDone = 0;
 inline constexpr int kCancelled = 1602;       // the user cancelled or declined
 inline constexpr int kFailed = 1603;          // failed; the log and the message say why
+inline constexpr int kNotInstalled = 1605;    // the uninstaller found no installation to remove
 inline constexpr int kBusy = 1618;            // another Quillarix setup or removal is running
 inline constexpr int kNewerInstalled = 1638;  // a newer Quillarix is installed: nothing changed
 inline constexpr int kBadCommandLine = 1639;  // an argument neither program knows

@@ -161,42 +161,94 @@ void OpenRunLog(const SharedCalls &calls, const char *given, const RunMode &mode
         OpenDefaultLogFile(calls, defaultName);
 }
 
+// The local time with its offset from UTC, as ISO 8601 writes it ("2026-12-11T16:05:01.250+01:00")
+// and a blank, into text (at least 32 bytes): a log read later, on another machine or beside an
+// event log, says when. Without the time zone, the time alone.
+static void LogTime(const SharedCalls &calls, char *text)
+{
+    SYSTEMTIME now;
+    calls.GetLocalTime(&now);
+    TIME_ZONE_INFORMATION zone;
+    DWORD which = calls.GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT   ? zone.DaylightBias
+                             : which == TIME_ZONE_ID_STANDARD ? zone.StandardBias
+                                                              : 0);
+    unsigned offset = static_cast<unsigned>(bias < 0 ? -bias : bias);
+    const struct {
+        unsigned value, digits;
+        char after;
+    } fields[] = {{now.wYear, 4, '-'},   {now.wMonth, 2, '-'},  {now.wDay, 2, 'T'},
+                  {now.wHour, 2, ':'},   {now.wMinute, 2, ':'}, {now.wSecond, 2, '.'},
+                  {now.wMilliseconds, 3, bias <= 0 ? '+' : '-'}, {offset / 60, 2, ':'},
+                  {offset % 60, 2, ' '}};
+    char *p = text;
+    for (const auto &field : fields) {
+        if (which == TIME_ZONE_ID_INVALID && &field == &fields[7]) {
+            p[-1] = ' ';
+            break;
+        }
+        for (unsigned i = field.digits, v = field.value; i > 0; --i, v /= 10)
+            p[i - 1] = static_cast<char>('0' + v % 10);
+        p += field.digits;
+        *p++ = field.after;
+    }
+    *p = '\0';
+}
+
+// Writes cbText bytes of text in the program's code page to the log as UTF-8.
+static void WriteLogText(const SharedCalls &calls, UINT codePage, const char *text,
+                         std::size_t cbText)
+{
+    DWORD written;
+    if (codePage == CP_UTF8) {
+        calls.WriteFile(g_logFile, text, static_cast<DWORD>(cbText), &written, nullptr);
+        return;
+    }
+    constexpr std::size_t kCbPiece = 512;
+    while (cbText > 0) {
+        // A piece ends on a character's end: never between the two
+        // bytes of a double-byte character.
+        std::size_t cbPiece = 0;
+        while (cbPiece < cbText && cbPiece < kCbPiece)
+            cbPiece += IsLeadByte(codePage, static_cast<unsigned char>(text[cbPiece])) &&
+                               cbPiece + 1 < cbText
+                           ? 2
+                           : 1;
+        WCHAR wide[kCbPiece + 2];
+        char converted[3 * (kCbPiece + 2)];
+        int cch = calls.MultiByteToWideChar(codePage, 0, text, static_cast<int>(cbPiece), wide,
+                                            kCbPiece + 2);
+        int cb = cch > 0 ? calls.WideCharToMultiByte(CP_UTF8, 0, wide, cch, converted,
+                                                     sizeof converted, nullptr, nullptr)
+                         : 0;
+        if (cb > 0)
+            calls.WriteFile(g_logFile, converted, static_cast<DWORD>(cb), &written, nullptr);
+        text += cbPiece;
+        cbText -= cbPiece;
+    }
+}
+
 void LogLine(std::initializer_list<const char *> parts)
 {
     if (!g_logFile)
         return;
     const SharedCalls &calls = *s_logCalls;
     UINT codePage = calls.GetACP();
-    DWORD written;
+    char time[40];
+    LogTime(calls, time);
+    // Every line begins with the time, also each line of a text of several (the usage, a list).
+    WriteLogText(calls, CP_UTF8, time, std::strlen(time));
     for (const char *part : parts) {
-        std::size_t cbPart = std::strlen(part);
-        if (codePage == CP_UTF8) {
-            calls.WriteFile(g_logFile, part, static_cast<DWORD>(cbPart), &written, nullptr);
-            continue;
-        }
-        constexpr std::size_t kCbPiece = 512;
-        while (cbPart > 0) {
-            // A piece ends on a character's end: never between the two
-            // bytes of a double-byte character.
-            std::size_t cbPiece = 0;
-            while (cbPiece < cbPart && cbPiece < kCbPiece)
-                cbPiece += IsLeadByte(codePage, static_cast<unsigned char>(part[cbPiece])) &&
-                                   cbPiece + 1 < cbPart
-                               ? 2
-                               : 1;
-            WCHAR wide[kCbPiece + 2];
-            char converted[3 * (kCbPiece + 2)];
-            int cch = calls.MultiByteToWideChar(codePage, 0, part, static_cast<int>(cbPiece), wide,
-                                                kCbPiece + 2);
-            int cb = cch > 0 ? calls.WideCharToMultiByte(CP_UTF8, 0, wide, cch, converted,
-                                                         sizeof converted, nullptr, nullptr)
-                             : 0;
-            if (cb > 0)
-                calls.WriteFile(g_logFile, converted, static_cast<DWORD>(cb), &written, nullptr);
-            part += cbPiece;
-            cbPart -= cbPiece;
+        for (const char *p = part; *p != '\0';) {
+            const char *lineEnd = std::strchr(p, '\n');
+            std::size_t cb = lineEnd ? static_cast<std::size_t>(lineEnd + 1 - p) : std::strlen(p);
+            WriteLogText(calls, codePage, p, cb);
+            p += cb;
+            if (lineEnd)
+                WriteLogText(calls, CP_UTF8, time, std::strlen(time));
         }
     }
+    DWORD written;
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }
 

@@ -10,6 +10,9 @@
 #define QLX_VENDOR_KEY "Software\\" QLX_VENDOR
 #define QLX_APP_PATHS_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"
 #define QLX_UNINSTALL_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"
+#define QLX_SETTINGS_KEY QLX_VENDOR_KEY "\\" QLX_PRODUCT "\\Settings"
+#define QLX_APP_PATHS_ENTRY QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE
+#define QLX_UNINSTALL_ENTRY QLX_UNINSTALL_KEY "\\" QLX_PRODUCT
 
 #ifndef RC_INVOKED
 
@@ -31,14 +34,14 @@ inline constexpr char kStagingFileName[] = "qlxnew.tmp";
 // below it and the settings key with the values `Installed` and `Path`.
 inline constexpr char kVendorKey[] = QLX_VENDOR_KEY;
 inline constexpr char kProductKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT;
-inline constexpr char kSettingsKey[] = QLX_VENDOR_KEY "\\" QLX_PRODUCT "\\Settings";
+inline constexpr char kSettingsKey[] = QLX_SETTINGS_KEY;
 
 // Machine-wide, under HKEY_LOCAL_MACHINE: the entry Quillarix.exe under App Paths and the entry
 // Quillarix under Uninstall (the system's list of installed programs).
 inline constexpr char kAppPathsKey[] = QLX_APP_PATHS_KEY;
-inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_KEY "\\" QLX_MAIN_EXE;
+inline constexpr char kAppPathsEntry[] = QLX_APP_PATHS_ENTRY;
 inline constexpr char kUninstallKey[] = QLX_UNINSTALL_KEY;
-inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_KEY "\\" QLX_PRODUCT;
+inline constexpr char kUninstallEntry[] = QLX_UNINSTALL_ENTRY;
 // The deletions and renames that Windows carries out when it next starts
 // (REG_MULTI_SZ pairs of "\??\path" and a target, empty for a deletion).
 inline constexpr char kSessionManagerKey[] = "System\\CurrentControlSet\\Control\\Session Manager";

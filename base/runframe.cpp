@@ -42,6 +42,34 @@ RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error)
     return *error == ERROR_SHARING_VIOLATION ? RunLock::kBusy : RunLock::kFailed;
 }
 
+// Expands the environment names in the paths of args (/LOG= and, where it is a path, the rest of
+// the line) in place, as the system holds the environment; false, with the name in missing, where
+// one is not set (the log's path then empty: the default log, if any, says which). A path too long
+// once expanded stays as given, and is refused as any overlong path is.
+static bool ExpandPaths(const SharedCalls &calls, bool restIsPath, CommandLine *args,
+                        char *missing, std::size_t cbMissing)
+{
+    auto lookup = [&calls](const char *name, char *value, std::size_t cbValue) {
+        WCHAR wideName[kCbPath], wide[kCbPath];
+        DWORD cch = 0;
+        return calls.MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, name, -1, wideName,
+                                         kCbPath) != 0 &&
+               (cch = calls.GetEnvironmentVariableW(wideName, wide, kCbPath)) != 0 &&
+               cch < kCbPath && AnsiFromWide(calls, wide, value, cbValue) == Conversion::kExact;
+    };
+    char expanded[kCbPath];
+    if (ExpandNames(args->log, expanded, sizeof expanded, lookup, missing, cbMissing))
+        CopyText(args->log, sizeof args->log, expanded);
+    else if (missing[0] != '\0')
+        args->log[0] = '\0';
+    if (missing[0] == '\0' && restIsPath && args->rest &&
+        ExpandNames(args->rest, expanded, sizeof expanded, lookup, missing, cbMissing)) {
+        CopyText(args->quotedRest, sizeof args->quotedRest, expanded);
+        args->rest = args->quotedRest;
+    }
+    return missing[0] == '\0';
+}
+
 bool EnterFrame(const SharedCalls &calls, const char *commandLine, const ProgramFrame &frame,
                 CommandLine *args, HANDLE *lock, int *code)
 {
@@ -53,8 +81,14 @@ bool EnterFrame(const SharedCalls &calls, const char *commandLine, const Program
         *code = frame.bare(*args);
         return false;
     }
+    char missing[kCbPath] = "";
+    bool expanded = ExpandPaths(calls, frame.restIsPath, args, missing, sizeof missing);
     OpenRunLog(calls, args->log, args->mode, frame.logName);
     LogLine({frame.title, ", command line: ", line});
+    if (understood && !expanded) {
+        LogLine({"The command line names %", missing, "%, which is not set"});
+        understood = false;
+    }
     if (!understood || args->help) {
         LogLine({frame.usage});
         if (ShowsWindows(args->mode))

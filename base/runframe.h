@@ -37,6 +37,7 @@ struct ProgramFrame {
     // Where set, runs instead of all the rest when the rest-of-line switch is given (a program
     // started by its own first process, which keeps the log and the lock).
     int (*bare)(const CommandLine &args);
+    bool restIsPath;  // the rest of the line is a path: %NAME%s in it are expanded, as in /LOG=
 };
 
 // The frame's parts around a program's run: EnterFrame parses the whole command line (the program's

@@ -26,7 +26,9 @@
     X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
     X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
-    X(GetCurrentProcess) X(WaitForSingleObject) X(GetTickCount) X(Sleep)                    \
+    X(GetEnvironmentVariableW)                                                              \
+    X(GetCurrentProcess) X(WaitForSingleObject) X(GetTickCount) X(Sleep) X(GetLocalTime)    \
+    X(GetTimeZoneInformation)                                                               \
     /* running copies of Quillarix: found through a process snapshot and the                \
        Restart Manager, asked to close through it or their windows, waited for */           \
     X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW) X(OpenProcess)         \

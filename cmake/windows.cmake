@@ -135,7 +135,7 @@ add_test(NAME setup_exe_manifests
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     add_test(NAME setup_exe_footprint
         COMMAND sh ${CMAKE_SOURCE_DIR}/tests/static/check_footprint.sh ${QLX_OBJDUMP}
-                $<TARGET_FILE:QuillarixSetup> 73728)
+                $<TARGET_FILE:QuillarixSetup> 81920)
 endif()
 # The winget manifest of the product (the i686 setup), written next to it
 # once it is linked, and checked against it.

@@ -35,7 +35,7 @@
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA)               \
     X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)                  \
     /* heap, process */                                                                     \
-    X(malloc) X(free) X(ExitProcess) X(GetLocalTime) X(CreateThread)
+    X(malloc) X(free) X(ExitProcess) X(CreateThread)
 
 // The whole table, in the order of its members: the shared calls first.
 #define QLX_SYSCALLS(X, LATE) QLX_SHARED_CALLS(X, LATE) QLX_SETUP_ONLY_CALLS(X, LATE)

@@ -8,14 +8,15 @@
 
 bool RecordApplicationPaths(const InstallPlan &plan)
 {
+    static constexpr char kWhere[] = "HKLM\\" QLX_APP_PATHS_ENTRY;
     bool recorded = false;
     HKEY appPaths;
     if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kAccessReadWrite, &appPaths) ==
         ERROR_SUCCESS) {
         HKEY entry;
         if (CreateOrOpenKey(appPaths, kMainExeName, kAccessReadWrite, &entry) == ERROR_SUCCESS) {
-            bool wroteExe = WriteStringValue(entry, nullptr, plan.mainExePath) == ERROR_SUCCESS;
-            bool wroteFolder = WriteStringValue(entry, "Path", plan.installFolder) == ERROR_SUCCESS;
+            bool wroteExe = WriteStringValue(entry, kWhere, nullptr, plan.mainExePath) == ERROR_SUCCESS;
+            bool wroteFolder = WriteStringValue(entry, kWhere, "Path", plan.installFolder) == ERROR_SUCCESS;
             recorded = wroteExe && wroteFolder;
             CloseKey(entry);
         }

@@ -13,30 +13,31 @@ LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key)
                                nullptr, key, nullptr);
 }
 
-// Logs a value written, or the status of one that was not.
-static LONG Logged(LONG status, const char *name, const char *text)
+// Logs a value written, or the status of one that was not, with its key.
+static LONG Logged(LONG status, const char *where, const char *name, const char *text)
 {
+    const char *shown = name ? name : "(default)";
     if (status == ERROR_SUCCESS)
-        LogLine({"Registry value ", name ? name : "@", " = ", text});
+        LogLine({"Registry value ", where, " ", shown, " = ", text});
     else
-        LogLine({"Registry value ", name ? name : "@", " not written: system error ",
+        LogLine({"Registry value ", where, " ", shown, " not written: system error ",
                  DecimalText(static_cast<unsigned long>(status)).text});
     return status;
 }
 
-LONG WriteStringValue(HKEY key, const char *name, const char *text)
+LONG WriteStringValue(HKEY key, const char *where, const char *name, const char *text)
 {
     DWORD cbData = static_cast<DWORD>(sys.lstrlenA(text)) + 1;
     return Logged(
         sys.RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), cbData),
-        name, text);
+        where, name, text);
 }
 
-LONG WriteDwordValue(HKEY key, const char *name, DWORD value)
+LONG WriteDwordValue(HKEY key, const char *where, const char *name, DWORD value)
 {
     return Logged(sys.RegSetValueExA(key, name, 0, REG_DWORD,
                                      reinterpret_cast<const BYTE *>(&value), sizeof value),
-                  name, DecimalText(value).text);
+                  where, name, DecimalText(value).text);
 }
 
 void CloseKey(HKEY key)

@@ -8,9 +8,12 @@
 // success *key belongs to the caller, who closes it with CloseKey.
 LONG CreateOrOpenKey(HKEY parent, const char *subkey, REGSAM access, HKEY *key);
 
-// Writes text as REG_SZ with its terminating zero. A null name writes the key's default value.
-LONG WriteStringValue(HKEY key, const char *name, const char *text);
+// The writers log each value with where is the key's full name ("HKLM\\SOFTWARE\\...\\Quillarix"):
+// an administrator reading the log sees which key, not only which value.
 
-LONG WriteDwordValue(HKEY key, const char *name, DWORD value);
+// Writes text as REG_SZ with its terminating zero. A null name writes the key's default value.
+LONG WriteStringValue(HKEY key, const char *where, const char *name, const char *text);
+
+LONG WriteDwordValue(HKEY key, const char *where, const char *name, DWORD value);
 
 void CloseKey(HKEY key);

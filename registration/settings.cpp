@@ -11,6 +11,8 @@
 #include "base/widetext.h"
 #include "registration/registry.h"
 
+static constexpr char kSettingsWhere[] = "HKCU\\" QLX_SETTINGS_KEY;
+
 LONG OpenSettingsKey(HKEY *key)
 {
     return CreateOrOpenKey(HKEY_CURRENT_USER, kSettingsKey, kAccessReadWrite, key);
@@ -41,7 +43,7 @@ bool RecordSetupPath(const InstallPlan &plan)
     // A result that fills the buffer means the path was cut short.
     bool recorded = cch != 0 && cch < kCchLongPath &&
                     AnsiFromWide(sys, wide, path, sizeof path) == Conversion::kExact &&
-                    WriteStringValue(key, "Installed", path) == ERROR_SUCCESS;
+                    WriteStringValue(key, kSettingsWhere, "Installed", path) == ERROR_SUCCESS;
     CloseKey(key);
     if (!recorded)
         LogLine({"The setup's own path could not be recorded (Installed)."});
@@ -53,7 +55,7 @@ bool RecordInstallFolder(const InstallPlan &plan)
     HKEY key;
     if (!OpenSettingsKeyOrReport(plan.mode.talk, &key, errcode::kSettingsKeyInstallFolder))
         return false;
-    WriteStringValue(key, "Path", plan.installFolder);
+    WriteStringValue(key, kSettingsWhere, "Path", plan.installFolder);
     CloseKey(key);
     return true;
 }

@@ -36,12 +36,13 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
         CloseKey(uninstall);
         return false;
     }
-    bool wrote = WriteStringValue(entry, "DisplayName", kUninstallDisplayName) == ERROR_SUCCESS;
+    static constexpr char kWhere[] = "HKLM\\" QLX_UNINSTALL_ENTRY;
+    bool wrote = WriteStringValue(entry, kWhere, "DisplayName", kUninstallDisplayName) == ERROR_SUCCESS;
     // A Windows folder too long to take the uninstaller's name leaves the
     // entry without a command rather than with a wrong one.
     char command[kCbPath];
     wrote = JoinPath(command, sizeof command, plan.windowsFolder, kUninstallerName) &&
-            WriteStringValue(entry, "UninstallString", command) == ERROR_SUCCESS && wrote;
+            WriteStringValue(entry, kWhere, "UninstallString", command) == ERROR_SUCCESS && wrote;
     // What deployment tools and the list of installed programs show and detect an installation by.
     // These do not decide whether the entry was recorded: without them it still removes Quillarix,
     // and a failed entry would move the uninstaller away from the command just written. The quiet
@@ -58,12 +59,12 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
     bool all = true;
     for (auto &value : texts)
         all = value.text[0] != '\0' &&
-              WriteStringValue(entry, value.name, value.text) == ERROR_SUCCESS && all;
+              WriteStringValue(entry, kWhere, value.name, value.text) == ERROR_SUCCESS && all;
     struct { const char *name; DWORD value; } const numbers[] = {
         {"EstimatedSize", kilobytes}, {"NoModify", 1}, {"NoRepair", 1},
         {"VersionMajor", kProductVersionMajor}, {"VersionMinor", kProductVersionMinor}};
     for (auto &value : numbers)
-        all = WriteDwordValue(entry, value.name, value.value) == ERROR_SUCCESS && all;
+        all = WriteDwordValue(entry, kWhere, value.name, value.value) == ERROR_SUCCESS && all;
     CloseKey(entry);
     CloseKey(uninstall);
     *complete = wrote && all;

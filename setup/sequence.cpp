@@ -102,11 +102,15 @@ static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
                 ReportError(Talk::kWindows, "Unable to initialize", errcode::kCannotInitialize);
                 return exitcode::kFailed;
             }
-            if (result != IDOK)
+            if (result != IDOK) {
+                LogLine({"The location dialog was cancelled"});
                 return exitcode::kCancelled;
+            }
+            LogLine({"Folder confirmed in the location dialog: ", plan->installFolder});
         }
         if (LocationAccepted(plan, held))
             return exitcode::kDone;
+        LogLine({"Folder refused: ", plan->installFolder, " (the reason is above)"});
         if (!ShowsWindows(plan->mode))
             return exitcode::kFailed;
     }
@@ -280,8 +284,12 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
     if (!JoinPath(plan->mainExePath, kCbPath, plan->installFolder, kMainExeName)) {
         code = exitcode::kFailed;  // cannot happen: validation keeps the folder short enough
     } else if (ShowsWindows(plan->mode) && (accepted = RunLicenceDialog(plan->backdrop)) != IDOK) {
+        LogLine({accepted == -1 ? "The licence dialog could not be shown"
+                                : "The licence agreement was declined"});
         code = accepted == -1 ? exitcode::kFailed : exitcode::kCancelled;
     } else {
+        LogLine({ShowsWindows(plan->mode) ? "The licence agreement was accepted"
+                                          : "The licence agreement is accepted by /S"});
         progress = ShowsWindows(plan->mode) ? CreateProgressDialog(plan->backdrop) : nullptr;
         installed = Install(*plan, &code);
     }
@@ -320,7 +328,7 @@ int RunSetup(const char *commandLine, InstallPlan *plan)
     *plan = InstallPlan{};
     static constexpr ProgramFrame kFrame = {kSwitchFolder, kSetupLogName,
                                             QLX_PRODUCT " Setup " QLX_VERSION_TEXT, kUsage,
-                                            RefuseSetup, nullptr};
+                                            RefuseSetup, nullptr, true};
     return RunInFrame(sys, commandLine, kFrame, [plan](const CommandLine &args) {
         plan->mode = args.mode;
         int code = RunSequence(plan, args.rest);

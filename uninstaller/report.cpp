@@ -13,7 +13,9 @@
 
 int Tell(Talk talk, const char *text, UINT type)
 {
-    LogLine({text});
+    // A question and its answer are logged as asked; unattended, none is asked and yes is taken.
+    if ((type & MB_TYPEMASK) != MB_YESNO)
+        LogLine({text});
     return talk != Talk::kWindows ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
 }
 

@@ -43,7 +43,7 @@ int RunUninstaller(const char *commandLine)
 {
     static constexpr ProgramFrame kFrame = {kSwitchCopy, kUninstallLogName,
                                             QLX_PRODUCT " removal " QLX_VERSION_TEXT, kUsage,
-                                            RefuseRemoval, RunAsCopy};
+                                            RefuseRemoval, RunAsCopy, false};
     // The first process removes through a temporary copy, which writes into this process's log,
     // or in place where none can be made (its own file then goes at the next start).
     return RunInFrame(usys, commandLine, kFrame, [](const CommandLine &args) {

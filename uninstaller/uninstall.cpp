@@ -91,6 +91,8 @@ UninstallResult RunUninstall(const RunMode &mode, const char *startedFrom,
     *selfToGo = false;
     if (Tell(talk, "Remove Quillarix and all of its components?", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kDeclined;
+    if (talk != Talk::kWindows)
+        LogLine({"Unattended: Quillarix and all of its components are removed"});
 
     char self[kCbPath] = "";
     if (startedFrom) {
@@ -174,8 +176,9 @@ int ExitCodeOf(UninstallResult result)
         return exitcode::kRestartNeeded;
     case kRunning:
         return exitcode::kInUse;
-    case kPartlyRemoved:
     case kNotInstalled:
+        return exitcode::kNotInstalled;
+    case kPartlyRemoved:
     case kFolderRefused:
         break;
     }

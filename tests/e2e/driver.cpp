@@ -15,6 +15,8 @@
 // generous deadline passes.
 #include "driver.h"
 
+#include <regex>
+
 std::FILE *g_transcript;
 PROCESS_INFORMATION g_setup;
 HWND g_current;          // the dialog or box the last "expect" found
@@ -474,11 +476,16 @@ const Step kSteps[] = {
             Fail(line, ended ? "exit code " + std::to_string(code) : "it did not end");
     }},
     {{"logline"}, [](int line, const std::string &verb, std::string rest) {
-        // logline PATH | TEXT: a line of the file at PATH holds TEXT.
+        // logline PATH | TEXT: a line of the file at PATH holds TEXT; the file begins with a
+        // byte-order mark, and every line with the local time and its offset from UTC.
         std::string path = Field(&rest);
         std::string log = ReadWholeFile(path);
         if (log.find(rest) == std::string::npos)
             Fail(line, path + " does not say \"" + rest + "\":\n" + log);
+        static const std::regex kTimed("(\xEF\xBB\xBF|\r\n)(?!\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:"
+                                       "\\d\\d\\.\\d{3}[+-]\\d\\d:\\d\\d )[^\\r]");
+        if (log.rfind("\xEF\xBB\xBF", 0) != 0 || std::regex_search(log, kTimed))
+            Fail(line, path + " has a line without its time, or no byte-order mark:\n" + log);
     }},
     {{"noprocess"}, [](int line, const std::string &verb, std::string rest) {
         // noprocess NAME: no process runs from a file of that name (one

@@ -39,4 +39,23 @@ TEST(ParseCommandLine, FolderPlainOrQuotedAndCloseApplications)
     }
 }
 
+// Environment names in a path, as the programs expand them in /LOG= and /D=.
+TEST(ExpandNames, NamesSetAreExpandedAnyOtherRefusedALoneSignKept)
+{
+    auto lookup = [](const char *name, char *value, std::size_t cb) {
+        return std::string(name) == "WINDIR" && CopyText(value, cb, "C:\\Windows");
+    };
+    const char *const cases[][3] = {  // text, expanded, the name not set
+        {"%WINDIR%\\Logs\\setup.log", "C:\\Windows\\Logs\\setup.log", ""},
+        {"C:\\50% off\\100%%\\%WINDIR%", "C:\\50% off\\100%%\\C:\\Windows", ""},
+        {"C:\\%QLX_NOT_SET%\\Quillarix", nullptr, "QLX_NOT_SET"},
+    };
+    for (auto &c : cases) {
+        char out[kCbPath], missing[kCbPath];
+        EXPECT_EQ(c[1] != nullptr, ExpandNames(c[0], out, sizeof out, lookup, missing, sizeof missing));
+        EXPECT_EQ(c[1] ? c[1] : "", std::string(c[1] ? out : "")) << c[0];
+        EXPECT_STREQ(c[2], missing) << c[0];
+    }
+}
+
 }  // namespace

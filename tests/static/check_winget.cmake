@@ -1,7 +1,7 @@
 # The winget manifest that the build wrote, against what it describes: the
 # built setup's SHA-256, the switches the setup's command line takes, the
 # exit codes the setup can return (each with an ExpectedReturnCodes entry)
-# and the README's table of exit codes, the Uninstall entry the setup writes.
+# and the deploying guide's table of exit codes, the Uninstall entry the setup writes.
 #   cmake -DMANIFEST=DIR -DSETUP=EXE -DSOURCE=DIR -P check_winget.cmake
 cmake_policy(VERSION 3.20)
 include(${SOURCE}/cmake/product_names.cmake)
@@ -60,7 +60,8 @@ string(REGEX MATCH "\nInstallers:.*" installers "${installer}")
 field("${installers}" ProductCode installer_code)
 expect("the installer's ProductCode" "${installer_code}" "${QLX_PRODUCT}")
 # Each response the deployment contract promises, for its code.
-foreach(pair "kInUse=packageInUse" "kNewerInstalled=downgrade" "kBusy=installInProgress")
+foreach(pair "kInUse=packageInUse" "kNewerInstalled=downgrade" "kBusy=installInProgress"
+             "kRestartNeeded=rebootRequiredToFinish")
     string(REGEX REPLACE "=.*" "" name "${pair}")
     string(REGEX REPLACE "^[^=]*=" "" response "${pair}")
     file(STRINGS ${SOURCE}/base/exitcodes.h line REGEX "${name} = [0-9]+;")
@@ -86,7 +87,7 @@ expect("Log" "${log}" "${switch_Log}\"<LOGPATH>\"")
 expect("InstallLocation" "${location}" "${switch_Folder}<INSTALLPATH>")
 
 # Every non-zero code the setup can return (the table's names that the
-# setup's sources use: its own folder and the base it links), each declared once; and the README's table holds
+# setup's sources use: its own folder and the base it links), each declared once; and the deploying guide's table holds
 # every code of the table.
 file(STRINGS ${SOURCE}/base/exitcodes.h table REGEX "constexpr int k[A-Za-z]+ = [0-9]+;")
 file(GLOB setup_sources ${SOURCE}/setup/*.cpp ${SOURCE}/base/*.cpp)
@@ -95,7 +96,7 @@ foreach(source ${setup_sources})
     file(READ ${source} text)
     string(APPEND setup_text "${text}")
 endforeach()
-file(READ ${SOURCE}/README.md readme)
+file(READ ${SOURCE}/docs/deploying.md readme)
 set(returned "")
 set(all "")
 foreach(line ${table})
@@ -107,7 +108,7 @@ foreach(line ${table})
         list(APPEND returned ${code})
     endif()
     if(NOT readme MATCHES "\n\\| ${code} \\|")
-        string(APPEND failures "\n  the README's exit-code table has no row for ${code}")
+        string(APPEND failures "\n  the deploying guide's exit-code table has no row for ${code}")
     endif()
 endforeach()
 string(REGEX MATCHALL "InstallerReturnCode: [0-9]+" declared "${installer}")

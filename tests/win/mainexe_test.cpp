@@ -157,7 +157,10 @@ TEST_F(MainExe, VersionBlockIsReleased)
 // when the program ends.
 class Closing : public MainExe {
 public:
-    enum Window { kAgrees, kRefuses, kHangs };
+    // kGoing: a window that does not answer, of a copy that is ending; kNone: no window, and it
+    // does not end; kEnding: no window, ending; kLate: its window comes after the first look (a
+    // copy just started).
+    enum Window { kAgrees, kRefuses, kHangs, kGoing, kNone, kEnding, kLate };
     static constexpr DWORD kId = 4242;
     static HWND Ours() { return reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1001)); }
     HANDLE process_ = nullptr;
@@ -168,6 +171,7 @@ public:
     Window window_ = kAgrees;
     RM_APP_TYPE type_ = RmMainWindow;
     DWORD now_ = 0, step_ = 0;  // the tick count, and how far it moves at each look
+    int looks_ = 0;             // enumerations of the windows
 };
 
 TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
@@ -211,7 +215,9 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
     });
     Fake(sys.EnumWindows, [](WNDENUMPROC visit, LPARAM param) -> BOOL {
         visit(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x2002)), param);
-        return visit(Ours(), param);
+        Closing &test = Running<Closing>();
+        bool shown = test.window_ == kLate ? ++test.looks_ > 2 : test.window_ < kNone;
+        return shown ? visit(Ours(), param) : TRUE;
     });
     Fake(sys.GetWindowThreadProcessId, [](HWND window, LPDWORD id) -> DWORD {
         *id = window == Ours() ? kId : kId + 1;
@@ -221,13 +227,13 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
                                      PDWORD_PTR answer) -> LRESULT {
         Running<Closing>().trace_ += window != Ours() ? "stranger|" : msg == WM_QUERYENDSESSION ? "query" : wp ? "end" : "not ending";
         Running<Closing>().trace_ += lp == ENDSESSION_CLOSEAPP ? "|" : " without CLOSEAPP|";
-        *answer = Running<Closing>().window_ == kAgrees;
-        return Running<Closing>().window_ != kHangs;  // no answer in time
+        *answer = Running<Closing>().window_ != kRefuses;
+        return Running<Closing>().window_ != kHangs && Running<Closing>().window_ != kGoing;  // no answer in time
     });
     Fake(sys.GetTickCount, []() -> DWORD { return Running<Closing>().now_ += Running<Closing>().step_; });
     Fake(sys.PostMessageW, [](HWND, UINT msg, WPARAM, LPARAM) -> BOOL {
         Running<Closing>().trace_ += msg == WM_CLOSE ? "close|" : msg == WM_ENDSESSION ? "posted end|" : "?|";
-        return SetEvent(Running<Closing>().process_);
+        return msg != WM_CLOSE || SetEvent(Running<Closing>().process_);  // WM_CLOSE ends it
     });
     enum M { kAsk, kClose, kRefuse };  // interactive; unattended told to close, or not
     using R = AppClosing;
@@ -252,7 +258,12 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
         {false, false, 0, kAgrees, kClose, R::kClosed, "end session|query|end|close|"},
         {false, false, 0, kRefuses, kClose, R::kStillRunning, "end session|query|not ending|"},
         {false, false, 0, kHangs, kClose, R::kStillRunning,
-         "end session|query|not ending|posted end|"},
+         "end session|query|not ending|posted end|", RmMainWindow, 10000},
+        // No answer, or no window, is no refusal: the copy is waited for, and asked once it has one.
+        {false, false, 0, kGoing, kClose, R::kClosed, "end session|query|not ending|posted end|"},
+        {false, false, 0, kEnding, kClose, R::kClosed, "end session|"},
+        {false, false, 0, kLate, kClose, R::kClosed, "end session|query|end|close|"},
+        {false, false, 0, kNone, kClose, R::kStillRunning, "end session|", RmMainWindow, 10000},
         // The whole close has one deadline: past it, no window is asked or waited for any more.
         {false, false, 0, kAgrees, kClose, R::kStillRunning, "end session|posted end|",
          RmMainWindow, 40000},
@@ -262,7 +273,8 @@ TEST_F(Closing, RunningCopyIsClosedOnlyAsItAgrees)
     };
     exe_ = plan_.mainExePath;
     for (const Case &c : cases) {
-        process_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        process_ = CreateEventA(nullptr, TRUE, c.window == kEnding || c.window == kGoing, nullptr);
+        looks_ = 0;
         opened_.clear();
         trace_.clear();
         listed_ = c.listed, elsewhere_ = c.elsewhere, shutdown_ = c.shutdown, window_ = c.window;

@@ -407,6 +407,10 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         {"setup.exe /D=C:\\?\xF3" "d?", false, exitcode::kFailed, "ERROR 52",
          L"setup.exe /D=C:\\\u0141\u00f3d\u017a", 1252},
         {"setup.exe /D=C:\\?", false, exitcode::kCancelled, "", L"setup.exe /D=C:\\?"},
+        // Environment names in paths are the programs' to expand; one not set is refused.
+        {"setup.exe /S /LOG=%TEMP%\\expanded.log /?", false, exitcode::kDone, ""},
+        {"setup.exe /S /LOG=%QLX_NOT_SET%\\setup.log", false, exitcode::kBadCommandLine, ""},
+        {"setup.exe /D=%QLX_NOT_SET%\\Quillarix", false, exitcode::kBadCommandLine, "Quillarix"},
     };
     Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM) -> INT_PTR {
         return IDCANCEL;
@@ -436,6 +440,7 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     DeleteFileA((std::string(temp) + "QuillarixSetup.log").c_str());  // of the silent runs
+    EXPECT_TRUE(DeleteFileA((std::string(temp) + "expanded.log").c_str()));  // %TEMP% expanded
 }
 
 }  // namespace

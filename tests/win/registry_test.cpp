@@ -171,8 +171,8 @@ TEST_F(Registry, ReadStringValueHandsOnlyTerminatedTexts)
 
 TEST_F(Registry, WriteStringValueStoresTheZeroAndTheDefaultValue)
 {
-    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, nullptr, "C:\\Q\\Quillarix.exe"));
-    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, "Path", "C:\\Q"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, "HKCU\\X", nullptr, "C:\\Q\\Quillarix.exe"));
+    ASSERT_EQ(ERROR_SUCCESS, WriteStringValue(key_, "HKCU\\X", "Path", "C:\\Q"));
     DWORD type;
     EXPECT_EQ(std::string("C:\\Q\\Quillarix.exe", 19), RegistryValue(HKEY_CURRENT_USER, kScratchKey, nullptr, &type));
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);

@@ -81,7 +81,8 @@ constexpr const char *kFailWithZero[] = {
     "CreateSolidBrush", "CreatePen", "SelectObject", "Rectangle", "SetBkMode",
     "CreateFontIndirectA", "DeleteObject", "GetDC", "ReleaseDC", "GetDeviceCaps", "malloc",
     "CreateThread", "GetSystemMetrics", "LoadIconA", "LoadCursorA", "GetLogicalDrives",
-    "CreateEventA", "CreateFileMappingA", "MapViewOfFile", "GetLongPathNameA"};
+    "CreateEventA", "CreateFileMappingA", "MapViewOfFile", "GetLongPathNameA",
+    "GetEnvironmentVariableW"};
 // A status: the error itself (the registry's and the Restart Manager's calls).
 constexpr const char *kFailWithError[] = {
     "RegCreateKeyExA", "RegOpenKeyExA", "RegQueryValueExA", "RegSetValueExA", "RegQueryValueExW",
@@ -147,6 +148,8 @@ template <EntryName E, typename R> R FailValue(DWORD error)
         return -1;
     else if constexpr (Is(n, "WaitForSingleObject") || Is(n, "WaitForMultipleObjects"))
         return WAIT_FAILED;
+    else if constexpr (Is(n, "GetTimeZoneInformation"))
+        return TIME_ZONE_ID_INVALID;
     else if constexpr (Is(n, "SetTextColor"))
         return CLR_INVALID;
     else if constexpr (Is(n, "SetTextAlign"))
