@@ -61,7 +61,7 @@ static bool TakeQuotedRest(const char *text, CommandLine *out)
 
 bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out)
 {
-    std::memset(out, 0, sizeof *out);
+    *out = CommandLine{};
     out->mode = {Talk::kWindows, Scope::kAllUsers, false};
     // The program's name: quoted, or up to the first blank.
     const char *p = line;
@@ -90,6 +90,16 @@ bool ParseCommandLine(const char *line, const char *restSwitch, CommandLine *out
             out->help = true;
         else if (StartsWithSwitch(arg, kSwitchCloseApps) && !arg[sizeof kSwitchCloseApps - 1])
             out->mode.closeApplications = true;
+        else if (StartsWithSwitch(arg, kSwitchElevated) && !arg[sizeof kSwitchElevated - 1])
+            out->elevatedCopy = true;
+        else if ((StartsWithSwitch(arg, kSwitchAllUsers) && !arg[sizeof kSwitchAllUsers - 1]) ||
+                 (StartsWithSwitch(arg, kSwitchCurrentUser) && !arg[sizeof kSwitchCurrentUser - 1])) {
+            Scope scope = arg[1] == 'A' || arg[1] == 'a' ? Scope::kAllUsers : Scope::kThisUser;
+            if (out->scopeGiven && out->mode.scope != scope)
+                return false;  // both: for whom is not said
+            out->scopeGiven = true;
+            out->mode.scope = scope;
+        }
         else if (!StartsWithSwitch(arg, kSwitchLog) ||
                  !CopyText(out->log, sizeof out->log, arg + sizeof kSwitchLog - 1) ||
                  !out->log[0])

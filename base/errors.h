@@ -12,7 +12,8 @@
     X(kMainExeExpandFailed, "34") X(kMainExeMoveFailed, "37") X(kCannotInitialize, "43")        \
     X(kFileWriteFailed, "44") X(kNotEnoughSpace, "45") X(kPendingDeletions, "46")               \
     X(kAnotherRun, "47") X(kRunLockFailed, "48") X(kNoWorkFolder, "49") X(kFolderIsLink, "50")  \
-    X(kFolderOpenToUsers, "51") X(kFolderBeyondCodePage, "52")
+    X(kFolderOpenToUsers, "51") X(kFolderBeyondCodePage, "52") X(kOtherScopeInstalled, "53")    \
+    X(kSystemAlone, "54") X(kNotElevated, "55")
 
 namespace errcode {
 #define QLX_ERROR_CODE(name, text) inline constexpr char name[] = text;

@@ -3,20 +3,23 @@
 
 #include "base/pathtext.h"
 
-bool RunnerSid(const SharedCalls &calls, char *sid, std::size_t cbSid)
+bool TokenUserOf(const SharedCalls &calls, HANDLE process, TokenUserBytes *user)
 {
     HANDLE token = nullptr;
-    if (!calls.OpenProcessToken(calls.GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } info;
     DWORD cb = 0;
-    char *text = nullptr;
-    bool found = calls.GetTokenInformation(token, TokenUser, &info, sizeof info, &cb) &&
-                 calls.ConvertSidToStringSidA(info.user.User.Sid, &text);
+    if (!calls.OpenProcessToken(process, TOKEN_QUERY, &token))
+        return false;
+    bool read = calls.GetTokenInformation(token, TokenUser, user, sizeof *user, &cb) != FALSE;
     calls.CloseHandle(token);
+    return read;
+}
+
+bool RunnerSid(const SharedCalls &calls, char *sid, std::size_t cbSid)
+{
+    TokenUserBytes info;
+    char *text = nullptr;
+    bool found = TokenUserOf(calls, calls.GetCurrentProcess(), &info) &&
+                 calls.ConvertSidToStringSidA(info.user.User.Sid, &text);
     if (found) {
         found = CopyText(sid, cbSid, text);
         calls.LocalFree(text);

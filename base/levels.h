@@ -9,6 +9,14 @@
 #include "base/rights.h"
 #include "base/sharedcalls.h"
 
+// The account that process (an open handle) runs as, read from its token: its TOKEN_USER, which
+// points into the same bytes at the SID.
+union TokenUserBytes {
+    TOKEN_USER user;
+    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+};
+bool TokenUserOf(const SharedCalls &calls, HANDLE process, TokenUserBytes *user);
+
 // The SID, as text, of the account this process runs as into sid (cbSid bytes). False when it
 // cannot be told.
 bool RunnerSid(const SharedCalls &calls, char *sid, std::size_t cbSid);

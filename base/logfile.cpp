@@ -252,6 +252,13 @@ void LogLine(std::initializer_list<const char *> parts)
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }
 
+void HandOverLog()
+{
+    if (g_logFile)
+        s_logCalls->CloseHandle(g_logFile);
+    g_logFile = nullptr;
+}
+
 void CloseLogFile(int exitCode)
 {
     LogLine({"Exit code ", DecimalText(static_cast<unsigned>(exitCode)).text});

@@ -31,5 +31,9 @@ void OpenRunLog(const SharedCalls &calls, const char *given, const RunMode &mode
 // whole characters, however long it is (a command line, a removal's list of items).
 void LogLine(std::initializer_list<const char *> parts);
 
+// Closes the log without its exit code, for a copy of the program that writes its own under the
+// same name (CloseLogFile then does nothing).
+void HandOverLog();
+
 // Ends the log with the run's exit code, and closes it.
 void CloseLogFile(int exitCode);

@@ -8,15 +8,38 @@
 #include "base/product.h"
 #include "base/widetext.h"
 
-// The lock file: full control for SYSTEM and Administrators, nothing else.
-static constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+#include <cstring>
 
-RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error)
+// The lock file: full control for SYSTEM and Administrators, nothing else; for one user's
+// installation also for its owner, that user (who cannot make a file owned by Administrators).
+static constexpr char kRunLockSddl[] = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)";
+static constexpr char kUserRunLockSddl[] = "D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;OW)";
+
+// The user's local application data folder, as the shell names it, into path (kCbPath bytes).
+static bool LocalAppDataFolder(const SharedCalls &calls, char *path)
+{
+    LPITEMIDLIST items = nullptr;
+    WCHAR wide[kCchPath];
+    if (calls.SHGetSpecialFolderLocation(nullptr, CSIDL_LOCAL_APPDATA, &items) != S_OK)
+        return false;
+    bool named = calls.SHGetPathFromIDListW(items, wide) &&
+                 AnsiFromWide(calls, wide, path, kCbPath) == Conversion::kExact;
+    calls.ILFree(items);
+    return named;
+}
+
+RunLock TakeRunLock(const SharedCalls &calls, Scope scope, HANDLE *lock, DWORD *error)
 {
     *lock = nullptr;
     char path[kCbPath];
-    UINT cch = calls.GetWindowsDirectoryA(path, sizeof path);
-    if (cch == 0 || cch >= sizeof path) {
+    UINT cch = 0;
+    if (scope == Scope::kThisUser) {
+        cch = LocalAppDataFolder(calls, path) ? static_cast<UINT>(std::strlen(path)) : 0;
+        if (cch == 0) {
+            *error = ERROR_PATH_NOT_FOUND;
+            return RunLock::kFailed;
+        }
+    } else if ((cch = calls.GetWindowsDirectoryA(path, sizeof path)) == 0 || cch >= sizeof path) {
         *error = cch == 0 ? calls.GetLastError() : ERROR_FILENAME_EXCED_RANGE;
         return RunLock::kFailed;
     }
@@ -25,8 +48,9 @@ RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error)
         return RunLock::kFailed;
     }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!calls.ConvertStringSecurityDescriptorToSecurityDescriptorA(kRunLockSddl, SDDL_REVISION_1,
-                                                                    &descriptor, nullptr)) {
+    if (!calls.ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            scope == Scope::kThisUser ? kUserRunLockSddl : kRunLockSddl, SDDL_REVISION_1,
+            &descriptor, nullptr)) {
         *error = calls.GetLastError();
         return RunLock::kFailed;
     }
@@ -97,8 +121,10 @@ bool EnterFrame(const SharedCalls &calls, const char *commandLine, const Program
         *code = understood ? exitcode::kDone : exitcode::kBadCommandLine;
         return false;
     }
+    if (frame.settle && (*code = frame.settle(calls, args)) >= 0)
+        return false;
     DWORD error = 0;
-    RunLock taken = TakeRunLock(calls, lock, &error);
+    RunLock taken = TakeRunLock(calls, args->mode.scope, lock, &error);
     if (taken == RunLock::kTaken)
         return true;
     frame.refuse(args->mode.talk, taken, error);

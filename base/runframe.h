@@ -21,10 +21,13 @@
 // out of users' reach, are missing on older systems and Wine.
 enum class RunLock { kTaken, kBusy, kFailed };
 
-// Takes the lock into *lock (closed with CloseHandle by the caller; null unless taken). kBusy when
-// another setup or removal holds it open (a sharing violation). kFailed, with *error the system
-// error, when it cannot be taken otherwise, "access denied" included: the run must not go on.
-RunLock TakeRunLock(const SharedCalls &calls, HANDLE *lock, DWORD *error);
+// Takes the lock of scope into *lock (closed with CloseHandle by the caller; null unless taken): for
+// every user's installation in the Windows folder, for one user's in that user's local application
+// data (only they, SYSTEM and Administrators may open it), so that a person without administrator
+// rights is never refused for the Windows folder. kBusy when another setup or removal holds it open
+// (a sharing violation). kFailed, with *error the system error, when it cannot be taken otherwise,
+// "access denied" included: the run must not go on.
+RunLock TakeRunLock(const SharedCalls &calls, Scope scope, HANDLE *lock, DWORD *error);
 
 struct ProgramFrame {
     const char *restSwitch;  // the switch that takes the rest of the line
@@ -38,6 +41,10 @@ struct ProgramFrame {
     // started by its own first process, which keeps the log and the lock).
     int (*bare)(const CommandLine &args);
     bool restIsPath;  // the rest of the line is a path: %NAME%s in it are expanded, as in /LOG=
+    // Settles the run's scope in args, before the lock of that scope is taken, and where the run
+    // needs administrator rights it has not got, has an elevated copy do it: -1 to go on, else
+    // the run's exit code.
+    int (*settle)(const SharedCalls &calls, CommandLine *args);
 };
 
 // The frame's parts around a program's run: EnterFrame parses the whole command line (the program's

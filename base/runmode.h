@@ -9,14 +9,26 @@ enum class Talk : unsigned char {
     kNothing,  // says nothing: its caller decides what to tell (a first look at a record)
 };
 
-// For whom an installation is: today every user of the machine.
-enum class Scope : unsigned char { kAllUsers };
+// For whom an installation is: every user of the machine (its folder under Program Files, its
+// records under HKEY_LOCAL_MACHINE, administrator rights needed), or only the person running it
+// (its folder in their profile, their own records, no administrator needed).
+enum class Scope : unsigned char { kAllUsers, kThisUser };
 
 struct RunMode {
     Talk talk;
     Scope scope;
     bool closeApplications;  // unattended, a running Quillarix is asked to close rather than stop
+    // The desktop is another account's: elevated over the shoulder, the run is the administrator's
+    // who gave their password, while the person at the machine is someone else.
+    bool onAnotherDesktop = false;
 };
+
+// Whether the run acts for the whole machine: its records under HKEY_LOCAL_MACHINE, its lock in the
+// Windows folder, its files only for administrators to change, restarts that finish its work.
+constexpr bool ForTheMachine(const RunMode &mode)
+{
+    return mode.scope == Scope::kAllUsers;
+}
 
 // Whether the run shows windows and asks questions.
 constexpr bool ShowsWindows(const RunMode &mode)
@@ -34,12 +46,12 @@ constexpr bool WritesDefaultLog(const RunMode &mode)
 // installation that a person watches proposes the folder their own settings recorded (they see
 // it, and may change it) and gives them the shortcuts; an unattended one, run under an account
 // that is not the users', trusts only the record an administrator made (App Paths, machine-wide)
-// and gives the shortcuts to every user.
+// and gives the shortcuts to every user, as does one on another account's desktop.
 constexpr bool TrustsOnlyTheMachineRecord(const RunMode &mode)
 {
     return mode.scope == Scope::kAllUsers && mode.talk != Talk::kWindows;
 }
 constexpr bool ShortcutsForEveryUser(const RunMode &mode)
 {
-    return mode.scope == Scope::kAllUsers && mode.talk != Talk::kWindows;
+    return mode.scope == Scope::kAllUsers && (mode.talk != Talk::kWindows || mode.onAnotherDesktop);
 }

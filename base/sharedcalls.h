@@ -21,19 +21,20 @@
     X(ConvertStringSecurityDescriptorToSecurityDescriptorA) X(LocalFree)                    \
     X(ConvertSecurityDescriptorToStringSecurityDescriptorA) X(ConvertSidToStringSidA)       \
     X(GetKernelObjectSecurity) X(GetSecurityDescriptorDacl) X(OpenProcessToken)             \
-    X(GetTokenInformation) LATE(bcrypt, BCryptGenRandom)                                    \
+    X(GetTokenInformation) X(EqualSid) LATE(bcrypt, BCryptGenRandom)                        \
     /* messages, shell, run-time linking, text conversion, process */                       \
     X(MessageBoxW) X(SHGetSpecialFolderLocation) X(SHGetPathFromIDListW) X(ILFree)          \
     X(LoadLibraryA) X(GetProcAddress) X(FreeLibrary) X(GetModuleHandleA)                    \
     X(MultiByteToWideChar) X(WideCharToMultiByte) X(GetACP) X(GetCommandLineW)              \
     X(GetEnvironmentVariableW)                                                              \
     X(GetCurrentProcess) X(WaitForSingleObject) X(GetTickCount) X(Sleep) X(GetLocalTime)    \
+    X(ShellExecuteExW) X(GetExitCodeProcess) X(CreateFileW)                                 \
     X(GetTimeZoneInformation)                                                               \
     /* running copies of Quillarix: found through a process snapshot and the                \
        Restart Manager, asked to close through it or their windows, waited for */           \
     X(CreateToolhelp32Snapshot) X(Process32FirstW) X(Process32NextW) X(OpenProcess)         \
     X(QueryFullProcessImageNameW) X(WaitForMultipleObjects) X(EnumWindows)                  \
-    X(GetWindowThreadProcessId) X(SendMessageTimeoutW) X(PostMessageW)                      \
+    X(GetWindowThreadProcessId) X(SendMessageTimeoutW) X(PostMessageW) X(GetShellWindow)    \
     LATE(rstrtmgr, RmStartSession) LATE(rstrtmgr, RmRegisterResources)                      \
     LATE(rstrtmgr, RmGetList) LATE(rstrtmgr, RmShutdown) LATE(rstrtmgr, RmEndSession)
 

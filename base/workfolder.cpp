@@ -64,6 +64,8 @@ bool ReadWindowsTempFolder(const SharedCalls &calls, char *folder)
 // Full control for SYSTEM and Administrators, inherited by what is made
 // inside, nothing inherited from the parent; owned by Administrators.
 static constexpr char kPrivateFolderSddl[] = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
+static constexpr char kUserPrivateFolderSddl[] =
+    "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)";
 static constexpr int kWorkFolderTries = 16;
 
 bool CreateFolderWithSddl(const SharedCalls &calls, const char *path, const char *sddl, DWORD *error)
@@ -99,8 +101,8 @@ bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName)
     return AppendText(name, cbName, hex);
 }
 
-bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, HANDLE *held,
-                      DWORD *error)
+bool CreateWorkFolder(const SharedCalls &calls, Scope scope, const char *base, char *folder,
+                      HANDLE *held, DWORD *error)
 {
     *held = nullptr;
     *error = ERROR_ALREADY_EXISTS;
@@ -115,7 +117,9 @@ bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, 
             *error = ERROR_FILENAME_EXCED_RANGE;
             break;
         }
-        FolderHold hold = MakeHeldFolder(calls, folder, kPrivateFolderSddl, held, error);
+        FolderHold hold = MakeHeldFolder(
+            calls, folder, scope == Scope::kThisUser ? kUserPrivateFolderSddl : kPrivateFolderSddl,
+            held, error);
         if (hold == FolderHold::kHeld && FolderHeldOpenTo(calls, *held) == OpenTo::kNobody)
             return true;
         if (hold == FolderHold::kHeld) {

@@ -5,6 +5,7 @@
 // temporary goes into a folder made fresh for the run: a random name, made by a call that fails
 // when the name exists, and a protected DACL that lets in Administrators and SYSTEM only.
 #pragma once
+#include "base/runmode.h"
 #include "base/sharedcalls.h"
 
 #include <cstddef>
@@ -54,8 +55,10 @@ bool AppendRandomHex(const SharedCalls &calls, char *name, std::size_t cbName);
 // through that handle: nobody but the trusted accounts may change it. False, with folder empty,
 // nothing held and *error set, when none could be made so; the caller ends it with
 // RemoveWorkFolder once the run is done.
-bool CreateWorkFolder(const SharedCalls &calls, const char *base, char *folder, HANDLE *held,
-                      DWORD *error);
+// For one user's installation the folder is that user's too (a user cannot make a folder owned by
+// Administrators): owned by them, and open to them, SYSTEM and Administrators only.
+bool CreateWorkFolder(const SharedCalls &calls, Scope scope, const char *base, char *folder,
+                      HANDLE *held, DWORD *error);
 
 // Removes the working folder, which its users have emptied, through the handle that holds it,
 // and lets it go; nothing for an empty path. What cannot be removed stays, out of every user's

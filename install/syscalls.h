@@ -30,6 +30,7 @@
     X(SendMessageA) X(FindWindowExA) X(SetWindowPos) X(InvalidateRect) X(LoadImageA)        \
     X(DestroyIcon) X(GetWindowRect) X(MapWindowPoints) X(MonitorFromWindow)                 \
     X(GetMonitorInfoA) X(GetPropA) X(SetPropA) X(RemovePropA) X(SHBrowseForFolderW)         \
+    X(SHGetKnownFolderIDList)                                                               \
     /* painting */                                                                          \
     X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode)              \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA)               \

@@ -4,6 +4,7 @@
 #include "base/errors.h"
 #include "base/fileuse.h"
 #include "base/pathtext.h"
+#include "base/widetext.h"
 #include "base/product.h"
 #include "install/report.h"
 #include "install/plan.h"
@@ -52,10 +53,37 @@ static bool ReadProgramFilesDir(char *folder)
     return found;
 }
 
+// The folder the shell names for a known folder id (or, with id null, for csidl) into folder
+// (kCbPath bytes), exactly as it names it in UTF-16.
+static bool ShellFolder(const KNOWNFOLDERID *id, int csidl, char *folder)
+{
+    PIDLIST_ABSOLUTE items = nullptr;
+    if ((id ? sys.SHGetKnownFolderIDList(*id, 0, nullptr, &items)
+            : sys.SHGetSpecialFolderLocation(nullptr, csidl, &items)) != S_OK || !items)
+        return false;
+    WCHAR wide[kCchPath];
+    bool named = sys.SHGetPathFromIDListW(items, wide) &&
+                 AnsiFromWide(sys, wide, folder, kCbPath) == Conversion::kExact;
+    sys.ILFree(items);
+    return named;
+}
+
+// One user's programs folder (FOLDERID_UserProgramFiles, which an administrator may redirect),
+// else %LOCALAPPDATA%\Programs, which is where Windows keeps it by default.
+static bool FindUserProgramsFolder(char *folder)
+{
+    static const KNOWNFOLDERID kUserProgramFiles = {
+        0x5cd7aee2, 0x2219, 0x4a67, {0xb8, 0x5d, 0x6c, 0x9c, 0xe1, 0x56, 0x60, 0xcb}};
+    return (ShellFolder(&kUserProgramFiles, 0, folder) ||
+            (ShellFolder(nullptr, CSIDL_LOCAL_APPDATA, folder) &&
+             JoinPath(folder, kCbPath, folder, "Programs"))) &&
+           PathUnits(folder) + PathUnits(kProductFolder) < kCchPath;
+}
+
 void FindProgramFilesFolder(InstallPlan *plan)
 {
     char *folder = plan->programFilesFolder;
-    if (ReadProgramFilesDir(folder))
+    if (!ForTheMachine(plan->mode) ? FindUserProgramsFolder(folder) : ReadProgramFilesDir(folder))
         return;
     CopyText(folder, kCbPath, "C:\\Program Files");
     char root[] = "C:\\";

@@ -34,9 +34,11 @@ bool ValidateLocation(char *folder, Talk how);
 // (protected as Program Files' folders are, unless it inherits that within programFiles), opens it
 // into *held, checks through the handle that no link leads to it, and refuses one that users other
 // than administrators may change unless it is empty, which is then replaced by a folder made anew
-// with the protected DACL (handles users opened on the old one keep their rights). The caller
-// closes *held once the last file is written; null when refused (told as how says).
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Talk how);
+// with the protected DACL (handles users opened on the old one keep their rights). For one user's
+// installation (scope) what is made is that user's, open to them, SYSTEM and Administrators. The
+// caller closes *held once the last file is written; null when refused (told as how says).
+bool TakeLocation(const char *folder, const char *programFiles, Scope scope, HANDLE *held,
+                  Talk how);
 
 // True when folder's drive has cbNeeded bytes free for this user, or
 // cannot tell. Otherwise reports code "45" (as the run talks),

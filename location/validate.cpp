@@ -23,6 +23,14 @@ namespace {
 // Program Files gives the folders made in it. Owned by Administrators.
 constexpr char kInstallFolderSddl[] =
     "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// One user's installation: theirs (they own what they make; a user cannot make a folder owned by
+// Administrators), full control for them, SYSTEM and Administrators, nobody else.
+constexpr char kUserInstallFolderSddl[] = "D:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;OW)";
+
+const char *InstallFolderSddl(Scope scope)
+{
+    return scope == Scope::kThisUser ? kUserInstallFolderSddl : kInstallFolderSddl;
+}
 
 constexpr char kLinkText[] = "The folder is a link to another place (a junction or symbolic "
                              "link), or lies inside one.  Choose another folder.";
@@ -113,13 +121,13 @@ bool IsEmptyFolder(const char *directory)
 // handle holds it without sharing deletion and leaves it delete-pending while one shares it (the
 // name then cannot be made again), and the name must be made anew by this run: a folder someone
 // made there meanwhile is refused.
-bool ReplaceOpenFolder(const char *directory, HANDLE *held)
+bool ReplaceOpenFolder(const char *directory, Scope scope, HANDLE *held)
 {
     sys.CloseHandle(*held);
     *held = nullptr;
     DWORD error = 0;
     if (!sys.RemoveDirectoryA(directory) ||
-        !CreateFolderWithSddl(sys, directory, kInstallFolderSddl, &error) ||
+        !CreateFolderWithSddl(sys, directory, InstallFolderSddl(scope), &error) ||
         HoldFolder(sys, directory, held, &error) != FolderHold::kHeld)
         return false;
     if (FolderHeldOpenTo(sys, *held) == OpenTo::kNobody)
@@ -134,7 +142,7 @@ bool ReplaceOpenFolder(const char *directory, HANDLE *held)
 // every user may change what is made) each is given the same protection explicitly. A level that
 // exists already, or appeared meanwhile, is judged once the folder is held, like any other. False
 // where a level cannot be made.
-bool CreateMissingLevels(const char *directory, const char *programFiles)
+bool CreateMissingLevels(const char *directory, const char *programFiles, Scope scope)
 {
     const char *first = FindSeparator(directory);
     const char *separator = first ? FindSeparator(first + 1) : nullptr;
@@ -149,7 +157,7 @@ bool CreateMissingLevels(const char *directory, const char *programFiles)
             !(IsWithinFolderText(sys, level, programFiles)
                   ? sys.CreateDirectoryA(level, nullptr) != FALSE ||
                         sys.GetLastError() == ERROR_ALREADY_EXISTS
-                  : CreateFolderWithSddl(sys, level, kInstallFolderSddl, &error) ||
+                  : CreateFolderWithSddl(sys, level, InstallFolderSddl(scope), &error) ||
                         error == ERROR_ALREADY_EXISTS))
             return false;
         if (!separator)
@@ -202,7 +210,8 @@ bool ValidateLocation(char *folder, Talk how)
     return true;
 }
 
-bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Talk how)
+bool TakeLocation(const char *folder, const char *programFiles, Scope scope, HANDLE *held,
+                  Talk how)
 {
     *held = nullptr;
     char directory[kCbPath];
@@ -214,7 +223,7 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Ta
     if (way != OpenTo::kNobody)
         return RefuseLevel(how, level, way);
     DWORD error = ERROR_SUCCESS;
-    if (!CreateMissingLevels(directory, programFiles))
+    if (!CreateMissingLevels(directory, programFiles, scope))
         return Refuse(how, kCannotCreateText, errcode::kCannotCreateFolder);
     switch (HoldFolder(sys, directory, held, &error)) {
     case FolderHold::kHeld:
@@ -236,7 +245,7 @@ bool TakeLocation(const char *folder, const char *programFiles, HANDLE *held, Ta
         return RefuseLevel(how, level, way);
     }
     if (FolderHeldOpenTo(sys, *held) != OpenTo::kNobody &&
-        !(IsEmptyFolder(directory) && ReplaceOpenFolder(directory, held))) {
+        !(IsEmptyFolder(directory) && ReplaceOpenFolder(directory, scope, held))) {
         if (*held)
             sys.CloseHandle(*held);
         *held = nullptr;

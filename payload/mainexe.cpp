@@ -61,6 +61,11 @@ static void LogVersions(std::uint64_t installed, std::uint64_t carried, const ch
 // program can open it again: what another program holds open cannot be renamed over now.
 static MainExeOutcome ReplaceAtRestart(const InstallPlan &plan, const char *staged)
 {
+    // That needs administrator rights: one user's installation says the file is in use.
+    if (!ForTheMachine(plan.mode)) {
+        ReportSystemError(plan.mode.talk, ERROR_SHARING_VIOLATION, errcode::kMainExeMoveFailed);
+        return MainExeOutcome::kFailed;
+    }
     if (!sys.MoveFileExA(staged, plan.mainExePath,
                          MOVEFILE_DELAY_UNTIL_REBOOT | MOVEFILE_REPLACE_EXISTING)) {
         ReportSystemError(plan.mode.talk, sys.GetLastError(), errcode::kMainExeMoveFailed);

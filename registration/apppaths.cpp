@@ -1,5 +1,6 @@
-// The App Paths entry under HKEY_LOCAL_MACHINE, which lets the shell start
-// Quillarix.exe by name and records the install folder for administrators.
+// The App Paths entry under HKEY_LOCAL_MACHINE (one user's installation: under
+// HKEY_CURRENT_USER), which lets the shell start Quillarix.exe by name and records the install
+// folder: for administrators, or for that user.
 #include "registration/registration.h"
 
 #include "base/product.h"
@@ -8,11 +9,12 @@
 
 bool RecordApplicationPaths(const InstallPlan &plan)
 {
-    static constexpr char kWhere[] = "HKLM\\" QLX_APP_PATHS_ENTRY;
+    bool machine = ForTheMachine(plan.mode);
+    const char *kWhere = machine ? "HKLM\\" QLX_APP_PATHS_ENTRY : "HKCU\\" QLX_APP_PATHS_ENTRY;
     bool recorded = false;
     HKEY appPaths;
-    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kAccessReadWrite, &appPaths) ==
-        ERROR_SUCCESS) {
+    if (CreateOrOpenKey(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kAppPathsKey,
+                        kAccessReadWrite, &appPaths) == ERROR_SUCCESS) {
         HKEY entry;
         if (CreateOrOpenKey(appPaths, kMainExeName, kAccessReadWrite, &entry) == ERROR_SUCCESS) {
             bool wroteExe = WriteStringValue(entry, kWhere, nullptr, plan.mainExePath) == ERROR_SUCCESS;

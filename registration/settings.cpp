@@ -56,6 +56,8 @@ bool RecordInstallFolder(const InstallPlan &plan)
     if (!OpenSettingsKeyOrReport(plan.mode.talk, &key, errcode::kSettingsKeyInstallFolder))
         return false;
     WriteStringValue(key, kSettingsWhere, "Path", plan.installFolder);
+    WriteStringValue(key, kSettingsWhere, "Scope",
+                     ForTheMachine(plan.mode) ? "AllUsers" : "CurrentUser");
     CloseKey(key);
     return true;
 }

@@ -1,6 +1,7 @@
-// The uninstall entry under HKEY_LOCAL_MACHINE: the line in the system's list of installed
-// programs, the command that removes Quillarix, and what the list and deployment tools show and
-// detect it by (version, publisher, folder, icon, size, date).
+// The uninstall entry under HKEY_LOCAL_MACHINE (one user's installation: under HKEY_CURRENT_USER):
+// the line in the system's list of installed programs, the command that removes Quillarix, and
+// what the list and deployment tools show and detect it by (version, publisher, folder, icon,
+// size, date).
 #include "registration/registration.h"
 
 #include "base/pathtext.h"
@@ -28,29 +29,42 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
 {
     *complete = false;
     HKEY uninstall;
-    if (CreateOrOpenKey(HKEY_LOCAL_MACHINE, kUninstallKey, kAccessReadWrite, &uninstall) !=
-        ERROR_SUCCESS)
+    bool machine = ForTheMachine(plan.mode);
+    if (CreateOrOpenKey(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kUninstallKey,
+                        kAccessReadWrite, &uninstall) != ERROR_SUCCESS)
         return false;
     HKEY entry;
     if (CreateOrOpenKey(uninstall, kProductName, kAccessReadWrite, &entry) != ERROR_SUCCESS) {
         CloseKey(uninstall);
         return false;
     }
-    static constexpr char kWhere[] = "HKLM\\" QLX_UNINSTALL_ENTRY;
+    const char *kWhere = machine ? "HKLM\\" QLX_UNINSTALL_ENTRY : "HKCU\\" QLX_UNINSTALL_ENTRY;
     bool wrote = WriteStringValue(entry, kWhere, "DisplayName", kUninstallDisplayName) == ERROR_SUCCESS;
-    // A Windows folder too long to take the uninstaller's name leaves the
-    // entry without a command rather than with a wrong one.
-    char command[kCbPath];
-    wrote = JoinPath(command, sizeof command, plan.windowsFolder, kUninstallerName) &&
+    // A Windows folder too long to take the uninstaller's name leaves the entry without a command
+    // rather than with a wrong one. One user's uninstaller is in the install folder, its path
+    // quoted (it lies in the profile, whose name may hold blanks), told whose installation it is.
+    char command[kCbPath + 16] = "";
+    char uninstaller[kCbPath];
+    if (JoinPath(uninstaller, sizeof uninstaller, machine ? plan.windowsFolder : plan.installFolder,
+                 kUninstallerName) &&
+        !(machine ? CopyText(command, sizeof command, uninstaller)
+                  : CopyText(command, sizeof command, "\"") &&
+                        AppendText(command, sizeof command, uninstaller) &&
+                        AppendText(command, sizeof command, "\" /CURRENTUSER")))
+        command[0] = '\0';
+    wrote = command[0] != '\0' &&
             WriteStringValue(entry, kWhere, "UninstallString", command) == ERROR_SUCCESS && wrote;
     // What deployment tools and the list of installed programs show and detect an installation by.
     // These do not decide whether the entry was recorded: without them it still removes Quillarix,
     // and a failed entry would move the uninstaller away from the command just written. The quiet
     // command quotes the path, as deployment tools pass it on.
-    char date[16], quiet[kCbPath + 8] = "\"";
+    char date[16], quiet[kCbPath + 24] = "";
     FormatInstallDate(date, sizeof date);
-    if (command[0] == '\0' || !AppendText(quiet, sizeof quiet, command) ||
-        !AppendText(quiet, sizeof quiet, "\" /S"))
+    if (command[0] == '\0' ||
+        !(machine ? CopyText(quiet, sizeof quiet, "\"") && AppendText(quiet, sizeof quiet, command) &&
+                        AppendText(quiet, sizeof quiet, "\"")
+                  : CopyText(quiet, sizeof quiet, command)) ||
+        !AppendText(quiet, sizeof quiet, " /S"))
         quiet[0] = '\0';
     struct { const char *name, *text; } const texts[] = {
         {"DisplayVersion", QLX_VERSION_TEXT}, {"Publisher", QLX_VENDOR},

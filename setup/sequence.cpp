@@ -26,6 +26,7 @@
 #include "registration/registry.h"
 #include "registration/settings.h"
 #include "setup/launch.h"
+#include "setup/scope.h"
 #include "ui/ui.h"
 
 #include <cstring>
@@ -54,10 +55,12 @@ static bool StartUp(InstallPlan *plan, char *proposed)
     // behind a link, say), the Windows folder's temp folder takes it.
     DWORD error;
     char windowsTemp[kCbPath];
-    if (!CreateWorkFolder(sys, plan->tempFolder, plan->workFolder, &plan->heldWorkFolder, &error)) {
+    if (!CreateWorkFolder(sys, plan->mode.scope, plan->tempFolder, plan->workFolder,
+                          &plan->heldWorkFolder, &error)) {
         DWORD first = error;
         if (!ReadWindowsTempFolder(sys, windowsTemp) ||
-            !CreateWorkFolder(sys, windowsTemp, plan->workFolder, &plan->heldWorkFolder, &error)) {
+            !CreateWorkFolder(sys, plan->mode.scope, windowsTemp, plan->workFolder,
+                              &plan->heldWorkFolder, &error)) {
             ReportWithSystemText(plan->mode.talk,
                                  "Unable to create a private working folder in the temp folder.",
                                  first, errcode::kNoWorkFolder);
@@ -78,7 +81,7 @@ static bool LocationAccepted(InstallPlan *plan, HANDLE *held)
 {
     Talk how = plan->mode.talk;
     if (!ValidateLocation(plan->installFolder, how) ||
-        !TakeLocation(plan->installFolder, plan->programFilesFolder, held, how))
+        !TakeLocation(plan->installFolder, plan->programFilesFolder, plan->mode.scope, held, how))
         return false;
     if (HasRoomToInstall(plan->installFolder, BytesToInstall(plan->installFolder), how))
         return true;
@@ -121,8 +124,10 @@ static int ChooseLocation(InstallPlan *plan, const char *proposed, HANDLE *held)
 // should, which a deployment must learn from the exit code.
 static bool Register(const InstallPlan &plan)
 {
-    // Without the Windows folder the uninstaller has no place where the entry's command finds it.
-    bool whole = RecordSetupPath(plan) && plan.windowsFolder[0] != '\0';
+    // Without the Windows folder the uninstaller has no place where the entry's command finds it;
+    // one user's uninstaller goes into the install folder, their own.
+    bool machine = ForTheMachine(plan.mode);
+    bool whole = RecordSetupPath(plan) && (!machine || plan.windowsFolder[0] != '\0');
     // App Paths first, then the user's record of the folder; either missing
     // is one failure to the person installing.
     bool appPaths = RecordApplicationPaths(plan);
@@ -134,7 +139,7 @@ static bool Register(const InstallPlan &plan)
     // Where the Windows folder is unknown, the install folder (never a name
     // relative to whatever the current directory is).
     const char *uninstallerFolder =
-        plan.windowsFolder[0] != '\0' ? plan.windowsFolder : plan.installFolder;
+        machine && plan.windowsFolder[0] != '\0' ? plan.windowsFolder : plan.installFolder;
     // An entry without the values that deployment tools detect an installation by (logged) makes
     // the run fail, though nobody is shown a message for it.
     bool complete = false;
@@ -164,9 +169,9 @@ static bool Register(const InstallPlan &plan)
 static bool Install(const InstallPlan &plan, int *code)
 {
     *code = exitcode::kFailed;
-    // What an earlier removal scheduled for the next start of Windows must
-    // not delete what is written now.
-    if (!ClearPendingDeletions(plan.installFolder, plan.windowsFolder)) {
+    // What an earlier removal scheduled for the next start of Windows must not delete what is
+    // written now. (One user's installation schedules nothing: that needs administrator rights.)
+    if (ForTheMachine(plan.mode) && !ClearPendingDeletions(plan.installFolder, plan.windowsFolder)) {
         ReportError(plan.mode.talk, "An earlier removal of Quillarix is finished only when Windows restarts.  "
                     "Restart Windows, then run the setup again.",
                     errcode::kPendingDeletions);
@@ -328,7 +333,7 @@ int RunSetup(const char *commandLine, InstallPlan *plan)
     *plan = InstallPlan{};
     static constexpr ProgramFrame kFrame = {kSwitchFolder, kSetupLogName,
                                             QLX_PRODUCT " Setup " QLX_VERSION_TEXT, kUsage,
-                                            RefuseSetup, nullptr, true};
+                                            RefuseSetup, nullptr, true, SettleSetupScope};
     return RunInFrame(sys, commandLine, kFrame, [plan](const CommandLine &args) {
         plan->mode = args.mode;
         int code = RunSequence(plan, args.rest);

@@ -13,6 +13,7 @@
 #include "payload/store.h"
 #include "resources/resource.h"
 
+#include <commctrl.h>
 #include <cstring>
 
 // The icon in the location and folder dialogs. The template's icon control loads the group's first
@@ -293,6 +294,24 @@ INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
     return FALSE;
 }
 
+// For whom: Enter is only for the person installing; every user's choice shows the shield, the
+// mark of a step that asks for an administrator.
+INT_PTR CALLBACK ScopeDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
+{
+    switch (msg) {
+    case WM_INITDIALOG:
+        sys.SendDlgItemMessageA(dialog, IDC_ALL_USERS, BCM_SETSHIELD, 0, TRUE);
+        return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL &&
+            LOWORD(wParam) != IDC_ALL_USERS)
+            break;
+        sys.EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
 // "A moment please...": shown while the installation runs, closed by the
 // sequence. It has no buttons and takes no commands.
 INT_PTR CALLBACK ProgressDialogProc(HWND, UINT msg, WPARAM, LPARAM)
@@ -314,6 +333,12 @@ INT_PTR RunLicenceDialog(HWND owner)
 {
     return sys.DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_LICENSE), owner,
                                LicenceDialogProc, 0);
+}
+
+INT_PTR RunScopeDialog(HWND owner)
+{
+    return sys.DialogBoxParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_SCOPE), owner,
+                               ScopeDialogProc, 0);
 }
 
 HWND CreateProgressDialog(HWND owner)

@@ -29,6 +29,9 @@ struct FolderChoice {
 // Modal dialogs: 1 for Install / Accept, 2 for Cancel / Decline, -1 when it could not be created.
 INT_PTR RunLocationDialog(HWND owner, FolderChoice *choice);
 INT_PTR RunLicenceDialog(HWND owner);
+// For whom a person without administrator rights installs: 1 only for them, IDC_ALL_USERS for
+// every user, 2 cancelled, -1 when it could not be created.
+INT_PTR RunScopeDialog(HWND owner);
 
 // The modeless progress dialog, or null. The caller destroys it.
 HWND CreateProgressDialog(HWND owner);
@@ -39,4 +42,5 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
 INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK ScopeDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 

@@ -11,9 +11,9 @@
 
 #include <cstring>
 
-bool ScheduleDeletion(const char *path)
+bool ScheduleDeletion(const char *path, bool allowed)
 {
-    return usys.MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+    return allowed && usys.MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 void RemoveFile(const char *path, Outcome *outcome)
@@ -26,7 +26,8 @@ void RemoveFile(const char *path, Outcome *outcome)
     }
     if (IsAbsence(error))
         return;
-    AddItem(ScheduleDeletion(path) ? &outcome->scheduled : &outcome->left, path);
+    AddItem(ScheduleDeletion(path, outcome->restartAllowed) ? &outcome->scheduled : &outcome->left,
+            path);
 }
 
 // The running uninstaller cannot delete its own file: it is deleted when Windows next starts, which
@@ -34,7 +35,7 @@ void RemoveFile(const char *path, Outcome *outcome)
 void RemoveSelf(const char *self, Outcome *outcome)
 {
     usys.SetFileAttributesA(self, FILE_ATTRIBUTE_NORMAL);
-    if (!usys.DeleteFileA(self) && !ScheduleDeletion(self))
+    if (!usys.DeleteFileA(self) && !ScheduleDeletion(self, outcome->restartAllowed))
         AddItem(&outcome->left, self);
 }
 
@@ -80,10 +81,10 @@ bool IsPlaced(const char *path, const char *folder, const char *windowsCopy)
 // that still holds files of the installation follows them at the next start; scheduling a folder
 // that the user's files keep fails harmlessly then. A drive root ("C:", as a folder given as "C:\"
 // is kept) is never removed: "C:" alone would name the drive's current directory.
-void RemoveInstallFolder(const char *folder)
+void RemoveInstallFolder(const char *folder, bool restartAllowed)
 {
     if (std::strlen(folder) <= 3)
         return;
     if (!usys.RemoveDirectoryA(folder))
-        ScheduleDeletion(folder);
+        ScheduleDeletion(folder, restartAllowed);
 }

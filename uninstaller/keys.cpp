@@ -89,15 +89,18 @@ static void RemoveEmptyKeysUpTo(HKEY root, const char *path, const char *top, Ou
 void RemoveAppPaths(const char *folder, const char *mainExe, Outcome *outcome)
 {
     char exe[kCbPath], path[kCbPath];
-    LONG statusExe = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, exe, kCbPath);
-    LONG statusPath = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", path, kCbPath);
+    LONG statusExe = ReadRegistryText(usys, outcome->records, kAppPathsEntry, nullptr, exe, kCbPath);
+    LONG statusPath = ReadRegistryText(usys, outcome->records, kAppPathsEntry, "Path", path, kCbPath);
     if (IsReadFailure(statusExe) || IsReadFailure(statusPath)) {  // cannot tell whose it is
         NoteKeyFailure(IsReadFailure(statusExe) ? statusExe : statusPath, kAppPathsKey,
                        kMainExeName, outcome);
         return;
     }
     if ((exe[0] && SamePath(exe, mainExe)) || (!exe[0] && path[0] && SamePath(path, folder)))
-        RemoveKey(HKEY_LOCAL_MACHINE, kAppPathsKey, kMainExeName, outcome);
+        RemoveKey(outcome->records, kAppPathsKey, kMainExeName, outcome);
+    // One user's App Paths key, which their installation may have made, goes when it is empty.
+    if (outcome->records == HKEY_CURRENT_USER)
+        RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kAppPathsEntry, kAppPathsKey, outcome);
 }
 
 void RemoveSettingsValues(Outcome *outcome)
@@ -106,7 +109,7 @@ void RemoveSettingsValues(Outcome *outcome)
     LONG status =
         usys.RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, kAccessReadWrite, &settings);
     if (status == ERROR_SUCCESS) {
-        static const char *const kValues[] = {"Installed", "Path"};
+        static const char *const kValues[] = {"Installed", "Scope", "Path"};
         for (const char *value : kValues) {
             status = usys.RegDeleteValueA(settings, value);
             if (IsRegistryFailure(status))
@@ -123,12 +126,15 @@ void RemoveOwnKeys(const char *self, const char *folder, const char *windowsCopy
     RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kSettingsKey, kVendorKey, outcome);
     if (outcome->left.count != 0)
         return;
-    char command[kCbPath];
-    LONG status = ReadRegistryText(usys, HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString",
+    char command[kCbPath], path[kCbPath];
+    LONG status = ReadRegistryText(usys, outcome->records, kUninstallEntry, "UninstallString",
                                    command, kCbPath);
-    if (status == ERROR_SUCCESS && command[0] &&
-        (SamePath(command, self) || IsPlaced(command, folder, windowsCopy)))
-        RemoveKey(HKEY_LOCAL_MACHINE, kUninstallKey, kProductName, outcome);
+    CommandPath(command, path);
+    if (status == ERROR_SUCCESS && path[0] &&
+        (SamePath(path, self) || IsPlaced(path, folder, windowsCopy)))
+        RemoveKey(outcome->records, kUninstallKey, kProductName, outcome);
     else if (IsReadFailure(status))
         NoteKeyFailure(status, kUninstallKey, kProductName, outcome);
+    if (outcome->records == HKEY_CURRENT_USER)
+        RemoveEmptyKeysUpTo(HKEY_CURRENT_USER, kUninstallEntry, kUninstallKey, outcome);
 }

@@ -25,10 +25,14 @@ struct ItemList {
     int count;
 };
 
-// What became of the items that could not be removed at once.
+// What became of the items that could not be removed at once; and where the installation's records
+// are, whether deletions may wait for the next start (every user's installation: one user's has
+// not the rights to schedule them, and what is in use is left for a second removal).
 struct Outcome {
     ItemList scheduled;  // in use: deleted when Windows next starts
     ItemList left;       // could be neither deleted nor scheduled
+    HKEY records;        // HKEY_LOCAL_MACHINE, or for one user's installation HKEY_CURRENT_USER
+    bool restartAllowed;
 };
 
 // report.cpp
@@ -48,11 +52,14 @@ bool SamePath(const char *a, const char *b);
 // only where no App Paths entry exists, the folder of self, the uninstaller started, when it lies
 // there under its own name. Counts only when it holds the main executable: true. folder and mainExe
 // are filled whenever a folder is named (empty when none is).
-bool FindInstallation(const char *self, char *folder, char *mainExe);
+bool FindInstallation(const char *self, HKEY records, char *folder, char *mainExe);
 // True when a removal that did not finish left only the uninstaller's own
 // traces: no record names a folder that holds the main executable, and the
 // line in the list of installed programs starts this uninstaller (self).
-bool OnlyOwnTracesLeft(const char *self);
+bool OnlyOwnTracesLeft(const char *self, HKEY records);
+// The program's path in a command as the Uninstall entry holds it (quoted, or up to the end) into
+// path (kCbPath bytes).
+void CommandPath(const char *command, char *path);
 
 // files.cpp
 // Whether error says that the thing asked for is not there.
@@ -61,8 +68,8 @@ inline bool IsAbsence(DWORD error)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 // Asks for path to be deleted when Windows next starts (needs the rights
-// to write HKEY_LOCAL_MACHINE's session manager key).
-bool ScheduleDeletion(const char *path);
+// to write HKEY_LOCAL_MACHINE's session manager key): only where allowed.
+bool ScheduleDeletion(const char *path, bool allowed);
 // Deletes a file of the installation (clearing read-only first); one in use
 // is scheduled for the next start instead, and one that cannot be scheduled
 // either is left. A file that is already gone is not a failure.
@@ -79,7 +86,7 @@ bool PlacedInWindows(char *path);
 // null) or the Windows folder's copy (windowsCopy, empty when unknown).
 bool IsPlaced(const char *path, const char *folder, const char *windowsCopy);
 // The install folder, only when empty; never a drive root.
-void RemoveInstallFolder(const char *folder);
+void RemoveInstallFolder(const char *folder, bool restartAllowed);
 
 // keys.cpp
 bool IsRegistryFailure(LONG status);

@@ -4,6 +4,7 @@
 #include "uninstaller/uninstall.h"
 
 #include "base/cmdline.h"
+#include "base/elevation.h"
 #include "base/errors.h"
 #include "base/exitcodes.h"
 #include "base/logfile.h"
@@ -16,10 +17,11 @@
 namespace {
 
 constexpr char kUsage[] =
-    "qlxuins1 [/S] [/CLOSEAPPLICATIONS] [/LOG=file]\r\n\r\n"
+    "qlxuins1 [/S] [/CLOSEAPPLICATIONS] [/LOG=file] [/CURRENTUSER]\r\n\r\n"
     "/S\tRemoves Quillarix with no window and no question.\r\n"
     "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
-    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".";
+    "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_UNINSTALL_LOG ".\r\n"
+    "/CURRENTUSER\tRemoves the installation of the person running it, not every user's.";
 
 // Tells that another setup or removal runs, or that the lock could not be
 // taken, in a "Quillarix" box.
@@ -29,6 +31,21 @@ void RefuseRemoval(Talk talk, RunLock why, DWORD error)
         LogLine({"System error ", DecimalText(error).text});
     Tell(talk, why == RunLock::kBusy ? kAnotherRunText : kRunLockFailedText,
          MB_OK | MB_ICONEXCLAMATION);
+}
+
+// Every user's installation is removed with administrator rights: without them, by an elevated
+// copy of the uninstaller (one started so that still has none refuses). One user's needs none.
+int SettleRemoval(const SharedCalls &calls, CommandLine *args)
+{
+    if (!ForTheMachine(args->mode) || ReadStanding(calls).elevated)
+        return -1;
+    if (args->elevatedCopy) {
+        Tell(args->mode.talk, "Removing Quillarix for every user needs administrator rights.  "
+                              "Nothing was removed.",
+             MB_OK | MB_ICONEXCLAMATION);
+        return exitcode::kFailed;
+    }
+    return RunElevatedCopy(calls, kSwitchCopy);
 }
 
 // The temporary copy, started by the first process with the rest of its line.
@@ -43,7 +60,7 @@ int RunUninstaller(const char *commandLine)
 {
     static constexpr ProgramFrame kFrame = {kSwitchCopy, kUninstallLogName,
                                             QLX_PRODUCT " removal " QLX_VERSION_TEXT, kUsage,
-                                            RefuseRemoval, RunAsCopy, false};
+                                            RefuseRemoval, RunAsCopy, false, SettleRemoval};
     // The first process removes through a temporary copy, which writes into this process's log,
     // or in place where none can be made (its own file then goes at the next start).
     return RunInFrame(usys, commandLine, kFrame, [](const CommandLine &args) {

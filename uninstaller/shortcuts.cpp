@@ -116,7 +116,8 @@ void RemoveShortcuts(const char *mainExe, Outcome *outcome)
         AddItem(&outcome->left, csidl == CSIDL_STARTMENU ? "the Quillarix shortcut in the Start menu"
                                                          : "the Quillarix shortcut on the desktop");
     });
-    ForEachShortcutPath(usys, nullptr, true, remove, [](int) {});
+    if (outcome->records == HKEY_LOCAL_MACHINE)  // one user's installation made none there
+        ForEachShortcutPath(usys, nullptr, true, remove, [](int) {});
     if (initialised)
         ole.coUninitialize();
     if (loaded)

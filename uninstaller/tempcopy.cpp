@@ -73,19 +73,21 @@ bool Unchanged(const char *path, const WIN32_FILE_ATTRIBUTE_DATA &before)
 // Schedules this copy's file for the next start, then its folder where it
 // is a private working folder (the only place the first process starts a
 // copy from): the deletions run in order, so the folder is empty by then.
-void ScheduleOwnFiles()
+// Removing one user's installation schedules nothing: the copy stays in
+// that user's temp folder.
+void ScheduleOwnFiles(const RunMode &mode)
 {
     char self[kCbPath];
-    if (!ModuleFileText(usys, self, sizeof self))
+    if (!ForTheMachine(mode) || !ModuleFileText(usys, self, sizeof self))
         return;
-    ScheduleDeletion(self);
+    ScheduleDeletion(self, true);
     char *name = FindLastSeparator(self);
     if (!name)
         return;
     *name = '\0';
     const char *folder = FindLastSeparator(self);
     if (folder && std::strncmp(folder + 1, kWorkFolderPrefix, sizeof kWorkFolderPrefix - 1) == 0)
-        ScheduleDeletion(self);
+        ScheduleDeletion(self, true);
 }
 
 bool AppendHandle(char *line, std::size_t cbLine, HANDLE handle)
@@ -146,6 +148,8 @@ bool RunCopyAndWait(const char *copyPath, const RunMode &mode, const char *self,
                                  !AppendText(line, sizeof line, " "))) ||
         (mode.closeApplications && (!AppendText(line, sizeof line, kSwitchCloseApps) ||
                                     !AppendText(line, sizeof line, " "))) ||
+        (!ForTheMachine(mode) && (!AppendText(line, sizeof line, kSwitchCurrentUser) ||
+                                  !AppendText(line, sizeof line, " "))) ||
         !AppendText(line, sizeof line, kSwitchCopy) ||
         !AppendHandle(line, sizeof line, handles.parent) ||
         !AppendHandle(line, sizeof line, handles.done) ||
@@ -246,9 +250,17 @@ int RunAsTemporaryCopy(const char *rest, const RunMode &mode)
                 usys.Sleep(kDeleteRetryMs);
         }
         if (!deleted && Unchanged(startedFrom, before))
-            ScheduleDeletion(startedFrom);
+            ScheduleDeletion(startedFrom, ForTheMachine(mode));
+        // One user's uninstaller lies in the install folder, which it leaves empty now.
+        char folder[kCbPath];
+        char *name = nullptr;
+        if (deleted && !ForTheMachine(mode) && CopyText(folder, sizeof folder, startedFrom) &&
+            (name = FindLastSeparator(folder)) != nullptr && name - folder > 2) {
+            *name = '\0';
+            usys.RemoveDirectoryA(folder);
+        }
     }
-    ScheduleOwnFiles();
+    ScheduleOwnFiles(mode);
     return code;
 }
 
@@ -264,9 +276,13 @@ bool RunFromTemporaryCopy(const RunMode &mode, int *code)
     // The private folder goes into the Windows folder's temp folder, whose children no user may
     // rename: the copy schedules its file and that folder for deletion at the next start, by
     // name, and a user's own temp folder would let them put a link there once the run is over.
+    // Removing one user's installation, the copy is that user's, in their own temp folder: it
+    // schedules nothing (that needs administrator rights), and its folder stays there.
     DWORD error;
     HANDLE held = nullptr;
-    if (!ReadWindowsTempFolder(usys, temp) || !CreateWorkFolder(usys, temp, folder, &held, &error))
+    bool found = ForTheMachine(mode) ? ReadWindowsTempFolder(usys, temp)
+                                     : FindTempFolderText(usys, false, temp);
+    if (!found || !CreateWorkFolder(usys, mode.scope, temp, folder, &held, &error))
         return false;
     // Made anew in the new folder (CopyFileA fails where the name exists), then held and checked
     // to be this very program until it has been started.

@@ -8,10 +8,9 @@
 // The uninstaller's own calls, beyond the shared ones (none late-bound).
 #define QLX_UNINSTALLER_ONLY_CALLS(X, LATE)                                        \
     X(RegDeleteKeyA) X(RegQueryInfoKeyA) X(GetLongPathNameA) X(CopyFileA) X(ReadFile) \
-    X(CreateFileW) X(GetFileAttributesW)                                           \
+    X(GetFileAttributesW)                                                          \
     X(CreateProcessA) X(CreateEventA) X(SetEvent) X(CreateFileMappingA)            \
     X(MapViewOfFile) X(UnmapViewOfFile) X(DuplicateHandle)                         \
-    X(GetExitCodeProcess)                                                          \
     X(InitializeProcThreadAttributeList) X(UpdateProcThreadAttribute)              \
     X(DeleteProcThreadAttributeList)
 

@@ -24,8 +24,11 @@
 static void RemoveOwnTraces(const char *self, const char *folder, bool deferred, bool *selfToGo,
                             Outcome *outcome)
 {
-    char windowsCopy[kCbPath];
-    if (!PlacedInWindows(windowsCopy))
+    // One user's installation has no copy there: every user's stays as it is.
+    char windowsCopy[kCbPath] = "";
+    if (outcome->records == HKEY_CURRENT_USER)
+        ;
+    else if (!PlacedInWindows(windowsCopy))
         AddItem(&outcome->left, kUninstallerName);
     else if (!SamePath(windowsCopy, self))
         RemoveFile(windowsCopy, outcome);
@@ -78,7 +81,7 @@ static UninstallResult RemoveInstallation(const RunMode &mode, const char *self,
     if (outcome->left.count != 0)
         return Report(talk, *outcome);
     RemoveOwnTraces(self, folder, deferred, selfToGo, outcome);
-    RemoveInstallFolder(folder);  // after the files in it, also at the next start
+    RemoveInstallFolder(folder, outcome->restartAllowed);  // after its files, also at the next start
     return Report(talk, *outcome);
 }
 
@@ -101,13 +104,15 @@ UninstallResult RunUninstall(const RunMode &mode, const char *startedFrom,
         ModuleFileText(usys, self, sizeof self);
     }
     Outcome outcome;
+    outcome.records = ForTheMachine(mode) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    outcome.restartAllowed = ForTheMachine(mode);
     StartList(&outcome.scheduled, "Quillarix will be completely removed when Windows restarts.  "
                                   "These items are in use and will be deleted then:");
     StartList(&outcome.left, "These items could not be removed:");
 
     char folder[kCbPath], mainExe[kCbPath];
-    if (!FindInstallation(self, folder, mainExe)) {
-        if (!OnlyOwnTracesLeft(self)) {
+    if (!FindInstallation(self, outcome.records, folder, mainExe)) {
+        if (!OnlyOwnTracesLeft(self, outcome.records)) {
             Tell(talk, "No installation of Quillarix was found.  Nothing was removed.",
                  MB_OK | MB_ICONINFORMATION);
             return kNotInstalled;

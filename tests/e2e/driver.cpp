@@ -318,7 +318,8 @@ const Step kSteps[] = {
     {{"installed"}, [](int line, const std::string &verb, std::string rest) {
         // installed all|some FOLDER: every file there is as shipped, byte
         // for byte (payload sources in the rig's payload-src/), no staging
-        // file is left, and with "all" the 30 installed files are there.
+        // file is left, and with "all" the 30 installed files are there
+        // (the uninstaller, where it is placed beside them, aside).
         std::string mode = Word(&rest);
         const char *scratch = std::getenv("QLX_SCRATCH");
         std::string sources = std::string("Z:") + (scratch ? scratch : "") + "/payload-src/";
@@ -329,8 +330,8 @@ const Step kSteps[] = {
         for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
-            ++files;
             std::string name = found.cFileName;
+            files += name != "qlxuins1.exe";
             if (ReadWholeFile(rest + "\\" + name) != ReadWholeFile(sources + name) ||
                 ReadWholeFile(sources + name).empty())
                 Fail(line, name + " is not as shipped");
@@ -440,12 +441,13 @@ const Step kSteps[] = {
             StartProgram(rest);
         } else {
             // The uninstaller exactly as the system's list of programs (or,
-            // with "quiet", a deployment tool) starts it.
+            // with "quiet", a deployment tool) starts it: every user's entry, else the person's.
             std::string command;
             DWORD type = 0;
             const char *value = rest == "quiet" ? "QuietUninstallString" : "UninstallString";
-            if (!ReadRegistry("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix",
-                              value, &command, &type))
+            const char *entry = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillarix";
+            if (!ReadRegistry(std::string("HKLM") + entry, value, &command, &type) &&
+                !ReadRegistry(std::string("HKCU") + entry, value, &command, &type))
                 Fail(line, std::string("no ") + value);
             command.resize(std::strlen(command.c_str()));
             StartProgram(command);
@@ -506,8 +508,11 @@ const Step kSteps[] = {
             Fail(line, "cannot copy " + from + " to " + rest);
     }},
     {{"write"}, [](int line, const std::string &verb, std::string rest) {  // PATH | TEXT
+        // A program whose window has just gone may still be ending, its image still mapped:
+        // its file is written once it can be opened.
         std::string path = Field(&rest);
-        std::FILE *f = std::fopen(path.c_str(), "wb");
+        std::FILE *f = nullptr;
+        WaitUntil([&] { return (f = std::fopen(path.c_str(), "wb")) != nullptr; });
         if (!f || std::fputs(rest.c_str(), f) < 0 || std::fclose(f) != 0)
             Fail(line, "cannot write " + path);
     }},

@@ -14,6 +14,7 @@ TEST(ParseCommandLine, FolderPlainOrQuotedAndCloseApplications)
         const char *line;
         bool ok, close, folder;  // folder: C:\Program Files\Quillarix Studio
         const char *rest = kSwitchFolder;  // the setup's; kSwitchCopy: the uninstaller's
+        Scope scope = Scope::kAllUsers;
     } const cases[] = {
         {"setup.exe /S /D=C:\\Program Files\\Quillarix Studio", true, false, true},
         {"setup.exe /S \"/D=C:\\Program Files\\Quillarix Studio\"", true, false, true},
@@ -26,6 +27,12 @@ TEST(ParseCommandLine, FolderPlainOrQuotedAndCloseApplications)
         // Each program refuses the other's rest-of-line switch.
         {"setup.exe /S /QLXCOPY 1 2 3 4 C:\\x", false, false, false},
         {"qlxuins1.exe /S /D=C:\\Program Files\\Quillarix Studio", false, false, false, kSwitchCopy},
+        // One scope or the other, never both.
+        {"setup.exe /S /currentuser /D=C:\\Program Files\\Quillarix Studio", true, false, true,
+         kSwitchFolder, Scope::kThisUser},
+        {"qlxuins1.exe /S /CURRENTUSER", true, false, false, kSwitchCopy, Scope::kThisUser},
+        {"setup.exe /S /ALLUSERS /CURRENTUSER", false, false, false},
+        {"setup.exe /S /CURRENTUSER /CURRENTUSERS", false, false, false},
     };
     for (const Case &c : cases) {
         CommandLine parsed;
@@ -33,8 +40,33 @@ TEST(ParseCommandLine, FolderPlainOrQuotedAndCloseApplications)
         EXPECT_EQ(Talk::kLog, parsed.mode.talk) << c.line;
         EXPECT_EQ(c.close, parsed.mode.closeApplications) << c.line;
         if (c.ok) {
+            EXPECT_EQ(c.scope, parsed.mode.scope) << c.line;
             EXPECT_EQ(c.folder ? "C:\\Program Files\\Quillarix Studio" : "(none)",
                       std::string(parsed.rest ? parsed.rest : "(none)")) << c.line;
+        }
+    }
+}
+
+// The elevated copy's line: the arguments as given, the scope once and the copy's mark before the
+// rest of the line, which stays last and as quoted.
+TEST(RelaunchArguments, ScopeOnceMarkBeforeTheFolderQuotingKept)
+{
+    struct Case {
+        const char *line, *arguments;  // null: does not fit
+        std::size_t cch = 256;
+    } const cases[] = {
+        {"setup.exe", "/ALLUSERS /QLXELEVATED"},
+        {"\"C:\\My Downloads\\setup.exe\" /S  /LOG=\"C:\\a b.log\" /D=C:\\Program Files\\Q",
+         "/S /LOG=\"C:\\a b.log\" /ALLUSERS /QLXELEVATED /D=C:\\Program Files\\Q"},
+        {"setup.exe /allusers \"/D=C:\\Q R\"", "/allusers /QLXELEVATED \"/D=C:\\Q R\""},
+        {"setup.exe /S", nullptr, 22},  // "/S /ALLUSERS /QLXELEVATED" needs 26
+    };
+    for (const Case &c : cases) {
+        char out[256];
+        bool fits = RelaunchArguments(c.line, kSwitchFolder, out, c.cch);
+        EXPECT_EQ(c.arguments != nullptr, fits) << c.line;
+        if (fits && c.arguments) {
+            EXPECT_EQ(c.arguments, std::string(out)) << c.line;
         }
     }
 }

@@ -1,9 +1,9 @@
 #!/bin/sh
 # The application manifests (resource type 24, id 1), read back from a built
-# setup and from the programs it carries: the setup and the uninstaller ask
-# for administrator rights, run in UTF-8 and are per-monitor DPI aware,
-# Quillarix itself runs as its invoker, and all three name Windows Vista to
-# 11 as supported.
+# setup and from the programs it carries: all three run as their invoker,
+# named (the setup and the uninstaller start an elevated copy of themselves
+# where they need one), the setup and the uninstaller run in UTF-8 and are
+# per-monitor DPI aware, and all three name Windows Vista to 11 as supported.
 #   check_manifests.sh SETUP.EXE SZDD_TOOL ADMIN_MANIFEST APP_MANIFEST UNINSTALLER_ID MAIN_EXE_ID
 set -u
 exe="$1"; szdd="$2"; admin="$3"; app="$4"; uninstaller_id="$5"; main_id="$6"
@@ -40,8 +40,8 @@ settings() {  # program: its 8-bit text is UTF-8, and it is per-monitor DPI awar
     grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true</dpiAware>' \
         "$m" || { echo "$1: not system DPI aware on older systems"; fail=1; }
 }
-check "$exe" "$admin" requireAdministrator && settings "$exe"
-[ -f "$work/uninstaller.exe" ] && check "$work/uninstaller.exe" "$admin" requireAdministrator &&
+check "$exe" "$admin" asInvoker && settings "$exe"
+[ -f "$work/uninstaller.exe" ] && check "$work/uninstaller.exe" "$admin" asInvoker &&
     settings "$work/uninstaller.exe"
 [ -f "$work/quillarix.exe" ] && check "$work/quillarix.exe" "$app" asInvoker
 exit $fail

@@ -41,24 +41,47 @@ expect("one ManifestVersion" "${count}" "1")
 
 file(SHA256 ${SETUP} sha)
 string(TOUPPER ${sha} sha)
-foreach(pair "InstallerSha256=${sha}" "InstallerType=exe" "Scope=machine"
-             "ElevationRequirement=elevatesSelf" "Architecture=x86"
-             "DisplayName=${QLX_DISPLAY_NAME}" "Publisher=${QLX_VENDOR}"
-             "ProductCode=${QLX_PRODUCT}")
+foreach(pair "InstallerType=exe" "DisplayName=${QLX_DISPLAY_NAME}" "Publisher=${QLX_VENDOR}")
     string(REGEX REPLACE "=.*" "" key "${pair}")
     string(REGEX REPLACE "^[^=]*=" "" value "${pair}")
     field("${installer}" ${key} actual)
     expect(${key} "${actual}" "${value}")
 endforeach()
+# Two installers of the one file: for the user with the setup's switch for
+# them, and for the machine with its own and the setup elevating itself.
+file(READ ${SOURCE}/base/cmdline.h cmdline)
+string(REGEX MATCH "kSwitchCurrentUser\\[\\] = \"([^\"]*)\"" ignored "${cmdline}")
+set(switch_user "${CMAKE_MATCH_1}")
+string(REGEX MATCH "kSwitchAllUsers\\[\\] = \"([^\"]*)\"" ignored "${cmdline}")
+set(switch_machine "${CMAKE_MATCH_1}")
+string(REGEX MATCH "\nInstallers:\n(.*)" ignored "${installer}")
+string(REGEX REPLACE "\n- " "\n;- " nodes "\n${CMAKE_MATCH_1}")
+set(scopes "")
+foreach(node ${nodes})
+    if(NOT node MATCHES "^- ")
+        continue()
+    endif()
+    field("${node}" Scope scope)
+    list(APPEND scopes ${scope})
+    set(elevation "")
+    if(scope STREQUAL "machine")
+        set(elevation elevatesSelf)
+    endif()
+    foreach(pair "InstallerSha256=${sha}" "Architecture=x86" "ProductCode=${QLX_PRODUCT}"
+                 "Custom=${switch_${scope}}" "ElevationRequirement=${elevation}")
+        string(REGEX REPLACE "=.*" "" key "${pair}")
+        string(REGEX REPLACE "^[^=]*=" "" value "${pair}")
+        field("${node}" ${key} actual)
+        expect("${scope} ${key}" "${actual}" "${value}")
+    endforeach()
+endforeach()
+expect("the installers' scopes" "${scopes}" "user;machine")
 # The Uninstall entry's DisplayVersion is the package version: winget reads
-# it from there, and the manifest does not repeat it. The installer names
+# it from there, and the manifest does not repeat it. Each installer names
 # the product code too (its Uninstall key), as the entry does.
 if(installer MATCHES "\n *DisplayVersion:")
     string(APPEND failures "\n  AppsAndFeaturesEntries repeats DisplayVersion")
 endif()
-string(REGEX MATCH "\nInstallers:.*" installers "${installer}")
-field("${installers}" ProductCode installer_code)
-expect("the installer's ProductCode" "${installer_code}" "${QLX_PRODUCT}")
 # Each response the deployment contract promises, for its code.
 foreach(pair "kInUse=packageInUse" "kNewerInstalled=downgrade" "kBusy=installInProgress"
              "kRestartNeeded=rebootRequiredToFinish")
@@ -72,7 +95,6 @@ foreach(pair "kInUse=packageInUse" "kNewerInstalled=downgrade" "kBusy=installInP
 endforeach()
 
 # The switches, as the setup's command line spells them.
-file(READ ${SOURCE}/base/cmdline.h cmdline)
 foreach(name Silent Log Folder)
     string(REGEX MATCH "kSwitch${name}\\[\\] = \"([^\"]*)\"" ignored "${cmdline}")
     set(switch_${name} "${CMAKE_MATCH_1}")

@@ -26,7 +26,7 @@ public:
         HANDLE held = reinterpret_cast<HANDLE>(0xA5A5);
         Talk how = report ? Talk::kWindows : Talk::kNothing;
         bool accepted = ValidateLocation(folder, how) &&
-                        TakeLocation(folder, plan_.programFilesFolder, &held, how);
+                        TakeLocation(folder, plan_.programFilesFolder, Scope::kAllUsers, &held, how);
         EXPECT_EQ(accepted, held != nullptr && held != reinterpret_cast<HANDLE>(0xA5A5));
         if (accepted)
             CloseHandle(held);
@@ -133,7 +133,7 @@ TEST_F(Validation, ValidationChangesNothingTakingCreatesAndHoldsTheFolder)
     GetCurrentDirectoryA(sizeof current, current);
     EXPECT_STREQ("C:\\", current);
     HANDLE held = nullptr;
-    ASSERT_TRUE(TakeLocation(folder, plan_.programFilesFolder, &held, Talk::kWindows)) << BoxCaptions();
+    ASSERT_TRUE(TakeLocation(folder, plan_.programFilesFolder, Scope::kAllUsers, &held, Talk::kWindows)) << BoxCaptions();
     EXPECT_TRUE(GetFileAttributesA(folder) & FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_FALSE(RemoveDirectoryA(folder));  // held without sharing deletion
     CloseHandle(held);

@@ -61,7 +61,7 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
     char folder[kCbPath];
     DWORD error = 0xdeadbeef;
     HANDLE held = nullptr;
-    ASSERT_TRUE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
+    ASSERT_TRUE(CreateWorkFolder(sys, Scope::kAllUsers, Scratch().c_str(), folder, &held, &error));
     ASSERT_EQ(3u, created_.size());
     EXPECT_EQ(created_[2], folder);
     EXPECT_NE(created_[0], created_[1]);
@@ -93,7 +93,7 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
         return cbMade <= cb;
     });
     created_.clear();
-    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
+    EXPECT_FALSE(CreateWorkFolder(sys, Scope::kAllUsers, Scratch().c_str(), folder, &held, &error));
     EXPECT_EQ(nullptr, held);
     EXPECT_STREQ("", folder);
     RestoreSysCalls();
@@ -105,7 +105,7 @@ TEST_F(Private, WorkFolderIsNewRandomAndForAdministratorsAndSystemOnly)
         Capture(Utf8(object->ObjectName->Buffer).c_str(), nullptr);
         return static_cast<NTSTATUS>(0xC0000022L);  // STATUS_ACCESS_DENIED
     });
-    EXPECT_FALSE(CreateWorkFolder(sys, Scratch().c_str(), folder, &held, &error));
+    EXPECT_FALSE(CreateWorkFolder(sys, Scope::kAllUsers, Scratch().c_str(), folder, &held, &error));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), error);
     EXPECT_EQ(1u, created_.size());
     EXPECT_STREQ("", folder);
@@ -186,19 +186,19 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
         Running<Private>().flags_ = flags;
         return CreateFileA(path, access, share, sa, disposition, flags, tmpl);
     });
-    ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error));
+    ASSERT_EQ(RunLock::kTaken, TakeRunLock(sys, Scope::kAllUsers, &lock, &error));
     EXPECT_EQ(std::string("C:\\windows\\") + kRunLockName, created_.at(0));
     EXPECT_EQ("O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)", sddl_);
     EXPECT_EQ(0u, share_);
     EXPECT_EQ(0u, flags_ & FILE_FLAG_DELETE_ON_CLOSE);
-    EXPECT_EQ(RunLock::kBusy, TakeRunLock(sys, &second, &error));
+    EXPECT_EQ(RunLock::kBusy, TakeRunLock(sys, Scope::kAllUsers, &second, &error));
     EXPECT_EQ(nullptr, second);
     CloseHandle(lock);
     EXPECT_TRUE(FileExists(created_[0]));  // kept: nothing is ever pending deletion
     HANDLE pin = CreateFileA(created_[0].c_str(), FILE_READ_ATTRIBUTES, 0, nullptr,
                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, pin);
-    EXPECT_EQ(RunLock::kTaken, TakeRunLock(sys, &lock, &error)) << error;
+    EXPECT_EQ(RunLock::kTaken, TakeRunLock(sys, Scope::kAllUsers, &lock, &error)) << error;
     CloseHandle(lock);
     CloseHandle(pin);
 
@@ -216,7 +216,7 @@ TEST_F(Private, RunLockIsHeldByOneRunAndNeverReadAsFree)
             return INVALID_HANDLE_VALUE;
         });
         lock = reinterpret_cast<HANDLE>(0xA5A5);
-        EXPECT_EQ(c.expected, TakeRunLock(sys, &lock, &error)) << c.error;
+        EXPECT_EQ(c.expected, TakeRunLock(sys, Scope::kAllUsers, &lock, &error)) << c.error;
         EXPECT_EQ(nullptr, lock) << c.error;
         EXPECT_EQ(c.error, error);
     }

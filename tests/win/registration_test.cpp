@@ -31,8 +31,10 @@ std::string Z(const std::string &text)  // with its terminating zero, as stored
 void ForgetInstallation()
 {
     DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
+    for (HKEY records : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        DeleteRegistryTree(records, kAppPathsEntry);
+        DeleteRegistryTree(records, kUninstallEntry);
+    }
     DeleteFileA("C:\\windows\\qlxuins1.exe");
     char path[MAX_PATH];
     for (int csidl : {CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_STARTMENU,
@@ -201,7 +203,7 @@ TEST_F(Installation, CompleteRunInstallsRegistersAndLaunches)
               RegistryValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "EstimatedSize"));
 }
 
-TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLocal)
+TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndNothingToOnePersonsInstallation)
 {
     Fake(sys.RegCreateKeyExA, [](HKEY parent, LPCSTR subkey, DWORD r, LPSTR cls, DWORD options,
                              REGSAM access, LPSECURITY_ATTRIBUTES sa, PHKEY key, LPDWORD d) -> LONG {
@@ -217,6 +219,35 @@ TEST_F(Installation, UnwritableMachineKeysGiveCodes8And9AndTheUninstallerStaysLo
     EXPECT_TRUE(FileExists(folder_ + "\\qlxuins1.exe"));
     EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
     EXPECT_TRUE(ShortcutExists(CSIDL_DESKTOPDIRECTORY));
+
+    // One person's installation needs nothing of the machine: with the Windows folder's lock
+    // held by another run as well, it is whole, and recorded for them alone.
+    ForgetInstallation();
+    RemoveTree(folder_);
+    boxes_.clear();
+    HANDLE other = CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
+                               GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr);
+    EXPECT_EQ(exitcode::kDone, RunSetup("setup.exe /CURRENTUSER", &plan_));
+    CloseHandle(other);
+    EXPECT_EQ("Quillarix", BoxCaptions());
+    EXPECT_EQ(Z(folder_ + "\\Quillarix.exe"), RegistryValue(HKEY_CURRENT_USER, kAppPathsEntry, nullptr));
+    EXPECT_EQ(Z("\"" + folder_ + "\\qlxuins1.exe\" /CURRENTUSER"),
+              RegistryValue(HKEY_CURRENT_USER, kUninstallEntry, "UninstallString"));
+    EXPECT_EQ(Z("CurrentUser"), RegistryValue(HKEY_CURRENT_USER, kSettingsKey, "Scope"));
+    EXPECT_TRUE(FileExists(folder_ + "\\qlxuins1.exe"));
+    EXPECT_FALSE(FileExists("C:\\windows\\qlxuins1.exe"));
+    EXPECT_TRUE(ShortcutExists(CSIDL_STARTMENU));
+}
+
+// Elevated over the shoulder, the run is an administrator's on another person's desktop: the
+// shortcuts are made for every user, so that the person who asked has them.
+TEST_F(Installation, OnAnotherAccountsDesktopTheShortcutsAreEveryUsers)
+{
+    Fake(sys.GetShellWindow, []() { return GetDesktopWindow(); });
+    Fake(sys.EqualSid, [](PSID, PSID) -> BOOL { return FALSE; });
+    Run();
+    EXPECT_TRUE(ShortcutExists(CSIDL_COMMON_STARTMENU));
+    EXPECT_FALSE(ShortcutExists(CSIDL_STARTMENU));
 }
 
 TEST_F(Installation, SettingsKeyFailingAtRegistrationGivesCodes10Then8)
@@ -395,6 +426,9 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         const char *boxes;
         const wchar_t *wide = nullptr;  // the line as the system holds it, where not line
         UINT codePage = CP_UTF8;        // the programs' code page, as GetACP gives it
+        Token token = kAsIs;            // who runs it, where not Wine's elevated administrator
+        const char *relaunched = "";    // "runas" and the arguments of an elevated copy started
+        HKEY recorded = nullptr;        // where an installation is recorded already
     } const cases[] = {
         {"setup.exe /X", false, exitcode::kBadCommandLine, "Quillarix"},
         {"\"C:\\my setups\\setup.exe\" /s /LOG=", false, exitcode::kBadCommandLine, ""},
@@ -411,6 +445,26 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         {"setup.exe /S /LOG=%TEMP%\\expanded.log /?", false, exitcode::kDone, ""},
         {"setup.exe /S /LOG=%QLX_NOT_SET%\\setup.log", false, exitcode::kBadCommandLine, ""},
         {"setup.exe /D=%QLX_NOT_SET%\\Quillarix", false, exitcode::kBadCommandLine, "Quillarix"},
+        // Every user's installation without administrator rights is an elevated copy's, whose
+        // exit code (here 3010) ends the run; a declined prompt is a cancel. A person without
+        // them is asked for whom first (cancelled here); an administrator is not.
+        {"setup.exe /S /D=C:\\Q R", false, 3010, "", nullptr, CP_UTF8, kStandard,
+         "runas /S /ALLUSERS /QLXELEVATED /D=C:\\Q R"},
+        {"setup.exe", false, exitcode::kCancelled, "", nullptr, CP_UTF8, kSplit,
+         "runas /ALLUSERS /QLXELEVATED"},
+        {"setup.exe", false, exitcode::kCancelled, "", nullptr, CP_UTF8, kStandard},
+        // A copy started elevated that is not refuses, and starts nothing.
+        {"setup.exe /QLXELEVATED /ALLUSERS", false, exitcode::kFailed, "ERROR 55", nullptr,
+         CP_UTF8, kStandard},
+        {"setup.exe /S /QLXELEVATED /ALLUSERS", false, exitcode::kFailed, "", nullptr, CP_UTF8,
+         kSplit},
+        {"setup.exe /CURRENTUSER", false, exitcode::kFailed, "ERROR 54", nullptr, CP_UTF8,
+         kSystem},
+        // The other scope's installation is named, and the run refused.
+        {"setup.exe /CURRENTUSER", false, exitcode::kFailed, "ERROR 53", nullptr, CP_UTF8, kAsIs,
+         "", HKEY_LOCAL_MACHINE},
+        {"setup.exe /S /ALLUSERS", false, exitcode::kFailed, "", nullptr, CP_UTF8, kAsIs, "",
+         HKEY_CURRENT_USER},
     };
     Fake(sys.DialogBoxParamW, [](HINSTANCE, LPCWSTR, HWND, DLGPROC, LPARAM) -> INT_PTR {
         return IDCANCEL;
@@ -419,11 +473,29 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
     static UINT s_codePage;
     Fake(sys.GetCommandLineW, []() -> LPWSTR { return const_cast<LPWSTR>(s_wide); });
     Fake(sys.GetACP, []() { return s_codePage; });
+    static Token s_token;
+    static int s_code;
+    static std::string s_relaunched;
+    FakeToken(sys, &s_token);
+    Fake(sys.ShellExecuteExW, [](SHELLEXECUTEINFOW *run) -> BOOL {
+        for (const WCHAR *w : {run->lpVerb, L" ", run->lpParameters})
+            for (; *w; ++w)
+                s_relaunched += static_cast<char>(*w);
+        SetLastError(ERROR_CANCELLED);
+        run->hProcess = s_code == exitcode::kCancelled ? nullptr : CreateEventA(nullptr, TRUE, TRUE, nullptr);
+        return run->hProcess != nullptr;
+    });
+    Fake(sys.GetExitCodeProcess, [](HANDLE, LPDWORD code) { return *code = DWORD(s_code), TRUE; });
     for (const Case &c : cases) {
         boxes_.clear();
         std::wstring widened = Utf16(c.line);
         s_wide = c.wide ? c.wide : widened.c_str();
         s_codePage = c.codePage;
+        s_token = c.token;
+        s_code = c.code;
+        s_relaunched.clear();
+        if (c.recorded)
+            SetRegistryText(c.recorded, kAppPathsEntry, "Path", "C:\\Elsewhere\\Quillarix");
         HANDLE other = c.held ? CreateFileA((std::string("C:\\windows\\") + kRunLockName).c_str(),
                                             GENERIC_READ, 0, nullptr, OPEN_ALWAYS, 0, nullptr)
                               : nullptr;
@@ -431,7 +503,10 @@ TEST_F(Installation, CommandLinesAndTheirExitCodes)
         if (other)
             CloseHandle(other);
         EXPECT_EQ(c.boxes, BoxCaptions()) << c.line;
+        EXPECT_EQ(c.relaunched, s_relaunched) << c.line;
         EXPECT_FALSE(FileExists(folder_)) << c.line;
+        if (c.recorded)
+            DeleteRegistryTree(c.recorded, kAppPathsEntry);
     }
     // A command line too long for the program's text is not understood.
     boxes_.clear();

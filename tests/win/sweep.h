@@ -73,7 +73,7 @@ constexpr const char *kFailWithZero[] = {
     "GetWindowsDirectoryA", "GetSystemDirectoryA", "GetTempPathW", "GetModuleFileNameW",
     "GetLongPathNameW", "GetFinalPathNameByHandleW", "GetFullPathNameW", "LoadLibraryA",
     "GetProcAddress", "MultiByteToWideChar", "WideCharToMultiByte", "MessageBoxW", "OpenProcess",
-    "GetWindowThreadProcessId", "SendMessageTimeoutW", "FindResourceA", "SizeofResource",
+    "GetWindowThreadProcessId", "SendMessageTimeoutW", "GetShellWindow", "FindResourceA", "SizeofResource",
     "LoadResource", "LockResource", "GetFileVersionInfoSizeA", "FormatMessageW",
     "RegisterClassExA", "CreateWindowExA", "CreateDialogParamW", "GetDlgItem",
     "GetDlgItemTextW", "SendDlgItemMessageA", "SendMessageA", "FindWindowExA", "LoadImageA",
@@ -130,7 +130,7 @@ template <EntryName E, typename R> R FailValue(DWORD error)
                                                                : 0xC0000022L);  // ACCESS_DENIED
     else if constexpr (Listed(n, kFailWithInvalidHandle))
         return INVALID_HANDLE_VALUE;
-    else if constexpr (Is(n, "SHGetSpecialFolderLocation"))
+    else if constexpr (Is(n, "SHGetSpecialFolderLocation") || Is(n, "SHGetKnownFolderIDList"))
         return HRESULT_FROM_WIN32(error);
     else if constexpr (Is(n, "_lcreat") || Is(n, "_lclose"))
         return HFILE_ERROR;

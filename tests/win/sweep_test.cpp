@@ -80,8 +80,10 @@ protected:
         CreateDirectoryA(installFolder_.c_str(), nullptr);
         WriteFileBytes(installFolder_ + "\\notes.txt", "the user's own notes");
         DeleteRegistryTree(HKEY_CURRENT_USER, kVendorKey);
-        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
-        DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallEntry);
+        for (HKEY records : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+            DeleteRegistryTree(records, kAppPathsEntry);
+            DeleteRegistryTree(records, kUninstallEntry);
+        }
         DeleteFileA("C:\\windows\\qlxuins1.exe");
         for (const std::string &name : WorkFolders(temp_))  // working folders a failed run left
             RemoveTree(temp_ + "\\" + name);

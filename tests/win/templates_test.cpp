@@ -40,6 +40,7 @@ TEST_P(Templates, HoldTheControlsTheProceduresUse)
         {IDD_FOLDER,
          {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_FOLDER_EDIT, "Edit"}, {IDC_BROWSE, "Button"}},
          true},
+        {IDD_SCOPE, {{IDOK, "Button"}, {IDC_ALL_USERS, "Button"}, {IDCANCEL, "Button"}}, true},
         {IDD_PROGRESS, {}, false},
         {IDD_LICENSE, {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_LICENSE_TEXT, "Edit"}}, false},
     };

@@ -64,15 +64,6 @@ protected:
             DeleteFileA(link.c_str());
     }
 
-    static void SetValue(HKEY root, const char *key, const char *name, const std::string &text)
-    {
-        HKEY opened;
-        RegCreateKeyA(root, key, &opened);
-        RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
-                       static_cast<DWORD>(text.size() + 1));
-        RegCloseKey(opened);
-    }
-
     // The machine before each run: a complete installation as the setup
     // leaves it, and a user's own file in the install folder.
     void Install()
@@ -81,11 +72,11 @@ protected:
         WriteInstalledFiles(folder_);
         WriteFileBytes(folder_ + "\\notes.txt", "the user's own notes");
         WriteFileBytes(kSelf, "MZ");
-        SetValue(HKEY_CURRENT_USER, kSettingsKey, "Path", folder_);
-        SetValue(HKEY_CURRENT_USER, kSettingsKey, "Installed", "C:\\Downloads\\QuillarixSetup.exe");
-        SetValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, MainExe());
-        SetValue(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder_);
-        SetValue(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", kSelf);
+        SetRegistryText(HKEY_CURRENT_USER, kSettingsKey, "Path", folder_);
+        SetRegistryText(HKEY_CURRENT_USER, kSettingsKey, "Installed", "C:\\Downloads\\QuillarixSetup.exe");
+        SetRegistryText(HKEY_LOCAL_MACHINE, kAppPathsEntry, nullptr, MainExe());
+        SetRegistryText(HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder_);
+        SetRegistryText(HKEY_LOCAL_MACHINE, kUninstallEntry, "UninstallString", kSelf);
         CoInitialize(nullptr);
         for (const std::string &link : links_)
             CreateOneShortcut(CoCreateInstance, folder_.c_str(), MainExe().c_str(), Utf16(link).c_str(),

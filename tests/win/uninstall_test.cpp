@@ -2,6 +2,7 @@
 // message boxes answered by the test.
 #include "winhelpers.h"
 
+#include "base/exitcodes.h"
 #include "base/pathtext.h"
 #include "install/plan.h"
 #include "payload/manifest.h"
@@ -358,31 +359,65 @@ TEST_F(Uninstall, ActsOnlyOnTheFolderThatAnAdministratorRecorded)
         bool appPaths, settingsElsewhere;
         const std::string *startedFrom;
         UninstallResult result;
+        Scope scope = Scope::kAllUsers;
     } const cases[] = {
         {true, false, nullptr, kRemoved},
         {true, true, nullptr, kRemoved},    // a program of the user pointed the settings elsewhere
         {false, true, nullptr, kNotInstalled},
         {false, false, &placed, kRemoved},  // the records could not be written
+        // One person's installation, by their own record; every user's, elsewhere, stays.
+        {true, true, nullptr, kRemoved, Scope::kThisUser},
     };
     for (const Case &c : cases) {
         said_.clear();
         WriteInstalledFiles(folder_);
         WriteInstalledFiles(other);
+        HKEY mine = c.scope == Scope::kAllUsers ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kAppPathsEntry);
         if (c.appPaths) {
-            SetAppPaths("Path", folder_);
-            SetAppPaths(nullptr, folder_ + "\\Quillarix.exe");
+            SetRegistryText(mine, kAppPathsEntry, "Path", folder_);
+            SetRegistryText(mine, kAppPathsEntry, nullptr, folder_ + "\\Quillarix.exe");
         }
+        if (c.scope == Scope::kThisUser)
+            SetAppPaths("Path", other);
         const std::string &settings = c.settingsElsewhere ? other : folder_;
         ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsKey, "Path", REG_SZ,
                                                  settings.c_str(), DWORD(settings.size() + 1)));
         bool toGo = false;
-        EXPECT_EQ(c.result, RunUninstall({}, c.startedFrom ? c.startedFrom->c_str() : nullptr, &toGo));
+        EXPECT_EQ(c.result, RunUninstall({Talk::kWindows, c.scope, false},
+                                         c.startedFrom ? c.startedFrom->c_str() : nullptr, &toGo));
         EXPECT_EQ(c.result == kRemoved, !FileExists(folder_ + "\\Quillarix.exe"));
         EXPECT_EQ(30, CountFiles(other)) << "the other folder was acted on";
-        EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
+        EXPECT_FALSE(RegistryKeyExists(mine, kAppPathsEntry));
+        EXPECT_EQ(c.scope == Scope::kThisUser, RegistryKeyExists(HKEY_LOCAL_MACHINE, kAppPathsEntry));
         RemoveTree(folder_);
     }
+}
+
+// Every user's installation is removed with administrator rights: a person without them has an
+// elevated copy do it (here the prompt is declined), and a copy started so that has none refuses.
+TEST_F(Uninstall, WithoutRightsEveryUsersRemovalIsAnElevatedCopys)
+{
+    static Token s_token = kStandard;
+    static std::string s_relaunched;
+    FakeToken(usys, &s_token);
+    Fake(usys.ShellExecuteExW, [](SHELLEXECUTEINFOW *run) -> BOOL {
+        s_relaunched = Utf8(run->lpVerb) + " " + Utf8(run->lpParameters);
+        SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    });
+    Fake(usys.GetCommandLineW, []() -> LPWSTR {
+        return const_cast<LPWSTR>(L"qlxuins1.exe /CLOSEAPPLICATIONS /S");
+    });
+    EXPECT_EQ(exitcode::kCancelled, RunUninstaller("qlxuins1.exe /CLOSEAPPLICATIONS /S"));
+    EXPECT_EQ("runas /CLOSEAPPLICATIONS /S /ALLUSERS /QLXELEVATED", s_relaunched);
+    s_relaunched.clear();
+    EXPECT_EQ(exitcode::kFailed, RunUninstaller("qlxuins1.exe /S /QLXELEVATED"));
+    EXPECT_EQ("", s_relaunched);
+    EXPECT_TRUE(FileExists(folder_ + "\\Quillarix.exe"));
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    DeleteFileA((std::string(temp) + kUninstallLogName).c_str());
 }
 
 // The folder is held open while its files go, and refused where a link

@@ -42,6 +42,31 @@ void FakeRunningCopy(SharedCalls &calls, const std::string &exe)
     });
 }
 
+static const Token *g_token;
+
+void FakeToken(SharedCalls &calls, const Token *token)
+{
+    g_token = token;
+    Fake(calls.GetTokenInformation, [](HANDLE handle, TOKEN_INFORMATION_CLASS what, LPVOID info,
+                                       DWORD cb, PDWORD cbNeeded) -> BOOL {
+        Token who = *g_token;
+        if (what == TokenElevation && (who == kStandard || who == kSplit))
+            static_cast<TOKEN_ELEVATION *>(info)->TokenIsElevated = FALSE;
+        else if (what == TokenElevationType && (who == kStandard || who == kSplit))
+            *static_cast<TOKEN_ELEVATION_TYPE *>(info) =
+                who == kSplit ? TokenElevationTypeLimited : TokenElevationTypeDefault;
+        else
+            return GetTokenInformation(handle, what, info, cb, cbNeeded);
+        return TRUE;
+    });
+    Fake(calls.ConvertSidToStringSidA, [](PSID sid, LPSTR *text) -> BOOL {
+        if (*g_token != kSystem)
+            return ConvertSidToStringSidA(sid, text);
+        *text = static_cast<LPSTR>(LocalAlloc(LMEM_FIXED, sizeof "S-1-5-18"));
+        return lstrcpyA(*text, "S-1-5-18") != nullptr;
+    });
+}
+
 std::wstring Utf16(const std::string &text)
 {
     WCHAR wide[MAX_PATH * 2] = L"";
@@ -179,6 +204,15 @@ void DeleteRegistryTree(HKEY root, const char *path)
 {
     RegDeleteTreeA(root, path);
     RegDeleteKeyA(root, path);
+}
+
+void SetRegistryText(HKEY root, const char *key, const char *name, const std::string &text)
+{
+    HKEY opened;
+    RegCreateKeyA(root, key, &opened);
+    RegSetValueExA(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(opened);
 }
 
 std::string RigPath(const std::string &relative)

@@ -79,6 +79,12 @@ private:
 // running copy of it. An empty exe puts the real calls back.
 void FakeRunningCopy(SharedCalls &calls, const std::string &exe);
 
+// Who runs the program, as its token tells it: as Wine has it (every process an elevated
+// administrator), a standard user, an administrator whose token is filtered, or SYSTEM. Fakes
+// the token calls in calls to read *token at each call.
+enum Token { kAsIs, kStandard, kSplit, kSystem };
+void FakeToken(SharedCalls &calls, const Token *token);
+
 std::string Utf8(const WCHAR *wide);                 // "" for null
 inline std::string Utf8(const char *text) { return text; }  // 8-bit text is UTF-8 already
 std::wstring Utf16(const std::string &text);         // from UTF-8, the tests' code page
@@ -89,6 +95,7 @@ void RemoveTree(const std::string &path);  // clears read-only attributes first
 std::string ResourceBytes(WORD id);          // a "FILE" resource of this module
 std::string SystemText(DWORD number);        // the system's text in US English, as the setup asks it
 void DeleteRegistryTree(HKEY root, const char *path);
+void SetRegistryText(HKEY root, const char *key, const char *name, const std::string &text);
 
 // A file the rig staged in its scratch folder (relative path with "/"), as
 // Wine sees it: "make test" copies the payload sources into payload-src/
