@@ -55,7 +55,9 @@ HWND CreateBackdropWindow(HINSTANCE instance)
     wc.hIconSm = sys.LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLARIX));
     if (!sys.RegisterClassExA(&wc))
         return nullptr;
-    HWND window = sys.CreateWindowExA(0, kProductName, "", WS_POPUP | WS_DLGFRAME, 0, 0,
+    // Named, though no title bar shows it: the taskbar, Alt+Tab and screen readers say it.
+    HWND window = sys.CreateWindowExA(0, kProductName, QLX_PRODUCT " Setup",
+                                      WS_POPUP | WS_DLGFRAME, 0, 0,
                                       sys.GetSystemMetrics(SM_CXSCREEN),
                                       sys.GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
                                       instance, nullptr);

@@ -69,6 +69,13 @@ static bool SetItemText(HWND dialog, int id, const char *text)
            sys.SetDlgItemTextW(dialog, id, wide);
 }
 
+// Every dialog is named, as its title, though no title bar shows it: screen readers, the taskbar
+// and Alt+Tab tell the person where they are by it.
+static void NameDialog(HWND dialog, const WCHAR *name)
+{
+    sys.SetWindowTextW(dialog, name);
+}
+
 // The location and folder dialogs keep the choice they work on, given
 // when they are created, as a property of the dialog.
 static constexpr char kChoiceProperty[] = "Quillarix.Choice";
@@ -119,12 +126,15 @@ INT_PTR CALLBACK LocationDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM
         return FALSE;
     switch (msg) {
     case WM_INITDIALOG: {
+        NameDialog(dialog, L"Quillarix Setup");
         if (!StartChoiceDialog(dialog, lParam))
             return TRUE;
         HWND change = sys.GetDlgItem(dialog, IDC_CHANGE);
         if (change)
             sys.EnableWindow(change, ChoiceOf(dialog)->canChange);
-        return TRUE;
+        // Install has the focus, as Enter's button, though Tab follows the layout from the top.
+        sys.SetFocus(sys.GetDlgItem(dialog, IDOK));
+        return FALSE;
     }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
@@ -176,6 +186,7 @@ INT_PTR CALLBACK FolderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
         return FALSE;
     switch (msg) {
     case WM_INITDIALOG:
+        NameDialog(dialog, L"Quillarix Setup: install folder");
         sys.SendDlgItemMessageA(dialog, IDC_FOLDER_EDIT, EM_LIMITTEXT, kCchPath - 1, 0);
         StartChoiceDialog(dialog, lParam);
         return TRUE;
@@ -280,12 +291,16 @@ INT_PTR CALLBACK LicenceDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
     case WM_INITDIALOG:
+        NameDialog(dialog, L"Quillarix Setup: licence agreement");
         ShowLicenceText(dialog);
         KeepWithinWorkArea(dialog);
-        return TRUE;
+        // The text is read first, and nothing of it is selected; Enter in it (read-only, it
+        // wants Enter) accepts nothing.
+        sys.SetFocus(sys.GetDlgItem(dialog, IDC_LICENSE_TEXT));
+        return FALSE;
     case WM_COMMAND:
-        // Its only commands are its two buttons: Accept (and Enter) is
-        // IDOK, Decline (and Esc) IDCANCEL.
+        // Its only commands are its two buttons: Accept (Alt+A, and Enter on it) is
+        // IDOK, Decline (Alt+D, and Esc) IDCANCEL.
         if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL)
             break;
         sys.EndDialog(dialog, LOWORD(wParam));
@@ -300,6 +315,7 @@ INT_PTR CALLBACK ScopeDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
     switch (msg) {
     case WM_INITDIALOG:
+        NameDialog(dialog, L"Quillarix Setup: for whom");
         sys.SendDlgItemMessageA(dialog, IDC_ALL_USERS, BCM_SETSHIELD, 0, TRUE);
         return TRUE;
     case WM_COMMAND:
@@ -314,10 +330,11 @@ INT_PTR CALLBACK ScopeDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 
 // "A moment please...": shown while the installation runs, closed by the
 // sequence. It has no buttons and takes no commands.
-INT_PTR CALLBACK ProgressDialogProc(HWND, UINT msg, WPARAM, LPARAM)
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT msg, WPARAM, LPARAM)
 {
     switch (msg) {
     case WM_INITDIALOG:
+        NameDialog(dialog, L"Quillarix Setup: installing");
         return TRUE;
     }
     return FALSE;

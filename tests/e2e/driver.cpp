@@ -15,6 +15,7 @@
 // generous deadline passes.
 #include "driver.h"
 
+#include <cctype>
 #include <regex>
 
 std::FILE *g_transcript;
@@ -257,18 +258,37 @@ const Step kSteps[] = {
         if (!g_current || WindowText(g_current) != rest)
             Fail(line, "title is \"" + (g_current ? WindowText(g_current) : "") + "\"");
     }},
-    {{"key"}, [](int line, const std::string &verb, std::string rest) {
+    {{"key", "press"}, [](int line, const std::string &verb, std::string rest) {
+        // key esc|enter|alt+LETTER: pressed where the focus is, as the keyboard sends it; the
+        // window must go. press: only pressed, its effect seen by the steps after it (the
+        // window handles keys in the order pressed).
         if (!g_current)
             Fail(line, "no window to type into");
-        WPARAM key = rest == "esc" ? VK_ESCAPE : rest == "enter" ? VK_RETURN : 0;
+        bool alt = rest.size() == 5 && rest.compare(0, 4, "alt+") == 0;
+        WPARAM key = rest == "esc" ? VK_ESCAPE : rest == "enter" ? VK_RETURN
+                     : alt ? WPARAM(std::toupper(static_cast<unsigned char>(rest[4]))) : 0;
         if (!key)
             Fail(line, "unknown key " + rest);
         HWND focus = FocusOf(g_current);
         Note("-> key %s", rest);
-        PostMessageA(focus, WM_KEYDOWN, key, 1);
-        PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        if (alt) {  // Alt held: a system key, its character a system character
+            PostMessageA(focus, WM_SYSKEYDOWN, key, 0x20000001);
+            PostMessageA(focus, WM_SYSCHAR, std::tolower(static_cast<int>(key)), 0x20000001);
+            PostMessageA(focus, WM_SYSKEYUP, key, 0xE0000001);
+        } else {
+            PostMessageA(focus, WM_KEYDOWN, key, 1);
+            PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        }
+        if (verb == "press")
+            return;
         AwaitDismissed(line, g_current, "the key");
         g_current = nullptr;
+    }},
+    {{"focus"}, [](int line, const std::string &verb, std::string rest) {
+        // focus ID: the control with the keyboard focus.
+        HWND focus = g_current ? FocusOf(g_current) : nullptr;
+        if (!focus || GetDlgCtrlID(focus) != std::atoi(rest.c_str()))
+            Fail(line, "the focus is on control " + std::to_string(focus ? GetDlgCtrlID(focus) : 0));
     }},
     {{"screenshot"}, [](int line, const std::string &verb, std::string rest) {
         std::string path = g_shots + "\\" + rest + ".bmp";

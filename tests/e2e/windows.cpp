@@ -2,6 +2,8 @@
 // windows, recognised by their controls and captions, and their texts.
 #include "driver.h"
 
+#include <algorithm>
+
 // WM_GETTEXT, not GetWindowText: the latter does not read another
 // process's edit controls.
 std::string WindowText(HWND window)
@@ -103,12 +105,15 @@ std::string KindOf(HWND window)
         return "error " + title.substr(6);
     if (cls == "#32770" && title == "Quillarix")
         return "box";
+    // A button by its words, its keyboard shortcut's mark aside.
     HWND ok = Child(window, IDOK);
-    if (Child(window, 1002) && ok && WindowText(ok) == "Install")
+    std::string okText = ok ? WindowText(ok) : "";
+    okText.erase(std::remove(okText.begin(), okText.end(), '&'), okText.end());
+    if (Child(window, 1002) && okText == "Install")
         return "location";
-    if (Child(window, 1001) && ok && WindowText(ok) == "OK")
+    if (Child(window, 1001) && okText == "OK")
         return "folder";
-    if (ok && WindowText(ok) == "Accept")
+    if (okText == "Accept")
         return "licence";
     for (HWND child : Children(window)) {
         if (ClassOf(child) == "SysTreeView32")

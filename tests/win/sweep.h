@@ -73,7 +73,7 @@ constexpr const char *kFailWithZero[] = {
     "GetWindowsDirectoryA", "GetSystemDirectoryA", "GetTempPathW", "GetModuleFileNameW",
     "GetLongPathNameW", "GetFinalPathNameByHandleW", "GetFullPathNameW", "LoadLibraryA",
     "GetProcAddress", "MultiByteToWideChar", "WideCharToMultiByte", "MessageBoxW", "OpenProcess",
-    "GetWindowThreadProcessId", "SendMessageTimeoutW", "GetShellWindow", "FindResourceA", "SizeofResource",
+    "GetWindowThreadProcessId", "SendMessageTimeoutW", "GetShellWindow", "SetFocus", "FindResourceA", "SizeofResource",
     "LoadResource", "LockResource", "GetFileVersionInfoSizeA", "FormatMessageW",
     "RegisterClassExA", "CreateWindowExA", "CreateDialogParamW", "GetDlgItem",
     "GetDlgItemTextW", "SendDlgItemMessageA", "SendMessageA", "FindWindowExA", "LoadImageA",

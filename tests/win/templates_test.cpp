@@ -2,6 +2,7 @@
 // (both architectures); the uninstaller's version resource as the setup carries it.
 #include "winhelpers.h"
 
+#include <cctype>
 #include <cstring>
 
 #include "resources/resource.h"
@@ -33,16 +34,18 @@ TEST_P(Templates, HoldTheControlsTheProceduresUse)
         int dialog;
         std::vector<std::pair<int, const char *>> controls;
         bool icon;
+        const char *keys;  // the keyboard shortcuts, in the order Tab reaches their controls
     } const cases[] = {
         {IDD_LOCATION,
          {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_FOLDER_EDIT, "Edit"}, {IDC_CHANGE, "Button"}},
-         true},
+         true, "lci"},
         {IDD_FOLDER,
          {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_FOLDER_EDIT, "Edit"}, {IDC_BROWSE, "Button"}},
-         true},
-        {IDD_SCOPE, {{IDOK, "Button"}, {IDC_ALL_USERS, "Button"}, {IDCANCEL, "Button"}}, true},
-        {IDD_PROGRESS, {}, false},
-        {IDD_LICENSE, {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_LICENSE_TEXT, "Edit"}}, false},
+         true, "fb"},
+        {IDD_SCOPE, {{IDOK, "Button"}, {IDC_ALL_USERS, "Button"}, {IDCANCEL, "Button"}}, true, "me"},
+        {IDD_PROGRESS, {}, false, ""},
+        {IDD_LICENSE, {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_LICENSE_TEXT, "Edit"}}, false,
+         "lad"},
     };
     for (const Case &c : cases) {
         HWND dialog = CreateDialogParamW(module, MAKEINTRESOURCEW(c.dialog), nullptr, Inert, 0);
@@ -57,8 +60,32 @@ TEST_P(Templates, HoldTheControlsTheProceduresUse)
              control = FindWindowExA(dialog, control, "Static", nullptr))
             icons += (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
         EXPECT_EQ(c.icon ? 1 : 0, icons) << "dialog " << c.dialog;
+        // Every edit follows the label that names it (a screen reader reads that label with it,
+        // and the label's shortcut reaches it).
+        std::string keys;
+        HWND before = nullptr;
+        for (HWND control = GetWindow(dialog, GW_CHILD); control;
+             before = control, control = GetWindow(control, GW_HWNDNEXT)) {
+            char text[512] = "", cls[32] = "";
+            GetWindowTextA(control, text, sizeof text);
+            GetClassNameA(control, cls, sizeof cls);
+            if (const char *amp = std::strchr(text, '&'))
+                keys += static_cast<char>(std::tolower(static_cast<unsigned char>(amp[1])));
+            char label[512] = "";
+            if (std::strcmp(cls, "Edit") == 0 && before)
+                GetWindowTextA(before, label, sizeof label);
+            EXPECT_TRUE(std::strcmp(cls, "Edit") != 0 || std::strchr(label, '&'))
+                << "dialog " << c.dialog << ": an edit without a label before it";
+        }
+        EXPECT_EQ(c.keys, keys) << "dialog " << c.dialog;
         DestroyWindow(dialog);
     }
+    // The licence is only read: typing changes nothing, and Enter in it is the text's own.
+    HWND licence = CreateDialogParamW(module, MAKEINTRESOURCEW(IDD_LICENSE), nullptr, Inert, 0);
+    EXPECT_EQ(ES_READONLY | ES_WANTRETURN,
+              GetWindowLongA(GetDlgItem(licence, IDC_LICENSE_TEXT), GWL_STYLE) &
+                  (ES_READONLY | ES_WANTRETURN));
+    DestroyWindow(licence);
     FreeLibrary(module);
 }
 
