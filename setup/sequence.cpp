@@ -311,9 +311,12 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
 }
 
 static constexpr char kUsage[] =
-    "QuillarixSetup [/S] [/CLOSEAPPLICATIONS] [/LOG=file] [/D=folder]\r\n\r\n"
-    "/S\tInstalls with no window, for all users, and does not start Quillarix.  "
-    "Using it accepts the licence agreement.\r\n"
+    "QuillarixSetup [/S] [/ALLUSERS | /CURRENTUSER] [/CLOSEAPPLICATIONS] [/LOG=file] "
+    "[/D=folder]\r\n\r\n"
+    "/S\tInstalls with no window, for all users unless /CURRENTUSER, and does not start "
+    "Quillarix.  Using it accepts the licence agreement.\r\n"
+    "/ALLUSERS\tInstalls for every user of this computer: needs administrator rights.\r\n"
+    "/CURRENTUSER\tInstalls only for you, with no administrator rights.\r\n"
     "/LOG=file\tWrites a log; with /S, by default %TEMP%\\" QLX_SETUP_LOG ".\r\n"
     "/CLOSEAPPLICATIONS\tWith /S, closes a running Quillarix instead of stopping.\r\n"
     "/D=folder\tThe install folder.  Last; quoted or not.";
