@@ -35,7 +35,8 @@
     /* painting */                                                                          \
     X(CreateSolidBrush) X(CreatePen) X(SelectObject) X(Rectangle) X(SetBkMode)              \
     X(CreateFontIndirectA) X(SetTextColor) X(GetTextExtentPointA) X(TextOutA)               \
-    X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps)                  \
+    X(SetTextAlign) X(DeleteObject) X(GetDC) X(ReleaseDC) X(GetDeviceCaps) X(GetSysColor)   \
+    X(SystemParametersInfoW)                                                                \
     /* heap, process */                                                                     \
     X(malloc) X(free) X(ExitProcess) X(CreateThread)
 

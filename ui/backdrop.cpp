@@ -1,7 +1,8 @@
 // The full-screen backdrop: a dark blue field tiled with the product name in
 // a darker blue italic, and the product name and "Screenwriting Software" in
-// white at the top left. Everything is drawn when the background is erased,
-// at the size the window's DPI asks for: the 96-DPI sizes below times DPI/96.
+// white at the top left; in high contrast, the theme's window colours and no
+// tiles. Everything is drawn when the background is erased, at the size the
+// window's DPI asks for: the 96-DPI sizes below times DPI/96.
 #include "ui/ui.h"
 
 #include "resources/resource.h"
@@ -27,6 +28,10 @@ static LRESULT CALLBACK BackdropWindowProc(HWND window, UINT msg, WPARAM wParam,
     case WM_ERASEBKGND:
         PaintBackdrop(reinterpret_cast<HDC>(wParam), WindowDpi(window));
         return 1;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:  // a high-contrast theme turned on or off, among others
+        sys.InvalidateRect(window, nullptr, TRUE);
+        break;
     case WM_DPICHANGED: {
         // The screen's scale changed: take the place the system proposes and
         // paint afresh, with fonts made for the new DPI.
@@ -85,15 +90,26 @@ static void SelectFont(HDC dc, HFONT font, HGDIOBJ *original)
         *original = previous;
 }
 
+// Whether a high-contrast theme is on: the person needs the theme's colours, and no pattern
+// behind text.
+static bool HighContrast()
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof contrast;
+    return sys.SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 void PaintBackdrop(HDC dc, UINT dpi)
 {
+    const bool contrast = HighContrast();
     auto scaled = [dpi](int pixels) { return ScaleForDpi(pixels, dpi); };
     int width = sys.GetSystemMetrics(SM_CXSCREEN);
     int height = sys.GetSystemMetrics(SM_CYSCREEN);
     HGDIOBJ originalBrush = nullptr;
     HGDIOBJ originalFont = nullptr;
 
-    HBRUSH brush = sys.CreateSolidBrush(kFieldColour);
+    HBRUSH brush = sys.CreateSolidBrush(contrast ? sys.GetSysColor(COLOR_WINDOW) : kFieldColour);
     if (brush)
         originalBrush = sys.SelectObject(dc, brush);
     // The field's outline, one pixel at 96 DPI in the dc's own (black) pen,
@@ -107,7 +123,7 @@ void PaintBackdrop(HDC dc, UINT dpi)
     }
     sys.SetBkMode(dc, TRANSPARENT);
 
-    HFONT tileFont = CreateFaceFont("Symbol", scaled(-18), true);
+    HFONT tileFont = contrast ? nullptr : CreateFaceFont("Symbol", scaled(-18), true);
     if (tileFont) {
         sys.SetTextColor(dc, kTileColour);
         SelectFont(dc, tileFont, &originalFont);
@@ -120,7 +136,7 @@ void PaintBackdrop(HDC dc, UINT dpi)
         }
     }
 
-    sys.SetTextColor(dc, kTitleColour);
+    sys.SetTextColor(dc, contrast ? sys.GetSysColor(COLOR_WINDOWTEXT) : kTitleColour);
     // The title's character cells end where the subtitle's begin.
     const int left = scaled(12), line = scaled(60);
     HFONT titleFont = CreateFaceFont("Times New Roman", scaled(-48), false);

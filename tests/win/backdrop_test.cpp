@@ -78,6 +78,28 @@ TEST_F(Backdrop, PaintReleasesWhatItMakesAndRestoresTheDc)
     EXPECT_EQ(count_.created + 1, count_.deleted);  // the pen is deleted too
 }
 
+// In high contrast the field and the titles take the theme's window colours, and no tile is drawn.
+TEST_F(Backdrop, HighContrastTakesTheThemesColoursAndNoTiles)
+{
+    Fake(sys.SystemParametersInfoW, [](UINT what, UINT, PVOID info, UINT) -> BOOL {
+        if (what == SPI_GETHIGHCONTRAST)
+            static_cast<HIGHCONTRASTW *>(info)->dwFlags = HCF_HIGHCONTRASTON;
+        return what == SPI_GETHIGHCONTRAST;
+    });
+    Fake(sys.GetSysColor, [](int index) -> DWORD {
+        return index == COLOR_WINDOW       ? RGB(255, 255, 224)
+               : index == COLOR_WINDOWTEXT ? RGB(64, 0, 64)
+                                           : 0;
+    });
+    PaintBackdrop(dc_, 96);
+    EXPECT_EQ(2, count_.textOuts);
+    EXPECT_EQ(RGB(255, 255, 224), GetPixel(dc_, 650, 620));
+    int title = 0;
+    for (int x = 12; x < 200; ++x)
+        title += GetPixel(dc_, x, 45) == RGB(64, 0, 64);
+    EXPECT_GT(title, 5);
+}
+
 TEST_F(Backdrop, WithoutTileFontOnlyFieldAndTitlesAreDrawn)
 {
     Fake(sys.CreateFontIndirectA, [](const LOGFONTA *f) -> HFONT {

@@ -67,7 +67,8 @@ template <std::size_t N> consteval bool Listed(const char *name, const char *con
 constexpr const char *kNeverFail[] = {
     "GetLastError", "SetLastError", "lstrlenA", "CompareStringOrdinal", "free", "LZClose", "ILFree",
     "PostQuitMessage", "DefWindowProcA", "ExitProcess", "GetModuleHandleA", "GetTickCount",
-    "RtlNtStatusToDosError", "GetCurrentProcess", "GetACP", "GetCommandLineW", "GetLocalTime"};
+    "RtlNtStatusToDosError", "GetCurrentProcess", "GetACP", "GetCommandLineW", "GetLocalTime",
+    "GetSysColor"};
 // A null pointer, or 0, with the error set.
 constexpr const char *kFailWithZero[] = {
     "GetWindowsDirectoryA", "GetSystemDirectoryA", "GetTempPathW", "GetModuleFileNameW",
