@@ -18,6 +18,7 @@ struct InstallPlan {
     bool existingInstall;           // the proposed folder already holds the main executable
     RunMode mode;                   // how the run talks, and for whom it installs
     HWND backdrop;                  // owner of the dialogs and boxes; may be null
+    HWND progress;                  // the progress dialog while files are written; may be null
 };
 
 // The module that holds the templates, the icon and the payload: the program's own image, which the

@@ -6,6 +6,9 @@
 #include "base/product.h"
 #include "install/syscalls.h"
 #include "base/widetext.h"
+#include "resources/resource.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 
@@ -28,6 +31,32 @@ void ReportNotice(Talk talk, HWND owner, std::initializer_list<const char *> par
     LogLine({text});
     if (talk == Talk::kWindows)
         ShowMessageBox(sys, owner, text, kProductName, MB_OK | MB_ICONINFORMATION);
+}
+
+void StartProgress(HWND progress, int steps)
+{
+    if (!progress)
+        return;
+    sys.SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETRANGE32, 0, steps);
+    sys.SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETSTEP, 1, 0);
+    StepDone(nullptr);  // shown, and painted, before the first step
+}
+
+void StepDone(HWND progress)
+{
+    if (progress)
+        sys.SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_STEPIT, 0, 0);
+    MSG msg;
+    while (sys.PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {  // for the loop that asked for it, not this one
+            sys.PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (progress && sys.IsDialogMessageW(progress, &msg))
+            continue;
+        sys.TranslateMessage(&msg);
+        sys.DispatchMessageW(&msg);
+    }
 }
 
 // Appends the system's text for number to dst (without its closing line break when trim is set):

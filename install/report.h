@@ -26,6 +26,13 @@ void ReportWithSystemText(Talk talk, const char *what, std::uint32_t number, con
 // for 0) + "  Installation aborted." with ReportError: always one message.
 void ReportFileError(Talk talk, const char *fileName, std::uint32_t number, const char *code);
 
+// The progress dialog's bar (an interactive run's; nothing for a null dialog): made to count
+// steps, then moved on by one at each step done. Between steps the windows are given the
+// messages that reached them meanwhile (painting, keys, the system asking whether they answer),
+// so that a slow disk never leaves them grey and marked as not responding.
+void StartProgress(HWND progress, int steps);
+void StepDone(HWND progress);
+
 // Logs "Unable to write NAME.  " + the system's text, and shows nothing: for
 // a file whose failure the person installing is not told about.
 void LogFileError(const char *fileName, std::uint32_t number);

@@ -27,7 +27,8 @@
     X(DefWindowProcA) X(PostQuitMessage) X(GetSystemMetrics) X(LoadIconA) X(LoadCursorA)    \
     X(DialogBoxParamW) X(CreateDialogParamW) X(DestroyWindow) X(EndDialog) X(GetDlgItem)    \
     X(EnableWindow) X(SetDlgItemTextW) X(GetDlgItemTextW) X(SendDlgItemMessageA)            \
-    X(SetWindowTextW) X(SetFocus)                                                           \
+    X(SetWindowTextW) X(SetFocus) X(PeekMessageW) X(IsDialogMessageW) X(TranslateMessage)   \
+    X(DispatchMessageW) LATE(comctl32, InitCommonControlsEx)                                \
     X(SendMessageA) X(FindWindowExA) X(SetWindowPos) X(InvalidateRect) X(LoadImageA)        \
     X(DestroyIcon) X(GetWindowRect) X(MapWindowPoints) X(MonitorFromWindow)                 \
     X(GetMonitorInfoA) X(GetPropA) X(SetPropA) X(RemovePropA) X(SHBrowseForFolderW)         \

@@ -3,6 +3,7 @@
 
 #include "base/pathtext.h"
 #include "install/plan.h"
+#include "install/report.h"
 #include "base/product.h"
 #include "install/syscalls.h"
 #include "base/catalogue.h"
@@ -31,6 +32,7 @@ bool InstallManifest(const InstallPlan &plan, const ManifestRow **failed, DWORD 
             *failed = &row;
             return false;
         }
+        StepDone(plan.progress);
     }
     return true;
 }

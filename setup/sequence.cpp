@@ -188,6 +188,7 @@ static bool Install(const InstallPlan &plan, int *code)
                                     nullptr)) == AppClosing::kClosed ||
          closing == AppClosing::kNotFound))
         outcome = ReplaceMainExecutable(plan);
+    StepDone(plan.progress);
     switch (outcome) {
     case MainExeOutcome::kInstalled:
     case MainExeOutcome::kScheduled:
@@ -218,7 +219,9 @@ static bool Install(const InstallPlan &plan, int *code)
         return false;
     }
     bool whole = Register(plan);
+    StepDone(plan.progress);
     CreateShortcuts(plan);
+    StepDone(plan.progress);
     *code = !whole ? exitcode::kFailed
             : outcome == MainExeOutcome::kScheduled ? exitcode::kRestartNeeded
                                                     : exitcode::kDone;
@@ -296,7 +299,16 @@ static int RunSequence(InstallPlan *plan, const char *givenFolder)
         LogLine({ShowsWindows(plan->mode) ? "The licence agreement was accepted"
                                           : "The licence agreement is accepted by /S"});
         progress = ShowsWindows(plan->mode) ? CreateProgressDialog(plan->backdrop) : nullptr;
+        // The steps: the main executable, each file of the manifest, the records, the shortcuts.
+        // The backdrop takes no input meanwhile, as under a modal dialog.
+        plan->progress = progress;
+        if (progress && plan->backdrop)
+            sys.EnableWindow(plan->backdrop, FALSE);
+        StartProgress(progress, static_cast<int>(kManifestRows) + 3);
         installed = Install(*plan, &code);
+        if (progress && plan->backdrop)
+            sys.EnableWindow(plan->backdrop, TRUE);
+        plan->progress = nullptr;
     }
     // The folder was held from its acceptance to the last file written: no
     // level of its name could be moved or replaced meanwhile.

@@ -360,6 +360,9 @@ INT_PTR RunScopeDialog(HWND owner)
 
 HWND CreateProgressDialog(HWND owner)
 {
+    // The bar is the common controls' (from the system folder, as every library is loaded).
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    sys.InitCommonControlsEx(&controls);
     return sys.CreateDialogParamW(ProgramModule(), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
                                   ProgressDialogProc, 0);
 }

@@ -3,8 +3,11 @@
 #include "winhelpers.h"
 
 #include "base/catalogue.h"
+#include "install/report.h"
 #include "resources/resource.h"
 #include "ui/ui.h"
+
+#include <commctrl.h>
 
 #include <cstring>
 
@@ -274,7 +277,9 @@ TEST_F(Dialogs, LicenceStaysEmptyWithoutTextOrMemory)
     EXPECT_EQ("", Text(Create(IDD_LICENSE, LicenceDialogProc), IDC_LICENSE_TEXT));
 }
 
-TEST_F(Dialogs, ProgressDialogIsVisibleWithNothingToOperate)
+// Progress is seen: its bar moves to the end step by step, and between steps the dialog gets
+// what reached it meanwhile (here, the painting it was asked for).
+TEST_F(Dialogs, ProgressDialogIsVisibleWithNothingToOperateAndItsBarMoves)
 {
     CopyText(choice_.folder, kCbPath, "C:\\Anything");
     HWND progress = CreateProgressDialog(nullptr);
@@ -284,6 +289,15 @@ TEST_F(Dialogs, ProgressDialogIsVisibleWithNothingToOperate)
     EXPECT_EQ(nullptr, GetDlgItem(progress, IDOK));
     EXPECT_EQ(nullptr, GetDlgItem(progress, IDC_FOLDER_EDIT));
     EXPECT_FALSE(GetWindowLongA(progress, GWL_STYLE) & WS_CAPTION);
+    HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
+    StartProgress(progress, 3);
+    for (int step = 1; step <= 3; ++step) {
+        InvalidateRect(progress, nullptr, TRUE);
+        StepDone(progress);
+        EXPECT_EQ(step, SendMessageA(bar, PBM_GETPOS, 0, 0));
+        EXPECT_FALSE(GetUpdateRect(progress, nullptr, FALSE)) << "not painted at step " << step;
+    }
+    EXPECT_EQ(3, SendMessageA(bar, PBM_GETRANGE, FALSE, 0));
 }
 
 TEST_F(Dialogs, CommandsAreToldApartByTheirIdAlone)

@@ -68,7 +68,7 @@ constexpr const char *kNeverFail[] = {
     "GetLastError", "SetLastError", "lstrlenA", "CompareStringOrdinal", "free", "LZClose", "ILFree",
     "PostQuitMessage", "DefWindowProcA", "ExitProcess", "GetModuleHandleA", "GetTickCount",
     "RtlNtStatusToDosError", "GetCurrentProcess", "GetACP", "GetCommandLineW", "GetLocalTime",
-    "GetSysColor"};
+    "GetSysColor", "DispatchMessageW"};
 // A null pointer, or 0, with the error set.
 constexpr const char *kFailWithZero[] = {
     "GetWindowsDirectoryA", "GetSystemDirectoryA", "GetTempPathW", "GetModuleFileNameW",

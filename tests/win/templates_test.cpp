@@ -43,7 +43,7 @@ TEST_P(Templates, HoldTheControlsTheProceduresUse)
          {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_FOLDER_EDIT, "Edit"}, {IDC_BROWSE, "Button"}},
          true, "fb"},
         {IDD_SCOPE, {{IDOK, "Button"}, {IDC_ALL_USERS, "Button"}, {IDCANCEL, "Button"}}, true, "me"},
-        {IDD_PROGRESS, {}, false, ""},
+        {IDD_PROGRESS, {{IDC_PROGRESS_BAR, "msctls_progress32"}}, false, ""},
         {IDD_LICENSE, {{IDOK, "Button"}, {IDCANCEL, "Button"}, {IDC_LICENSE_TEXT, "Edit"}}, false,
          "lad"},
     };
