@@ -317,7 +317,7 @@ AppClosing CloseRunningApp(const SharedCalls &calls, const char *exePath, const 
     else if (!ShowsWindows(mode) && !mode.closeApplications)
         result = AppClosing::kLeftRunning;
     else if (ShowsWindows(mode) &&
-             ShowMessageBox(calls, owner, question, kProductName, MB_YESNO | MB_ICONQUESTION) !=
+             ShowLoggedBox(calls, owner, question, kProductName, MB_YESNO | MB_ICONQUESTION) !=
                  IDYES)
         result = AppClosing::kDeclined;
     else

@@ -252,6 +252,21 @@ void LogLine(std::initializer_list<const char *> parts)
     calls.WriteFile(g_logFile, "\r\n", 2, &written, nullptr);
 }
 
+int ShowLoggedBox(const SharedCalls &calls, HWND owner, const char *text, const char *caption,
+                  UINT type)
+{
+    int answer = ShowMessageBox(calls, owner, text, caption, type);
+    if ((type & MB_TYPEMASK) == MB_YESNO)
+        LogLine({"Asked \"", text, "\": ", answer == IDYES ? "Yes" : "No"});
+    return answer;
+}
+
+void LogTempFallback(const char *folder)
+{
+    LogLine({"The temp folder has no name that this program can use (none, too long, or beyond "
+             "this system's code page): ", folder, " instead"});
+}
+
 void HandOverLog()
 {
     if (g_logFile)

@@ -31,6 +31,14 @@ void OpenRunLog(const SharedCalls &calls, const char *given, const RunMode &mode
 // whole characters, however long it is (a command line, a removal's list of items).
 void LogLine(std::initializer_list<const char *> parts);
 
+// ShowMessageBox, and for a Yes/No question the question with the person's answer in the log:
+// what they answered is what the run did next.
+int ShowLoggedBox(const SharedCalls &calls, HWND owner, const char *text, const char *caption,
+                  UINT type);
+
+// Says in the log that the temp folder had no name the program can use, and folder stood in.
+void LogTempFallback(const char *folder);
+
 // Closes the log without its exit code, for a copy of the program that writes its own under the
 // same name (CloseLogFile then does nothing).
 void HandOverLog();

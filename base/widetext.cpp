@@ -2,7 +2,6 @@
 // 8-bit text, and 8-bit text widened for the screen and for comparisons.
 #include "base/widetext.h"
 
-#include "base/logfile.h"
 
 Conversion AnsiFromWide(const SharedCalls &calls, const WCHAR *wide, char *text, std::size_t cbText)
 {
@@ -78,11 +77,7 @@ int ShowMessageBox(const SharedCalls &calls, HWND owner, const char *text, const
     WCHAR wideText[4096], wideCaption[256];
     WidenForDisplay(calls, text, wideText, 4096);
     WidenForDisplay(calls, caption, wideCaption, 256);
-    int answer = calls.MessageBoxW(owner, wideText, wideCaption, type);
-    // What the person answered is what the run did next: the log says it.
-    if ((type & MB_TYPEMASK) == MB_YESNO)
-        LogLine({"Asked \"", text, "\": ", answer == IDYES ? "Yes" : "No"});
-    return answer;
+    return calls.MessageBoxW(owner, wideText, wideCaption, type);
 }
 
 bool IsWithinFolderText(const SharedCalls &calls, const char *path, const char *folder)

@@ -4,7 +4,6 @@
 
 #include "base/heldfolder.h"
 #include "base/levels.h"
-#include "base/logfile.h"
 #include "base/libraries.h"
 #include "base/pathtext.h"
 #include "base/widetext.h"
@@ -34,12 +33,6 @@ bool FindTempFolderOrWindows(const SharedCalls &calls, bool systemTemp, char *fo
     if (!*fellBack)
         folder[0] = '\0';
     return *fellBack;
-}
-
-void LogTempFallback(const char *folder)
-{
-    LogLine({"The temp folder has no name that this program can use (none, too long, or beyond "
-             "this system's code page): ", folder, " instead"});
 }
 
 bool ReadWindowsFolder(const SharedCalls &calls, char *folder)

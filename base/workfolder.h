@@ -24,7 +24,6 @@ bool FindTempFolderText(const SharedCalls &calls, bool systemTemp, char *folder)
 // False, folder empty, when there is neither.
 bool FindTempFolderOrWindows(const SharedCalls &calls, bool systemTemp, char *folder,
                              bool *fellBack);
-void LogTempFallback(const char *folder);
 
 // The Windows folder as the system names it (the setup places the uninstaller there; the
 // uninstaller recognises its own file there) into folder (kCbPath bytes), without a trailing

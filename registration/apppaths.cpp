@@ -13,7 +13,7 @@ bool RecordApplicationPaths(const InstallPlan &plan)
     const char *kWhere = machine ? "HKLM\\" QLX_APP_PATHS_ENTRY : "HKCU\\" QLX_APP_PATHS_ENTRY;
     bool recorded = false;
     HKEY appPaths;
-    if (CreateOrOpenKey(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kAppPathsKey,
+    if (CreateOrOpenKey(RecordsOf(plan.mode.scope), kAppPathsKey,
                         kAccessReadWrite, &appPaths) == ERROR_SUCCESS) {
         HKEY entry;
         if (CreateOrOpenKey(appPaths, kMainExeName, kAccessReadWrite, &entry) == ERROR_SUCCESS) {

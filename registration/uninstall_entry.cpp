@@ -30,7 +30,7 @@ bool RecordUninstallEntry(const InstallPlan &plan, unsigned long kilobytes, bool
     *complete = false;
     HKEY uninstall;
     bool machine = ForTheMachine(plan.mode);
-    if (CreateOrOpenKey(machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, kUninstallKey,
+    if (CreateOrOpenKey(RecordsOf(plan.mode.scope), kUninstallKey,
                         kAccessReadWrite, &uninstall) != ERROR_SUCCESS)
         return false;
     HKEY entry;

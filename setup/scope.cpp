@@ -17,15 +17,12 @@
 // Paths entry, one user's by theirs. False where neither names a folder.
 static bool InstalledScope(Scope *scope, char *folder)
 {
-    if (ReadRegistryText(sys, HKEY_LOCAL_MACHINE, kAppPathsEntry, "Path", folder, kCbPath) ==
-        ERROR_SUCCESS) {
-        *scope = Scope::kAllUsers;
-        return true;
-    }
-    if (ReadRegistryText(sys, HKEY_CURRENT_USER, kAppPathsEntry, "Path", folder, kCbPath) ==
-        ERROR_SUCCESS) {
-        *scope = Scope::kThisUser;
-        return true;
+    for (Scope each : {Scope::kAllUsers, Scope::kThisUser}) {
+        if (ReadRegistryText(sys, RecordsOf(each), kAppPathsEntry, "Path", folder, kCbPath) ==
+            ERROR_SUCCESS) {
+            *scope = each;
+            return true;
+        }
     }
     return false;
 }

@@ -16,7 +16,7 @@ int Tell(Talk talk, const char *text, UINT type)
     // A question and its answer are logged as asked; unattended, none is asked and yes is taken.
     if ((type & MB_TYPEMASK) != MB_YESNO)
         LogLine({text});
-    return talk != Talk::kWindows ? IDYES : ShowMessageBox(usys, nullptr, text, kProductName, type);
+    return talk != Talk::kWindows ? IDYES : ShowLoggedBox(usys, nullptr, text, kProductName, type);
 }
 
 // Room kept at the end of a list for "..." and the closing words.

@@ -13,6 +13,7 @@
 #include "base/levels.h"
 #include "base/pathtext.h"
 #include "base/product.h"
+#include "base/registry_read.h"
 #include "base/widetext.h"
 #include "uninstaller/removal.h"
 #include "uninstaller/ucalls.h"
@@ -104,7 +105,7 @@ UninstallResult RunUninstall(const RunMode &mode, const char *startedFrom,
         ModuleFileText(usys, self, sizeof self);
     }
     Outcome outcome;
-    outcome.records = ForTheMachine(mode) ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    outcome.records = RecordsOf(mode.scope);
     outcome.restartAllowed = ForTheMachine(mode);
     StartList(&outcome.scheduled, "Quillarix will be completely removed when Windows restarts.  "
                                   "These items are in use and will be deleted then:");
